@@ -1,0 +1,172 @@
+// Lines per second through the entry point into the in-memory list, and heap
+// bytes per row, each beside a baseline measured in the same run: the same
+// text appended as one std::string to a std::vector.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/heap_counter.h"
+#include "core/intake.h"
+#include "core/line_stamp.h"
+
+namespace ploxen::bench {
+namespace {
+
+constexpr int kBatch = 10000;  // lines per iteration; the list is cleared after each
+
+class NoDialogs : public UserDialogs {
+ public:
+  bool AskYesNo(int) override { return false; }
+  void Save() override {}
+};
+
+struct Shape {
+  const char* name;
+  MessageKind kind;
+  MessageSource source;
+  std::string text;
+  bool stamped;  // stamped on the way in, as the automation object does
+};
+
+const std::vector<Shape>& Shapes() {
+  static const std::vector<Shape> shapes = {
+      {"dbwin32_80", 0x303, kSourceDbWin32,
+       std::string(kPlaceholderPrefix) + "16:20:12.223  (00012ms)   " +
+           "CSignal::Send: Verbindung 3 aufgebaut, Status OK",
+       false},
+      {"automation_stamped", 0x403, kSourceSystem, "Makro Rechnung.xls: Zeile 42 berechnet", true},
+      {"long_2000", 0x103, kSourceSystem, std::string(2000, 'L'), false},
+  };
+  return shapes;
+}
+
+IntakeSwitches BenchSwitches() {
+  IntakeSwitches s;
+  s.dbWin32 = 1;
+  s.maxCount = 0;
+  return s;
+}
+
+void BM_AddMessage(benchmark::State& state) {
+  const Shape& shape = Shapes()[static_cast<std::size_t>(state.range(0))];
+  const IntakeSwitches switches = BenchSwitches();
+  MessageRows rows;
+  NoDialogs dialogs;
+  MessageIntake intake(switches, rows, dialogs);
+  LineStamp stamp;
+  for (auto _ : state) {
+    for (int i = 0; i < kBatch; ++i) {
+      if (shape.stamped) {
+        const std::string line = stamp.Stamp(shape.text);
+        intake.AddMessage(shape.kind, line.c_str(), shape.source);
+      } else {
+        intake.AddMessage(shape.kind, shape.text.c_str(), shape.source);
+      }
+    }
+    intake.ClearList();
+  }
+  state.SetItemsProcessed(state.iterations() * kBatch);
+  state.SetLabel(shape.name);
+}
+
+void BM_Baseline(benchmark::State& state) {
+  const Shape& shape = Shapes()[static_cast<std::size_t>(state.range(0))];
+  std::vector<std::string> rows;
+  LineStamp stamp;
+  for (auto _ : state) {
+    for (int i = 0; i < kBatch; ++i) {
+      if (shape.stamped)
+        rows.push_back(stamp.Stamp(shape.text));
+      else
+        rows.emplace_back(shape.text);
+    }
+    benchmark::DoNotOptimize(rows.data());
+    std::vector<std::string>().swap(rows);
+  }
+  state.SetItemsProcessed(state.iterations() * kBatch);
+  state.SetLabel(shape.name);
+}
+
+BENCHMARK(BM_AddMessage)->DenseRange(0, 2);
+BENCHMARK(BM_Baseline)->DenseRange(0, 2);
+
+// Heap per row beyond the text, for a list of the default row limit.
+void ReportHeapPerRow() {
+  constexpr std::size_t kRows = 50000;
+  CountHeap(true);
+  std::printf("\nHeap per row beyond the text (%zu rows, allocator headers included)\n", kRows);
+  std::printf("%-20s %12s %12s %8s\n", "shape", "ploxen", "baseline", "goal");
+  for (const Shape& shape : Shapes()) {
+    const IntakeSwitches switches = BenchSwitches();
+    NoDialogs dialogs;
+    double ploxenPerRow = 0;
+    double basePerRow = 0;
+    {
+      // The stamp is fixed here so that both sides hold the same bytes.
+      LineStamp stamp;
+      const std::string text = shape.stamped ? stamp.Stamp(shape.text) : shape.text;
+      MessageRows rows;
+      MessageIntake intake(switches, rows, dialogs);
+      const HeapUse before = LiveHeap();
+      for (std::size_t i = 0; i < kRows; ++i) intake.AddMessage(shape.kind, text.c_str(), shape.source);
+      const HeapUse after = LiveHeap();
+      std::size_t textBytes = 0;
+      for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t c = 0; c < kColumnCount; ++c) textBytes += rows.Row(i).Text(c).size();
+      ploxenPerRow = (static_cast<double>(after.bytes - before.bytes) - static_cast<double>(textBytes)) /
+                     static_cast<double>(kRows);
+
+      std::vector<std::string> base;
+      const HeapUse beforeBase = LiveHeap();
+      for (std::size_t i = 0; i < kRows; ++i) base.push_back(text);
+      const HeapUse afterBase = LiveHeap();
+      basePerRow = (static_cast<double>(afterBase.bytes - beforeBase.bytes) -
+                    static_cast<double>(text.size() * kRows)) /
+                   static_cast<double>(kRows);
+    }
+    std::printf("%-20s %12.1f %12.1f %8d\n", shape.name, ploxenPerRow, basePerRow, 200);
+  }
+  CountHeap(false);
+}
+
+// Prints each shape's rate beside its baseline once all runs are done.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      const auto it = run.counters.find("items_per_second");
+      if (it == run.counters.end()) continue;
+      const bool baseline = run.benchmark_name().find("Baseline") != std::string::npos;
+      (baseline ? base_ : ploxen_)[run.report_label] = it->second.value;
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\nLines per second through AddMessage beside the baseline\n");
+    std::printf("%-20s %14s %14s %8s\n", "shape", "ploxen", "baseline", "ratio");
+    for (const auto& [label, rate] : ploxen_) {
+      const double base = base_.count(label) ? base_[label] : 0.0;
+      std::printf("%-20s %14.0f %14.0f %8.2f\n", label.c_str(), rate, base, base > 0 ? rate / base : 0.0);
+    }
+    std::printf("goal: dbwin32_80 at least 2000000 lines/s\n");
+  }
+
+ private:
+  std::map<std::string, double> ploxen_, base_;
+};
+
+}  // namespace
+}  // namespace ploxen::bench
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  ploxen::bench::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  ploxen::bench::ReportHeapPerRow();
+  return 0;
+}

@@ -1,0 +1,98 @@
+// The single entry point of every line: gates, colours, indentation of the
+// CSignal traces, prefix split, trimming, the row limit, and the row itself.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "core/message_kind.h"
+#include "core/row_store.h"
+
+namespace ploxen {
+
+constexpr std::size_t kMessageMax = 499;  // message column, after the prefix
+constexpr int kIndentStep = 3;
+constexpr std::string_view kSignalMarker = " der Klasse CSignal ";
+constexpr std::string_view kPlaceholderPrefix = "PID=????,TID=????,   ";
+constexpr int kRowLimitQuestion = 104;  // string id of the row-limit question
+
+// The switches that decide whether a line is shown, named after their profile keys.
+struct IntakeSwitches {
+  int konstruktor = 1;
+  int destruktor = 1;
+  int meldungen = 1;
+  int startEnde = 1;
+  int bTrace = 1;
+  int bDll = 1;
+  int bException = 0;
+  int bThread = 1;
+  int bProcess = 1;
+  int ploxen = 1;
+  int dbWin32 = 0;
+  int maxCount = 50000;  // 0 = no limit
+};
+
+// True when the category is one of the nine and its switch is on.
+bool CategoryShown(const IntakeSwitches& switches, int category);
+// True when the road is open: remarks always, the others behind their switch.
+bool SourceAccepted(const IntakeSwitches& switches, MessageSource source);
+
+// The intake's only contact with the person at the screen.
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+  // Yes/No question with the question icon; true for Yes.
+  virtual bool AskYesNo(int stringId) = 0;
+  // The Save command; the user may cancel its file dialog.
+  virtual void Save() = 0;
+};
+
+class MessageIntake {
+ public:
+  MessageIntake(const IntakeSwitches& switches, RowStore& rows, UserDialogs& dialogs);
+  MessageIntake(const MessageIntake&) = delete;
+  MessageIntake& operator=(const MessageIntake&) = delete;
+
+  // Never reports to the caller; a rejected line is dropped and the list
+  // state is still refreshed.
+  //
+  // Calls are serialised by a lock held for the whole call. A call that comes
+  // back in on the same thread while one is running (a nested message loop
+  // under the row-limit question or the Save dialog) is held and taken in
+  // arrival order when the running call has finished: it neither asks again
+  // nor is lost.
+  void AddMessage(MessageKind kind, const char* text, MessageSource source);
+
+  // Deletes all rows and starts the indentation again.
+  void ClearList();
+  // After a file was opened into the list.
+  void ResetIndentation();
+
+  int IndentationDepth() const;
+  std::size_t HeldLineCount() const;
+
+ private:
+  struct HeldLine {
+    MessageKind kind;
+    std::string text;
+    MessageSource source;
+  };
+
+  void Take(MessageKind kind, const char* text, MessageSource source);
+  void Append(MessageKind kind, std::string_view text);
+
+  const IntakeSwitches& switches_;
+  RowStore& rows_;
+  UserDialogs& dialogs_;
+
+  mutable std::recursive_mutex mutex_;
+  bool running_ = false;
+  std::deque<HeldLine> held_;
+  int depth_ = 0;
+  std::string message_;  // work area of the message column, kept to save allocations
+};
+
+}  // namespace ploxen

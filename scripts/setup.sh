@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need from Debian's packages, quietly,
+# and only what is missing. Safe to run again and again.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ make
+  mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+  wine wine64 fonts-wine
+  xvfb xauth x11-utils xdotool imagemagick
+  googletest libgtest-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "setup: need root to install: ${missing[*]}" >&2; exit 1; }
+  as_root=(sudo)
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+log=$(mktemp)
+if ! { "${as_root[@]}" apt-get update -qq && \
+       "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+  cat "$log" >&2
+  rm -f "$log"
+  echo "setup: apt-get failed" >&2
+  exit 1
+fi
+rm -f "$log"

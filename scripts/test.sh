@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the unit tests natively and under
+# Wine, and the system tests of the real PLOXEN.EXE under Wine on a display
+# (a virtual one when there is none). Ends with ctest's summary.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+"$here/setup.sh"
+source "$here/build.sh"
+source "$here/display.sh"
+
+ploxen_build native
+ploxen_build mingw
+
+cleanup() {
+  WINEPREFIX="$PLOXEN_BUILD/mingw/wineprefix" wineserver -k 2>/dev/null || true
+  ploxen_display_stop
+}
+trap cleanup EXIT
+
+ploxen_display_start
+echo "== wine prefix"
+ploxen_wine cmd /c exit >/dev/null 2>&1 || true
+# One wine server for the whole run instead of one per test program.
+WINEPREFIX="$PLOXEN_BUILD/mingw/wineprefix" wineserver -p
+
+# One ctest run over both builds, so that one summary closes the output.
+cat >"$PLOXEN_BUILD/CTestTestfile.cmake" <<'CTEST'
+subdirs("native" "mingw")
+CTEST
+echo "== tests"
+cd "$PLOXEN_BUILD"
+ctest -j "$(nproc)" --output-on-failure --timeout 300 "$@"

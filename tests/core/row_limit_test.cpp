@@ -1,0 +1,165 @@
+// The row-limit question, and lines that arrive while it is on screen.
+#include "tests/support/intake_fixture.h"
+
+#include <thread>
+
+namespace ploxen::test {
+namespace {
+
+class RowLimitTest : public IntakeTest {
+ protected:
+  void Fill(int count) {
+    for (int i = 0; i < count; ++i) Add(3, ("row " + std::to_string(i)).c_str());
+  }
+};
+
+TEST_F(RowLimitTest, FullListAsksOnceAndKeepsOnlyTheNewLineAfterNo) {
+  switches.maxCount = 100;
+  Fill(100);
+  EXPECT_TRUE(dialogs.questions.empty());
+  Add(3, "neu");
+  EXPECT_EQ(dialogs.questions, std::vector<int>{104});
+  EXPECT_EQ(dialogs.saves, 0);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(MessageAt(0), "neu");
+}
+
+TEST_F(RowLimitTest, YesSavesTheFullListBeforeClearing) {
+  switches.maxCount = 3;
+  Fill(3);
+  dialogs.answerYes = true;
+  std::size_t rowsWhenSaving = 0;
+  dialogs.onSave = [&] { rowsWhenSaving = rows.size(); };
+  Add(3, "neu");
+  EXPECT_EQ(dialogs.saves, 1);
+  EXPECT_EQ(rowsWhenSaving, 3u);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(MessageAt(0), "neu");
+}
+
+TEST_F(RowLimitTest, RejectedLinesNeverAsk) {
+  switches.maxCount = 2;
+  Fill(2);
+  switches.ploxen = 0;
+  Add(3, "rejected");
+  Add(5, "unknown category");
+  Add(3, "");
+  EXPECT_TRUE(dialogs.questions.empty());
+  EXPECT_EQ(rows.size(), 2u);
+}
+
+TEST_F(RowLimitTest, ZeroAndNegativeLimitsMeanNoLimit) {
+  switches.maxCount = 0;
+  Fill(300);
+  switches.maxCount = -5;
+  Fill(10);
+  EXPECT_TRUE(dialogs.questions.empty());
+  EXPECT_EQ(rows.size(), 310u);
+}
+
+TEST_F(RowLimitTest, ListAlreadyOverTheLimitAsksAtTheNextLine) {
+  // As after opening a file with more rows than the limit.
+  Fill(50);
+  switches.maxCount = 10;
+  Add(3, "neu");
+  EXPECT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_EQ(rows.size(), 1u);
+}
+
+TEST_F(RowLimitTest, ClearingKeepsTheIndentationOfTheWaitingLine) {
+  switches.maxCount = 2;
+  Add(1, "a der Klasse CSignal ");
+  Add(3, "b");
+  Add(3, "c");  // asks; built at depth 3 before the list was cleared
+  EXPECT_EQ(MessageAt(0), "   c");
+  Add(3, "d");  // depth is 0 after the clear
+  EXPECT_EQ(MessageAt(1), "d");
+}
+
+TEST_F(RowLimitTest, LinesArrivingDuringTheQuestionWaitAndFollowInOrder) {
+  switches.maxCount = 5;
+  Fill(5);
+  dialogs.onAsk = [&] {
+    Add(3, "waiting 1");
+    Add(0x103, "waiting 2");
+    Add(5, "never shown");
+    Add(3, "waiting 3");
+    EXPECT_EQ(intake.HeldLineCount(), 4u);
+    EXPECT_EQ(rows.size(), 5u);  // nothing added behind the question's back
+  };
+  Add(3, "trigger");
+  EXPECT_EQ(dialogs.questions.size(), 1u);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(MessageAt(0), "trigger");
+  EXPECT_EQ(MessageAt(1), "waiting 1");
+  EXPECT_EQ(MessageAt(2), "waiting 2");
+  EXPECT_EQ(MessageAt(3), "waiting 3");
+  EXPECT_EQ(intake.HeldLineCount(), 0u);
+}
+
+TEST_F(RowLimitTest, LinesArrivingDuringTheSaveDialogAreNotSaved) {
+  switches.maxCount = 2;
+  Fill(2);
+  dialogs.answerYes = true;
+  std::size_t saved = 0;
+  dialogs.onSave = [&] {
+    Add(3, "during save");
+    saved = rows.size();
+  };
+  Add(3, "trigger");
+  EXPECT_EQ(saved, 2u);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(MessageAt(0), "trigger");
+  EXPECT_EQ(MessageAt(1), "during save");
+}
+
+TEST_F(RowLimitTest, BurstDuringTheQuestionOverflowsAgainWithOneQuestionPerOverflow) {
+  switches.maxCount = 3;
+  Fill(3);
+  int asked = 0;
+  dialogs.onAsk = [&] {
+    if (++asked == 1)
+      for (int i = 0; i < 7; ++i) Add(3, ("burst " + std::to_string(i)).c_str());
+  };
+  Add(3, "trigger");
+  // trigger, burst 0, 1 | full, ask: burst 2, 3, 4 | full, ask: burst 5, 6
+  EXPECT_EQ(dialogs.questions.size(), 3u);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(MessageAt(0), "burst 5");
+  EXPECT_EQ(MessageAt(1), "burst 6");
+}
+
+TEST_F(RowLimitTest, HeldLinesKeepTheirOwnCopyOfTheText) {
+  switches.maxCount = 1;
+  Fill(1);
+  dialogs.onAsk = [&] {
+    if (dialogs.questions.size() > 1) return;
+    char buffer[16] = "transient";
+    Add(3, buffer);
+    buffer[0] = 'X';
+  };
+  Add(3, "trigger");
+  ASSERT_EQ(rows.size(), 1u);  // trigger, then the held line meets the limit of 1
+  EXPECT_EQ(MessageAt(0), "transient");
+}
+
+TEST_F(RowLimitTest, TwoThreadsAreSerialised) {
+  switches.maxCount = 0;
+  constexpr int kPerThread = 5000;
+  auto feed = [&](int kind) {
+    for (int i = 0; i < kPerThread; ++i) {
+      Add(kind, "x der Klasse CSignal y");
+    }
+  };
+  std::thread a(feed, 1);
+  std::thread b(feed, 2);
+  a.join();
+  b.join();
+  EXPECT_EQ(rows.size(), 2u * kPerThread);
+  EXPECT_EQ(rows.updates, 2 * kPerThread);
+  EXPECT_GE(intake.IndentationDepth(), 0);
+  EXPECT_EQ(intake.IndentationDepth() % 3, 0);
+}
+
+}  // namespace
+}  // namespace ploxen::test

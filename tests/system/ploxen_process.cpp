@@ -1,0 +1,77 @@
+#include "tests/system/ploxen_process.h"
+
+#include <vector>
+
+namespace ploxen::system_test {
+
+std::string ProgramDirectory() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, n);
+  const auto slash = dir.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : dir.substr(0, slash);
+}
+
+std::string WindowText(HWND window) {
+  char text[512] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+PloxenProcess::~PloxenProcess() {
+  if (info_.hProcess) {
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hProcess);
+  }
+  if (info_.hThread) CloseHandle(info_.hThread);
+}
+
+bool PloxenProcess::Start(const std::string& arguments) {
+  const std::string exe = ProgramDirectory() + "\\PLOXEN.EXE";
+  std::string commandLine = "\"" + exe + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info_) != FALSE;
+}
+
+namespace {
+struct Search {
+  DWORD processId;
+  const char* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window) && WindowText(window) == search->title) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND PloxenProcess::WaitForWindow(const char* title, DWORD timeoutMs) const {
+  const DWORD start = GetTickCount();
+  do {
+    Search search{info_.dwProcessId, title, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (WaitForSingleObject(info_.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+bool PloxenProcess::WaitForExit(DWORD timeoutMs) {
+  if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+  GetExitCodeProcess(info_.hProcess, &exitCode_);
+  return true;
+}
+
+}  // namespace ploxen::system_test

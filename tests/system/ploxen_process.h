@@ -1,0 +1,35 @@
+// Starts the real PLOXEN.EXE for a system test and finds its main window,
+// as a user would see it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ploxen::system_test {
+
+class PloxenProcess {
+ public:
+  PloxenProcess() = default;
+  ~PloxenProcess();
+  PloxenProcess(const PloxenProcess&) = delete;
+  PloxenProcess& operator=(const PloxenProcess&) = delete;
+
+  // PLOXEN.EXE beside the test program, with the given command line arguments.
+  bool Start(const std::string& arguments = "");
+  // The top-level window of this process with that title, or null after the timeout.
+  HWND WaitForWindow(const char* title, DWORD timeoutMs = 30000) const;
+  // True when the process ended within the timeout; its exit code is kept.
+  bool WaitForExit(DWORD timeoutMs = 15000);
+  DWORD ExitCode() const { return exitCode_; }
+  DWORD Id() const { return info_.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  DWORD exitCode_ = STILL_ACTIVE;
+};
+
+std::string WindowText(HWND window);
+std::string ProgramDirectory();
+
+}  // namespace ploxen::system_test
