@@ -12,7 +12,7 @@ ploxen_build native
 ploxen_build mingw
 
 cleanup() {
-  WINEPREFIX="$PLOXEN_BUILD/mingw/wineprefix" wineserver -k 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   ploxen_display_stop
 }
 trap cleanup EXIT
@@ -20,8 +20,11 @@ trap cleanup EXIT
 ploxen_display_start
 echo "== wine prefix"
 ploxen_wine cmd /c exit >/dev/null 2>&1 || true
-# One wine server for the whole run instead of one per test program.
-WINEPREFIX="$PLOXEN_BUILD/mingw/wineprefix" wineserver -p
+# One wine server for the whole run instead of one per test program: wait for
+# the one that made the prefix to go, then start a lasting one.
+export WINEPREFIX="$PLOXEN_BUILD/mingw/wineprefix"
+wineserver -w || true
+wineserver -p
 
 # One ctest run over both builds, so that one summary closes the output.
 cat >"$PLOXEN_BUILD/CTestTestfile.cmake" <<'CTEST'
