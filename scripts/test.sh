@@ -25,6 +25,9 @@ ploxen_wine cmd /c exit >/dev/null 2>&1 || true
 export WINEPREFIX="$PLOXEN_BUILD/mingw/wineprefix"
 wineserver -w || true
 wineserver -p
+# Wine's own background programs start with the first program and stay with
+# the lasting server; started here, they hold no pipe of a test runner open.
+ploxen_wine cmd /c exit >/dev/null 2>&1 || true
 
 # One ctest run over both builds, so that one summary closes the output.
 cat >"$PLOXEN_BUILD/CTestTestfile.cmake" <<'CTEST'
