@@ -1,0 +1,141 @@
+// The settings that outlive a run: their profile keys and defaults, and how
+// they move between the profile and the main window.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/intake.h"
+#include "storage/profile.h"
+
+namespace ploxen {
+
+namespace keys {
+constexpr std::string_view kSectionPosition = "POSITION";
+constexpr std::string_view kX0 = "X0";
+constexpr std::string_view kY0 = "Y0";
+constexpr std::string_view kX1 = "X1";
+constexpr std::string_view kY1 = "Y1";
+constexpr std::string_view kShow = "SHOW";
+constexpr std::string_view kTopmost = "TOPMOST";
+
+constexpr std::string_view kSectionDatei = "DATEI";
+constexpr std::string_view kSaveDatei = "SAVEDATEI";
+
+constexpr std::string_view kSectionListbox = "LISTBOX";
+constexpr std::string_view kMaxCount = "MAXCOUNT";
+constexpr std::string_view kDestruktor = "DESTRUKTOR";
+constexpr std::string_view kKonstruktor = "KONSTRUKTOR";
+constexpr std::string_view kMeldungen = "MELDUNGEN";
+constexpr std::string_view kStartEnde = "STARTENDE";
+constexpr std::string_view kBTrace = "B_TRACE";
+constexpr std::string_view kBDll = "B_DLL";
+constexpr std::string_view kBException = "B_EXCEPTION";
+constexpr std::string_view kBThread = "B_THREAD";
+constexpr std::string_view kBProcess = "B_PROCESS";
+
+constexpr std::string_view kSectionAllgemein = "ALLGEMEIN";
+constexpr std::string_view kErsterAufruf = "ERSTER_AUFRUF";
+constexpr std::string_view kFernDebug = "FERNDEBUG";
+constexpr std::string_view kIntervall = "INTERVALL";
+constexpr std::string_view kFontSize = "FONTSIZE";
+constexpr std::string_view kFontName = "FONTNAME";
+constexpr std::string_view kCaseSensitiv = "CASESENSITIV";
+constexpr std::string_view kPloxen = "PLOXEN";
+constexpr std::string_view kDbWin32 = "DBWIN32";
+
+constexpr std::string_view kSectionSuchen = "SUCHEN";
+constexpr std::string_view kAnzahl = "ANZAHL";
+// The term keys are "STRING_%d" with the term's index: see SearchTermKey.
+}  // namespace keys
+
+// Every handler moves a search term through a 100-byte buffer.
+constexpr std::size_t kSearchTermMax = 99;
+// A damaged ANZAHL (say 2000000000) would otherwise keep start-up and exit
+// busy reading and deleting keys that do not exist; no user keeps this many.
+constexpr int kSearchTermCountMax = 10000;
+
+constexpr std::string_view kDefaultSaveFile = "PLOXEN.BIN";
+constexpr std::string_view kDefaultFontName = "MS Sans Serif";
+
+// The window's normal (restored) rectangle in screen pixels and its show
+// command (1 normal, 2 minimised, 3 maximised).
+struct Placement {
+  int x0 = 0;
+  int y0 = 0;
+  int x1 = 0;
+  int y1 = 0;
+  int show = 1;
+};
+
+// One field per profile key. Switches are 0 for off, anything else for on,
+// and are written back as held.
+struct Settings {
+  Placement position;  // X0, Y0, X1, Y1, SHOW
+  int topmost = 1;
+  std::string saveDatei{kDefaultSaveFile};
+  IntakeSwitches intake;  // MAXCOUNT, the nine category switches, PLOXEN, DBWIN32
+  int ersterAufruf = 1;
+  int fernDebug = 0;     // what the user chose; this is what is saved
+  int remoteActive = 0;  // loaded from FERNDEBUG, cleared when the mailslot cannot be used
+  int intervall = 250;
+  int fontSize = 8;  // -1: the list has no font of its own
+  std::string fontName{kDefaultFontName};
+  int caseSensitiv = 0;
+};
+
+// A 480 x 150 strip in the bottom-right corner of the screen.
+Placement DefaultPlacement(int screenW, int screenH);
+// A top-left corner 50 pixels or less from the right or bottom edge, or
+// beyond it, would leave the window out of reach: it becomes a 280 x 150 strip
+// in the bottom-right corner. Nothing else is corrected.
+Placement ReachablePlacement(Placement placement, int screenW, int screenH);
+
+// Every key or its default, with the position check. The main window calls
+// LoadSearchHistory right afterwards to fill its search-term box.
+Settings LoadSettings(const Profile& profile, int screenW, int screenH);
+
+// Writes every key; the position comes from the window, ERSTER_AUFRUF is
+// always 0, and the search terms are replaced by the box's items in the
+// box's order.
+void SaveSettings(Profile& profile, const Settings& settings, const Placement& fromWindow,
+                  const std::vector<std::string>& comboItemsInOrder);
+
+// The search-term box of the main window: a sorted combo box, which places
+// every added term itself.
+class SearchTermList {
+ public:
+  virtual ~SearchTermList() = default;
+  virtual void Clear() = 0;
+  virtual void Add(std::string_view term) = 0;
+  virtual int Count() const = 0;
+  virtual std::string Item(int index) const = 0;
+  // Puts the item's text into the edit field; no selection-change handling.
+  virtual void Select(int index) = 0;
+};
+
+// "STRING_0", "STRING_1", ...
+std::string SearchTermKey(int index);
+// The stored terms in stored order, empty ones skipped, each cut to
+// kSearchTermMax characters. For the search page as well.
+std::vector<std::string> ReadSearchTerms(const Profile& profile);
+// ANZAHL and STRING_0 ... STRING_(n-1), terms cut to kSearchTermMax. Keys
+// from an earlier, longer list are left; ANZAHL bounds every reader.
+void WriteSearchTerms(Profile& profile, const std::vector<std::string>& terms);
+// Refills the box from the profile. When ANZAHL is not 0 the remembered term
+// index becomes 0 and item 0 is selected; otherwise the index keeps its value.
+void LoadSearchHistory(const Profile& profile, SearchTermList& box, int& rememberedTermIndex);
+// The box's items in its order, as SaveSettings takes them.
+std::vector<std::string> SearchTermItems(const SearchTermList& box);
+
+// Where the profile lives: the PLOXEN_INI value when it is set and not empty,
+// otherwise PLOXEN\PLOXEN.INI in the application-data folder. Without either
+// it is the bare file name, which the platform looks up in its own folder.
+std::string ProfilePath(std::string_view envPloxenIni, std::string_view appDataFolder);
+// The folder part of a path ("" for a bare file name), to be created before
+// the profile is first written.
+std::string ProfileFolder(std::string_view profilePath);
+
+}  // namespace ploxen

@@ -1,0 +1,320 @@
+// Settings in the profile: keys and defaults, the position check, the
+// search-term history, what is saved and in which order, the profile's place.
+#include "storage/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "storage/memory_profile.h"
+
+namespace ploxen::test {
+namespace {
+
+constexpr int kW = 1024;
+constexpr int kH = 768;
+
+// A sorted combo box: ignores case for the order, keeps duplicates.
+class SortedBox : public SearchTermList {
+ public:
+  void Clear() override { items.clear(); }
+  void Add(std::string_view term) override {
+    auto lower = [](std::string t) {
+      for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return t;
+    };
+    auto at = std::upper_bound(
+        items.begin(), items.end(), std::string(term),
+        [&](const std::string& a, const std::string& b) { return lower(a) < lower(b); });
+    items.insert(at, std::string(term));
+  }
+  int Count() const override { return static_cast<int>(items.size()); }
+  std::string Item(int index) const override { return items.at(static_cast<std::size_t>(index)); }
+  void Select(int index) override { selections.push_back(index); }
+
+  std::vector<std::string> items{"left over from before"};
+  std::vector<int> selections;
+};
+
+// Every integer key with its default on a 1024 x 768 screen. The names are
+// spelt out here, not taken from the constants, so a misspelt key shows.
+struct IntKey {
+  const char* section;
+  const char* key;
+  int defaultValue;
+  std::function<int(const Settings&)> field;
+};
+
+const IntKey kIntKeys[] = {
+    {"POSITION", "X0", kW - 480, [](const Settings& s) { return s.position.x0; }},
+    {"POSITION", "Y0", kH - 150, [](const Settings& s) { return s.position.y0; }},
+    {"POSITION", "X1", kW, [](const Settings& s) { return s.position.x1; }},
+    {"POSITION", "Y1", kH, [](const Settings& s) { return s.position.y1; }},
+    {"POSITION", "SHOW", 1, [](const Settings& s) { return s.position.show; }},
+    {"POSITION", "TOPMOST", 1, [](const Settings& s) { return s.topmost; }},
+    {"LISTBOX", "MAXCOUNT", 50000, [](const Settings& s) { return s.intake.maxCount; }},
+    {"LISTBOX", "DESTRUKTOR", 1, [](const Settings& s) { return s.intake.destruktor; }},
+    {"LISTBOX", "KONSTRUKTOR", 1, [](const Settings& s) { return s.intake.konstruktor; }},
+    {"LISTBOX", "MELDUNGEN", 1, [](const Settings& s) { return s.intake.meldungen; }},
+    {"LISTBOX", "STARTENDE", 1, [](const Settings& s) { return s.intake.startEnde; }},
+    {"LISTBOX", "B_TRACE", 1, [](const Settings& s) { return s.intake.bTrace; }},
+    {"LISTBOX", "B_DLL", 1, [](const Settings& s) { return s.intake.bDll; }},
+    {"LISTBOX", "B_EXCEPTION", 0, [](const Settings& s) { return s.intake.bException; }},
+    {"LISTBOX", "B_THREAD", 1, [](const Settings& s) { return s.intake.bThread; }},
+    {"LISTBOX", "B_PROCESS", 1, [](const Settings& s) { return s.intake.bProcess; }},
+    {"ALLGEMEIN", "ERSTER_AUFRUF", 1, [](const Settings& s) { return s.ersterAufruf; }},
+    {"ALLGEMEIN", "FERNDEBUG", 0, [](const Settings& s) { return s.fernDebug; }},
+    {"ALLGEMEIN", "INTERVALL", 250, [](const Settings& s) { return s.intervall; }},
+    {"ALLGEMEIN", "FONTSIZE", 8, [](const Settings& s) { return s.fontSize; }},
+    {"ALLGEMEIN", "CASESENSITIV", 0, [](const Settings& s) { return s.caseSensitiv; }},
+    {"ALLGEMEIN", "PLOXEN", 1, [](const Settings& s) { return s.intake.ploxen; }},
+    {"ALLGEMEIN", "DBWIN32", 0, [](const Settings& s) { return s.intake.dbWin32; }},
+};
+
+TEST(SettingsLoad, NoProfileGivesEveryDefault) {
+  MemoryProfile none;
+  const Settings s = LoadSettings(none, kW, kH);
+  for (const IntKey& k : kIntKeys) EXPECT_EQ(k.field(s), k.defaultValue) << k.key;
+  EXPECT_EQ(s.remoteActive, 0);
+  EXPECT_EQ(s.saveDatei, "PLOXEN.BIN");
+  EXPECT_EQ(s.fontName, "MS Sans Serif");
+
+  SortedBox box;
+  int remembered = -1;
+  LoadSearchHistory(none, box, remembered);
+  EXPECT_TRUE(box.items.empty());
+  EXPECT_EQ(remembered, -1);
+  EXPECT_TRUE(box.selections.empty());
+}
+
+class SettingsIntKeyTest : public ::testing::TestWithParam<IntKey> {};
+
+TEST_P(SettingsIntKeyTest, StoredValueReachesItsFieldOnly) {
+  const IntKey& k = GetParam();
+  MemoryProfile profile;
+  profile.WriteInt(k.section, k.key, 37);
+  const Settings s = LoadSettings(profile, kW, kH);
+  for (const IntKey& other : kIntKeys) {
+    EXPECT_EQ(other.field(s), std::string(other.key) == k.key ? 37 : other.defaultValue)
+        << other.key;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryIntKey, SettingsIntKeyTest, ::testing::ValuesIn(kIntKeys),
+                         [](const auto& info) { return std::string(info.param.key); });
+
+// ---------------------------------------------------------- position check
+
+struct PositionCase {
+  const char* name;
+  int x0, y0;
+  bool reset;
+};
+
+class SettingsPositionTest : public ::testing::TestWithParam<PositionCase> {};
+
+TEST_P(SettingsPositionTest, CornerTooCloseToTheEdgeBecomesTheSmallStrip) {
+  const PositionCase& c = GetParam();
+  MemoryProfile profile;
+  profile.WriteInt("POSITION", "X0", c.x0);
+  profile.WriteInt("POSITION", "Y0", c.y0);
+  profile.WriteInt("POSITION", "X1", 5000);
+  profile.WriteInt("POSITION", "Y1", 6000);
+  profile.WriteInt("POSITION", "SHOW", 3);
+  const Placement p = LoadSettings(profile, kW, kH).position;
+
+  const Placement expected =
+      c.reset ? Placement{kW - 280, kH - 150, kW, kH, 3} : Placement{c.x0, c.y0, 5000, 6000, 3};
+  EXPECT_EQ(p.x0, expected.x0);
+  EXPECT_EQ(p.y0, expected.y0);
+  EXPECT_EQ(p.x1, expected.x1);
+  EXPECT_EQ(p.y1, expected.y1);
+  EXPECT_EQ(p.show, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, SettingsPositionTest,
+                         ::testing::Values(PositionCase{"RightAt50", kW - 50, 100, true},
+                                           PositionCase{"RightAt51", kW - 51, 100, false},
+                                           PositionCase{"BottomAt50", 100, kH - 50, true},
+                                           PositionCase{"BottomAt51", 100, kH - 51, false},
+                                           PositionCase{"BeyondTheScreen", kW + 300, 100, true},
+                                           PositionCase{"NegativeStays", -2000, -2000, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------- search history
+
+TEST(SettingsSearchHistory, EmptyEntryIsSkippedAndSavingRenumbersInTheBoxOrder) {
+  MemoryProfile profile;
+  profile.WriteInt("SUCHEN", "ANZAHL", 3);
+  profile.WriteString("SUCHEN", "STRING_0", "zeta");
+  profile.WriteString("SUCHEN", "STRING_1", "");
+  profile.WriteString("SUCHEN", "STRING_2", "Alpha");
+  profile.WriteString("SUCHEN", "STRING_3", "beyond the count");
+
+  SortedBox box;
+  int remembered = -1;
+  LoadSearchHistory(profile, box, remembered);
+  EXPECT_EQ(box.items, (std::vector<std::string>{"Alpha", "zeta"}));
+  EXPECT_EQ(remembered, 0);
+  EXPECT_EQ(box.selections, std::vector<int>{0});
+
+  SaveSettings(profile, Settings(), Placement(), SearchTermItems(box));
+  EXPECT_EQ(profile.GetInt("SUCHEN", "ANZAHL", -1), 2);
+  EXPECT_EQ(profile.GetString("SUCHEN", "STRING_0", "-"), "Alpha");
+  EXPECT_EQ(profile.GetString("SUCHEN", "STRING_1", "-"), "zeta");
+  EXPECT_FALSE(profile.Has("SUCHEN", "STRING_2"));
+}
+
+TEST(SettingsSearchHistory, SavingAnEmptyBoxRemovesTheOldTermsUpToTheOldCount) {
+  MemoryProfile profile;
+  profile.WriteInt("SUCHEN", "ANZAHL", 3);
+  for (const char* key : {"STRING_0", "STRING_1", "STRING_2", "STRING_5"}) {
+    profile.WriteString("SUCHEN", key, "alt");
+  }
+  SaveSettings(profile, Settings(), Placement(), {});
+  EXPECT_EQ(profile.GetInt("SUCHEN", "ANZAHL", -1), 0);
+  EXPECT_TRUE(ReadSearchTerms(profile).empty());
+  EXPECT_FALSE(profile.Has("SUCHEN", "STRING_2"));
+  EXPECT_TRUE(profile.Has("SUCHEN", "STRING_5"));  // never read, left alone
+}
+
+TEST(SettingsSearchHistory, RememberedIndexIsSetOnlyWhenTheCountIsNotZero) {
+  MemoryProfile profile;
+  SortedBox box;
+  int remembered = 4;
+  LoadSearchHistory(profile, box, remembered);
+  EXPECT_EQ(remembered, 4);
+  EXPECT_TRUE(box.selections.empty());
+
+  profile.WriteInt("SUCHEN", "ANZAHL", 2);  // both entries missing
+  LoadSearchHistory(profile, box, remembered);
+  EXPECT_TRUE(box.items.empty());
+  EXPECT_EQ(remembered, 0);
+  EXPECT_EQ(box.selections, std::vector<int>{0});
+}
+
+TEST(SettingsSearchHistory, LongTermIsCutTo99CharactersOnLoadAndOnSave) {
+  const std::string term150 = std::string(140, 'x') + "0123456789";
+  MemoryProfile profile;
+  profile.WriteInt("SUCHEN", "ANZAHL", 1);
+  profile.WriteString("SUCHEN", "STRING_0", term150);
+  EXPECT_EQ(ReadSearchTerms(profile), std::vector<std::string>{term150.substr(0, 99)});
+
+  SaveSettings(profile, Settings(), Placement(), {term150, std::string(99, 'y')});
+  EXPECT_EQ(profile.GetString("SUCHEN", "STRING_0", ""), term150.substr(0, 99));
+  EXPECT_EQ(profile.GetString("SUCHEN", "STRING_1", ""), std::string(99, 'y'));
+}
+
+TEST(SettingsSearchHistory, DamagedCountNeitherReadsTermsNorRunsAway) {
+  MemoryProfile profile;
+  profile.WriteString("SUCHEN", "STRING_0", "a");
+  profile.WriteInt("SUCHEN", "ANZAHL", -3);
+  EXPECT_TRUE(ReadSearchTerms(profile).empty());
+
+  profile.WriteInt("SUCHEN", "ANZAHL", INT_MAX);
+  EXPECT_EQ(ReadSearchTerms(profile), std::vector<std::string>{"a"});
+  profile.ForgetChanges();
+  SaveSettings(profile, Settings(), Placement(), {});
+  const auto& changes = profile.Changes();
+  EXPECT_EQ(std::count_if(changes.begin(), changes.end(),
+                          [](const auto& c) { return c.kind == MemoryProfile::Change::kDelete; }),
+            kSearchTermCountMax);
+}
+
+// ------------------------------------------------------------------ saving
+
+TEST(SettingsSave, FailedRemoteModeIsStillStoredAsOn) {
+  MemoryProfile profile;
+  profile.WriteInt("ALLGEMEIN", "FERNDEBUG", 1);
+  Settings s = LoadSettings(profile, kW, kH);
+  ASSERT_EQ(s.remoteActive, 1);
+  s.remoteActive = 0;  // the mailslot could not be opened
+  SaveSettings(profile, s, s.position, {});
+  EXPECT_EQ(profile.GetInt("ALLGEMEIN", "FERNDEBUG", -1), 1);
+}
+
+// Whatever was loaded is written back as held (switches as 5 stay 5), except
+// the position, which is the window's, and the first-run flag, which is over.
+TEST(SettingsSave, EveryKeyIsWrittenBackFromItsField) {
+  MemoryProfile stored;
+  int value = 100;
+  for (const IntKey& k : kIntKeys) stored.WriteInt(k.section, k.key, value++);
+  stored.WriteString("DATEI", "SAVEDATEI", "D:\\\xC4rger \xA7.log");
+  stored.WriteString("ALLGEMEIN", "FONTNAME", "Courier New");
+  const Settings s = LoadSettings(stored, kW, kH);
+
+  MemoryProfile saved;
+  const Placement window{10, 20, 610, 420, 3};  // maximised, with its restored rectangle
+  SaveSettings(saved, s, window, {});
+  const std::map<std::string, int> fromWindow = {{"X0", 10},  {"Y0", 20},  {"X1", 610},
+                                                 {"Y1", 420}, {"SHOW", 3}, {"ERSTER_AUFRUF", 0}};
+  for (const IntKey& k : kIntKeys) {
+    const auto fixedValue = fromWindow.find(k.key);
+    const int expected =
+        fixedValue != fromWindow.end() ? fixedValue->second : stored.GetInt(k.section, k.key, -1);
+    EXPECT_EQ(saved.GetInt(k.section, k.key, -1), expected) << k.key;
+  }
+  EXPECT_EQ(saved.GetString("DATEI", "SAVEDATEI", ""), "D:\\\xC4rger \xA7.log");
+  EXPECT_EQ(saved.GetString("ALLGEMEIN", "FONTNAME", ""), "Courier New");
+}
+
+TEST(SettingsSave, KeysAreWrittenInTheirOrder) {
+  MemoryProfile profile;
+  profile.WriteInt("SUCHEN", "ANZAHL", 2);
+  profile.ForgetChanges();
+  SaveSettings(profile, Settings(), Placement(), {"a"});
+
+  std::vector<std::string> written;
+  for (const auto& c : profile.Changes()) {
+    written.push_back((c.kind == MemoryProfile::Change::kDelete ? "-" : "") + c.key);
+  }
+  const std::vector<std::string> expected = {
+      "X0",        "Y0",        "X1",          "Y1",          "SHOW",         "TOPMOST",
+      "SAVEDATEI", "MAXCOUNT",  "DESTRUKTOR",  "KONSTRUKTOR", "MELDUNGEN",    "STARTENDE",
+      "B_TRACE",   "B_DLL",     "B_EXCEPTION", "B_THREAD",    "B_PROCESS",    "ERSTER_AUFRUF",
+      "FERNDEBUG", "INTERVALL", "FONTNAME",    "FONTSIZE",    "CASESENSITIV", "PLOXEN",
+      "DBWIN32",   "-STRING_0", "-STRING_1",   "ANZAHL",      "STRING_0"};
+  EXPECT_EQ(written, expected);
+}
+
+// ------------------------------------------------------------ integer text
+
+struct IntText {
+  const char* text;
+  int expected;  // -77, the fallback, where the text is not a number
+};
+
+class SettingsIntTextTest : public ::testing::TestWithParam<IntText> {};
+
+TEST_P(SettingsIntTextTest, OnlyDecimalTextIsANumber) {
+  EXPECT_EQ(ParseProfileInt(GetParam().text, -77), GetParam().expected)
+      << '"' << GetParam().text << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SettingsIntTextTest,
+    ::testing::Values(IntText{" \t42 ", 42}, IntText{"+7", 7}, IntText{"-007", -7},
+                      IntText{"2147483647", INT_MAX}, IntText{"-2147483648", INT_MIN},
+                      IntText{"2147483648", -77}, IntText{"-2147483649", -77},
+                      IntText{"99999999999999999999", -77}, IntText{"12abc", -77}, IntText{"", -77},
+                      IntText{"-", -77}, IntText{"1 2", -77}, IntText{"0x10", -77}));
+
+// ------------------------------------------------------------ profile path
+
+TEST(SettingsProfilePath, PloxenIniWinsWhenNotEmpty) {
+  EXPECT_EQ(ProfilePath("D:\\t\\p.ini", "C:\\AppData"), "D:\\t\\p.ini");
+  EXPECT_EQ(ProfilePath("", "C:\\AppData"), "C:\\AppData\\PLOXEN\\PLOXEN.INI");
+  EXPECT_EQ(ProfilePath("", "C:\\AppData\\"), "C:\\AppData\\PLOXEN\\PLOXEN.INI");
+  EXPECT_EQ(ProfilePath("", ""), "PLOXEN.INI");
+  EXPECT_EQ(ProfileFolder("C:\\AppData\\PLOXEN\\PLOXEN.INI"), "C:\\AppData\\PLOXEN");
+  EXPECT_EQ(ProfileFolder("PLOXEN.INI"), "");
+}
+
+}  // namespace
+}  // namespace ploxen::test
