@@ -1,4 +1,4 @@
-// Splits the optional "PID=…,TID=…,   time " prefix off a line.
+// Splits the optional "PID=...,TID=...,   time " prefix off a line.
 #pragma once
 
 #include <cstddef>

@@ -34,12 +34,9 @@ std::unique_ptr<MessageItem> MessageItem::FromBlock(MessageKind kind, ColourList
                                                     std::size_t blockSize) {
   if (blockSize > std::numeric_limits<std::uint32_t>::max()) return nullptr;
   if (blockSize > 0 && (!block || block[blockSize - 1] != '\0')) return nullptr;
-  std::size_t terminators = 0;
-  for (std::size_t i = 0; i < blockSize; ++i)
-    if (block[i] == '\0') ++terminators;
-  if (terminators < colours.size()) return nullptr;
-  return std::unique_ptr<MessageItem>(
-      new MessageItem(kind, std::move(colours), std::move(block), blockSize));
+  std::unique_ptr<MessageItem> item(new MessageItem(kind, std::move(colours), std::move(block), blockSize));
+  if (item->PrefixLength(item->ColourCount()) == npos) return nullptr;
+  return item;
 }
 
 std::size_t MessageItem::StringCount() const {
@@ -47,6 +44,19 @@ std::size_t MessageItem::StringCount() const {
   for (std::size_t i = 0; i < textsSize_; ++i)
     if (texts_[i] == '\0') ++count;
   return count;
+}
+
+std::size_t MessageItem::PrefixLength(std::size_t n) const {
+  const char* const begin = texts_.get();
+  const char* p = begin;
+  const char* const end = begin + textsSize_;
+  for (; n > 0; --n) {
+    if (p == end) return npos;
+    const auto* nul = static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(end - p)));
+    if (!nul) return npos;
+    p = nul + 1;
+  }
+  return static_cast<std::size_t>(p - begin);
 }
 
 std::string_view MessageItem::Text(std::size_t index) const {

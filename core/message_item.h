@@ -18,6 +18,7 @@ enum Column : int { kColumnProcess = 0, kColumnTime = 1, kColumnMessage = 2, kCo
 
 class MessageItem {
  public:
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
   // The pairs are held by value in one growable array: one allocation per
   // row instead of one per column.
   using ColourList = std::vector<ColourPair>;
@@ -44,6 +45,9 @@ class MessageItem {
 
   // Number of strings in the block (terminators counted).
   std::size_t StringCount() const;
+  // Bytes of the first n strings with their terminators; npos when the block
+  // holds fewer.
+  std::size_t PrefixLength(std::size_t n) const;
   // String i of the block; empty when there is no such string.
   std::string_view Text(std::size_t index) const;
 

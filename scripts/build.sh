@@ -1,6 +1,7 @@
 # Sourced: configures and builds one of the two builds.
 #   ploxen_build native [targets...]   g++ on this machine
 #   ploxen_build mingw  [targets...]   Windows x86-64, run under Wine
+#   ploxen_build fuzz   [targets...]   clang with libFuzzer and sanitizers
 PLOXEN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PLOXEN_BUILD=${PLOXEN_BUILD:-$PLOXEN_ROOT/build}
 
@@ -8,7 +9,10 @@ ploxen_build() {
   local kind=$1; shift
   local dir="$PLOXEN_BUILD/$kind"
   local args=(-S "$PLOXEN_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release)
-  [ "$kind" = mingw ] && args+=(-DCMAKE_TOOLCHAIN_FILE="$PLOXEN_ROOT/cmake/mingw-w64-x86_64.cmake")
+  case "$kind" in
+    mingw) args+=(-DCMAKE_TOOLCHAIN_FILE="$PLOXEN_ROOT/cmake/mingw-w64-x86_64.cmake") ;;
+    fuzz) args+=(-DCMAKE_CXX_COMPILER=clang++ -DPLOXEN_FUZZ=ON) ;;
+  esac
   mkdir -p "$PLOXEN_BUILD"
   cmake "${args[@]}" >"$PLOXEN_BUILD/$kind-configure.log" 2>&1 || { cat "$PLOXEN_BUILD/$kind-configure.log" >&2; return 1; }
   local targets=()

@@ -9,6 +9,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth x11-utils xdotool imagemagick
   googletest libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

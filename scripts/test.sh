@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit tests natively and under
-# Wine, and the system tests of the real PLOXEN.EXE under Wine on a display
-# (a virtual one when there is none). Ends with ctest's summary.
+# Wine, the system tests of the real PLOXEN.EXE under Wine on a display (a
+# virtual one when there is none), and a short run of each fuzz target.
+# Ends with ctest's summary.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 "$here/setup.sh"
@@ -9,6 +10,7 @@ source "$here/build.sh"
 source "$here/display.sh"
 
 ploxen_build native
+ploxen_build fuzz
 ploxen_build mingw
 
 cleanup() {
@@ -31,7 +33,7 @@ ploxen_wine cmd /c exit >/dev/null 2>&1 || true
 
 # One ctest run over both builds, so that one summary closes the output.
 cat >"$PLOXEN_BUILD/CTestTestfile.cmake" <<'CTEST'
-subdirs("native" "mingw")
+subdirs("native" "fuzz" "mingw")
 CTEST
 echo "== tests"
 cd "$PLOXEN_BUILD"

@@ -1,0 +1,116 @@
+#include "storage/byte_stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ploxen {
+
+namespace {
+void PutLittleEndian(unsigned char* out, std::uint32_t v) {
+  out[0] = static_cast<unsigned char>(v);
+  out[1] = static_cast<unsigned char>(v >> 8);
+  out[2] = static_cast<unsigned char>(v >> 16);
+  out[3] = static_cast<unsigned char>(v >> 24);
+}
+std::uint32_t GetLittleEndian(const unsigned char* in) {
+  return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
+         (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
+}
+}  // namespace
+
+BufferedSink::BufferedSink(ByteSink& out, std::size_t capacity) : out_(out), buffer_(capacity) {}
+
+BufferedSink::~BufferedSink() = default;
+
+bool BufferedSink::Write(const void* data, std::size_t size) {
+  if (failed_) return false;
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  if (used_ + size <= buffer_.size()) {
+    if (size) std::memcpy(buffer_.data() + used_, bytes, size);
+    used_ += size;
+    return true;
+  }
+  if (!Flush()) return false;
+  if (size >= buffer_.size()) {
+    failed_ = !out_.Write(bytes, size);
+    return !failed_;
+  }
+  std::memcpy(buffer_.data(), bytes, size);
+  used_ = size;
+  return true;
+}
+
+bool BufferedSink::WriteInt32(std::int32_t value) { return WriteUint32(static_cast<std::uint32_t>(value)); }
+
+bool BufferedSink::WriteUint32(std::uint32_t value) {
+  unsigned char bytes[4];
+  PutLittleEndian(bytes, value);
+  return Write(bytes, sizeof bytes);
+}
+
+bool BufferedSink::Flush() {
+  if (failed_) return false;
+  if (used_ == 0) return true;
+  failed_ = !out_.Write(buffer_.data(), used_);
+  used_ = 0;
+  return !failed_;
+}
+
+BufferedSource::BufferedSource(ByteSource& in, std::size_t capacity) : in_(in), buffer_(capacity) {}
+
+std::size_t BufferedSource::Read(void* data, std::size_t size) {
+  auto* out = static_cast<unsigned char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    if (next_ == filled_) {
+      // Large reads go straight through, past the buffer.
+      if (size - done >= buffer_.size()) {
+        const std::size_t n = in_.Read(out + done, size - done);
+        done += n;
+        break;
+      }
+      filled_ = in_.Read(buffer_.data(), buffer_.size());
+      next_ = 0;
+      if (filled_ == 0) break;
+    }
+    const std::size_t n = std::min(size - done, filled_ - next_);
+    std::memcpy(out + done, buffer_.data() + next_, n);
+    next_ += n;
+    done += n;
+  }
+  return done;
+}
+
+bool BufferedSource::ReadInt32(std::int32_t& value) {
+  std::uint32_t v = 0;
+  if (!ReadUint32(v)) return false;
+  value = static_cast<std::int32_t>(v);
+  return true;
+}
+
+bool BufferedSource::ReadUint32(std::uint32_t& value) {
+  if (filled_ - next_ >= 4) {  // the common case, without a copy
+    value = GetLittleEndian(buffer_.data() + next_);
+    next_ += 4;
+    return true;
+  }
+  unsigned char bytes[4];
+  if (Read(bytes, sizeof bytes) != sizeof bytes) return false;
+  value = GetLittleEndian(bytes);
+  return true;
+}
+
+bool MemorySink::Write(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  bytes_.insert(bytes_.end(), bytes, bytes + size);
+  return true;
+}
+
+std::size_t MemorySource::Read(void* data, std::size_t size) {
+  const std::size_t n = std::min(size, size_ - next_);
+  if (n) std::memcpy(data, data_ + next_, n);
+  next_ += n;
+  return n;
+}
+
+}  // namespace ploxen

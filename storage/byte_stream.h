@@ -1,0 +1,95 @@
+// What the file formats see of a file: bytes in, bytes out, and an error
+// text when the file layer failed. Buffering lives here so that a format
+// never makes one system call per field.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ploxen {
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  // Writes all bytes or fails; after a failure Error() says why.
+  virtual bool Write(const void* data, std::size_t size) = 0;
+  virtual const std::string& Error() const = 0;
+};
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Reads up to size bytes. Fewer only at the end of the data, or on a
+  // failure of the file layer, after which Error() is not empty.
+  virtual std::size_t Read(void* data, std::size_t size) = 0;
+  // Bytes left before the end of the data.
+  virtual std::uint64_t Remaining() const = 0;
+  virtual const std::string& Error() const = 0;
+};
+
+constexpr std::size_t kStreamBuffer = 64 * 1024;
+
+class BufferedSink : public ByteSink {
+ public:
+  explicit BufferedSink(ByteSink& out, std::size_t capacity = kStreamBuffer);
+  ~BufferedSink() override;  // does not flush: a caller that wants the bytes calls Flush
+  bool Write(const void* data, std::size_t size) override;
+  bool WriteInt32(std::int32_t value);
+  bool WriteUint32(std::uint32_t value);
+  bool Flush();
+  const std::string& Error() const override { return out_.Error(); }
+
+ private:
+  ByteSink& out_;
+  std::vector<unsigned char> buffer_;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
+class BufferedSource : public ByteSource {
+ public:
+  explicit BufferedSource(ByteSource& in, std::size_t capacity = kStreamBuffer);
+  std::size_t Read(void* data, std::size_t size) override;
+  // False when fewer than four bytes were left.
+  bool ReadInt32(std::int32_t& value);
+  bool ReadUint32(std::uint32_t& value);
+  std::uint64_t Remaining() const override { return in_.Remaining() + (filled_ - next_); }
+  const std::string& Error() const override { return in_.Error(); }
+
+ private:
+  ByteSource& in_;
+  std::vector<unsigned char> buffer_;
+  std::size_t next_ = 0;
+  std::size_t filled_ = 0;
+};
+
+// In memory, for tests and for data that is already in memory.
+class MemorySink : public ByteSink {
+ public:
+  bool Write(const void* data, std::size_t size) override;
+  const std::string& Error() const override { return error_; }
+  const std::vector<unsigned char>& Bytes() const { return bytes_; }
+
+ private:
+  std::vector<unsigned char> bytes_;
+  std::string error_;
+};
+
+class MemorySource : public ByteSource {
+ public:
+  MemorySource(const void* data, std::size_t size)
+      : data_(static_cast<const unsigned char*>(data)), size_(size) {}
+  std::size_t Read(void* data, std::size_t size) override;
+  std::uint64_t Remaining() const override { return size_ - next_; }
+  const std::string& Error() const override { return error_; }
+
+ private:
+  const unsigned char* data_;
+  std::size_t size_;
+  std::size_t next_ = 0;
+  std::string error_;
+};
+
+}  // namespace ploxen

@@ -1,0 +1,109 @@
+#include "storage/file_commands.h"
+
+#include "storage/binary_file.h"
+#include "storage/csv_export.h"
+
+namespace ploxen {
+
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool IsBinaryExtension(std::string_view ext) {
+  return EqualsIgnoringCase(ext, "BIN") || EqualsIgnoringCase(ext, "LOG");
+}
+
+template <typename Write>
+void WriteWith(const std::string& path, FileAccess& files, Write write) {
+  std::string error;
+  std::unique_ptr<OutputFile> file = files.Create(path, error);
+  if (!file) {
+    files.ShowMessage(FileErrorText(error));
+    return;
+  }
+  if (!write(*file)) {
+    files.ShowMessage(FileErrorText(file->Error()));
+    file->Close();
+    return;
+  }
+  if (!file->Close()) files.ShowMessage(FileErrorText(file->Error()));
+}
+
+}  // namespace
+
+std::string_view FileExtension(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/:");
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+SavePlan PlanSave(std::string_view chosenPath) {
+  SavePlan plan{std::string(chosenPath), SaveFormat::kNothing};
+  const std::string_view ext = FileExtension(chosenPath);
+  if (ext.empty()) {
+    plan.path += ".BIN";
+    plan.format = SaveFormat::kBinary;
+  } else if (IsBinaryExtension(ext)) {
+    plan.format = SaveFormat::kBinary;
+  } else if (EqualsIgnoringCase(ext, "CSV")) {
+    plan.format = SaveFormat::kCsv;
+  }
+  return plan;
+}
+
+OpenPlan PlanOpen(std::string_view chosenPath) {
+  OpenPlan plan{std::string(chosenPath), false};
+  const std::string_view ext = FileExtension(chosenPath);
+  if (ext.empty()) {
+    plan.path += ".BIN";
+    plan.read = true;
+  } else {
+    plan.read = IsBinaryExtension(ext);
+  }
+  return plan;
+}
+
+std::string SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files) {
+  const SavePlan plan = PlanSave(chosenPath);
+  if (plan.format == SaveFormat::kBinary)
+    WriteWith(plan.path, files, [&](OutputFile& f) { return WriteBinaryFile(rows, f); });
+  else if (plan.format == SaveFormat::kCsv)
+    WriteWith(plan.path, files, [&](OutputFile& f) { return ExportCsv(rows, f); });
+  return plan.path;
+}
+
+void OpenList(std::string_view chosenPath, RowStore& rows, MessageIntake& intake, FileAccess& files) {
+  const OpenPlan plan = PlanOpen(chosenPath);
+  if (plan.read) {
+    rows.DeleteAllRows();
+    std::string error;
+    std::unique_ptr<InputFile> file = files.OpenRead(plan.path, error);
+    if (!file) {
+      files.ShowMessage(FileErrorText(error));
+    } else {
+      const BinaryReadResult result = ReadBinaryFile(*file, rows);
+      if (result.status == BinaryReadResult::kDamaged)
+        files.ShowMessage(DamagedFileMessage(plan.path, result.rowsRead));
+      else if (result.status == BinaryReadResult::kFileError)
+        files.ShowMessage(FileErrorText(file->Error()));
+    }
+  }
+  intake.ResetIndentation();
+  rows.UpdateListState();
+}
+
+std::string FileErrorText(std::string_view text) {
+  return std::string(text.substr(0, kFileErrorMax));
+}
+
+}  // namespace ploxen
