@@ -1,43 +1,33 @@
-// PLOXEN.EXE start-up: for now one top-level window with the program's title.
+// PLOXEN.EXE start-up: the registration switch, then the main window.
 #include <windows.h>
 
-#include "res/resource.h"
+#include <commctrl.h>
 
-namespace {
+#include <string>
 
-constexpr char kWindowClass[] = "PloxenMain";
-constexpr char kTitle[] = "PLOXEN - Meldungssystem";
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "fw/ini_profile.h"
+#include "storage/settings.h"
 
-LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcA(hwnd, msg, wp, lp);
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLineArgs, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  std::string commandLine = commandLineArgs ? commandLineArgs : "";
+  if (ploxen::MatchSwitch(commandLine, "Reg")) {
+    // Registered: the first-run notice is not wanted later.
+    fw::IniProfile profile(fw::DefaultProfilePath());
+    profile.WriteInt(ploxen::keys::kSectionAllgemein, ploxen::keys::kErsterAufruf, 0);
+    return 0;
   }
-}
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = MainProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kWindowClass;
-  if (!RegisterClassA(&wc)) return 1;
-
-  HWND main = CreateWindowExA(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 640, 300, nullptr, nullptr, instance, nullptr);
-  if (!main) return 1;
-  ShowWindow(main, show);
-  UpdateWindow(main);
+  ploxen::CPLOXENDlg window(commandLine);
+  if (!window.Create()) return 1;
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageA(window.hwnd(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -18,15 +18,20 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-PloxenProcess::~PloxenProcess() {
+PloxenProcess::~PloxenProcess() { Release(); }
+
+void PloxenProcess::Release() {
   if (info_.hProcess) {
     if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
     CloseHandle(info_.hProcess);
   }
   if (info_.hThread) CloseHandle(info_.hThread);
+  info_ = {};
+  exitCode_ = STILL_ACTIVE;
 }
 
 bool PloxenProcess::Start(const std::string& arguments) {
+  Release();
   const std::string exe = ProgramDirectory() + "\\PLOXEN.EXE";
   std::string commandLine = "\"" + exe + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;

@@ -15,7 +15,8 @@ class PloxenProcess {
   PloxenProcess(const PloxenProcess&) = delete;
   PloxenProcess& operator=(const PloxenProcess&) = delete;
 
-  // PLOXEN.EXE beside the test program, with the given command line arguments.
+  // PLOXEN.EXE beside the test program, with the given command line
+  // arguments. A process started before is ended first.
   bool Start(const std::string& arguments = "");
   // The top-level window of this process with that title, or null after the timeout.
   HWND WaitForWindow(const char* title, DWORD timeoutMs = 30000) const;
@@ -25,6 +26,8 @@ class PloxenProcess {
   DWORD Id() const { return info_.dwProcessId; }
 
  private:
+  void Release();
+
   PROCESS_INFORMATION info_{};
   DWORD exitCode_ = STILL_ACTIVE;
 };

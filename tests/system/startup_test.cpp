@@ -2,13 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
 
 namespace ploxen::system_test {
 namespace {
 
-constexpr char kTitle[] = "PLOXEN - Meldungssystem";
-
 TEST(Startup, MainWindowAppearsWithItsTitleAndClosesCleanly) {
+  TestProfile profile("startup");
+  profile.Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
   PloxenProcess ploxen;
   ASSERT_TRUE(ploxen.Start()) << "cannot start PLOXEN.EXE, error " << GetLastError();
   HWND main = ploxen.WaitForWindow(kTitle);

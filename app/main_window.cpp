@@ -1,0 +1,429 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <vector>
+
+#include "app/layout.h"
+#include "fw/file.h"
+#include "fw/strings.h"
+#include "sources/copy_data.h"
+#include "storage/file_commands.h"
+
+namespace ploxen {
+
+namespace {
+
+constexpr char kTitle[] = "PLOXEN - Meldungssystem";
+constexpr char kCaption[] = "PLOXEN";
+constexpr int kMainTemplate = 102;
+constexpr int kMainMenu = 128;
+constexpr int kIconId = 128;
+constexpr int kAboutTemplate = 100;
+constexpr int kRemarkTemplate = 139;
+constexpr unsigned kRowCountPane = 113;
+
+constexpr int kButtonClose = 1;
+constexpr int kButtonClear = 1001;
+constexpr int kButtonSave = 1002;
+constexpr int kSearchCombo = 1027;
+constexpr int kButtonSearch = 1028;
+constexpr int kButtonRemark = 1030;
+constexpr int kCommandAbout = 16;
+constexpr int kCommandParameter = 32;
+constexpr int kCommandOpen = 32771;
+constexpr int kVersionText = 1009;
+
+constexpr unsigned kStringAbout = 101;
+constexpr unsigned kStringParameter = 102;
+constexpr unsigned kStringFirstRun = 105;
+constexpr unsigned kStringFirstRunCaption = 106;
+
+constexpr UINT_PTR kTimerFirstRun = 1;
+constexpr UINT_PTR kTimerDebugMonitor = 2;
+constexpr UINT_PTR kTimerRemote = 3;
+constexpr UINT_PTR kTimerCatchUp = 10;
+// The list catches up at least this often while lines arrive.
+constexpr DWORD kCatchUpMs = 50;
+
+constexpr char kSaveFilter[] =
+    "Bin\xE4re-Datei (empfohlen) (*.bin)\0*.bin\0CSV-Datei (*.csv)\0*.csv\0LOG-Datei (*.log)\0*.log\0";
+constexpr char kOpenFilter[] = "Bin\xE4re-Datei (empfohlen) (*.bin)\0*.bin\0LOG-Datei (*.log)\0*.log\0";
+
+// The sorted search-term combo box.
+class ComboTermList : public SearchTermList {
+ public:
+  explicit ComboTermList(HWND combo) : combo_(combo) {}
+  void Clear() override { SendMessageA(combo_, CB_RESETCONTENT, 0, 0); }
+  void Add(std::string_view term) override {
+    const std::string text(term);
+    SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  int Count() const override { return static_cast<int>(SendMessageA(combo_, CB_GETCOUNT, 0, 0)); }
+  std::string Item(int index) const override {
+    const LRESULT length = SendMessageA(combo_, CB_GETLBTEXTLEN, index, 0);
+    if (length <= 0) return {};
+    std::vector<char> text(static_cast<std::size_t>(length) + 1);
+    SendMessageA(combo_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    return std::string(text.data());
+  }
+  void Select(int index) override { SendMessageA(combo_, CB_SETCURSEL, index, 0); }
+
+ private:
+  HWND combo_;
+};
+
+// The remark the user types.
+class CBemerkungDlg : public fw::Dialog {
+ public:
+  std::string remark;
+
+ protected:
+  void OnOK() override {
+    char text[1024] = {};
+    GetDlgItemTextA(hwnd_, kButtonRemark, text, sizeof text);
+    remark = text;
+    EndDialog(hwnd_, IDOK);
+  }
+};
+
+// "Info über PLOXEN" with the file's own version.
+class CInfoDlg : public fw::Dialog {
+ protected:
+  bool OnInit() override {
+    SetDlgItemTextA(hwnd_, kVersionText, FileVersion().c_str());
+    return true;
+  }
+
+ private:
+  static std::string FileVersion() {
+    char path[513] = {};
+    GetModuleFileNameA(nullptr, path, 512);
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+    if (size == 0) return {};
+    std::vector<char> data(size);
+    if (!GetFileVersionInfoA(path, 0, size, data.data())) return {};
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return {};
+    char text[64];
+    wsprintfA(text, "%d,%d,%d,%d", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+              HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    return text;
+  }
+};
+
+}  // namespace
+
+CPLOXENDlg::CPLOXENDlg(std::string commandLine)
+    : commandLine_(std::move(commandLine)),
+      profile_(fw::DefaultProfilePath()),
+      intake_(settings_.intake, list_, *this),
+      listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }) {
+  list_.OnStateChange([this] { UpdateListState(); });
+  list_.OnBehind([this] {
+    if (!catchUpTimer_ && hwnd_) catchUpTimer_ = SetTimer(hwnd_, kTimerCatchUp, kCatchUpMs, nullptr) != 0;
+  });
+}
+
+CPLOXENDlg::~CPLOXENDlg() {
+  if (listFont_) DeleteObject(listFont_);
+}
+
+void CPLOXENDlg::AddMessageFromWorker(MessageKind kind, const char* text, MessageSource source) {
+  CallOnOwnThread([&] { AddMessage(kind, text, source); });
+}
+
+void CPLOXENDlg::SetDbWin32Listener(bool on) {
+  listener_.Destroy();
+  if (on) listener_.CreateHidden(hwnd_);
+}
+
+bool CPLOXENDlg::Create() { return CModelessMain::Create(kMainTemplate, {0, kRowCountPane}, 0, kMainMenu, nullptr); }
+
+bool CPLOXENDlg::OnInit() {
+  CModelessMain::OnInit();
+
+  HMENU system = GetSystemMenu(hwnd_, FALSE);
+  if (system) {
+    for (auto [id, stringId] : {std::pair<int, unsigned>{kCommandAbout, kStringAbout},
+                                std::pair<int, unsigned>{kCommandParameter, kStringParameter}}) {
+      const std::string text = fw::String(stringId);
+      if (text.empty()) continue;
+      AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
+      AppendMenuA(system, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
+    }
+  }
+  icon_ = LoadIconA(fw::Instance(), MAKEINTRESOURCEA(kIconId));
+  SetIcons(icon_);
+  SetWindowTextA(hwnd_, kTitle);
+
+  rememberedTermIndex_ = -1;
+  intake_.ResetIndentation();
+  settings_ = LoadSettings(profile_, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  ComboTermList terms(Item(kSearchCombo));
+  LoadSearchHistory(profile_, terms, rememberedTermIndex_);
+
+  ApplyPlacement();
+  if (settings_.topmost) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+
+  CreateList();
+  UpdateListState();
+  LayoutControls();
+  if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
+
+  if (!commandLine_.empty())
+    SetTimer(hwnd_, kTimerDebugMonitor, 1000, nullptr);
+  else if (settings_.ersterAufruf)
+    SetTimer(hwnd_, kTimerFirstRun, 1000, nullptr);
+  ShowRowCount(0);
+  return true;
+}
+
+void CPLOXENDlg::ApplyPlacement() {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(hwnd_, &wp);
+  wp.rcNormalPosition = {settings_.position.x0, settings_.position.y0, settings_.position.x1, settings_.position.y1};
+  wp.showCmd = static_cast<UINT>(settings_.position.show);
+  SetWindowPlacement(hwnd_, &wp);
+}
+
+Placement CPLOXENDlg::WindowPlacement() const {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(hwnd_, &wp);
+  const RECT& r = wp.rcNormalPosition;
+  return Placement{r.left, r.top, r.right, r.bottom, static_cast<int>(wp.showCmd)};
+}
+
+void CPLOXENDlg::CreateList() {
+  if (settings_.fontSize != -1) {
+    HFONT font = CreateFontA(settings_.fontSize, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH,
+                             settings_.fontName.c_str());
+    if (font) {
+      // The old font stays alive until the control has the new one.
+      std::swap(font, listFont_);
+      if (list_.hwnd()) SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), TRUE);
+      if (font) DeleteObject(font);
+    } else {
+      settings_.fontSize = -1;
+    }
+  }
+  if (!list_.hwnd()) {
+    list_.Create(hwnd_);
+    if (listFont_) SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), TRUE);
+  }
+}
+
+void CPLOXENDlg::LayoutControls() {
+  if (!list_.hwnd()) return;
+  const RECT free = GetFreeClientRect();
+  RECT combo{};
+  GetWindowRect(Item(kSearchCombo), &combo);
+  const MainLayout l =
+      ploxen::LayoutControls(free.right - free.left, free.bottom - free.top, combo.right - combo.left, false);
+  MoveWindow(list_.hwnd(), l.listPosition.x, l.listPosition.y, l.listWidth, l.listHeight, TRUE);
+  const std::pair<int, Point> row[] = {{kButtonClose, l.close},   {kButtonClear, l.clear},
+                                       {kButtonSave, l.save},     {kButtonSearch, l.search},
+                                       {kSearchCombo, l.combo},   {kButtonRemark, l.remark}};
+  for (const auto& [id, p] : row)
+    SetWindowPos(Item(id), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void CPLOXENDlg::ShowRowCount(int count) {
+  if (!StatusBar()) return;
+  char text[16];
+  wsprintfA(text, "%d", count);
+  SetPaneText(1, text);
+  shownCount_ = count;
+}
+
+// Called for every line: the buttons follow at once, the count pane and the
+// list itself in batches.
+void CPLOXENDlg::UpdateListState() {
+  const int count = list_.RowCount();
+  const bool hasRows = count != 0;
+  if (hasRows != listHasRows_) {
+    for (int id : {kButtonClear, kButtonSave, kButtonSearch}) EnableWindow(Item(id), hasRows);
+    listHasRows_ = hasRows;
+  }
+  if (list_.Behind()) {
+    if (GetTickCount() - lastCatchUp_ >= kCatchUpMs) CatchUpList();
+  } else if (count != shownCount_) {
+    ShowRowCount(count);
+  }
+}
+
+void CPLOXENDlg::CatchUpList() {
+  list_.CatchUp();
+  lastCatchUp_ = GetTickCount();
+  ShowRowCount(list_.RowCount());
+}
+
+bool CPLOXENDlg::AskYesNo(int stringId) {
+  return MessageBoxA(hwnd_, fw::String(static_cast<unsigned>(stringId)).c_str(), kCaption,
+                     MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void CPLOXENDlg::OnSave() {
+  char path[MAX_PATH] = {};
+  lstrcpynA(path, settings_.saveDatei.c_str(), MAX_PATH);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd_;
+  ofn.lpstrFilter = kSaveFilter;
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  if (!GetSaveFileNameA(&ofn)) return;
+  CatchUpList();
+  fw::FileAccess files(hwnd_);
+  settings_.saveDatei = SaveList(path, list_.Rows(), files);
+}
+
+void CPLOXENDlg::OnOpen() {
+  char path[MAX_PATH] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd_;
+  ofn.lpstrFilter = kOpenFilter;
+  ofn.lpstrFile = path;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  if (!GetOpenFileNameA(&ofn)) return;
+  fw::FileAccess files(hwnd_);
+  OpenList(path, list_, intake_, files);
+  CatchUpList();
+}
+
+void CPLOXENDlg::OnRemark() {
+  CBemerkungDlg dialog;
+  if (dialog.RunModal(kRemarkTemplate, hwnd_) == IDOK) AddMessage(3, dialog.remark.c_str(), kSourceRemark);
+}
+
+void CPLOXENDlg::OnAbout() {
+  CInfoDlg dialog;
+  dialog.RunModal(kAboutTemplate, hwnd_);
+}
+
+bool CPLOXENDlg::AllowClose() {
+  if (automationAttached_) {
+    ShowWindow(hwnd_, SW_HIDE);
+    return false;
+  }
+  return true;
+}
+
+void CPLOXENDlg::OnOK() {
+  if (AllowClose()) CModelessMain::OnOK();
+}
+
+void CPLOXENDlg::OnCancel() {
+  if (AllowClose()) CModelessMain::OnCancel();
+}
+
+bool CPLOXENDlg::OnClose() {
+  if (AllowClose()) DestroyWindow(hwnd_);
+  return true;
+}
+
+bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case kButtonClose: OnOK(); return true;
+    case IDCANCEL: OnCancel(); return true;
+    case kButtonClear: ClearList(); return true;
+    case kButtonSave: OnSave(); return true;
+    case kButtonRemark: OnRemark(); return true;
+    case kCommandAbout: OnAbout(); return true;
+    case kCommandParameter: OnParameter(); return true;
+    case kCommandOpen: OnOpen(); return true;
+    default: return false;
+  }
+}
+
+bool CPLOXENDlg::OnTimer(UINT_PTR id) {
+  switch (id) {
+    case kTimerFirstRun:
+      KillTimer(hwnd_, kTimerFirstRun);
+      MessageBoxA(hwnd_, fw::String(kStringFirstRun).c_str(), fw::String(kStringFirstRunCaption).c_str(),
+                  MB_OK | MB_ICONINFORMATION);
+      PostMessageA(hwnd_, WM_SYSCOMMAND, kCommandParameter, 0);
+      return false;
+    case kTimerDebugMonitor:
+      KillTimer(hwnd_, kTimerDebugMonitor);
+      return false;
+    case kTimerCatchUp:
+      CatchUpList();
+      KillTimer(hwnd_, kTimerCatchUp);
+      catchUpTimer_ = false;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CPLOXENDlg::OnSize(UINT type, int w, int h) {
+  CModelessMain::OnSize(type, w, h);
+  LayoutControls();
+  return false;
+}
+
+bool CPLOXENDlg::OnPaint() { return CModelessMain::OnPaint(); }
+
+bool CPLOXENDlg::OnNotify(NMHDR* header, LRESULT& result) {
+  if (header && header->idFrom == kListControlId && header->code == LVN_GETDISPINFOA) {
+    list_.GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(header));
+    return true;
+  }
+  return CModelessMain::OnNotify(header, result);
+}
+
+// Senders get no confirmation: the platform's default answer stands.
+bool CPLOXENDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
+  if (!data) return false;
+  if (const auto line = MainWindowLine(data->dwData, data->lpData, data->cbData))
+    AddMessage(line->kind, line->text.c_str(), line->source);
+  return false;
+}
+
+bool CPLOXENDlg::OnDestroy() {
+  KillTimer(hwnd_, kTimerRemote);
+  ComboTermList terms(Item(kSearchCombo));
+  SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));
+  list_.DeleteAllRows();
+  CModelessMain::OnDestroy();
+  PostQuitMessage(0);
+  return false;
+}
+
+bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_SYSCOMMAND:
+      if ((wp & 0xFFF0) == kCommandAbout) {
+        OnAbout();
+        return true;
+      }
+      if ((wp & 0xFFF0) == kCommandParameter) {
+        OnParameter();
+        return true;
+      }
+      return false;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (item->CtlID != kListControlId) return false;
+      list_.DrawItem(*item);
+      result = TRUE;
+      return true;
+    }
+    default:
+      return CModelessMain::OnMessage(msg, wp, lp, result);
+  }
+}
+
+}  // namespace ploxen

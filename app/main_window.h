@@ -1,0 +1,82 @@
+// The main window: owns the settings, the list with its intake, and every
+// command of the program.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/modeless_main.h"
+#include "core/intake.h"
+#include "core/message_list_ctrl.h"
+#include "fw/ini_profile.h"
+#include "sources/dbwin32_listener.h"
+#include "storage/settings.h"
+
+namespace ploxen {
+
+class CPLOXENDlg : public CModelessMain, private UserDialogs {
+ public:
+  explicit CPLOXENDlg(std::string commandLine);
+  ~CPLOXENDlg() override;
+
+  bool Create();
+  void AddMessage(MessageKind kind, const char* text, MessageSource source) {
+    intake_.AddMessage(kind, text, source);
+  }
+  // A source on a thread of its own hands each line over with this: the
+  // line is taken on the user-interface thread and the source waits for it.
+  void AddMessageFromWorker(MessageKind kind, const char* text, MessageSource source);
+  void ClearList() { intake_.ClearList(); }
+  // The "DBWin32" road: a fresh receiver window when on, none when off.
+  void SetDbWin32Listener(bool on);
+
+ protected:
+  bool OnInit() override;
+  void OnOK() override;
+  void OnCancel() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnTimer(UINT_PTR id) override;
+  bool OnSize(UINT type, int w, int h) override;
+  bool OnPaint() override;
+  bool OnClose() override;
+  bool OnDestroy() override;
+  bool OnCopyData(HWND from, const COPYDATASTRUCT* data) override;
+  bool OnNotify(NMHDR* header, LRESULT& result) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  // UserDialogs: the row-limit question and the Save command.
+  bool AskYesNo(int stringId) override;
+  void Save() override { OnSave(); }
+
+  void CreateList();
+  void LayoutControls();
+  void UpdateListState();
+  void ShowRowCount(int count);
+  void CatchUpList();
+  bool AllowClose();
+  void OnSave();
+  void OnOpen();
+  void OnRemark();
+  void OnAbout();
+  void OnParameter() {}
+  void ApplyPlacement();
+  Placement WindowPlacement() const;
+
+  std::string commandLine_;
+  fw::IniProfile profile_;
+  Settings settings_;
+  MessageListCtrl list_;
+  MessageIntake intake_;
+  DBWin32Listener listener_;
+  HFONT listFont_ = nullptr;
+  int rememberedTermIndex_ = -1;
+  bool listHasRows_ = true;  // forces the first button update
+  int shownCount_ = -1;
+  DWORD lastCatchUp_ = 0;
+  bool catchUpTimer_ = false;
+  bool automationAttached_ = false;
+};
+
+}  // namespace ploxen

@@ -1,0 +1,299 @@
+#include "app/modeless_main.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "fw/strings.h"
+
+namespace ploxen {
+
+bool CModelessMain::Create(int templateId, const std::vector<unsigned>& indicators, int /*toolBarId*/,
+                           int menuId, HWND parent) {
+  // The frame's own icon has the template's id; the main window has none and
+  // sets its own.
+  icon_ = LoadIconA(fw::Instance(), MAKEINTRESOURCEA(templateId));
+  indicators_ = indicators;
+  menuId_ = menuId;
+  return CreateModeless(templateId, parent);
+}
+
+bool CModelessMain::OnInit() {
+  CreateMenu();
+  CreateStatusBar();
+
+  // Controls move out from under bars at the top or left, and the window
+  // grows by what the bars take.
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const RECT free = GetFreeClientRect();
+  const int dx = free.left - client.left;
+  const int dy = free.top - client.top;
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == statusBar_ || (dx == 0 && dy == 0)) continue;
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(child, nullptr, r.left + dx, r.top + dy, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+  }
+  RECT window{};
+  GetWindowRect(hwnd_, &window);
+  const int grow = (client.bottom - client.top) - (free.bottom - free.top);
+  const int widen = (client.right - client.left) - (free.right - free.left);
+  SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + widen,
+               window.bottom - window.top + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+  LayoutStatusBar();
+
+  if (icon_) SetIcons(icon_);
+  // Centre on the parent, or the screen.
+  RECT area{};
+  HWND parent = GetParent(hwnd_);
+  if (parent)
+    GetWindowRect(parent, &area);
+  else
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  GetWindowRect(hwnd_, &window);
+  const int w = window.right - window.left, h = window.bottom - window.top;
+  SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - w) / 2,
+               area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
+}
+
+void CModelessMain::SetIcons(HICON icon) {
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+bool CModelessMain::CreateMenu() {
+  DestroyMenu();
+  if (menuId_ == 0) return false;
+  menu_ = LoadMenuA(fw::Instance(), MAKEINTRESOURCEA(menuId_));
+  if (!menu_) return false;
+  SetMenu(hwnd_, menu_);
+  DrawMenuBar(hwnd_);
+  return true;
+}
+
+void CModelessMain::DestroyMenu() {
+  if (!menu_) return;
+  SetMenu(hwnd_, nullptr);
+  ::DestroyMenu(menu_);
+  menu_ = nullptr;
+  DrawMenuBar(hwnd_);
+}
+
+bool CModelessMain::CreateStatusBar() {
+  if (indicators_.empty()) return false;
+  DestroyStatusBar();
+  statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP, 0,
+                               0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
+                               fw::Instance(), nullptr);
+  if (!statusBar_) return false;
+  SendMessageA(statusBar_, WM_SETFONT, SendMessageA(hwnd_, WM_GETFONT, 0, 0), FALSE);
+  // One tool per pane; the text is asked for when it is needed.
+  paneTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, fw::Instance(), nullptr);
+  SetWindowSubclass(statusBar_, StatusBarProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  for (std::size_t i = 0; i < indicators_.size(); ++i) {
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = statusBar_;
+    tool.uId = i;
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    if (paneTips_) SendMessageA(paneTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  for (std::size_t i = 0; i < indicators_.size(); ++i) {
+    const std::string text = indicators_[i] ? std::string(PromptText(fw::String(indicators_[i]))) : std::string();
+    SetPaneText(static_cast<int>(i), text.c_str());
+  }
+  ShowPrompt(kIdlePromptId);
+  LayoutStatusBar();
+  return true;
+}
+
+// The pane tips ask the status bar for their text; it answers with the
+// frame's rules, the tool id being the pane index.
+LRESULT CALLBACK CModelessMain::StatusBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                              DWORD_PTR self) {
+  if (msg == WM_NOTIFY) {
+    auto* header = reinterpret_cast<NMHDR*>(lp);
+    auto* frame = reinterpret_cast<CModelessMain*>(self);
+    if ((header->code == TTN_NEEDTEXTA || header->code == TTN_NEEDTEXTW) && header->hwndFrom == frame->paneTips_) {
+      frame->ToolTipText(header);
+      return 0;
+    }
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, StatusBarProc, 0);
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void CModelessMain::DestroyStatusBar() {
+  if (paneTips_) DestroyWindow(paneTips_);
+  paneTips_ = nullptr;
+  if (statusBar_) DestroyWindow(statusBar_);
+  statusBar_ = nullptr;
+}
+
+void CModelessMain::LayoutStatusBar() {
+  if (!statusBar_) return;
+  SendMessageA(statusBar_, WM_SIZE, 0, 0);
+  RECT client{};
+  GetClientRect(statusBar_, &client);
+  // Pane 0 stretches; every other pane is as wide as its whole string.
+  std::vector<int> widths(indicators_.size());
+  HDC dc = GetDC(statusBar_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(statusBar_, WM_GETFONT, 0, 0)));
+  std::vector<int> own(indicators_.size(), 0);
+  int fixed = 0;
+  for (std::size_t i = 1; i < indicators_.size(); ++i) {
+    const std::string text = fw::String(indicators_[i]);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    own[i] = size.cx + 12;
+    fixed += own[i];
+  }
+  SelectObject(dc, old);
+  ReleaseDC(statusBar_, dc);
+  const int grip = GetSystemMetrics(SM_CXVSCROLL);
+  int right = client.right - grip - fixed;
+  for (std::size_t i = 0; i < indicators_.size(); ++i) {
+    if (i > 0) right += own[i];
+    widths[i] = i + 1 == indicators_.size() ? -1 : right;
+  }
+  SendMessageA(statusBar_, SB_SETPARTS, widths.size(), reinterpret_cast<LPARAM>(widths.data()));
+  for (std::size_t i = 0; paneTips_ && i < indicators_.size(); ++i) {
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = statusBar_;
+    tool.uId = i;
+    SendMessageA(statusBar_, SB_GETRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
+    SendMessageA(paneTips_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void CModelessMain::SetPaneText(int pane, const char* text) {
+  if (statusBar_) SendMessageA(statusBar_, SB_SETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text));
+}
+
+RECT CModelessMain::GetFreeClientRect() const {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  if (statusBar_ && IsWindowVisible(statusBar_)) {
+    RECT bar{};
+    GetWindowRect(statusBar_, &bar);
+    client.bottom -= bar.bottom - bar.top;
+    if (client.bottom < client.top) client.bottom = client.top;
+  }
+  return client;
+}
+
+void CModelessMain::ShowPrompt(unsigned id) {
+  if (id != 0) {
+    std::string text;
+    if (fw::FindString(id, text))
+      SetPaneText(0, std::string(PromptText(text)).c_str());
+    else if (statusBar_)
+      SetPaneText(0, std::string(PromptText(fw::String(kIdlePromptId))).c_str());
+  }
+  prompts_.Shown(id);
+}
+
+bool CModelessMain::OnSize(UINT, int, int) {
+  LayoutStatusBar();
+  return false;
+}
+
+bool CModelessMain::OnPaint() {
+  if (!Minimised() || !icon_) return false;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT r{};
+  GetClientRect(hwnd_, &r);
+  const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+  DrawIcon(dc, (r.right - r.left - cx + 1) / 2, (r.bottom - r.top - cy + 1) / 2, icon_);
+  EndPaint(hwnd_, &ps);
+  return true;
+}
+
+bool CModelessMain::OnDestroy() {
+  DestroyStatusBar();
+  if (menu_) {
+    SetMenu(hwnd_, nullptr);
+    ::DestroyMenu(menu_);
+    menu_ = nullptr;
+  }
+  return false;
+}
+
+bool CModelessMain::ToolTipText(NMHDR* header) {
+  UINT_PTR id = header->idFrom;
+  if (header->hwndFrom == paneTips_) {
+    id = id < indicators_.size() ? indicators_[id] : 0;  // a pane index
+  } else if (header->code == TTN_NEEDTEXTA) {
+    if (reinterpret_cast<NMTTDISPINFOA*>(header)->uFlags & TTF_IDISHWND)
+      id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+  } else if (reinterpret_cast<NMTTDISPINFOW*>(header)->uFlags & TTF_IDISHWND) {
+    id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+  }
+  const std::string tip = id ? ploxen::ToolTipText(fw::String(static_cast<unsigned>(id))) : std::string();
+  if (header->code == TTN_NEEDTEXTA) {
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+    lstrcpynA(info->szText, tip.c_str(), sizeof info->szText);
+    info->lpszText = info->szText;
+  } else {
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    MultiByteToWideChar(CP_ACP, 0, tip.c_str(), -1, info->szText, 80);
+    info->szText[79] = L'\0';
+    info->lpszText = info->szText;
+  }
+  SetWindowPos(header->hwndFrom, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOMOVE);
+  return true;
+}
+
+bool CModelessMain::OnNotify(NMHDR* header, LRESULT& result) {
+  if (header->code == TTN_NEEDTEXTA || header->code == TTN_NEEDTEXTW) {
+    result = 0;
+    return ToolTipText(header);
+  }
+  return false;
+}
+
+bool CModelessMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      if (Minimised() && icon_) {
+        result = TRUE;
+        return true;
+      }
+      return false;
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<LRESULT>(icon_);
+      return true;
+    case WM_MENUSELECT: {
+      const unsigned show = prompts_.OnMenuSelect(LOWORD(wp), HIWORD(wp));
+      if (show) ShowPrompt(show);
+      (void)lp;
+      return true;
+    }
+    case WM_ENTERIDLE:
+      if (prompts_.OnEnterIdle(static_cast<unsigned>(wp))) ShowPrompt(prompts_.Tracked());
+      return false;
+    case kSetMessageString: {
+      const unsigned previous = prompts_.Last();
+      ShowPrompt(static_cast<unsigned>(wp));
+      result = static_cast<LRESULT>(previous);
+      return true;
+    }
+    case kPopMessageString:
+      result = SendMessageA(hwnd_, kSetMessageString, wp, lp);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace ploxen

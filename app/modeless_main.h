@@ -1,0 +1,63 @@
+// A modeless dialog made into a main frame: menu bar, status bar with menu
+// prompts and per-pane tool tips, controls shifted and the window grown by
+// the bars, and the icon drawn while minimised.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/menu_prompt.h"
+#include "fw/window.h"
+
+namespace ploxen {
+
+constexpr UINT kSetMessageString = 0x0362;
+constexpr UINT kPopMessageString = 0x0375;
+constexpr int kStatusBarId = 0xE801;
+
+class CModelessMain : public fw::Dialog {
+ public:
+  // indicators: the status panes' string ids, 0 for the stretching prompt pane.
+  bool Create(int templateId, const std::vector<unsigned>& indicators, int toolBarId, int menuId,
+              HWND parent);
+
+  // The client rectangle less the bars.
+  RECT GetFreeClientRect() const;
+  void SetPaneText(int pane, const char* text);
+  HWND StatusBar() const { return statusBar_; }
+
+ protected:
+  bool OnInit() override;
+  void OnOK() override { DestroyWindow(hwnd_); }
+  void OnCancel() override { DestroyWindow(hwnd_); }
+  bool OnSize(UINT type, int w, int h) override;
+  bool OnPaint() override;
+  bool OnDestroy() override;
+  bool OnNotify(NMHDR* header, LRESULT& result) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+  virtual bool CreateStatusBar();
+  virtual void DestroyStatusBar();
+  virtual bool CreateMenu();
+  virtual void DestroyMenu();
+
+  void SetIcons(HICON icon);
+  bool Minimised() const { return IsIconic(hwnd_) != FALSE; }
+  HICON icon_ = nullptr;
+
+ private:
+  void ShowPrompt(unsigned id);
+  void LayoutStatusBar();
+  bool ToolTipText(NMHDR* header);
+  static LRESULT CALLBACK StatusBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+
+  std::vector<unsigned> indicators_;
+  int menuId_ = 0;
+  HMENU menu_ = nullptr;
+  HWND statusBar_ = nullptr;
+  HWND paneTips_ = nullptr;
+  MenuPromptTracker prompts_;
+};
+
+}  // namespace ploxen

@@ -1,0 +1,133 @@
+#include "core/message_list_ctrl.h"
+
+#include <algorithm>
+
+namespace ploxen {
+
+namespace {
+struct ColumnSpec {
+  const char* header;
+  int width;
+};
+constexpr ColumnSpec kColumns[kColumnCount] = {{"ProzessID,ThreadID", 114}, {"Uhrzeit", 74}, {"Meldungen", 400}};
+}  // namespace
+
+bool MessageListCtrl::Create(HWND parent) {
+  hwnd_ = CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, 10, 10, 450, 190, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListControlId)), GetModuleHandleA(nullptr),
+                          nullptr);
+  if (!hwnd_) return false;
+  SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExStyle, kListExStyle);
+  for (int i = 0; i < kColumnCount; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = kColumns[i].width;
+    column.pszText = const_cast<char*>(kColumns[i].header);
+    column.iSubItem = i;
+    SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+  return true;
+}
+
+void MessageListCtrl::AppendRow(std::unique_ptr<MessageItem> item) {
+  const bool wasCurrent = !Behind();
+  model_.AppendRow(std::move(item));
+  if (wasCurrent && onBehind_) onBehind_();
+}
+
+void MessageListCtrl::DeleteAllRows() {
+  // The control lets go of its pointers before the model frees the items.
+  if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+  shown_ = 0;
+  model_.DeleteAllRows();
+}
+
+bool MessageListCtrl::CatchUp() {
+  if (!hwnd_ || !Behind()) return false;
+  const std::size_t total = model_.size();
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, total, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  for (; shown_ < total; ++shown_) {
+    LVITEMA row{};
+    row.mask = LVIF_PARAM | LVIF_TEXT;
+    row.pszText = LPSTR_TEXTCALLBACKA;
+    row.iItem = static_cast<int>(shown_);
+    row.lParam = reinterpret_cast<LPARAM>(&model_.Row(shown_));
+    SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
+  }
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, FALSE);
+  return true;
+}
+
+void MessageListCtrl::GetDispInfo(NMLVDISPINFOA& info) const {
+  LVITEMA& row = info.item;
+  if (!(row.mask & LVIF_TEXT) || !row.pszText || row.cchTextMax <= 0) return;
+  row.pszText[0] = '\0';
+  if (row.iItem < 0 || static_cast<std::size_t>(row.iItem) >= shown_) return;
+  if (row.iSubItem < 0 || row.iSubItem >= kColumnCount) return;
+  const std::string_view text = model_.Row(static_cast<std::size_t>(row.iItem)).Text(static_cast<std::size_t>(row.iSubItem));
+  const std::size_t n = std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1);
+  text.copy(row.pszText, n);
+  row.pszText[n] = '\0';
+}
+
+void MessageListCtrl::DrawItem(const DRAWITEMSTRUCT& d) const {
+  const auto* item = reinterpret_cast<const MessageItem*>(d.itemData);
+  if (!item) return;
+  HDC dc = d.hDC;
+  const bool focused = GetFocus() == hwnd_;
+  const COLORREF oldText = GetTextColor(dc);
+  const COLORREF oldBack = GetBkColor(dc);
+  bool highlighted = false;
+  if (d.itemState & ODS_SELECTED) {
+    if (focused) {
+      SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+      FillRect(dc, &d.rcItem, GetSysColorBrush(COLOR_HIGHLIGHT));
+    } else {
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      FillRect(dc, &d.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    highlighted = true;
+  } else {
+    HBRUSH back = CreateSolidBrush(oldBack);
+    FillRect(dc, &d.rcItem, back);
+    DeleteObject(back);
+  }
+  if ((d.itemState & ODS_FOCUS) && focused) DrawFocusRect(dc, &d.rcItem);
+
+  for (std::size_t i = 0; i < item->ColourCount() && i < kColumnCount; ++i) {
+    RECT cell{};
+    cell.top = static_cast<LONG>(i);
+    cell.left = LVIR_LABEL;
+    SendMessageA(hwnd_, LVM_GETSUBITEMRECT, d.itemID, reinterpret_cast<LPARAM>(&cell));
+    if (highlighted) {
+      SetBkMode(dc, TRANSPARENT);
+    } else {
+      const ColourPair& pair = item->Colours(i);
+      SetTextColor(dc, pair.text);
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, pair.back);
+      HBRUSH back = CreateSolidBrush(pair.back);
+      FillRect(dc, &cell, back);
+      DeleteObject(back);
+    }
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT;
+    SendMessageA(hwnd_, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    UINT align = DT_LEFT;
+    if ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) align = DT_CENTER;
+    if ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) align = DT_RIGHT;
+    cell.left += 2;
+    cell.right -= 2;
+    const std::string_view text = item->Text(i);
+    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &cell,
+              align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBack);
+}
+
+}  // namespace ploxen

@@ -1,0 +1,54 @@
+// The list control that shows the rows: owner-drawn report view, three
+// columns, each cell in its own colour pair. Rows live in the model
+// (MessageRows) the moment they are taken; the control catches up in batches,
+// so a flood of lines costs one redraw per batch, not one per line.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+
+#include "core/row_store.h"
+
+namespace ploxen {
+
+constexpr int kListControlId = 1000;
+constexpr DWORD kListStyle = 0x50810405;  // child, visible, border, tab stop, report, single selection, owner-drawn fixed
+constexpr DWORD kListExStyle = 0x31;      // grid lines, full-row selection, header drag and drop
+
+class MessageListCtrl : public RowStore {
+ public:
+  bool Create(HWND parent);
+  HWND hwnd() const { return hwnd_; }
+
+  // The row count is the model's: it includes rows not yet shown.
+  int RowCount() const override { return model_.RowCount(); }
+  void AppendRow(std::unique_ptr<MessageItem> item) override;
+  void DeleteAllRows() override;
+  void UpdateListState() override { if (onStateChange_) onStateChange_(); }
+
+  // Shows every row taken so far. Returns true when rows were added.
+  bool CatchUp();
+  bool Behind() const { return shown_ < model_.size(); }
+
+  void DrawItem(const DRAWITEMSTRUCT& item) const;
+  // The texts the control asks for: screen readers and other programs read
+  // the rows this way, the drawing does not need them.
+  void GetDispInfo(NMLVDISPINFOA& info) const;
+  const MessageRows& Rows() const { return model_; }
+
+  void OnStateChange(std::function<void()> f) { onStateChange_ = std::move(f); }
+  // Called once when the first row of a batch is waiting.
+  void OnBehind(std::function<void()> f) { onBehind_ = std::move(f); }
+
+ private:
+  HWND hwnd_ = nullptr;
+  MessageRows model_;
+  std::size_t shown_ = 0;
+  std::function<void()> onStateChange_;
+  std::function<void()> onBehind_;
+};
+
+}  // namespace ploxen

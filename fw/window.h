@@ -1,0 +1,80 @@
+// One dispatch mechanism for every window and dialog: the object is stored
+// with its HWND once (WM_NCCREATE for windows, WM_INITDIALOG for dialogs) and
+// one static procedure forwards each message to typed virtual handlers. Each
+// handler returns whether it handled the message; unhandled messages take the
+// platform's default path. No exception leaves a window procedure.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace fw {
+
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window() = default;
+
+  HWND hwnd() const { return hwnd_; }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+  // A plain window of a class registered with WindowProc (see RegisterWindowClass).
+  bool Create(const char* className, const char* title, DWORD style, DWORD exStyle, int x, int y,
+              int w, int h, HWND parent, HMENU menu);
+  static bool RegisterWindowClass(const char* className, HICON icon = nullptr);
+  // For windows that are never shown: no cursor, background or icon.
+  static bool RegisterHiddenWindowClass(const char* className, UINT style);
+
+  // Runs fn on the thread that owns the window and returns when it has run:
+  // directly on that thread, otherwise by a synchronous send, so the calling
+  // thread waits (a source's worker hands its line over this way). False when
+  // there is no window to run it.
+  bool CallOnOwnThread(const std::function<void()>& fn);
+
+ protected:
+  // The typed handlers. result is what the procedure returns when handled.
+  virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
+  virtual bool OnNotify(NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
+  virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
+  virtual bool OnClose() { return false; }
+  virtual bool OnDestroy() { return false; }
+  virtual bool OnSize(UINT /*type*/, int /*w*/, int /*h*/) { return false; }
+  virtual bool OnPaint() { return false; }
+  virtual bool OnCopyData(HWND /*from*/, const COPYDATASTRUCT* /*data*/) { return false; }
+  // Everything else.
+  virtual bool OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
+
+  // Routes one message to the handlers above.
+  bool Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  HWND hwnd_ = nullptr;
+  friend class Dialog;
+};
+
+class Dialog : public Window {
+ public:
+  // Modal: returns the code given to EndDialog, or -1 when the template is missing.
+  INT_PTR RunModal(int templateId, HWND parent);
+  // Modeless: the dialog lives until DestroyWindow.
+  bool CreateModeless(int templateId, HWND parent);
+
+ protected:
+  virtual bool OnInit() { return true; }  // true: let the platform set the focus
+  // Default buttons: end a modal dialog; a modeless one decides itself.
+  virtual void OnOK() { EndDialog(hwnd_, IDOK); }
+  virtual void OnCancel() { EndDialog(hwnd_, IDCANCEL); }
+
+  bool modal_ = false;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+};
+
+HINSTANCE Instance();
+
+}  // namespace fw

@@ -1,0 +1,442 @@
+// The resources compiled into PLOXEN.EXE: texts as the user reads them, the
+// templates the program builds its windows from, menu, icon and version.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/layout.h"
+#include "res/resource.h"
+
+namespace ploxen::test {
+namespace {
+
+std::string ProgramPath() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, n);
+  return dir.substr(0, dir.find_last_of("\\/") + 1) + "PLOXEN.EXE";
+}
+
+// Resources hold UTF-16; the program shows them through the A functions in
+// code page 1252. A character outside that code page is a fault of its own.
+std::string Cp1252(const wchar_t* text, int length) {
+  if (length == 0) return {};
+  std::string out(static_cast<size_t>(length) * 2, '\0');
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(1252, WC_NO_BEST_FIT_CHARS, text, length, out.data(),
+                                    static_cast<int>(out.size()), nullptr, &lossy);
+  out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return lossy ? "<not code page 1252: " + out + ">" : out;
+}
+
+// Predefined window classes as templates name them.
+constexpr WORD kButton = 0x80, kEdit = 0x81, kStatic = 0x82, kComboBox = 0x85;
+
+struct Control {
+  DWORD style = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;
+  DWORD id = 0;
+  WORD classAtom = 0;
+  WORD titleOrdinal = 0;
+  std::string title;
+};
+
+struct DialogTemplate {
+  DWORD style = 0, exStyle = 0;
+  int cx = 0, cy = 0;
+  std::string caption, font;
+  WORD pointSize = 0;
+  std::vector<Control> controls;
+
+  const Control* Find(DWORD id) const {
+    for (const Control& c : controls)
+      if (c.id == id) return &c;
+    return nullptr;
+  }
+};
+
+// Reads an extended dialog template (DLGTEMPLATEEX and DLGITEMTEMPLATEEX).
+class TemplateReader {
+ public:
+  explicit TemplateReader(const BYTE* data) : base_(data), p_(data) {}
+
+  bool Read(DialogTemplate& out) {
+    if (Word() != 1 || Word() != 0xFFFF) return false;
+    Skip(4);  // help id
+    out.exStyle = Dword();
+    out.style = Dword();
+    const WORD count = Word();
+    Skip(4);  // x, y
+    out.cx = static_cast<short>(Word());
+    out.cy = static_cast<short>(Word());
+    WORD ordinal = 0;
+    NameOrOrdinal(ordinal);  // menu
+    NameOrOrdinal(ordinal);  // class
+    out.caption = Text();
+    if (out.style & DS_SETFONT) {
+      out.pointSize = Word();
+      Skip(4);  // weight, italic, charset
+      out.font = Text();
+    }
+    for (WORD i = 0; i < count; ++i) {
+      Align();
+      Control c;
+      Skip(8);  // help id, extended style
+      c.style = Dword();
+      c.x = static_cast<short>(Word());
+      c.y = static_cast<short>(Word());
+      c.cx = static_cast<short>(Word());
+      c.cy = static_cast<short>(Word());
+      c.id = Dword();
+      NameOrOrdinal(c.classAtom);
+      c.title = NameOrOrdinal(c.titleOrdinal);
+      Skip(Word());  // creation data
+      out.controls.push_back(c);
+    }
+    return true;
+  }
+
+ private:
+  WORD Word() { WORD w; std::memcpy(&w, p_, 2); p_ += 2; return w; }
+  DWORD Dword() { DWORD d; std::memcpy(&d, p_, 4); p_ += 4; return d; }
+  void Skip(size_t bytes) { p_ += bytes; }
+  void Align() { p_ = base_ + ((p_ - base_ + 3) & ~3); }
+  std::string Text() {
+    std::vector<wchar_t> text;
+    for (WORD w = Word(); w != 0; w = Word()) text.push_back(static_cast<wchar_t>(w));
+    return Cp1252(text.data(), static_cast<int>(text.size()));
+  }
+  std::string NameOrOrdinal(WORD& ordinal) {
+    WORD first;
+    std::memcpy(&first, p_, 2);
+    if (first == 0xFFFF) { p_ += 2; ordinal = Word(); return {}; }
+    ordinal = 0;
+    return Text();
+  }
+
+  const BYTE* base_;
+  const BYTE* p_;
+};
+
+class Resources : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    module_ = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  }
+  static void TearDownTestSuite() {
+    if (module_) FreeLibrary(module_);
+    module_ = nullptr;
+  }
+  void SetUp() override { ASSERT_NE(module_, nullptr) << "cannot load " << ProgramPath(); }
+
+  static const BYTE* Data(WORD id, LPCSTR type, DWORD* size = nullptr) {
+    HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(id), type);
+    if (!found) return nullptr;
+    if (size) *size = SizeofResource(module_, found);
+    return static_cast<const BYTE*>(LockResource(LoadResource(module_, found)));
+  }
+
+  static DialogTemplate Dialog(WORD id) {
+    DialogTemplate dialog;
+    const BYTE* data = Data(id, MAKEINTRESOURCEA(5));  // RT_DIALOG
+    EXPECT_NE(data, nullptr) << "dialog " << id;
+    if (data) {
+      EXPECT_TRUE(TemplateReader(data).Read(dialog)) << "dialog " << id << " is not DIALOGEX";
+    }
+    return dialog;
+  }
+
+  static HMODULE module_;
+};
+HMODULE Resources::module_ = nullptr;
+
+TEST_F(Resources, StringsReadExactly) {
+  const struct {
+    UINT id;
+    const char* text;
+  } strings[] = {
+      {IDS_ABOUT_ITEM, "Inf&o \xFC" "ber PLOXEN..."},
+      {IDS_PARAMETER_ITEM, "Parameter..."},
+      {IDS_ROW_LIMIT_REACHED,
+       "Die maximal Anzahl der Listboxeintr\xE4" "ge ist erreicht.\nDer Listboxinhalt wird "
+       "jetzt gel\xF6" "scht.\n\nWollen Sie den Listboxinhalt vorher in eine Datei speichern ?"},
+      {IDS_FIRST_RUN_NOTICE,
+       "Bitte beachten Sie im Systemmen\xFC den Eintrag 'Parameter...'.\n\nIn diesem "
+       "Dialogfenster k\xF6nnen wichtige Programmeinstellungen vorgenommen werden.\n\nDas "
+       "Dialogfenster wird nach dem Schlie\xDF" "en dieses Fensters angezeigt."},
+      {IDS_FIRST_RUN_CAPTION, "Wichtiger Hinweis !"},
+      {IDS_REMOTE_UNAVAILABLE, "Die Betriebsart 'Ferndebug'  ist nicht m\xF6glich."},
+      {IDS_TERM_NOT_FOUND, "Eintrag: '%s' nicht gefunden"},
+      {IDS_NO_SEARCH_TERM, "Kein Suchstring angegeben"},
+      {IDS_OLE_INIT_FAILED,
+       "Fehler bei der OLE-Initialisierung. \xDC" "berpr\xFC" "fen Sie, ob die OLE-Bibliotheken "
+       "in der richtigen Version vorliegen."},
+      {ID_INDICATOR_ROWS, "0\nAnzahl Zeilen"},
+      {IDS_IDLE_PROMPT, "Bereit"},
+      {IDM_OPEN,
+       "Laden einer vorher gespeicherten bin\xE4ren Datei (*.bin)\nLaden einer bin\xE4ren Datei"},
+      {IDM_PARAMETER, "Aufruf des Parameterdialoges\nParameter"},
+      {IDM_EXIT, "Programme beenden\nProgrammende"},
+      {IDM_ABOUT, "Programminformation\nInfo \xFC" "ber"},
+  };
+  for (const auto& s : strings) {
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(module_, s.id, reinterpret_cast<LPWSTR>(&text), 0);
+    EXPECT_EQ(Cp1252(text, length), s.text) << "string " << s.id;
+  }
+}
+
+TEST_F(Resources, MainWindowTemplate) {
+  const DialogTemplate d = Dialog(IDD_MAIN);
+  EXPECT_EQ(d.cx, 402);
+  EXPECT_EQ(d.cy, 121);
+  EXPECT_EQ(d.font, "MS Sans Serif");
+  EXPECT_EQ(d.pointSize, 8);
+  const DWORD frame =
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_VISIBLE;
+  EXPECT_EQ(d.style & frame, frame);
+  EXPECT_TRUE(d.exStyle & WS_EX_APPWINDOW);
+
+  // Tab order is template order; the list is added at run time.
+  const struct {
+    DWORD id;
+    WORD classAtom;
+    const char* title;
+    DWORD kind;
+  } row[] = {
+      {IDC_CLOSE, kButton, "Schlie\xDF" "en", BS_PUSHBUTTON},
+      {IDC_CLEAR, kButton, "Liste l\xF6schen", BS_PUSHBUTTON},
+      {IDC_SAVE, kButton, "Speichern", BS_PUSHBUTTON},
+      {IDC_SEARCH, kButton, "&Suchen", BS_DEFPUSHBUTTON},
+      {IDC_SEARCH_TERM, kComboBox, "", CBS_DROPDOWN},
+      {IDC_REMARK, kButton, "Bemerkung ...", BS_PUSHBUTTON},
+  };
+  ASSERT_EQ(d.controls.size(), std::size(row));
+  for (size_t i = 0; i < std::size(row); ++i) {
+    const Control& c = d.controls[i];
+    SCOPED_TRACE("control " + std::to_string(row[i].id));
+    EXPECT_EQ(c.id, row[i].id);
+    EXPECT_EQ(c.classAtom, row[i].classAtom);
+    EXPECT_EQ(c.title, row[i].title);
+    // BS_TYPEMASK and the combo box's type bits are both the low nibble.
+    EXPECT_EQ(c.style & 0xF, row[i].kind);
+    EXPECT_TRUE(c.style & WS_VISIBLE);
+    EXPECT_TRUE(c.style & WS_TABSTOP);
+    EXPECT_LE(c.x + c.cx, d.cx);
+    EXPECT_LE(c.y + std::min(c.cy, 14), d.cy);
+    if (i > 0) {
+      EXPECT_GE(c.x, d.controls[i - 1].x + d.controls[i - 1].cx) << "one row, left to right";
+    }
+  }
+  EXPECT_EQ(d.Find(IDC_LIST), nullptr);
+
+  const Control* combo = d.Find(IDC_SEARCH_TERM);
+  ASSERT_NE(combo, nullptr);
+  const DWORD comboStyle = CBS_SORT | CBS_AUTOHSCROLL | WS_VSCROLL;
+  EXPECT_EQ(combo->style & comboStyle, comboStyle);
+  EXPECT_GE(combo->cy, 60) << "drop-down height";
+}
+
+// Dialog base units of a template's font, computed the way the dialog
+// manager does, so that no window (and no display) is needed.
+SIZE BaseUnits(const DialogTemplate& d) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontA(-MulDiv(d.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+                           FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                           d.font.c_str());
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE letters{};
+  GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  return {(letters.cx / 26 + 1) / 2, metrics.tmHeight};
+}
+
+// The program places the row at fixed pixel positions and keeps the template
+// sizes, so a control wider than its slot would cover its neighbour.
+TEST_F(Resources, ButtonRowFitsItsRunTimePlaces) {
+  const DialogTemplate d = Dialog(IDD_MAIN);
+  const SIZE base = BaseUnits(d);
+  ASSERT_GT(base.cx, 0);
+  auto width = [&](DWORD id) {
+    const Control* c = d.Find(id);
+    return c ? MulDiv(c->cx, base.cx, 4) : 1 << 20;
+  };
+  const int combo = width(IDC_SEARCH_TERM);
+  const MainLayout l = LayoutControls(MulDiv(d.cx, base.cx, 4), MulDiv(d.cy, base.cy, 8), combo, false);
+  EXPECT_LE(l.close.x + width(IDC_CLOSE), l.clear.x);
+  EXPECT_LE(l.clear.x + width(IDC_CLEAR), l.save.x);
+  EXPECT_LE(l.save.x + width(IDC_SAVE), l.search.x);
+  EXPECT_LE(l.search.x + width(IDC_SEARCH), l.combo.x);
+  EXPECT_LE(l.remark.x + width(IDC_REMARK), MulDiv(d.cx, base.cx, 4)) << "at the template's own size";
+}
+
+TEST_F(Resources, AboutBoxTemplate) {
+  const DialogTemplate d = Dialog(IDD_ABOUTBOX);
+  EXPECT_EQ(d.caption, "Info \xFC" "ber PLOXEN");
+  EXPECT_EQ(d.cx, 257);
+  EXPECT_EQ(d.cy, 55);
+  EXPECT_EQ(d.font, "MS Sans Serif");
+
+  int icons = 0, texts = 0;
+  bool versionLabel = false;
+  for (const Control& c : d.controls) {
+    if (c.classAtom != kStatic) continue;
+    if ((c.style & SS_TYPEMASK) == SS_ICON) {
+      ++icons;
+      EXPECT_EQ(c.titleOrdinal, IDR_MAINFRAME);
+    } else if (c.id != IDC_VERSION && !c.title.empty()) {
+      ++texts;
+      versionLabel |= c.title == "PLOXEN, Version";
+    }
+  }
+  EXPECT_EQ(icons, 1);
+  EXPECT_TRUE(versionLabel);
+  EXPECT_EQ(texts, 2) << "the version label and one further line";
+
+  const Control* version = d.Find(IDC_VERSION);
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version->classAtom, kStatic);
+  EXPECT_EQ(version->title, "") << "filled in at run time";
+  const Control* ok = d.Find(IDOK);
+  ASSERT_NE(ok, nullptr);
+  EXPECT_EQ(ok->style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+  EXPECT_EQ(ok->title, "OK");
+}
+
+TEST_F(Resources, RemarkDialogTemplate) {
+  const DialogTemplate d = Dialog(IDD_REMARK);
+  EXPECT_EQ(d.caption, "Bemerkung");
+  EXPECT_EQ(d.cx, 270);
+  EXPECT_EQ(d.cy, 42);
+  EXPECT_EQ(d.font, "MS Sans Serif");
+
+  const Control* edit = d.Find(IDC_REMARK_TEXT);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->classAtom, kEdit);
+  EXPECT_EQ(edit->style & (ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | ES_MULTILINE),
+            static_cast<DWORD>(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP));
+  const Control* ok = d.Find(IDOK);
+  const Control* cancel = d.Find(IDCANCEL);
+  ASSERT_NE(ok, nullptr);
+  ASSERT_NE(cancel, nullptr);
+  EXPECT_EQ(ok->title, "OK");
+  EXPECT_EQ(ok->style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+  EXPECT_EQ(cancel->title, "Abbrechen");
+  bool label = false;
+  for (const Control& c : d.controls) label |= c.classAtom == kStatic && c.title == "Bemerkung";
+  EXPECT_TRUE(label);
+  for (const Control& c : d.controls) {
+    EXPECT_LE(c.x + c.cx, d.cx) << "control " << c.id;
+    EXPECT_LE(c.y + c.cy, d.cy) << "control " << c.id;
+  }
+}
+
+TEST_F(Resources, FileMenu) {
+  HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_MAINFRAME));
+  ASSERT_NE(menu, nullptr);
+  auto text = [](HMENU m, UINT position) {
+    wchar_t buffer[128];
+    const int n = GetMenuStringW(m, position, buffer, 128, MF_BYPOSITION);
+    return Cp1252(buffer, n);
+  };
+  ASSERT_EQ(GetMenuItemCount(menu), 1);
+  EXPECT_EQ(text(menu, 0), "Datei");
+  HMENU file = GetSubMenu(menu, 0);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(GetMenuItemCount(file), 4);
+  EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(IDM_OPEN));
+  EXPECT_EQ(text(file, 0), "\xD6" "ffnen ...");
+  EXPECT_EQ(GetMenuItemID(file, 1), static_cast<UINT>(IDM_PARAMETER));
+  EXPECT_EQ(text(file, 1), "Parameter ...");
+  MENUITEMINFOA separator{};
+  separator.cbSize = sizeof separator;
+  separator.fMask = MIIM_FTYPE;
+  ASSERT_TRUE(GetMenuItemInfoA(file, 2, TRUE, &separator));
+  EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+  EXPECT_EQ(GetMenuItemID(file, 3), static_cast<UINT>(IDM_EXIT));
+  EXPECT_EQ(text(file, 3), "Programm beenden");
+  DestroyMenu(menu);
+}
+
+#pragma pack(push, 2)
+struct IconGroupEntry {
+  BYTE width, height, colours, reserved;
+  WORD planes, bitCount;
+  DWORD bytes;
+  WORD id;
+};
+#pragma pack(pop)
+
+TEST_F(Resources, IconHasSmallAndLargeImages) {
+  DWORD size = 0;
+  const BYTE* group = Data(IDR_MAINFRAME, MAKEINTRESOURCEA(14), &size);  // RT_GROUP_ICON
+  ASSERT_NE(group, nullptr);
+  WORD count;
+  std::memcpy(&count, group + 4, 2);
+  ASSERT_GE(size, 6 + count * sizeof(IconGroupEntry));
+  bool small = false, large = false;
+  for (WORD i = 0; i < count; ++i) {
+    IconGroupEntry entry;
+    std::memcpy(&entry, group + 6 + i * sizeof entry, sizeof entry);
+    DWORD imageSize = 0;
+    const BYTE* image = Data(entry.id, MAKEINTRESOURCEA(3), &imageSize);  // RT_ICON
+    ASSERT_NE(image, nullptr) << "image " << entry.id;
+    BITMAPINFOHEADER header;
+    ASSERT_GE(imageSize, sizeof header);
+    std::memcpy(&header, image, sizeof header);
+    // An icon's DIB is twice as high as the icon: colour bits, then the AND mask.
+    EXPECT_EQ(header.biWidth, entry.width);
+    EXPECT_EQ(header.biHeight, 2 * entry.height);
+    small |= entry.width == 16 && entry.height == 16;
+    large |= entry.width == 32 && entry.height == 32;
+  }
+  EXPECT_TRUE(small);
+  EXPECT_TRUE(large);
+}
+
+// Read the way the About box reads it: the fixed part, through version.dll.
+TEST_F(Resources, FileVersionReadsOneOneZeroZero) {
+  using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+  using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+  using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+  HMODULE version = LoadLibraryA("version.dll");
+  ASSERT_NE(version, nullptr);
+  // Through void(*)() because GCC accepts that as a cast to any function type.
+  auto get = [version](const char* name) {
+    return reinterpret_cast<void (*)()>(GetProcAddress(version, name));
+  };
+  auto sizeOf = reinterpret_cast<SizeFn>(get("GetFileVersionInfoSizeA"));
+  auto info = reinterpret_cast<InfoFn>(get("GetFileVersionInfoA"));
+  auto query = reinterpret_cast<QueryFn>(get("VerQueryValueA"));
+  ASSERT_TRUE(sizeOf && info && query);
+
+  const std::string path = ProgramPath();
+  DWORD ignored = 0;
+  const DWORD size = sizeOf(path.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<BYTE> block(size);
+  ASSERT_TRUE(info(path.c_str(), 0, size, block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(query(block.data(), "\\", reinterpret_cast<LPVOID*>(&fixed), &length));
+  ASSERT_GE(length, sizeof *fixed);
+  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+  char text[32];
+  wsprintfA(text, "%d,%d,%d,%d", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+            HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+  EXPECT_STREQ(text, "1,1,0,0");
+  FreeLibrary(version);
+}
+
+}  // namespace
+}  // namespace ploxen::test

@@ -1,0 +1,318 @@
+// The main window as a user meets it: lines sent by copy-data become rows,
+// the buttons and the count pane follow, bad input cannot hurt it, and the
+// profile is written when it closes.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
+
+namespace ploxen::system_test {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void Start(const char* name, bool firstRun = false, const std::function<void(TestProfile&)>& setUp = {}) {
+    profile_ = std::make_unique<TestProfile>(name);
+    if (!firstRun) profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+    if (setUp) setUp(*profile_);
+    ASSERT_TRUE(ploxen_.Start());
+    main_ = ploxen_.WaitForWindow(kTitle);
+    ASSERT_NE(main_, nullptr);
+  }
+  void Close() {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ploxen_.WaitForExit());
+    EXPECT_EQ(ploxen_.ExitCode(), 0u);
+  }
+
+  std::unique_ptr<TestProfile> profile_;
+  PloxenProcess ploxen_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(MainWindowTest, EmptyListHasItsButtonsDisabledAndCountsZero) {
+  Start("empty");
+  EXPECT_EQ(StatusPaneText(main_, 1), "0");
+  EXPECT_EQ(StatusPaneText(main_, 0), "Bereit");
+  EXPECT_FALSE(ButtonEnabled(main_, 1001));
+  EXPECT_FALSE(ButtonEnabled(main_, 1002));
+  EXPECT_FALSE(ButtonEnabled(main_, 1028));
+  EXPECT_TRUE(ButtonEnabled(main_, 1030));
+  EXPECT_TRUE(ButtonEnabled(main_, 1));
+  Close();
+}
+
+TEST_F(MainWindowTest, CopyDataLinesBecomeRows) {
+  Start("copydata");
+  ASSERT_TRUE(SendLine(main_, 0x103, "Fehler"));
+  ASSERT_TRUE(SendLine(main_, 0x403, "PID=1,TID=2,   12:00:00.000  (00000ms)   Info"));
+  ASSERT_TRUE(SendLine(main_, 5, "category 5 is never shown"));
+  ASSERT_TRUE(WaitForRows(main_, 2));
+  EXPECT_EQ(StatusPaneText(main_, 1), "2");
+  EXPECT_TRUE(ButtonEnabled(main_, 1001));
+  EXPECT_TRUE(ButtonEnabled(main_, 1002));
+  EXPECT_TRUE(ButtonEnabled(main_, 1028));
+
+  // "Liste löschen" empties the list without asking.
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED), 0);
+  EXPECT_EQ(ListRowCount(main_), 0);
+  EXPECT_EQ(StatusPaneText(main_, 1), "0");
+  EXPECT_FALSE(ButtonEnabled(main_, 1001));
+  Close();
+}
+
+TEST_F(MainWindowTest, BadCopyDataNeitherCrashesNorHangs) {
+  Start("badinput");
+  EXPECT_TRUE(SendLine(main_, 0x303, nullptr, 0));           // no data at all
+  EXPECT_TRUE(SendLine(main_, 0x303, "ohne Null", 9));       // no terminator
+  const std::vector<char> nuls(64, '\0');
+  EXPECT_TRUE(SendLine(main_, 0x303, nuls.data(), 64));      // empty text
+  std::string huge(1 << 20, 'x');
+  EXPECT_TRUE(SendLine(main_, 0x303, huge));                 // a megabyte
+  for (ULONG_PTR kind : {ULONG_PTR(0), ULONG_PTR(-1), ULONG_PTR(0xFFFFFFFF), ULONG_PTR(0x123456789ULL), ULONG_PTR(0x80000003)})
+    EXPECT_TRUE(SendLine(main_, kind, "jede Art"));
+  ASSERT_TRUE(Responsive(main_));
+  // "ohne Null", the megabyte line, and 0x80000003 (category 3).
+  ASSERT_TRUE(WaitForRows(main_, 3));
+  Close();
+}
+
+TEST_F(MainWindowTest, DbWin32LinesAreStampedRowsBehindThePlaceholder) {
+  Start("dbwin32", false, [](TestProfile& p) { p.Write("ALLGEMEIN", "DBWIN32", "1"); });
+  HWND listener = nullptr;
+  for (int i = 0; i < 250 && !listener; ++i) {
+    listener = ProcessWindowOfClass(ploxen_.Id(), "DBWin32");
+    if (!listener) Sleep(20);
+  }
+  ASSERT_NE(listener, nullptr);
+  EXPECT_EQ(WindowText(listener), "DBWin32");
+  EXPECT_FALSE(IsWindowVisible(listener));
+  // The sender's number is not read.
+  ASSERT_TRUE(SendLine(listener, 0x103, "Hallo"));
+  ASSERT_TRUE(SendLine(listener, 7, "Welt", 4));
+  ASSERT_TRUE(SendLine(main_, 0x103, "abc"));
+  ASSERT_TRUE(WaitForRows(main_, 3));
+  EXPECT_EQ(ListRowText(main_, 0, 0), "PID=????,TID=????");
+  const std::string time = ListRowText(main_, 0, 1);
+  EXPECT_EQ(time.size(), 12u) << time;
+  EXPECT_EQ(time.substr(2, 1) + time.substr(5, 1) + time.substr(8, 1), "::.") << time;
+  EXPECT_EQ(ListRowText(main_, 0, 2), "(00000ms)   Hallo");
+  const std::string second = ListRowText(main_, 1, 2);
+  EXPECT_EQ(second.substr(0, 1), "(") << second;
+  EXPECT_EQ(second.substr(second.size() - 4), "Welt") << second;
+  // The main window's own road: no stamp, no placeholder.
+  EXPECT_EQ(ListRowText(main_, 2, 0), "");
+  EXPECT_EQ(ListRowText(main_, 2, 2), "abc");
+  Close();
+}
+
+TEST_F(MainWindowTest, NoDbWin32WindowWhileItsRoadIsOff) {
+  Start("nodbwin32");
+  ASSERT_TRUE(Responsive(main_));  // its initialisation is over
+  EXPECT_EQ(ProcessWindowOfClass(ploxen_.Id(), "DBWin32"), nullptr);
+  Close();
+}
+
+TEST_F(MainWindowTest, RemarkTypedIntoItsDialogBecomesARow) {
+  Start("remark");
+  auto openRemark = [this] {
+    PostMessageA(main_, WM_COMMAND, MAKEWPARAM(1030, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main_, 1030)));
+    HWND dialog = WaitForMessageBox(ploxen_.Id());
+    EXPECT_NE(dialog, nullptr);
+    if (dialog) {
+      EXPECT_EQ(WindowText(dialog), "Bemerkung");
+      SendMessageA(GetDlgItem(dialog, 1030), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Notiz f\xFCr sp\xE4ter"));
+    }
+    return dialog;
+  };
+  HWND dialog = openRemark();
+  ASSERT_NE(dialog, nullptr);
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  ASSERT_TRUE(WaitForRows(main_, 1));
+  EXPECT_EQ(ListRowText(main_, 0, 2), "Notiz f\xFCr sp\xE4ter");
+
+  // "Abbrechen" adds nothing.
+  dialog = openRemark();
+  ASSERT_NE(dialog, nullptr);
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+  EXPECT_TRUE(WaitForWindowGone(dialog));
+  EXPECT_TRUE(Responsive(main_));
+  EXPECT_EQ(ListRowCount(main_), 1);
+  Close();
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsTheFileVersion) {
+  Start("about");
+  PostMessageA(main_, WM_SYSCOMMAND, 16, 0);
+  HWND about = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(WindowText(about), "Info \xFC" "ber PLOXEN");
+  EXPECT_EQ(WindowText(GetDlgItem(about, 1009)), "1,1,0,0");
+  PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(about, IDOK)));
+  EXPECT_TRUE(WaitForWindowGone(about));
+  Close();
+}
+
+// Esc and "Programm beenden" close like "Schließen" and the title bar.
+TEST_F(MainWindowTest, EscAndTheMenuCloseTheProgram) {
+  for (WPARAM command : {WPARAM(IDCANCEL), WPARAM(1)}) {
+    Start(command == IDCANCEL ? "esc" : "menu");
+    PostMessageA(main_, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    ASSERT_TRUE(ploxen_.WaitForExit()) << command;
+    EXPECT_EQ(ploxen_.ExitCode(), 0u);
+    EXPECT_EQ(profile_->Read("ALLGEMEIN", "ERSTER_AUFRUF"), "0");
+  }
+}
+
+TEST_F(MainWindowTest, FloodIsTakenWhole) {
+  // Above the default row limit of 50000, which would ask its question.
+  Start("flood", false, [](TestProfile& p) { p.Write("LISTBOX", "MAXCOUNT", "0"); });
+  constexpr int kLines = 100000;
+  for (int i = 0; i < kLines; ++i) {
+    ASSERT_TRUE(SendLine(main_, 0x303, "Zeile " + std::to_string(i)));
+    // The window keeps answering while the lines pour in.
+    if (i % 25000 == 12500) ASSERT_TRUE(Responsive(main_)) << i;
+  }
+  ASSERT_TRUE(WaitForRows(main_, kLines, 30000));
+  EXPECT_EQ(StatusPaneText(main_, 1), std::to_string(kLines));
+  EXPECT_TRUE(Responsive(main_));
+  Close();
+}
+
+TEST_F(MainWindowTest, RowLimitAsksAndAfterNoKeepsOnlyTheNewLine) {
+  Start("rowlimit");
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(ploxen_.WaitForExit());
+  profile_->Write("LISTBOX", "MAXCOUNT", "100");
+  PloxenProcess again;
+  ASSERT_TRUE(again.Start());
+  HWND main = again.WaitForWindow(kTitle);
+  ASSERT_NE(main, nullptr);
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(SendLine(main, 0x303, "voll " + std::to_string(i)));
+  // The 101st line waits in the question; so does its sender.
+  std::thread sender([&] { SendLine(main, 0x303, "neu", 4, 60000); });
+  HWND box = WaitForMessageBox(again.Id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box),
+            "Die maximal Anzahl der Listboxeintr\xE4" "ge ist erreicht.\nDer Listboxinhalt wird jetzt gel\xF6" "scht.\n\n"
+            "Wollen Sie den Listboxinhalt vorher in eine Datei speichern ?");
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
+  sender.join();
+  ASSERT_TRUE(WaitForRows(main, 1));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(again.WaitForExit());
+}
+
+TEST_F(MainWindowTest, ClosingWritesTheProfile) {
+  Start("closing", true);
+  // The first start shows its notice; closing it is up to the user.
+  HWND notice = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(WindowText(notice), "Wichtiger Hinweis !");
+  PostMessageA(notice, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  Sleep(300);
+  Close();
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "ERSTER_AUFRUF"), "0");
+  EXPECT_FALSE(profile_->Read("POSITION", "X0").empty());
+  EXPECT_EQ(profile_->Read("POSITION", "SHOW"), "1");
+  EXPECT_EQ(profile_->Read("LISTBOX", "MAXCOUNT"), "50000");
+
+  // The second start shows no notice.
+  PloxenProcess again;
+  ASSERT_TRUE(again.Start());
+  HWND main = again.WaitForWindow(kTitle);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(WaitForMessageBox(again.Id(), 2500), nullptr);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(again.WaitForExit());
+}
+
+TEST(Registration, RegSwitchEndsWithoutAWindowAndSkipsTheNotice) {
+  for (const char* line : {"-Reg", "/Reg"}) {
+    TestProfile profile("reg");
+    PloxenProcess ploxen;
+    ASSERT_TRUE(ploxen.Start(line));
+    ASSERT_TRUE(ploxen.WaitForExit(15000)) << line;
+    EXPECT_EQ(profile.Read("ALLGEMEIN", "ERSTER_AUFRUF"), "0") << line;
+  }
+}
+
+}  // namespace
+}  // namespace ploxen::system_test
+
+namespace ploxen::system_test {
+namespace {
+
+// Saves what the screen shows of a window as a BMP file.
+bool SaveWindowShot(HWND window, const std::string& path) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = w;
+  info.biHeight = h;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  const DWORD stride = ((w * 3 + 3) / 4) * 4;
+  std::vector<char> pixels(stride * h);
+  GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  WriteFile(out, &file, sizeof file, &written, nullptr);
+  WriteFile(out, &info, sizeof info, &written, nullptr);
+  WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+  CloseHandle(out);
+  return true;
+}
+
+TEST(Screenshot, EveryColourOfTheListSideBySide) {
+  TestProfile profile("shot");
+  profile.Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+  profile.Write("ALLGEMEIN", "FONTSIZE", "14");
+  profile.Write("POSITION", "TOPMOST", "1");
+  for (auto [key, value] : {std::pair<const char*, const char*>{"X0", "10"}, {"Y0", "10"}, {"X1", "900"}, {"Y1", "330"}})
+    profile.Write("POSITION", key, value);
+  PloxenProcess ploxen;
+  ASSERT_TRUE(ploxen.Start());
+  HWND main = ploxen.WaitForWindow(kTitle);
+  ASSERT_NE(main, nullptr);
+  const std::pair<ULONG_PTR, const char*> lines[] = {
+      {0x103, "Fehler (rot): Verbindung zum Server verloren"},
+      {0x203, "Warnung (magenta): Puffer zu 90 % gef\xFCllt"},
+      {0x403, "Info (dunkelblau): Gr\xF6\xDF" "e der Datei 42 KB"},
+      {0x303, "PID=1208,TID=3344,   16:20:12.223  (00000ms)   Debug (schwarz): \xC4nderung \xFC" "bernommen"},
+      {1, "Konstruktor der Klasse CSignal (dunkelgr\xFCn)"},
+      {3, "einger\xFC" "ckt nach dem Konstruktor"},
+      {2, "Destruktor der Klasse CSignal (dunkelgr\xFCn)"},
+      {4, "Programmstart (blau)"},
+      {100, "Trace des Programms (grau)"},
+  };
+  for (const auto& [kind, text] : lines) ASSERT_TRUE(SendLine(main, kind, text));
+  ASSERT_TRUE(WaitForRows(main, 9));
+  Sleep(500);
+  EXPECT_TRUE(SaveWindowShot(main, ProgramDirectory() + "\\main_window.bmp"));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(ploxen.WaitForExit());
+}
+
+}  // namespace
+}  // namespace ploxen::system_test

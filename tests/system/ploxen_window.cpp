@@ -1,0 +1,191 @@
+#include "tests/system/ploxen_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tests/system/ploxen_process.h"
+
+namespace ploxen::system_test {
+
+TestProfile::TestProfile(const std::string& name) {
+  char dir[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  path_ = std::string(dir) + "ploxen_" + name + "_" + std::to_string(GetCurrentProcessId()) + ".ini";
+  DeleteFileA(path_.c_str());
+  SetEnvironmentVariableA("PLOXEN_INI", path_.c_str());
+}
+
+TestProfile::~TestProfile() { DeleteFileA(path_.c_str()); }
+
+void TestProfile::Write(const char* section, const char* key, const std::string& value) const {
+  WritePrivateProfileStringA(section, key, value.c_str(), path_.c_str());
+}
+
+std::string TestProfile::Read(const char* section, const char* key) const {
+  char text[512] = {};
+  GetPrivateProfileStringA(section, key, "", text, sizeof text, path_.c_str());
+  return text;
+}
+
+bool TestProfile::Exists() const { return GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool SendLine(HWND target, ULONG_PTR kind, const void* data, DWORD size, DWORD timeoutMs) {
+  COPYDATASTRUCT cds{};
+  cds.dwData = kind;
+  cds.cbData = size;
+  cds.lpData = const_cast<void*>(data);
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_BLOCK, timeoutMs,
+                             &result) != 0;
+}
+
+bool SendLine(HWND target, ULONG_PTR kind, const std::string& text) {
+  return SendLine(target, kind, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+int ListRowCount(HWND main) {
+  return static_cast<int>(SendMessageA(GetDlgItem(main, 1000), LVM_GETITEMCOUNT, 0, 0));
+}
+
+// The request and its answer live in the other process: see StatusPaneText.
+std::string ListRowText(HWND main, int row, int column) {
+  HWND list = GetDlgItem(main, 1000);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return "<no access>";
+  constexpr SIZE_T kTextSize = 1024;
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT, PAGE_READWRITE));
+  std::string text;
+  if (remote) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iSubItem = column;
+    item.pszText = remote + sizeof(LVITEMA);
+    item.cchTextMax = static_cast<int>(kTextSize);
+    SIZE_T moved = 0;
+    WriteProcessMemory(process, remote, &item, sizeof item, &moved);
+    const LRESULT length = SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    std::vector<char> buffer(kTextSize + 1, '\0');
+    ReadProcessMemory(process, remote + sizeof(LVITEMA), buffer.data(), kTextSize, &moved);
+    text.assign(buffer.data(), length > 0 ? std::min<std::size_t>(static_cast<std::size_t>(length), kTextSize) : 0);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+namespace {
+struct ClassSearch {
+  DWORD processId;
+  const char* className;
+  HWND found;
+};
+BOOL CALLBACK MatchClass(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<ClassSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (owner == search->processId && std::string(cls) == search->className) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND ProcessWindowOfClass(DWORD processId, const char* className) {
+  ClassSearch search{processId, className, nullptr};
+  EnumWindows(MatchClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The pane's text lives in the other process: the request and its answer go
+// through memory there.
+std::string StatusPaneText(HWND main, int pane) {
+  HWND bar = GetDlgItem(main, 0xE801);
+  if (!bar) return "<no status bar>";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(bar, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return "<no access>";
+  void* remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
+  std::string text;
+  if (remote) {
+    SendMessageA(bar, SB_GETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(remote));
+    char buffer[512] = {};
+    SIZE_T got = 0;
+    ReadProcessMemory(process, remote, buffer, sizeof buffer - 1, &got);
+    text = buffer;
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+bool ButtonEnabled(HWND main, int id) { return IsWindowEnabled(GetDlgItem(main, id)) != FALSE; }
+
+bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (IsWindow(window)) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+bool WaitForRows(HWND main, int rows, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (ListRowCount(main) != rows) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+namespace {
+struct BoxSearch {
+  DWORD processId;
+  HWND found;
+};
+BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (owner == search->processId && IsWindowVisible(window) && std::string(cls) == "#32770" &&
+      WindowText(window) != kTitle) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  do {
+    BoxSearch search{processId, nullptr};
+    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    Sleep(50);
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+std::string MessageBoxText(HWND box) {
+  // The text is the box's static control with id 0xFFFF.
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? WindowText(text) : std::string();
+}
+
+bool Responsive(HWND main) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result) != 0;
+}
+
+}  // namespace ploxen::system_test

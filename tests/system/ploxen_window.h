@@ -1,0 +1,47 @@
+// What a user sees of the main window, read from outside the process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ploxen::system_test {
+
+constexpr char kTitle[] = "PLOXEN - Meldungssystem";
+
+// A profile of the test's own, named by PLOXEN_INI for the program it starts.
+class TestProfile {
+ public:
+  explicit TestProfile(const std::string& name);
+  ~TestProfile();
+  const std::string& Path() const { return path_; }
+  void Write(const char* section, const char* key, const std::string& value) const;
+  std::string Read(const char* section, const char* key) const;
+  bool Exists() const;
+
+ private:
+  std::string path_;
+};
+
+// Copy-data to a window; false when it did not answer in time.
+bool SendLine(HWND target, ULONG_PTR kind, const void* data, DWORD size, DWORD timeoutMs = 10000);
+bool SendLine(HWND target, ULONG_PTR kind, const std::string& text);
+
+int ListRowCount(HWND main);
+// The text of one cell as the list hands it to other programs.
+std::string ListRowText(HWND main, int row, int column);
+// A top-level window of the process with that class, shown or not.
+HWND ProcessWindowOfClass(DWORD processId, const char* className);
+std::string StatusPaneText(HWND main, int pane);
+bool ButtonEnabled(HWND main, int id);
+// Waits until the window was destroyed.
+bool WaitForWindowGone(HWND window, DWORD timeoutMs = 10000);
+// Waits until the list shows the number of rows.
+bool WaitForRows(HWND main, int rows, DWORD timeoutMs = 10000);
+// A message box of the process with that text, or null after the timeout.
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = 10000);
+std::string MessageBoxText(HWND box);
+// The main window still answers messages.
+bool Responsive(HWND main);
+
+}  // namespace ploxen::system_test
