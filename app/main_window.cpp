@@ -44,8 +44,18 @@ constexpr UINT_PTR kTimerFirstRun = 1;
 constexpr UINT_PTR kTimerDebugMonitor = 2;
 constexpr UINT_PTR kTimerRemote = 3;
 constexpr UINT_PTR kTimerCatchUp = 10;
-// The list catches up at least this often while lines arrive.
-constexpr DWORD kCatchUpMs = 50;
+
+// Milliseconds of a steady clock, finer than the tick count.
+double NowMs() {
+  static const double perMs = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart) / 1000.0;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / perMs;
+}
 
 constexpr char kSaveFilter[] =
     "Bin\xE4re-Datei (empfohlen) (*.bin)\0*.bin\0CSV-Datei (*.csv)\0*.csv\0LOG-Datei (*.log)\0*.log\0";
@@ -124,7 +134,8 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
       listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }) {
   list_.OnStateChange([this] { UpdateListState(); });
   list_.OnBehind([this] {
-    if (!catchUpTimer_ && hwnd_) catchUpTimer_ = SetTimer(hwnd_, kTimerCatchUp, kCatchUpMs, nullptr) != 0;
+    if (!catchUpTimer_ && hwnd_)
+      catchUpTimer_ = SetTimer(hwnd_, kTimerCatchUp, static_cast<UINT>(CatchUpPacer::kMinIntervalMs), nullptr) != 0;
   });
 }
 
@@ -246,6 +257,7 @@ void CPLOXENDlg::ShowRowCount(int count) {
 // Called for every line: the buttons follow at once, the count pane and the
 // list itself in batches.
 void CPLOXENDlg::UpdateListState() {
+  ++linesTaken_;
   const int count = list_.RowCount();
   const bool hasRows = count != 0;
   if (hasRows != listHasRows_) {
@@ -253,16 +265,18 @@ void CPLOXENDlg::UpdateListState() {
     listHasRows_ = hasRows;
   }
   if (list_.Behind()) {
-    if (GetTickCount() - lastCatchUp_ >= kCatchUpMs) CatchUpList();
+    if (pacer_.Due(NowMs())) CatchUpList();
   } else if (count != shownCount_) {
     ShowRowCount(count);
   }
 }
 
 void CPLOXENDlg::CatchUpList() {
+  const double start = NowMs();
   list_.CatchUp();
-  lastCatchUp_ = GetTickCount();
   ShowRowCount(list_.RowCount());
+  const double end = NowMs();
+  pacer_.Done(end, end - start);
 }
 
 bool CPLOXENDlg::AskYesNo(int stringId) {
@@ -359,9 +373,14 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
       KillTimer(hwnd_, kTimerDebugMonitor);
       return false;
     case kTimerCatchUp:
-      CatchUpList();
-      KillTimer(hwnd_, kTimerCatchUp);
-      catchUpTimer_ = false;
+      // A quiet spell means the burst is over: show its rest at once. While
+      // lines keep coming, the lines themselves catch up when it is time.
+      if (list_.Behind() && (linesTaken_ == linesAtLastTick_ || pacer_.Due(NowMs()))) CatchUpList();
+      linesAtLastTick_ = linesTaken_;
+      if (!list_.Behind()) {
+        KillTimer(hwnd_, kTimerCatchUp);
+        catchUpTimer_ = false;
+      }
       return true;
     default:
       return false;

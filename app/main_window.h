@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/modeless_main.h"
+#include "core/catch_up_pacer.h"
 #include "core/intake.h"
 #include "core/message_list_ctrl.h"
 #include "fw/ini_profile.h"
@@ -74,8 +75,10 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs {
   int rememberedTermIndex_ = -1;
   bool listHasRows_ = true;  // forces the first button update
   int shownCount_ = -1;
-  DWORD lastCatchUp_ = 0;
+  CatchUpPacer pacer_;
   bool catchUpTimer_ = false;
+  unsigned linesTaken_ = 0;  // calls of UpdateListState, to notice a quiet spell
+  unsigned linesAtLastTick_ = 0;
   bool automationAttached_ = false;
 };
 

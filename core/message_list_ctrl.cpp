@@ -37,7 +37,7 @@ void MessageListCtrl::AppendRow(std::unique_ptr<MessageItem> item) {
 }
 
 void MessageListCtrl::DeleteAllRows() {
-  // The control lets go of its pointers before the model frees the items.
+  // The control forgets its rows before the model frees what it paints them from.
   if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
   shown_ = 0;
   model_.DeleteAllRows();
@@ -45,19 +45,9 @@ void MessageListCtrl::DeleteAllRows() {
 
 bool MessageListCtrl::CatchUp() {
   if (!hwnd_ || !Behind()) return false;
-  const std::size_t total = model_.size();
-  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, total, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  for (; shown_ < total; ++shown_) {
-    LVITEMA row{};
-    row.mask = LVIF_PARAM | LVIF_TEXT;
-    row.pszText = LPSTR_TEXTCALLBACKA;
-    row.iItem = static_cast<int>(shown_);
-    row.lParam = reinterpret_cast<LPARAM>(&model_.Row(shown_));
-    SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row));
-  }
-  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  // The new rows are at the end; the view neither scrolls nor redraws what it shows.
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, model_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  shown_ = model_.size();
   return true;
 }
 
@@ -74,8 +64,8 @@ void MessageListCtrl::GetDispInfo(NMLVDISPINFOA& info) const {
 }
 
 void MessageListCtrl::DrawItem(const DRAWITEMSTRUCT& d) const {
-  const auto* item = reinterpret_cast<const MessageItem*>(d.itemData);
-  if (!item) return;
+  if (d.itemID >= shown_) return;
+  const MessageItem* item = &model_.Row(d.itemID);
   HDC dc = d.hDC;
   const bool focused = GetFocus() == hwnd_;
   const COLORREF oldText = GetTextColor(dc);

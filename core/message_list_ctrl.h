@@ -1,7 +1,10 @@
 // The list control that shows the rows: owner-drawn report view, three
 // columns, each cell in its own colour pair. Rows live in the model
 // (MessageRows) the moment they are taken; the control catches up in batches,
-// so a flood of lines costs one redraw per batch, not one per line.
+// so a flood of lines costs one redraw per batch, not one per line. The
+// control holds no items, only their count (owner data): an inserted item
+// costs a quarter of a millisecond under Wine even with redraw off, while a
+// new count costs the same for one row as for a thousand.
 #pragma once
 
 #include <windows.h>
@@ -15,7 +18,8 @@
 namespace ploxen {
 
 constexpr int kListControlId = 1000;
-constexpr DWORD kListStyle = 0x50810405;  // child, visible, border, tab stop, report, single selection, owner-drawn fixed
+// child, visible, border, tab stop, report, single selection, owner data, owner-drawn fixed
+constexpr DWORD kListStyle = 0x50811405;
 constexpr DWORD kListExStyle = 0x31;      // grid lines, full-row selection, header drag and drop
 
 class MessageListCtrl : public RowStore {

@@ -1,9 +1,10 @@
 // Sends lines to a running PLOXEN by copy-data, from a batch file or a test:
-//   ploxen_send [-dbwin32] [-kind N] [-count N] [-pid N] [-stdin] text...
+//   ploxen_send [-dbwin32] [-kind N] [-count N] [-pid N] [-title T] [-stdin] text...
 // Without -dbwin32 the line goes to the main window with the kind (default
 // 0x303); with it, to the hidden "DBWin32" window, which takes text only.
 // -count N sends the text N times, numbered; -stdin sends each input line;
-// -pid N picks the PLOXEN of that process when several run.
+// -pid N picks the PLOXEN of that process when several run; -title T sends
+// to another receiver, a window with that title.
 #include <windows.h>
 
 #include <cstdio>
@@ -17,7 +18,8 @@ constexpr char kMainTitle[] = "PLOXEN - Meldungssystem";
 constexpr char kDbWin32[] = "DBWin32";
 
 int Usage() {
-  std::fprintf(stderr, "usage: ploxen_send [-dbwin32] [-kind N] [-count N] [-pid N] [-stdin] text...\n");
+  std::fprintf(stderr,
+               "usage: ploxen_send [-dbwin32] [-kind N] [-count N] [-pid N] [-title T] [-stdin] text...\n");
   return 2;
 }
 
@@ -45,8 +47,8 @@ BOOL CALLBACK MatchTarget(HWND window, LPARAM param) {
   return FALSE;
 }
 
-HWND FindReceiver(bool dbwin32, DWORD processId) {
-  Target target{dbwin32 ? kDbWin32 : nullptr, dbwin32 ? kDbWin32 : kMainTitle, processId, nullptr};
+HWND FindReceiver(bool dbwin32, const char* title, DWORD processId) {
+  Target target{dbwin32 ? kDbWin32 : nullptr, dbwin32 ? kDbWin32 : title, processId, nullptr};
   EnumWindows(MatchTarget, reinterpret_cast<LPARAM>(&target));
   return target.found;
 }
@@ -69,6 +71,7 @@ int main(int argc, char** argv) {
   ULONG_PTR kind = 0x303;
   long count = 1;
   DWORD processId = 0;
+  const char* title = kMainTitle;
   std::string text;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -80,6 +83,8 @@ int main(int argc, char** argv) {
       count = std::strtol(argv[++i], nullptr, 0);
     } else if (arg == "-pid" && i + 1 < argc) {
       processId = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 0));
+    } else if (arg == "-title" && i + 1 < argc) {
+      title = argv[++i];
     } else if (arg == "-stdin") {
       fromStdin = true;
     } else {
@@ -89,10 +94,10 @@ int main(int argc, char** argv) {
   }
   if (text.empty() && !fromStdin) return Usage();
 
-  HWND target = FindReceiver(dbwin32, processId);
+  HWND target = FindReceiver(dbwin32, title, processId);
   if (!target) {
     std::fprintf(stderr, "ploxen_send: no window \"%s\" found: is PLOXEN running%s?\n",
-                 dbwin32 ? kDbWin32 : kMainTitle, dbwin32 ? " with DBWin32 switched on" : "");
+                 dbwin32 ? kDbWin32 : title, dbwin32 ? " with DBWin32 switched on" : "");
     return 1;
   }
   if (fromStdin) {

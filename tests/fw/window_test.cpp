@@ -102,8 +102,8 @@ class DBWin32ListenerTest : public ::testing::Test {
 };
 
 TEST_F(DBWin32ListenerTest, HiddenWindowNamedForItsSenders) {
-  listener_.CreateHidden(nullptr);
-  ASSERT_TRUE(listener_.Exists());
+  const BOOL created = listener_.CreateHidden(nullptr);
+  ASSERT_TRUE(listener_.Exists()) << "created " << created << ", error " << GetLastError();
   char text[32] = {}, cls[32] = {};
   GetWindowTextA(listener_.hwnd(), text, sizeof text);
   GetClassNameA(listener_.hwnd(), cls, sizeof cls);

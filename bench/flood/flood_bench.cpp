@@ -1,0 +1,208 @@
+// Floods a receiver with copy-data lines from tools/ploxen_send, twice in one
+// run: a null receiver of ours (a hidden window that only answers), which
+// gives the rate the transport carries here, and the real PLOXEN.EXE, timed
+// until every line is shown in its list. Reports both rates and the ratio.
+//   ploxen_flood_bench [lines] [rounds]
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr char kNullTitle[] = "PLOXEN flood null receiver";
+constexpr char kNullClass[] = "PloxenFloodNullReceiver";
+constexpr char kPloxenTitle[] = "PLOXEN - Meldungssystem";
+
+std::string Directory() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, n);
+  return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+double Seconds() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+PROCESS_INFORMATION Launch(const std::string& commandLine) {
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    std::fprintf(stderr, "cannot start %s\n", commandLine.c_str());
+  return info;
+}
+
+void Release(PROCESS_INFORMATION& info) {
+  if (info.hThread) CloseHandle(info.hThread);
+  if (info.hProcess) CloseHandle(info.hProcess);
+  info = {};
+}
+
+bool SenderSucceeded(PROCESS_INFORMATION& sender) {
+  DWORD code = 1;
+  WaitForSingleObject(sender.hProcess, INFINITE);
+  GetExitCodeProcess(sender.hProcess, &code);
+  Release(sender);
+  return code == 0;
+}
+
+std::string SenderLine(const std::string& target, int lines) {
+  return "\"" + Directory() + "\\ploxen_send.exe\" " + target + " -kind 0x303 -count " + std::to_string(lines) +
+         " Zeile der Flut mit etwas Text wie ihn ein Programm schreibt";
+}
+
+// The null receiver: a hidden window on a thread of its own.
+std::atomic<long> g_nullLines{0};
+
+LRESULT CALLBACK NullProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_COPYDATA) {
+    ++g_nullLines;
+    return TRUE;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+class NullReceiver {
+ public:
+  NullReceiver() {
+    thread_ = std::thread([this] {
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = NullProc;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = kNullClass;
+      RegisterClassA(&wc);
+      window_ = CreateWindowExA(0, kNullClass, kNullTitle, 0, 0, 0, 100, 100, nullptr, nullptr, wc.hInstance, nullptr);
+      ready_ = true;
+      MSG m;
+      while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
+    });
+    while (!ready_) Sleep(1);
+  }
+  ~NullReceiver() {
+    PostMessageA(window_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+  std::atomic<bool> ready_{false};
+  HWND window_ = nullptr;
+};
+
+double NullRound(int lines) {
+  g_nullLines = 0;
+  const double start = Seconds();
+  PROCESS_INFORMATION sender = Launch(SenderLine("-title \"" + std::string(kNullTitle) + "\"", lines));
+  if (!sender.hProcess || !SenderSucceeded(sender) || g_nullLines != lines) return 0;
+  return lines / (Seconds() - start);
+}
+
+struct PloxenFound {
+  DWORD processId;
+  HWND window;
+};
+
+BOOL CALLBACK FindPloxen(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<PloxenFound*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char title[64] = {};
+  GetWindowTextA(window, title, sizeof title);
+  if (owner == found->processId && IsWindowVisible(window) && std::string(title) == kPloxenTitle) {
+    found->window = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Lines per second from the first line sent until the list shows the last.
+double PloxenRound(int lines, const std::string& profile) {
+  DeleteFileA(profile.c_str());
+  WritePrivateProfileStringA("ALLGEMEIN", "ERSTER_AUFRUF", "0", profile.c_str());
+  WritePrivateProfileStringA("LISTBOX", "MAXCOUNT", "0", profile.c_str());
+  SetEnvironmentVariableA("PLOXEN_INI", profile.c_str());
+  PROCESS_INFORMATION ploxen = Launch("\"" + Directory() + "\\PLOXEN.EXE\"");
+  if (!ploxen.hProcess) return 0;
+  PloxenFound found{ploxen.dwProcessId, nullptr};
+  for (int i = 0; i < 600 && !found.window; ++i) {
+    EnumWindows(FindPloxen, reinterpret_cast<LPARAM>(&found));
+    if (!found.window) Sleep(50);
+  }
+  // The window shows before its list exists.
+  HWND list = nullptr;
+  for (int i = 0; i < 600 && found.window && !list; ++i) {
+    list = GetDlgItem(found.window, 1000);
+    if (!list) Sleep(50);
+  }
+  double rate = 0;
+  if (list) {
+    const double start = Seconds();
+    PROCESS_INFORMATION sender = Launch(SenderLine("-pid " + std::to_string(ploxen.dwProcessId), lines));
+    bool sent = sender.hProcess && SenderSucceeded(sender);
+    const double deadline = Seconds() + 120;
+    while (sent && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < lines && Seconds() < deadline) Sleep(2);
+    if (sent && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == lines) rate = lines / (Seconds() - start);
+  }
+  if (found.window) PostMessageA(found.window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(ploxen.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(ploxen.hProcess, 1);
+  Release(ploxen);
+  DeleteFileA(profile.c_str());
+  return rate;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int lines = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string profile = std::string(temp) + "ploxen_flood_bench.ini";
+
+  NullReceiver nullReceiver;
+  std::vector<double> nullRates, ploxenRates, ratios;
+  // Alternating rounds, so that a noisy moment of the machine hurts both.
+  for (int r = 0; r < rounds; ++r) {
+    nullRates.push_back(NullRound(lines));
+    ploxenRates.push_back(PloxenRound(lines, profile));
+    if (nullRates.back() > 0) ratios.push_back(ploxenRates.back() / nullRates.back());
+    std::printf("round %d: null receiver %.0f lines/s, PLOXEN %.0f lines/s\n", r + 1, nullRates.back(),
+                ploxenRates.back());
+    std::fflush(stdout);
+  }
+  const double baseline = Median(nullRates);
+  const double shown = Median(ploxenRates);
+  if (baseline <= 0 || shown <= 0) {
+    std::printf("flood of %d lines: a round failed (a rate of 0 above)\n", lines);
+    return 1;
+  }
+  std::printf("flood of %d lines, median of %d rounds:\n", lines, rounds);
+  std::printf("  null receiver (baseline)  %8.0f lines/s\n", baseline);
+  std::printf("  PLOXEN.EXE, all shown     %8.0f lines/s\n", shown);
+  std::printf("  ratio of the medians %.2f, median of the rounds' ratios %.2f (goal: at least 0.90)\n",
+              shown / baseline, Median(ratios));
+  return 0;
+}
