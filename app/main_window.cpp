@@ -346,6 +346,13 @@ bool CPLOXENDlg::OnClose() {
   return true;
 }
 
+bool CPLOXENDlg::HandlesCommand(unsigned id) const {
+  switch (id) {
+    case kButtonClose: case kCommandAbout: case kCommandParameter: case kCommandOpen: return true;
+    default: return false;
+  }
+}
+
 bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
   if (code != BN_CLICKED) return false;
   switch (id) {

@@ -37,6 +37,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs {
   void OnOK() override;
   void OnCancel() override;
   bool OnCommand(int id, int code, HWND control) override;
+  bool HandlesCommand(unsigned id) const override;
   bool OnTimer(UINT_PTR id) override;
   bool OnSize(UINT type, int w, int h) override;
   bool OnPaint() override;

@@ -43,4 +43,14 @@ std::string ToolTipText(std::string_view resourceString) {
   return std::string(tip.substr(0, kToolTipMax));
 }
 
+MenuItemUpdate UpdateForMenuItem(unsigned itemId, unsigned firstSubItemId, bool handled) {
+  constexpr unsigned kSubMenu = 0xFFFFFFFFu;
+  if (itemId == 0) return MenuItemUpdate::kSkip;
+  if (itemId == kSubMenu)
+    return firstSubItemId == 0 || firstSubItemId == kSubMenu ? MenuItemUpdate::kSkip : MenuItemUpdate::kUpdate;
+  if (handled) return MenuItemUpdate::kEnable;
+  // The system keeps the state of its own commands (Restore greyed while restored).
+  return itemId >= 0xF000 ? MenuItemUpdate::kUpdate : MenuItemUpdate::kDisable;
+}
+
 }  // namespace ploxen

@@ -41,6 +41,13 @@ class MenuPromptTracker {
   unsigned last_ = 0;
 };
 
+// What the command-update pass does with one item of a menu that opens.
+enum class MenuItemUpdate { kSkip, kUpdate, kEnable, kDisable };
+// itemId as the menu reports it (0 separator, -1 as unsigned a sub-menu,
+// whose first item's id is firstSubItemId); handled: a handler exists.
+// System commands are never disabled for want of a handler, nor enabled.
+MenuItemUpdate UpdateForMenuItem(unsigned itemId, unsigned firstSubItemId, bool handled);
+
 // The status-bar part: the text before the first line break.
 std::string_view PromptText(std::string_view resourceString);
 // The tool-tip part: the second line-break-separated field, at most 80 characters.

@@ -201,6 +201,26 @@ void CModelessMain::ShowPrompt(unsigned id) {
   prompts_.Shown(id);
 }
 
+void CModelessMain::UpdateMenuItems(HMENU popup) {
+  const int count = GetMenuItemCount(popup);
+  for (int position = 0; position < count; ++position) {
+    const unsigned id = GetMenuItemID(popup, position);
+    HMENU sub = GetSubMenu(popup, position);
+    const unsigned first = sub ? GetMenuItemID(sub, 0) : 0;
+    switch (UpdateForMenuItem(id, first, HandlesCommand(id))) {
+      case MenuItemUpdate::kEnable:
+        EnableMenuItem(popup, static_cast<UINT>(position), MF_BYPOSITION | MF_ENABLED);
+        break;
+      case MenuItemUpdate::kDisable:
+        EnableMenuItem(popup, static_cast<UINT>(position), MF_BYPOSITION | MF_GRAYED);
+        break;
+      case MenuItemUpdate::kUpdate:  // keeps its state; a sub-menu's items get their own pass
+      case MenuItemUpdate::kSkip:
+        break;
+    }
+  }
+}
+
 bool CModelessMain::OnSize(UINT, int, int) {
   LayoutStatusBar();
   return false;
@@ -273,6 +293,9 @@ bool CModelessMain::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case WM_QUERYDRAGICON:
       result = reinterpret_cast<LRESULT>(icon_);
       return true;
+    case WM_INITMENUPOPUP:
+      if (!HIWORD(lp)) UpdateMenuItems(reinterpret_cast<HMENU>(wp));  // the window menu is the system's
+      return false;
     case WM_MENUSELECT: {
       const unsigned show = prompts_.OnMenuSelect(LOWORD(wp), HIWORD(wp));
       if (show) ShowPrompt(show);

@@ -37,6 +37,10 @@ class CModelessMain : public fw::Dialog {
   bool OnNotify(NMHDR* header, LRESULT& result) override;
   bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
+  // Whether the window has a handler for a menu command; the menu pass
+  // disables the items that have none.
+  virtual bool HandlesCommand(unsigned /*id*/) const { return false; }
+
   virtual bool CreateStatusBar();
   virtual void DestroyStatusBar();
   virtual bool CreateMenu();
@@ -48,6 +52,7 @@ class CModelessMain : public fw::Dialog {
 
  private:
   void ShowPrompt(unsigned id);
+  void UpdateMenuItems(HMENU popup);
   void LayoutStatusBar();
   bool ToolTipText(NMHDR* header);
   static LRESULT CALLBACK StatusBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);

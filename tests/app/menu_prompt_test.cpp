@@ -84,5 +84,21 @@ TEST(ToolTipText, IsTheSecondFieldAtMost80Characters) {
   EXPECT_EQ(ToolTipText(std::string(255, 'p') + "\ntip"), "");
 }
 
+TEST(MenuItemUpdate, HandledCommandsAreEnabledTheOthersDisabledButSystemCommands) {
+  EXPECT_EQ(UpdateForMenuItem(32771, 0, true), MenuItemUpdate::kEnable);
+  EXPECT_EQ(UpdateForMenuItem(40000, 0, false), MenuItemUpdate::kDisable);
+  EXPECT_EQ(UpdateForMenuItem(0xEFFF, 0, false), MenuItemUpdate::kDisable);
+  EXPECT_EQ(UpdateForMenuItem(0xF000, 0, false), MenuItemUpdate::kUpdate);
+  EXPECT_EQ(UpdateForMenuItem(0xF120, 0, false), MenuItemUpdate::kUpdate) << "Restore keeps its state";
+  EXPECT_EQ(UpdateForMenuItem(0xF060, 0, true), MenuItemUpdate::kEnable);
+}
+
+TEST(MenuItemUpdate, SeparatorsAreSkippedSubMenusUpdatedByTheirFirstItem) {
+  EXPECT_EQ(UpdateForMenuItem(0, 0, false), MenuItemUpdate::kSkip);
+  EXPECT_EQ(UpdateForMenuItem(0xFFFFFFFFu, 32, false), MenuItemUpdate::kUpdate) << "never disabled";
+  EXPECT_EQ(UpdateForMenuItem(0xFFFFFFFFu, 0, true), MenuItemUpdate::kSkip);
+  EXPECT_EQ(UpdateForMenuItem(0xFFFFFFFFu, 0xFFFFFFFFu, true), MenuItemUpdate::kSkip);
+}
+
 }  // namespace
 }  // namespace ploxen::test

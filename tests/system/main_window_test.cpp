@@ -157,6 +157,31 @@ TEST_F(MainWindowTest, AboutBoxShowsTheFileVersion) {
   Close();
 }
 
+bool WaitForPaneText(HWND main, int pane, const std::string& text, DWORD timeoutMs = 10000) {
+  const DWORD start = GetTickCount();
+  while (StatusPaneText(main, pane) != text) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// The keyboard way into the menu: F10, then down into "Datei".
+TEST_F(MainWindowTest, MenuPromptsInTheStatusBarAndReadyWhenTheMenuCloses) {
+  Start("menu_prompt");
+  PostMessageA(main_, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_TRUE(WaitForPaneText(main_, 0, "Laden einer vorher gespeicherten bin\xE4ren Datei (*.bin)"))
+      << StatusPaneText(main_, 0);
+  PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_TRUE(WaitForPaneText(main_, 0, "Aufruf des Parameterdialoges")) << StatusPaneText(main_, 0);
+  PostMessageA(main_, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(main_, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(WaitForPaneText(main_, 0, "Bereit")) << StatusPaneText(main_, 0);
+  EXPECT_TRUE(Responsive(main_));
+  Close();
+}
+
 // Esc and "Programm beenden" close like "Schließen" and the title bar.
 TEST_F(MainWindowTest, EscAndTheMenuCloseTheProgram) {
   for (WPARAM command : {WPARAM(IDCANCEL), WPARAM(1)}) {
