@@ -183,13 +183,13 @@ bool CPLOXENDlg::OnInit() {
   CreateList();
   UpdateListState();
   LayoutControls();
-  if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
 
   if (!commandLine_.empty())
     SetTimer(hwnd_, kTimerDebugMonitor, 1000, nullptr);
   else if (settings_.ersterAufruf)
     SetTimer(hwnd_, kTimerFirstRun, 1000, nullptr);
   ShowRowCount(0);
+  if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
   return true;
 }
 
@@ -400,7 +400,18 @@ bool CPLOXENDlg::OnSize(UINT type, int w, int h) {
   return false;
 }
 
-bool CPLOXENDlg::OnPaint() { return CModelessMain::OnPaint(); }
+// Minimised, the icon is centred in what the bars leave free.
+bool CPLOXENDlg::OnPaint() {
+  if (!Minimised() || !icon_) return CModelessMain::OnPaint();
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  const RECT free = GetFreeClientRect();
+  const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+  DrawIcon(dc, (free.right - free.left - cx + 1) / 2, (free.bottom - free.top - cy + 1) / 2, icon_);
+  EndPaint(hwnd_, &ps);
+  return true;
+}
 
 bool CPLOXENDlg::OnNotify(NMHDR* header, LRESULT& result) {
   if (header && header->idFrom == kListControlId && header->code == LVN_GETDISPINFOA) {
