@@ -8,6 +8,7 @@
 #include "app/layout.h"
 #include "fw/file.h"
 #include "fw/strings.h"
+#include "search/term_history.h"
 #include "sources/copy_data.h"
 #include "storage/file_commands.h"
 
@@ -39,6 +40,8 @@ constexpr unsigned kStringAbout = 101;
 constexpr unsigned kStringParameter = 102;
 constexpr unsigned kStringFirstRun = 105;
 constexpr unsigned kStringFirstRunCaption = 106;
+constexpr unsigned kStringTermNotFound = 110;
+constexpr unsigned kStringNoSearchTerm = 111;
 
 constexpr UINT_PTR kTimerFirstRun = 1;
 constexpr UINT_PTR kTimerDebugMonitor = 2;
@@ -78,6 +81,7 @@ class ComboTermList : public SearchTermList {
     SendMessageA(combo_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
     return std::string(text.data());
   }
+  void Delete(int index) override { SendMessageA(combo_, CB_DELETESTRING, index, 0); }
   void Select(int index) override { SendMessageA(combo_, CB_SETCURSEL, index, 0); }
 
  private:
@@ -315,6 +319,31 @@ void CPLOXENDlg::OnOpen() {
   CatchUpList();
 }
 
+std::string CPLOXENDlg::SearchTerm() const {
+  char text[kSearchTermMax + 1] = {};
+  GetDlgItemTextA(hwnd_, kSearchCombo, text, sizeof text);
+  return text;
+}
+
+void CPLOXENDlg::OnSearch() {
+  const std::string term = SearchTerm();
+  if (term.empty()) {
+    MessageBoxA(hwnd_, fw::String(kStringNoSearchTerm).c_str(), kCaption, MB_OK);
+    return;
+  }
+  if (list_.FindNext(term, settings_.caseSensitiv != 0) == -1)
+    MessageBoxA(hwnd_, NotFoundMessage(fw::String(kStringTermNotFound), term).c_str(), kCaption, MB_OK);
+}
+
+void CPLOXENDlg::OnSearchTermKillFocus() {
+  ComboTermList terms(Item(kSearchCombo));
+  TermLeft(terms, SearchTerm(), rememberedTermIndex_);
+}
+
+void CPLOXENDlg::OnSearchTermSelChange() {
+  rememberedTermIndex_ = static_cast<int>(SendMessageA(Item(kSearchCombo), CB_GETCURSEL, 0, 0));
+}
+
 void CPLOXENDlg::OnRemark() {
   CBemerkungDlg dialog;
   if (dialog.RunModal(kRemarkTemplate, hwnd_) == IDOK) AddMessage(3, dialog.remark.c_str(), kSourceRemark);
@@ -354,8 +383,14 @@ bool CPLOXENDlg::HandlesCommand(unsigned id) const {
 }
 
 bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
+  if (id == kSearchCombo) {
+    if (code == CBN_KILLFOCUS) OnSearchTermKillFocus();
+    if (code == CBN_SELCHANGE) OnSearchTermSelChange();
+    return true;
+  }
   if (code != BN_CLICKED) return false;
   switch (id) {
+    case kButtonSearch: OnSearch(); return true;
     case kButtonClose: OnOK(); return true;
     case IDCANCEL: OnCancel(); return true;
     case kButtonClear: ClearList(); return true;

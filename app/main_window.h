@@ -61,6 +61,10 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs {
   void OnSave();
   void OnOpen();
   void OnRemark();
+  std::string SearchTerm() const;
+  void OnSearch();
+  void OnSearchTermKillFocus();
+  void OnSearchTermSelChange();
   void OnAbout();
   void OnParameter() {}
   void ApplyPlacement();

@@ -4,52 +4,20 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "bench/stdio_stream.h"
-#include "core/intake.h"
+#include "bench/typical_rows.h"
 #include "storage/binary_file.h"
 #include "storage/csv_export.h"
 
 namespace ploxen::bench {
 namespace {
 
-constexpr std::size_t kRows = 1000000;
-
 std::string TempPath(const char* name) {
   const char* dir = std::getenv("TMPDIR");
   return std::string(dir && *dir ? dir : "/tmp") + "/ploxen_bench_" + name;
-}
-
-class NoDialogs : public UserDialogs {
- public:
-  bool AskYesNo(int) override { return false; }
-  void Save() override {}
-};
-
-// A million rows as the intake makes them from typical lines.
-const MessageRows& TypicalRows() {
-  static MessageRows rows = [] {
-    MessageRows r;
-    IntakeSwitches switches;
-    switches.maxCount = 0;
-    switches.dbWin32 = 1;
-    NoDialogs dialogs;
-    MessageIntake intake(switches, r, dialogs);
-    const char* lines[] = {
-        "PID=????,TID=????,   16:20:12.223  (00012ms)   CSignal::Send: Verbindung 3 aufgebaut",
-        "Konstruktor der Klasse CSignal (0x00A41230)",
-        "16:20:12.240  (00017ms)   Makro Rechnung.xls: Zeile 42 berechnet, Summe 1234,56",
-        "Destruktor der Klasse CSignal (0x00A41230)",
-        "(GANTOR-PC)  Auftrag 7781 abgeschlossen"};
-    const MessageKind kinds[] = {0x303, 1, 0x403, 2, 0x103};
-    const MessageSource sources[] = {3, 2, 2, 2, 2};
-    for (std::size_t i = 0; i < kRows; ++i) intake.AddMessage(kinds[i % 5], lines[i % 5], sources[i % 5]);
-    return r;
-  }();
-  return rows;
 }
 
 std::size_t BinaryBytes() {
@@ -133,35 +101,17 @@ BENCHMARK(BM_ReadBinaryFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ReadBaseline)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\n%zu rows, %zu bytes\n", kRows, BinaryBytes());
-    Ratio("write", "BM_WriteBinaryFile/iterations:5", "BM_WriteBaseline/iterations:5");
-    Ratio("read", "BM_ReadBinaryFile/iterations:5", "BM_ReadBaseline/iterations:5");
-    std::printf("goal: each at most 3.00 x its baseline\n");
-  }
-
- private:
-  void Ratio(const char* what, const std::string& ours, const std::string& base) {
-    if (!times_.count(ours) || !times_.count(base) || times_[base] <= 0) return;
-    std::printf("%-6s %10.1f ms  baseline %10.1f ms  ratio %5.2f\n", what, times_[ours], times_[base],
-                times_[ours] / times_[base]);
-  }
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace ploxen::bench
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  ploxen::bench::RatioReporter reporter;
+  using ploxen::bench::RatioReporter;
+  RatioReporter reporter({{"write", "BM_WriteBinaryFile/iterations:5", "BM_WriteBaseline/iterations:5"},
+                          {"read", "BM_ReadBinaryFile/iterations:5", "BM_ReadBaseline/iterations:5"}},
+                         std::to_string(ploxen::bench::kRows) + " rows, " +
+                             std::to_string(ploxen::bench::BinaryBytes()) + " bytes",
+                         "each at most 3.00 x its baseline");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

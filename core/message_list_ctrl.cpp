@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "search/find.h"
+
 namespace ploxen {
 
 namespace {
@@ -49,6 +51,41 @@ bool MessageListCtrl::CatchUp() {
   SendMessageA(hwnd_, LVM_SETITEMCOUNT, model_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
   shown_ = model_.size();
   return true;
+}
+
+int MessageListCtrl::FindNext(std::string_view term, bool caseSensitive) {
+  if (!hwnd_) return -1;
+  CatchUp();  // the search sees every row taken so far
+  const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  const std::size_t start = selected < 0 ? 0 : static_cast<std::size_t>(selected) + 1;
+  DeselectAll();
+  const std::size_t hit = FindRow(model_, start, term, caseSensitive);
+  if (hit == kNoRow) return -1;
+  const int row = static_cast<int>(hit);
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = LVIS_SELECTED;
+  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+  SendMessageA(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+  return row;
+}
+
+void MessageListCtrl::DeselectAll() {
+  if (!hwnd_) return;
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED;
+  for (int row = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+       row >= 0;) {
+    const int next = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    if (next <= row) break;  // the control wraps no further
+    row = next;
+  }
+  const int top = static_cast<int>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
+  const int page = static_cast<int>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+  SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(top), top + page);
+  UpdateWindow(hwnd_);
 }
 
 void MessageListCtrl::GetDispInfo(NMLVDISPINFOA& info) const {

@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <string_view>
 
 #include "core/row_store.h"
 
@@ -36,6 +37,12 @@ class MessageListCtrl : public RowStore {
   // Shows every row taken so far. Returns true when rows were added.
   bool CatchUp();
   bool Behind() const { return shown_ < model_.size(); }
+
+  // From the row after the selected one, the first row holding the term in
+  // any column; it is selected and scrolled fully into view. -1 when none
+  // is, and then no row stays selected, so the next search starts at the top.
+  int FindNext(std::string_view term, bool caseSensitive);
+  void DeselectAll();
 
   void DrawItem(const DRAWITEMSTRUCT& item) const;
   // The texts the control asks for: screen readers and other programs read

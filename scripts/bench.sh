@@ -9,10 +9,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/build.sh"
 source "$here/display.sh"
 
-ploxen_build native ploxen_intake_bench ploxen_storage_bench
+ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench
 ploxen_build mingw ploxen_flood_bench
 "$PLOXEN_BUILD/native/bin/ploxen_intake_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_storage_bench"
+"$PLOXEN_BUILD/native/bin/ploxen_search_bench"
 
 trap ploxen_display_stop EXIT
 ploxen_display_start

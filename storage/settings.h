@@ -112,6 +112,7 @@ class SearchTermList {
   virtual void Add(std::string_view term) = 0;
   virtual int Count() const = 0;
   virtual std::string Item(int index) const = 0;
+  virtual void Delete(int index) = 0;
   // Puts the item's text into the edit field; no selection-change handling.
   virtual void Select(int index) = 0;
 };

@@ -1,6 +1,7 @@
 // Settings in the profile: keys and defaults, the position check, the
 // search-term history, what is saved and in which order, the profile's place.
 #include "storage/settings.h"
+#include "tests/support/term_box.h"
 
 #include <gtest/gtest.h>
 
@@ -20,26 +21,9 @@ namespace {
 constexpr int kW = 1024;
 constexpr int kH = 768;
 
-// A sorted combo box: ignores case for the order, keeps duplicates.
-class SortedBox : public SearchTermList {
+class SortedBox : public TermBox {
  public:
-  void Clear() override { items.clear(); }
-  void Add(std::string_view term) override {
-    auto lower = [](std::string t) {
-      for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      return t;
-    };
-    auto at = std::upper_bound(
-        items.begin(), items.end(), std::string(term),
-        [&](const std::string& a, const std::string& b) { return lower(a) < lower(b); });
-    items.insert(at, std::string(term));
-  }
-  int Count() const override { return static_cast<int>(items.size()); }
-  std::string Item(int index) const override { return items.at(static_cast<std::size_t>(index)); }
-  void Select(int index) override { selections.push_back(index); }
-
-  std::vector<std::string> items{"left over from before"};
-  std::vector<int> selections;
+  SortedBox() { items = {"left over from before"}; }
 };
 
 // Every integer key with its default on a 1024 x 768 screen. The names are

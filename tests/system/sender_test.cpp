@@ -33,10 +33,19 @@ ToolRun RunSender(const std::string& arguments) {
                      &startup, &info)) {
     CloseHandle(writeEnd);
     writeEnd = nullptr;
-    char buffer[512];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) run.errors.append(buffer, got);
-    WaitForSingleObject(info.hProcess, 30000);
+    // Read while it runs, but do not wait for the pipe's end: a console host
+    // that Wine starts for the sender may hold the pipe open after it exited.
+    const DWORD start = GetTickCount();
+    for (bool ended = false; !ended && GetTickCount() - start < 30000;) {
+      ended = WaitForSingleObject(info.hProcess, 20) == WAIT_OBJECT_0;
+      DWORD available = 0;
+      while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        char buffer[512];
+        DWORD got = 0;
+        if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+        run.errors.append(buffer, got);
+      }
+    }
     GetExitCodeProcess(info.hProcess, &run.exitCode);
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);

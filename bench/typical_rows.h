@@ -1,0 +1,77 @@
+// A million rows as the intake makes them from typical lines, and a console
+// reporter that prints each measured figure beside its baseline.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/intake.h"
+
+namespace ploxen::bench {
+
+constexpr std::size_t kRows = 1000000;
+
+class NoDialogs : public UserDialogs {
+ public:
+  bool AskYesNo(int) override { return false; }
+  void Save() override {}
+};
+
+inline const MessageRows& TypicalRows() {
+  static MessageRows rows = [] {
+    MessageRows r;
+    IntakeSwitches switches;
+    switches.maxCount = 0;
+    switches.dbWin32 = 1;
+    NoDialogs dialogs;
+    MessageIntake intake(switches, r, dialogs);
+    const char* lines[] = {
+        "PID=????,TID=????,   16:20:12.223  (00012ms)   CSignal::Send: Verbindung 3 aufgebaut",
+        "Konstruktor der Klasse CSignal (0x00A41230)",
+        "16:20:12.240  (00017ms)   Makro Rechnung.xls: Zeile 42 berechnet, Summe 1234,56",
+        "Destruktor der Klasse CSignal (0x00A41230)",
+        "(GANTOR-PC)  Auftrag 7781 abgeschlossen"};
+    const MessageKind kinds[] = {0x303, 1, 0x403, 2, 0x103};
+    const MessageSource sources[] = {3, 2, 2, 2, 2};
+    for (std::size_t i = 0; i < kRows; ++i) intake.AddMessage(kinds[i % 5], lines[i % 5], sources[i % 5]);
+    return r;
+  }();
+  return rows;
+}
+
+// Prints "what  ours ms  baseline ms  ratio" for each pair after the runs.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  struct Pair {
+    const char* what;
+    std::string ours, baseline;
+  };
+  RatioReporter(std::vector<Pair> pairs, std::string heading, std::string goal)
+      : pairs_(std::move(pairs)), heading_(std::move(heading)), goal_(std::move(goal)) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%s\n", heading_.c_str());
+    for (const Pair& p : pairs_) {
+      if (!times_.count(p.ours) || !times_.count(p.baseline) || times_[p.baseline] <= 0) continue;
+      std::printf("%-18s %10.1f ms  baseline %10.1f ms  ratio %5.2f\n", p.what, times_[p.ours],
+                  times_[p.baseline], times_[p.ours] / times_[p.baseline]);
+    }
+    std::printf("goal: %s\n", goal_.c_str());
+  }
+
+ private:
+  std::vector<Pair> pairs_;
+  std::string heading_, goal_;
+  std::map<std::string, double> times_;
+};
+
+}  // namespace ploxen::bench

@@ -1,0 +1,379 @@
+// Saving, opening and searching in the main window through its real dialogs,
+// as a user would: the file dialogs are filled in and confirmed from outside.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "core/intake.h"
+#include "storage/binary_file.h"
+#include "storage/byte_stream.h"
+#include "storage/csv_export.h"
+#include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
+
+namespace ploxen::system_test {
+namespace {
+
+constexpr int kSaveButton = 1002;
+constexpr int kSearchButton = 1028;
+constexpr int kSearchCombo = 1027;
+constexpr int kOpenCommand = 32771;
+
+struct Line {
+  ULONG_PTR kind;
+  const char* text;
+};
+const Line kLines[] = {
+    {0x103, "Fehler: \"Verbindung\", Port 7"},
+    {0x403, "PID=12,TID=34,   12:03:44.100  (00000ms)   Gr\xF6\xDF" "e 42 KB"},
+    {0x303, "FEHLER zwei"},
+    {0x203, "Warnung drei"},
+    {0x303, "noch ein fehler"},
+};
+
+std::string TempFile(const std::string& name) {
+  char dir[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  return std::string(dir) + "ploxen_files_" + std::to_string(GetCurrentProcessId()) + "_" + name;
+}
+
+std::vector<unsigned char> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class NoDialogs : public UserDialogs {
+ public:
+  bool AskYesNo(int) override { return false; }
+  void Save() override {}
+};
+
+// What the program must have written: the same lines through the same intake.
+struct Expected {
+  std::vector<unsigned char> binary, csv;
+};
+Expected ExpectedFiles() {
+  MessageRows rows;
+  IntakeSwitches switches;
+  NoDialogs dialogs;
+  MessageIntake intake(switches, rows, dialogs);
+  for (const Line& line : kLines) intake.AddMessage(static_cast<MessageKind>(line.kind), line.text, kSourceSystem);
+  MemorySink binary, csv;
+  WriteBinaryFile(rows, binary);
+  ExportCsv(rows, csv);
+  return {binary.Bytes(), csv.Bytes()};
+}
+
+// The file-name field of the platform's file dialog.
+HWND FileNameField(HWND dialog) {
+  HWND field = GetDlgItem(dialog, 0x47C);  // explorer style: a combo box (ex) with an edit
+  for (int depth = 0; field && depth < 3; ++depth) {
+    char cls[32] = {};
+    GetClassNameA(field, cls, sizeof cls);
+    if (std::string(cls) == "Edit") return field;
+    field = FindWindowExA(field, nullptr, nullptr, nullptr);
+  }
+  return GetDlgItem(dialog, 0x480);  // the old style's edt1
+}
+
+std::string FieldText(HWND field) {
+  char text[MAX_PATH] = {};
+  SendMessageA(field, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void Click(HWND window, int id) {
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+class FilesAndSearch : public ::testing::Test {
+ protected:
+  void Start(const char* name, const std::function<void(TestProfile&)>& setUp = {}) {
+    profile_ = std::make_unique<TestProfile>(name);
+    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+    if (setUp) setUp(*profile_);
+    ASSERT_TRUE(ploxen_.Start());
+    main_ = ploxen_.WaitForWindow(kTitle);
+    ASSERT_NE(main_, nullptr);
+  }
+  void SendKnownLines() {
+    for (const Line& line : kLines) ASSERT_TRUE(SendLine(main_, line.kind, line.text));
+    ASSERT_TRUE(WaitForRows(main_, static_cast<int>(std::size(kLines))));
+  }
+  void Close() {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ploxen_.WaitForExit());
+  }
+  // Runs a file dialog opened by the command and confirms it with the path.
+  // Returns the name the dialog offered at first.
+  std::string ChooseFile(int command, const std::string& path) {
+    Click(main_, command);
+    HWND dialog = WaitForMessageBox(ploxen_.Id());
+    EXPECT_NE(dialog, nullptr) << "no file dialog";
+    if (!dialog) return {};
+    HWND field = FileNameField(dialog);
+    EXPECT_NE(field, nullptr);
+    const std::string offered = FieldText(field);
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(dialog, IDOK);
+    EXPECT_TRUE(WaitForWindowGone(dialog)) << "the dialog did not take " << path;
+    EXPECT_TRUE(Responsive(main_));
+    return offered;
+  }
+  int Selected() const {
+    return static_cast<int>(SendMessageA(GetDlgItem(main_, 1000), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  }
+  void Search(const std::string& term) {
+    SendMessageA(GetDlgItem(main_, kSearchCombo), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(term.c_str()));
+    Click(main_, kSearchButton);
+  }
+  // The message a search answers with, closed again; empty when none came.
+  std::string SearchMessage() {
+    HWND box = WaitForMessageBox(ploxen_.Id(), 3000);
+    if (!box) return {};
+    const std::string text = MessageBoxText(box);
+    Click(box, IDOK);
+    EXPECT_TRUE(WaitForWindowGone(box));
+    return text;
+  }
+  bool WaitForSelected(int row) const {
+    for (int i = 0; i < 250; ++i) {
+      if (Selected() == row) return true;
+      Sleep(20);
+    }
+    return false;
+  }
+
+  std::unique_ptr<TestProfile> profile_;
+  PloxenProcess ploxen_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(FilesAndSearch, SaveWritesTheFormatTheExtensionNames) {
+  Start("save");
+  SendKnownLines();
+  const Expected expected = ExpectedFiles();
+  const std::string base = TempFile("liste");
+  for (const char* ext : {".bin", ".log", ".csv", "", ".txt", ".BIN"}) DeleteFileA((base + ext).c_str());
+
+  ChooseFile(kSaveButton, base + ".bin");
+  EXPECT_EQ(FileBytes(base + ".bin"), expected.binary);
+  ChooseFile(kSaveButton, base + ".log");
+  EXPECT_EQ(FileBytes(base + ".log"), expected.binary) << "x.log holds what x.bin holds";
+  ChooseFile(kSaveButton, base + ".csv");
+  EXPECT_EQ(FileBytes(base + ".csv"), expected.csv);
+  ChooseFile(kSaveButton, base);
+  EXPECT_EQ(FileBytes(base + ".BIN"), expected.binary) << "no extension: binary, .BIN appended";
+  ChooseFile(kSaveButton, base + ".txt");
+  EXPECT_FALSE(FileExists(base + ".txt")) << "an unknown extension writes nothing";
+  EXPECT_EQ(WaitForMessageBox(ploxen_.Id(), 1000), nullptr) << "and says nothing";
+
+  // The next dialog starts from the name chosen last; cancelling changes nothing.
+  Click(main_, kSaveButton);
+  HWND dialog = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(dialog, nullptr);
+  const std::string offered = FieldText(FileNameField(dialog));
+  EXPECT_NE(offered.find("liste.txt"), std::string::npos) << offered;
+  Click(dialog, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(dialog));
+  EXPECT_EQ(ListRowCount(main_), static_cast<int>(std::size(kLines)));
+  Close();
+  EXPECT_NE(profile_->Read("DATEI", "SAVEDATEI").find("liste.txt"), std::string::npos);
+  for (const char* ext : {".bin", ".log", ".csv", ".BIN"}) DeleteFileA((base + ext).c_str());
+}
+
+TEST_F(FilesAndSearch, OpenReplacesTheListAndADamagedFileIsReported) {
+  Start("open");
+  SendKnownLines();
+  const std::string saved = TempFile("offen.log");
+  DeleteFileA(saved.c_str());
+  ChooseFile(kSaveButton, saved);
+  ASSERT_TRUE(FileExists(saved));
+  Click(main_, 1001);  // "Liste löschen"
+  ASSERT_TRUE(WaitForRows(main_, 0));
+  ASSERT_TRUE(SendLine(main_, 0x303, "wird ersetzt"));
+  ASSERT_TRUE(WaitForRows(main_, 1));
+
+  ChooseFile(kOpenCommand, saved);
+  ASSERT_TRUE(WaitForRows(main_, static_cast<int>(std::size(kLines))));
+  EXPECT_EQ(ListRowText(main_, 0, 2), kLines[0].text);
+  EXPECT_EQ(ListRowText(main_, 1, 0), "PID=12,TID=34");
+  EXPECT_EQ(ListRowText(main_, 1, 1), "12:03:44.100");
+  EXPECT_EQ(StatusPaneText(main_, 1), std::to_string(std::size(kLines)));
+  EXPECT_TRUE(ButtonEnabled(main_, kSearchButton));
+
+  // Two whole rows, then a record that runs past the end.
+  std::vector<unsigned char> damaged = FileBytes(saved);
+  std::size_t cut = 12;
+  for (int row = 0; row < 2; ++row) {
+    std::uint32_t length = 0;
+    std::memcpy(&length, damaged.data() + cut, 4);
+    cut += 4 + length + 4 + 3 * 8;
+  }
+  damaged.resize(cut + 10);
+  const std::string broken = TempFile("kaputt.bin");
+  {
+    std::ofstream out(broken, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
+  }
+  Click(main_, kOpenCommand);
+  HWND dialog = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(dialog, nullptr);
+  SendMessageA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(broken.c_str()));
+  Click(dialog, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(dialog));
+  HWND message = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(message, nullptr) << "the damage is reported";
+  const std::string text = MessageBoxText(message);
+  EXPECT_NE(text.find("kaputt.bin"), std::string::npos) << text;
+  EXPECT_NE(text.find("besch\xE4" "digt"), std::string::npos) << text;
+  EXPECT_NE(text.find("2 Eintr\xE4" "ge"), std::string::npos) << text;
+  Click(message, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(message));
+  EXPECT_TRUE(WaitForRows(main_, 2)) << "the rows read before the damage stay";
+  Close();
+  DeleteFileA(saved.c_str());
+  DeleteFileA(broken.c_str());
+}
+
+TEST_F(FilesAndSearch, SearchStepsThroughTheHitsThenSaysSoAndStartsAgain) {
+  Start("search");
+  SendKnownLines();
+  Search("fehler");  // ignoring case: rows 0, 2 and 4
+  EXPECT_TRUE(WaitForSelected(0));
+  Search("fehler");
+  EXPECT_TRUE(WaitForSelected(2));
+  Search("fehler");
+  EXPECT_TRUE(WaitForSelected(4));
+  Search("fehler");
+  EXPECT_EQ(SearchMessage(), "Eintrag: 'fehler' nicht gefunden");
+  EXPECT_EQ(Selected(), -1);
+  Search("fehler");
+  EXPECT_TRUE(WaitForSelected(0)) << "from the top again";
+
+  Search("12:03");  // the time column
+  EXPECT_TRUE(WaitForSelected(1));
+  Search("gr\xD6\xDF" "E");  // folded accents, but after row 1 nothing
+  EXPECT_EQ(SearchMessage(), "Eintrag: 'gr\xD6\xDF" "E' nicht gefunden");
+  Search("gr\xD6\xDF" "E");
+  EXPECT_TRUE(WaitForSelected(1));
+  Search("100% %s %n");
+  EXPECT_EQ(SearchMessage(), "Eintrag: '100% %s %n' nicht gefunden");
+  Search("");
+  EXPECT_EQ(SearchMessage(), "Kein Suchstring angegeben");
+  EXPECT_TRUE(Responsive(main_));
+  Close();
+}
+
+TEST_F(FilesAndSearch, CaseSensitiveSearchMissesOtherCases) {
+  Start("search_case", [](TestProfile& p) { p.Write("ALLGEMEIN", "CASESENSITIV", "1"); });
+  SendKnownLines();
+  Search("fehler");
+  EXPECT_TRUE(WaitForSelected(4));
+  Search("FEHLER");  // after row 4 nothing
+  EXPECT_EQ(SearchMessage(), "Eintrag: 'FEHLER' nicht gefunden");
+  Search("FEHLER");
+  EXPECT_TRUE(WaitForSelected(2));
+  Close();
+}
+
+// Enter in the search field runs "&Suchen"; while the list is empty that
+// button is disabled, and Enter must not fall through to IDOK, "Schließen".
+TEST_F(FilesAndSearch, EnterInTheSearchFieldSearchesAndNeverCloses) {
+  Start("enter");
+  HWND edit = FindWindowExA(GetDlgItem(main_, kSearchCombo), nullptr, "Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  auto enter = [&] {
+    PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+  };
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("zwei"));
+  enter();
+  Sleep(1000);
+  ASSERT_TRUE(Responsive(main_)) << "Enter on an empty list closed the program";
+  EXPECT_EQ(WaitForMessageBox(ploxen_.Id(), 500), nullptr);
+  SendKnownLines();
+  enter();
+  EXPECT_TRUE(WaitForSelected(2));
+  Close();
+}
+
+TEST_F(FilesAndSearch, TermsLeftInTheBoxAreRememberedAndClearedOnesForgotten) {
+  Start("history");
+  SendKnownLines();
+  HWND combo = GetDlgItem(main_, kSearchCombo);
+  auto leave = [&] { PostMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchCombo, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(combo)); };
+  for (const char* term : {"abc", "abc", "ABC", "zeile"}) {
+    SendMessageA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(term));
+    leave();
+  }
+  ASSERT_TRUE(Responsive(main_));
+  EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 3);
+
+  // Pick "zeile", clear the field, leave: it is gone.
+  const LRESULT zeile = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("zeile"));
+  ASSERT_GE(zeile, 0);
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(zeile), 0);
+  PostMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  SendMessageA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  leave();
+  ASSERT_TRUE(Responsive(main_));
+  EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
+  Close();
+  EXPECT_EQ(profile_->Read("SUCHEN", "ANZAHL"), "2");
+  const std::string first = profile_->Read("SUCHEN", "STRING_0"), second = profile_->Read("SUCHEN", "STRING_1");
+  EXPECT_TRUE((first == "abc" && second == "ABC") || (first == "ABC" && second == "abc")) << first << " " << second;
+}
+
+// The question of the row limit waits for the user; lines that arrive
+// meanwhile are held and none is lost. Yes saves the full list first.
+TEST_F(FilesAndSearch, RowLimitYesSavesAndTheLinesOfTheWaitAreKept) {
+  Start("limit_yes", [](TestProfile& p) { p.Write("LISTBOX", "MAXCOUNT", "20"); });
+  for (int i = 0; i < 20; ++i) ASSERT_TRUE(SendLine(main_, 0x303, "voll " + std::to_string(i)));
+  ASSERT_TRUE(WaitForRows(main_, 20));
+  std::thread overflow([&] { SendLine(main_, 0x303, "die 21.", 8, 120000); });
+  HWND question = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(question, nullptr);
+  // A burst while the question is open: each line is taken (held) at once.
+  // Fewer than the limit, or their replay would ask again.
+  constexpr int kBurst = 15;
+  for (int i = 0; i < kBurst; ++i) ASSERT_TRUE(SendLine(main_, 0x303, "w\xE4hrend " + std::to_string(i)));
+
+  const std::string path = TempFile("voll.bin");
+  DeleteFileA(path.c_str());
+  Click(question, IDYES);
+  HWND dialog = nullptr;
+  for (int i = 0; i < 250 && !dialog; ++i) {
+    HWND found = WaitForMessageBox(ploxen_.Id(), 100);
+    if (found && found != question) dialog = found;
+  }
+  ASSERT_NE(dialog, nullptr) << "Yes opens the Save dialog";
+  SendMessageA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(dialog, IDOK);
+  overflow.join();
+  const std::vector<unsigned char> saved = FileBytes(path);
+  ASSERT_GE(saved.size(), 8u);
+  std::uint32_t rows = 0;
+  std::memcpy(&rows, saved.data() + 4, 4);
+  EXPECT_EQ(rows, 20u) << "the full list, before the new lines";
+  ASSERT_TRUE(WaitForRows(main_, 1 + kBurst)) << ListRowCount(main_);
+  EXPECT_EQ(ListRowText(main_, 0, 2), "die 21.");
+  EXPECT_EQ(ListRowText(main_, kBurst, 2), "w\xE4hrend " + std::to_string(kBurst - 1));
+  Close();
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace
+}  // namespace ploxen::system_test
