@@ -1,12 +1,12 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <vector>
 
 #include "app/layout.h"
 #include "fw/file.h"
+#include "fw/file_dialog.h"
 #include "fw/strings.h"
 #include "search/term_history.h"
 #include "sources/copy_data.h"
@@ -289,33 +289,18 @@ bool CPLOXENDlg::AskYesNo(int stringId) {
 }
 
 void CPLOXENDlg::OnSave() {
-  char path[MAX_PATH] = {};
-  lstrcpynA(path, settings_.saveDatei.c_str(), MAX_PATH);
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = kSaveFilter;
-  ofn.lpstrFile = path;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  if (!GetSaveFileNameA(&ofn)) return;
+  const auto path = fw::ChooseFile(hwnd_, fw::FileDialog::kSave, kSaveFilter, settings_.saveDatei);
+  if (!path) return;
   CatchUpList();
   fw::FileAccess files(hwnd_);
-  settings_.saveDatei = SaveList(path, list_.Rows(), files);
+  settings_.saveDatei = SaveList(*path, list_.Rows(), files);
 }
 
 void CPLOXENDlg::OnOpen() {
-  char path[MAX_PATH] = {};
-  OPENFILENAMEA ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = hwnd_;
-  ofn.lpstrFilter = kOpenFilter;
-  ofn.lpstrFile = path;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-  if (!GetOpenFileNameA(&ofn)) return;
+  const auto path = fw::ChooseFile(hwnd_, fw::FileDialog::kOpen, kOpenFilter);
+  if (!path) return;
   fw::FileAccess files(hwnd_);
-  OpenList(path, list_, intake_, files);
+  OpenList(*path, list_, intake_, files);
   CatchUpList();
 }
 

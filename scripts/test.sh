@@ -29,7 +29,15 @@ wineserver -w || true
 wineserver -p
 # Wine's own background programs start with the first program and stay with
 # the lasting server; started here, they hold no pipe of a test runner open.
+# The desktop process starts only with a first window and ends with the last
+# program, so a hidden window is held open for the whole run.
 ploxen_wine cmd /c exit >/dev/null 2>&1 || true
+marker="$PLOXEN_BUILD/desktop-keeper.ready"
+rm -f "$marker"
+ploxen_wine "$PLOXEN_BUILD/mingw/bin/desktop_keeper.exe" "$(winepath -w "$marker" 2>/dev/null)" \
+  </dev/null >/dev/null 2>&1 &
+for _ in $(seq 1 300); do [ -e "$marker" ] && break; sleep 0.1; done
+[ -e "$marker" ] || echo "warning: the desktop keeper did not start" >&2
 
 # One ctest run over both builds, so that one summary closes the output.
 cat >"$PLOXEN_BUILD/CTestTestfile.cmake" <<'CTEST'

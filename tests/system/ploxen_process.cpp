@@ -43,10 +43,16 @@ bool PloxenProcess::Start(const std::string& arguments) {
                         &startup, &info_) != FALSE;
 }
 
+std::string ClassName(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
 namespace {
 struct Search {
   DWORD processId;
-  const char* title;
+  const std::function<bool(HWND)>* match;
   HWND found;
 };
 
@@ -54,7 +60,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && IsWindowVisible(window) && WindowText(window) == search->title) {
+  if (owner == search->processId && (*search->match)(window)) {
     search->found = window;
     return FALSE;
   }
@@ -62,12 +68,19 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
 }
 }  // namespace
 
+HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& match) {
+  Search search{processId, &match, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 HWND PloxenProcess::WaitForWindow(const char* title, DWORD timeoutMs) const {
   const DWORD start = GetTickCount();
   do {
-    Search search{info_.dwProcessId, title, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    HWND found = FindProcessWindow(info_.dwProcessId, [title](HWND window) {
+      return IsWindowVisible(window) && WindowText(window) == title;
+    });
+    if (found) return found;
     if (WaitForSingleObject(info_.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
   } while (GetTickCount() - start < timeoutMs);
   return nullptr;

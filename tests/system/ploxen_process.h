@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace ploxen::system_test {
@@ -33,6 +34,9 @@ class PloxenProcess {
 };
 
 std::string WindowText(HWND window);
+std::string ClassName(HWND window);
+// The first top-level window of the process that match accepts, or null.
+HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& match);
 std::string ProgramDirectory();
 
 }  // namespace ploxen::system_test

@@ -77,30 +77,8 @@ std::string ListRowText(HWND main, int row, int column) {
   return text;
 }
 
-namespace {
-struct ClassSearch {
-  DWORD processId;
-  const char* className;
-  HWND found;
-};
-BOOL CALLBACK MatchClass(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<ClassSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (owner == search->processId && std::string(cls) == search->className) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-}  // namespace
-
 HWND ProcessWindowOfClass(DWORD processId, const char* className) {
-  ClassSearch search{processId, className, nullptr};
-  EnumWindows(MatchClass, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindProcessWindow(processId, [className](HWND window) { return ClassName(window) == className; });
 }
 
 // The pane's text lives in the other process: the request and its answer go
@@ -146,32 +124,13 @@ bool WaitForRows(HWND main, int rows, DWORD timeoutMs) {
   return true;
 }
 
-namespace {
-struct BoxSearch {
-  DWORD processId;
-  HWND found;
-};
-BOOL CALLBACK MatchBox(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<BoxSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (owner == search->processId && IsWindowVisible(window) && std::string(cls) == "#32770" &&
-      WindowText(window) != kTitle) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-}  // namespace
-
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   do {
-    BoxSearch search{processId, nullptr};
-    EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    HWND found = FindProcessWindow(processId, [](HWND window) {
+      return IsWindowVisible(window) && ClassName(window) == "#32770" && WindowText(window) != kTitle;
+    });
+    if (found) return found;
     Sleep(50);
   } while (GetTickCount() - start < timeoutMs);
   return nullptr;
