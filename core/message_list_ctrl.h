@@ -33,6 +33,7 @@ class MessageListCtrl : public RowStore {
   void AppendRow(std::unique_ptr<MessageItem> item) override;
   void DeleteAllRows() override;
   void UpdateListState() override { if (onStateChange_) onStateChange_(); }
+  void ReserveMore(std::size_t rows) override { model_.ReserveMore(rows); }
 
   // Shows every row taken so far. Returns true when rows were added.
   bool CatchUp();

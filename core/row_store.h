@@ -19,6 +19,8 @@ class RowStore {
   virtual void DeleteAllRows() = 0;
   // Brings the row count display and the buttons that need rows up to date.
   virtual void UpdateListState() = 0;
+  // Room for that many more rows, when the store can make it ahead.
+  virtual void ReserveMore(std::size_t /*rows*/) {}
 };
 
 // The rows themselves, in order. A view draws from it and is told to catch up;
@@ -34,6 +36,7 @@ class MessageRows : public RowStore {
   bool empty() const { return rows_.empty(); }
   const MessageItem& Row(std::size_t index) const { return *rows_[index]; }
   void Reserve(std::size_t rows) { rows_.reserve(rows); }
+  void ReserveMore(std::size_t rows) override { rows_.reserve(rows_.size() + rows); }
 
  private:
   std::vector<std::unique_ptr<MessageItem>> rows_;

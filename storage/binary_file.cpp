@@ -73,28 +73,32 @@ BinaryReadResult ReadBinaryFile(ByteSource& in, RowStore& rows) {
 
   std::int32_t pairs = 0;
   if (!source.ReadInt32(pairs) || pairs < 1 || pairs > kMaxPairs) return stop(BinaryReadResult::kDamaged);
+  // Room ahead, but no more than the bytes left can hold: a damaged count
+  // must not make a huge reservation.
+  const std::uint64_t smallestRow = 4 + static_cast<std::uint64_t>(pairs) + 4 + 8 * static_cast<std::uint64_t>(pairs);
+  rows.ReserveMore(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count),
+                                                                     source.Remaining() / smallestRow)));
 
   for (std::int32_t r = 0; r < count; ++r) {
     std::int32_t length = 0;
     if (!source.ReadInt32(length) || length < pairs ||
         static_cast<std::uint64_t>(length) > source.Remaining())
       return stop(BinaryReadResult::kDamaged);
-    std::unique_ptr<char[]> block(new char[static_cast<std::size_t>(length)]);
+    // The row's own block is read into directly: one allocation per row.
+    auto item = MessageItem::WithBlock(static_cast<std::size_t>(length));
     std::int32_t kind = 0;
-    if (source.Read(block.get(), static_cast<std::size_t>(length)) != static_cast<std::size_t>(length) ||
+    if (source.Read(item->MutableTextBlock(), static_cast<std::size_t>(length)) != static_cast<std::size_t>(length) ||
         !source.ReadInt32(kind))
       return stop(BinaryReadResult::kDamaged);
     MessageItem::ColourList colours;
-    colours.reserve(static_cast<std::size_t>(pairs));
     for (std::int32_t i = 0; i < pairs; ++i) {
       ColourPair pair{};
       if (!source.ReadUint32(pair.text) || !source.ReadUint32(pair.back))
         return stop(BinaryReadResult::kDamaged);
       colours.push_back(pair);
     }
-    auto item = MessageItem::FromBlock(kind, std::move(colours), std::move(block),
-                                       static_cast<std::size_t>(length));
-    if (!item) return stop(BinaryReadResult::kDamaged);
+    item->SetKindAndColours(kind, colours);
+    if (!item->Valid()) return stop(BinaryReadResult::kDamaged);
     rows.AppendRow(std::move(item));
     ++result.rowsRead;
   }

@@ -14,7 +14,7 @@ inline std::unique_ptr<MessageItem> MakeItem(MessageKind kind, std::initializer_
                                              std::initializer_list<ColourPair> pairs) {
   MessageItem::ColourList colours(pairs);
   std::vector<std::string_view> texts(strings);
-  return std::make_unique<MessageItem>(kind, std::move(colours), texts.data(), texts.size());
+  return MessageItem::Make(kind, colours, texts.data(), texts.size());
 }
 
 inline std::unique_ptr<MessageItem> MakeRow(MessageKind kind, std::string_view a, std::string_view b,

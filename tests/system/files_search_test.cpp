@@ -314,7 +314,9 @@ TEST_F(FilesAndSearch, TermsLeftInTheBoxAreRememberedAndClearedOnesForgotten) {
   Start("history");
   SendKnownLines();
   HWND combo = GetDlgItem(main_, kSearchCombo);
-  auto leave = [&] { PostMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchCombo, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(combo)); };
+  // Sent, not posted: a posted notice would be handled after the next text
+  // was already sent in.
+  auto leave = [&] { SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchCombo, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(combo)); };
   for (const char* term : {"abc", "abc", "ABC", "zeile"}) {
     SendMessageA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(term));
     leave();
@@ -326,7 +328,7 @@ TEST_F(FilesAndSearch, TermsLeftInTheBoxAreRememberedAndClearedOnesForgotten) {
   const LRESULT zeile = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("zeile"));
   ASSERT_GE(zeile, 0);
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(zeile), 0);
-  PostMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchCombo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
   SendMessageA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
   leave();
   ASSERT_TRUE(Responsive(main_));
