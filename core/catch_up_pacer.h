@@ -11,7 +11,7 @@ class CatchUpPacer {
  public:
   static constexpr double kMinIntervalMs = 50;
   static constexpr double kMaxIntervalMs = 500;
-  static constexpr double kShare = 0.05;
+  static constexpr double kShare = 0.02;
 
   // A catch-up ended at nowMs and took costMs.
   void Done(double nowMs, double costMs);

@@ -214,6 +214,18 @@ TEST_F(FilesAndSearch, OpenReplacesTheListAndADamagedFileIsReported) {
   EXPECT_EQ(StatusPaneText(main_, 1), std::to_string(std::size(kLines)));
   EXPECT_TRUE(ButtonEnabled(main_, kSearchButton));
 
+  // A binary file chosen without its extension: "offen" saves and reads offen.BIN.
+  const std::string bare = TempFile("offen");
+  DeleteFileA((bare + ".BIN").c_str());
+  ChooseFile(kSaveButton, bare);
+  ASSERT_TRUE(FileExists(bare + ".BIN"));
+  Click(main_, 1001);
+  ASSERT_TRUE(WaitForRows(main_, 0));
+  ChooseFile(kOpenCommand, bare);
+  ASSERT_TRUE(WaitForRows(main_, static_cast<int>(std::size(kLines))));
+  EXPECT_EQ(ListRowText(main_, 4, 2), kLines[4].text);
+  DeleteFileA((bare + ".BIN").c_str());
+
   // Two whole rows, then a record that runs past the end.
   std::vector<unsigned char> damaged = FileBytes(saved);
   std::size_t cut = 12;
