@@ -10,7 +10,7 @@ namespace ploxen {
 std::unique_ptr<MessageItem> MessageItem::Allocate(MessageKind kind, ColourList colours, std::size_t blockSize) {
   if (blockSize > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("row text too long");
   void* memory = ::operator new(sizeof(MessageItem) + blockSize);
-  return std::unique_ptr<MessageItem>(new (memory) MessageItem(kind, colours, blockSize));
+  return std::unique_ptr<MessageItem>(::new (memory) MessageItem(kind, colours, blockSize));
 }
 
 std::unique_ptr<MessageItem> MessageItem::Make(MessageKind kind, ColourList colours, const std::string_view* strings,
