@@ -81,19 +81,7 @@ std::size_t BufferedSource::Read(void* data, std::size_t size) {
   return done;
 }
 
-bool BufferedSource::ReadInt32(std::int32_t& value) {
-  std::uint32_t v = 0;
-  if (!ReadUint32(v)) return false;
-  value = static_cast<std::int32_t>(v);
-  return true;
-}
-
-bool BufferedSource::ReadUint32(std::uint32_t& value) {
-  if (filled_ - next_ >= 4) {  // the common case, without a copy
-    value = GetLittleEndian(buffer_.data() + next_);
-    next_ += 4;
-    return true;
-  }
+bool BufferedSource::ReadUint32Slow(std::uint32_t& value) {
   unsigned char bytes[4];
   if (Read(bytes, sizeof bytes) != sizeof bytes) return false;
   value = GetLittleEndian(bytes);

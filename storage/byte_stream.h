@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -52,13 +53,39 @@ class BufferedSource : public ByteSource {
  public:
   explicit BufferedSource(ByteSource& in, std::size_t capacity = kStreamBuffer);
   std::size_t Read(void* data, std::size_t size) override;
-  // False when fewer than four bytes were left.
-  bool ReadInt32(std::int32_t& value);
-  bool ReadUint32(std::uint32_t& value);
+  // False when fewer than four bytes were left. Inline: a reader calls them
+  // for every field, and the common case is four bytes already buffered.
+  bool ReadUint32(std::uint32_t& value) {
+    if (filled_ - next_ >= 4) {
+      const unsigned char* p = buffer_.data() + next_;
+      value = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+              static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+      next_ += 4;
+      return true;
+    }
+    return ReadUint32Slow(value);
+  }
+  bool ReadInt32(std::int32_t& value) {
+    std::uint32_t v = 0;
+    if (!ReadUint32(v)) return false;
+    value = static_cast<std::int32_t>(v);
+    return true;
+  }
+  // Whole reads from the buffer without a call through the base class.
+  std::size_t ReadBytes(void* data, std::size_t size) {
+    if (filled_ - next_ >= size) {
+      std::memcpy(data, buffer_.data() + next_, size);
+      next_ += size;
+      return size;
+    }
+    return Read(data, size);
+  }
   std::uint64_t Remaining() const override { return in_.Remaining() + (filled_ - next_); }
   const std::string& Error() const override { return in_.Error(); }
 
  private:
+  bool ReadUint32Slow(std::uint32_t& value);
+
   ByteSource& in_;
   std::vector<unsigned char> buffer_;
   std::size_t next_ = 0;
