@@ -141,7 +141,7 @@ class FilesAndSearch : public ::testing::Test {
   }
   // The message a search answers with, closed again; empty when none came.
   std::string SearchMessage() {
-    HWND box = WaitForMessageBox(ploxen_.Id(), 3000);
+    HWND box = WaitForMessageBox(ploxen_.Id());
     if (!box) return {};
     const std::string text = MessageBoxText(box);
     Click(box, IDOK);
@@ -149,7 +149,7 @@ class FilesAndSearch : public ::testing::Test {
     return text;
   }
   bool WaitForSelected(int row) const {
-    for (int i = 0; i < 250; ++i) {
+    for (int i = 0; i < 500; ++i) {
       if (Selected() == row) return true;
       Sleep(20);
     }
