@@ -8,6 +8,7 @@
 #include "fw/file.h"
 #include "fw/file_dialog.h"
 #include "fw/strings.h"
+#include "res/resource.h"
 #include "search/term_history.h"
 #include "sources/copy_data.h"
 #include "storage/file_commands.h"
@@ -18,31 +19,6 @@ namespace {
 
 constexpr char kTitle[] = "PLOXEN - Meldungssystem";
 constexpr char kCaption[] = "PLOXEN";
-constexpr int kMainTemplate = 102;
-constexpr int kMainMenu = 128;
-constexpr int kIconId = 128;
-constexpr int kAboutTemplate = 100;
-constexpr int kRemarkTemplate = 139;
-constexpr unsigned kRowCountPane = 113;
-
-constexpr int kButtonClose = 1;
-constexpr int kButtonClear = 1001;
-constexpr int kButtonSave = 1002;
-constexpr int kSearchCombo = 1027;
-constexpr int kButtonSearch = 1028;
-constexpr int kButtonRemark = 1030;
-constexpr int kCommandAbout = 16;
-constexpr int kCommandParameter = 32;
-constexpr int kCommandOpen = 32771;
-constexpr int kVersionText = 1009;
-
-constexpr unsigned kStringAbout = 101;
-constexpr unsigned kStringParameter = 102;
-constexpr unsigned kStringFirstRun = 105;
-constexpr unsigned kStringFirstRunCaption = 106;
-constexpr unsigned kStringTermNotFound = 110;
-constexpr unsigned kStringNoSearchTerm = 111;
-
 constexpr UINT_PTR kTimerFirstRun = 1;
 constexpr UINT_PTR kTimerDebugMonitor = 2;
 constexpr UINT_PTR kTimerRemote = 3;
@@ -96,7 +72,7 @@ class CBemerkungDlg : public fw::Dialog {
  protected:
   void OnOK() override {
     char text[1024] = {};
-    GetDlgItemTextA(hwnd_, kButtonRemark, text, sizeof text);
+    GetDlgItemTextA(hwnd_, IDC_REMARK_TEXT, text, sizeof text);
     remark = text;
     EndDialog(hwnd_, IDOK);
   }
@@ -106,7 +82,7 @@ class CBemerkungDlg : public fw::Dialog {
 class CInfoDlg : public fw::Dialog {
  protected:
   bool OnInit() override {
-    SetDlgItemTextA(hwnd_, kVersionText, FileVersion().c_str());
+    SetDlgItemTextA(hwnd_, IDC_VERSION, FileVersion().c_str());
     return true;
   }
 
@@ -156,29 +132,29 @@ void CPLOXENDlg::SetDbWin32Listener(bool on) {
   if (on) listener_.CreateHidden(hwnd_);
 }
 
-bool CPLOXENDlg::Create() { return CModelessMain::Create(kMainTemplate, {0, kRowCountPane}, 0, kMainMenu, nullptr); }
+bool CPLOXENDlg::Create() { return CModelessMain::Create(IDD_MAIN, {0, ID_INDICATOR_ROWS}, 0, IDR_MAINFRAME, nullptr); }
 
 bool CPLOXENDlg::OnInit() {
   CModelessMain::OnInit();
 
   HMENU system = GetSystemMenu(hwnd_, FALSE);
   if (system) {
-    for (auto [id, stringId] : {std::pair<int, unsigned>{kCommandAbout, kStringAbout},
-                                std::pair<int, unsigned>{kCommandParameter, kStringParameter}}) {
+    for (auto [id, stringId] : {std::pair<int, unsigned>{IDM_ABOUT, IDS_ABOUT_ITEM},
+                                std::pair<int, unsigned>{IDM_PARAMETER, IDS_PARAMETER_ITEM}}) {
       const std::string text = fw::String(stringId);
       if (text.empty()) continue;
       AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
       AppendMenuA(system, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
     }
   }
-  icon_ = LoadIconA(fw::Instance(), MAKEINTRESOURCEA(kIconId));
+  icon_ = LoadIconA(fw::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
   SetIcons(icon_);
   SetWindowTextA(hwnd_, kTitle);
 
   rememberedTermIndex_ = -1;
   intake_.ResetIndentation();
   settings_ = LoadSettings(profile_, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-  ComboTermList terms(Item(kSearchCombo));
+  ComboTermList terms(Item(IDC_SEARCH_TERM));
   LoadSearchHistory(profile_, terms, rememberedTermIndex_);
 
   ApplyPlacement();
@@ -238,13 +214,13 @@ void CPLOXENDlg::LayoutControls() {
   if (!list_.hwnd()) return;
   const RECT free = GetFreeClientRect();
   RECT combo{};
-  GetWindowRect(Item(kSearchCombo), &combo);
+  GetWindowRect(Item(IDC_SEARCH_TERM), &combo);
   const MainLayout l =
       ploxen::LayoutControls(free.right - free.left, free.bottom - free.top, combo.right - combo.left, false);
   MoveWindow(list_.hwnd(), l.listPosition.x, l.listPosition.y, l.listWidth, l.listHeight, TRUE);
-  const std::pair<int, Point> row[] = {{kButtonClose, l.close},   {kButtonClear, l.clear},
-                                       {kButtonSave, l.save},     {kButtonSearch, l.search},
-                                       {kSearchCombo, l.combo},   {kButtonRemark, l.remark}};
+  const std::pair<int, Point> row[] = {{IDC_CLOSE, l.close},   {IDC_CLEAR, l.clear},
+                                       {IDC_SAVE, l.save},     {IDC_SEARCH, l.search},
+                                       {IDC_SEARCH_TERM, l.combo},   {IDC_REMARK, l.remark}};
   for (const auto& [id, p] : row)
     SetWindowPos(Item(id), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(hwnd_, nullptr, TRUE);
@@ -265,7 +241,7 @@ void CPLOXENDlg::UpdateListState() {
   const int count = list_.RowCount();
   const bool hasRows = count != 0;
   if (hasRows != listHasRows_) {
-    for (int id : {kButtonClear, kButtonSave, kButtonSearch}) EnableWindow(Item(id), hasRows);
+    for (int id : {IDC_CLEAR, IDC_SAVE, IDC_SEARCH}) EnableWindow(Item(id), hasRows);
     listHasRows_ = hasRows;
   }
   if (list_.Behind()) {
@@ -291,7 +267,6 @@ bool CPLOXENDlg::AskYesNo(int stringId) {
 void CPLOXENDlg::OnSave() {
   const auto path = fw::ChooseFile(hwnd_, fw::FileDialog::kSave, kSaveFilter, settings_.saveDatei);
   if (!path) return;
-  CatchUpList();
   fw::FileAccess files(hwnd_);
   settings_.saveDatei = SaveList(*path, list_.Rows(), files);
 }
@@ -306,37 +281,37 @@ void CPLOXENDlg::OnOpen() {
 
 std::string CPLOXENDlg::SearchTerm() const {
   char text[kSearchTermMax + 1] = {};
-  GetDlgItemTextA(hwnd_, kSearchCombo, text, sizeof text);
+  GetDlgItemTextA(hwnd_, IDC_SEARCH_TERM, text, sizeof text);
   return text;
 }
 
 void CPLOXENDlg::OnSearch() {
   const std::string term = SearchTerm();
   if (term.empty()) {
-    MessageBoxA(hwnd_, fw::String(kStringNoSearchTerm).c_str(), kCaption, MB_OK);
+    MessageBoxA(hwnd_, fw::String(IDS_NO_SEARCH_TERM).c_str(), kCaption, MB_OK);
     return;
   }
   if (list_.FindNext(term, settings_.caseSensitiv != 0) == -1)
-    MessageBoxA(hwnd_, NotFoundMessage(fw::String(kStringTermNotFound), term).c_str(), kCaption, MB_OK);
+    MessageBoxA(hwnd_, NotFoundMessage(fw::String(IDS_TERM_NOT_FOUND), term).c_str(), kCaption, MB_OK);
 }
 
 void CPLOXENDlg::OnSearchTermKillFocus() {
-  ComboTermList terms(Item(kSearchCombo));
+  ComboTermList terms(Item(IDC_SEARCH_TERM));
   TermLeft(terms, SearchTerm(), rememberedTermIndex_);
 }
 
 void CPLOXENDlg::OnSearchTermSelChange() {
-  rememberedTermIndex_ = static_cast<int>(SendMessageA(Item(kSearchCombo), CB_GETCURSEL, 0, 0));
+  rememberedTermIndex_ = static_cast<int>(SendMessageA(Item(IDC_SEARCH_TERM), CB_GETCURSEL, 0, 0));
 }
 
 void CPLOXENDlg::OnRemark() {
   CBemerkungDlg dialog;
-  if (dialog.RunModal(kRemarkTemplate, hwnd_) == IDOK) AddMessage(3, dialog.remark.c_str(), kSourceRemark);
+  if (dialog.RunModal(IDD_REMARK, hwnd_) == IDOK) AddMessage(3, dialog.remark.c_str(), kSourceRemark);
 }
 
 void CPLOXENDlg::OnAbout() {
   CInfoDlg dialog;
-  dialog.RunModal(kAboutTemplate, hwnd_);
+  dialog.RunModal(IDD_ABOUTBOX, hwnd_);
 }
 
 bool CPLOXENDlg::AllowClose() {
@@ -362,28 +337,28 @@ bool CPLOXENDlg::OnClose() {
 
 bool CPLOXENDlg::HandlesCommand(unsigned id) const {
   switch (id) {
-    case kButtonClose: case kCommandAbout: case kCommandParameter: case kCommandOpen: return true;
+    case IDC_CLOSE: case IDM_ABOUT: case IDM_PARAMETER: case IDM_OPEN: return true;
     default: return false;
   }
 }
 
 bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
-  if (id == kSearchCombo) {
+  if (id == IDC_SEARCH_TERM) {
     if (code == CBN_KILLFOCUS) OnSearchTermKillFocus();
     if (code == CBN_SELCHANGE) OnSearchTermSelChange();
     return true;
   }
   if (code != BN_CLICKED) return false;
   switch (id) {
-    case kButtonSearch: OnSearch(); return true;
-    case kButtonClose: OnOK(); return true;
+    case IDC_SEARCH: OnSearch(); return true;
+    case IDC_CLOSE: OnOK(); return true;
     case IDCANCEL: OnCancel(); return true;
-    case kButtonClear: ClearList(); return true;
-    case kButtonSave: OnSave(); return true;
-    case kButtonRemark: OnRemark(); return true;
-    case kCommandAbout: OnAbout(); return true;
-    case kCommandParameter: OnParameter(); return true;
-    case kCommandOpen: OnOpen(); return true;
+    case IDC_CLEAR: ClearList(); return true;
+    case IDC_SAVE: OnSave(); return true;
+    case IDC_REMARK: OnRemark(); return true;
+    case IDM_ABOUT: OnAbout(); return true;
+    case IDM_PARAMETER: OnParameter(); return true;
+    case IDM_OPEN: OnOpen(); return true;
     default: return false;
   }
 }
@@ -392,9 +367,9 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
   switch (id) {
     case kTimerFirstRun:
       KillTimer(hwnd_, kTimerFirstRun);
-      MessageBoxA(hwnd_, fw::String(kStringFirstRun).c_str(), fw::String(kStringFirstRunCaption).c_str(),
+      MessageBoxA(hwnd_, fw::String(IDS_FIRST_RUN_NOTICE).c_str(), fw::String(IDS_FIRST_RUN_CAPTION).c_str(),
                   MB_OK | MB_ICONINFORMATION);
-      PostMessageA(hwnd_, WM_SYSCOMMAND, kCommandParameter, 0);
+      PostMessageA(hwnd_, WM_SYSCOMMAND, IDM_PARAMETER, 0);
       return false;
     case kTimerDebugMonitor:
       KillTimer(hwnd_, kTimerDebugMonitor);
@@ -451,7 +426,7 @@ bool CPLOXENDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
 
 bool CPLOXENDlg::OnDestroy() {
   KillTimer(hwnd_, kTimerRemote);
-  ComboTermList terms(Item(kSearchCombo));
+  ComboTermList terms(Item(IDC_SEARCH_TERM));
   SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));
   list_.DeleteAllRows();
   CModelessMain::OnDestroy();
@@ -462,11 +437,11 @@ bool CPLOXENDlg::OnDestroy() {
 bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
     case WM_SYSCOMMAND:
-      if ((wp & 0xFFF0) == kCommandAbout) {
+      if ((wp & 0xFFF0) == IDM_ABOUT) {
         OnAbout();
         return true;
       }
-      if ((wp & 0xFFF0) == kCommandParameter) {
+      if ((wp & 0xFFF0) == IDM_PARAMETER) {
         OnParameter();
         return true;
       }

@@ -92,11 +92,8 @@ void MessageIntake::Append(MessageKind kind, std::string_view text) {
   message_.append(message.data(), message.size());
   std::replace(message_.begin() + indent, message_.end(), '\n', ' ');
 
-  MessageItem::ColourList colours;
-  colours.reserve(kColumnCount);
-  colours.push_back(kProcessColumnColours);
-  colours.push_back(kTimeColumnColours);
-  colours.push_back(ColourPair{colour, kMessageColumnBack});
+  const MessageItem::ColourList colours{kProcessColumnColours, kTimeColumnColours,
+                                        ColourPair{colour, kMessageColumnBack}};
   const std::string_view strings[kColumnCount] = {prefix.process, prefix.time, message_};
   rows_.AppendRow(MessageItem::Make(kind, colours, strings, kColumnCount));
 

@@ -33,9 +33,7 @@ class ColourPairs {
     pairs_[count_++] = pair;
     return true;
   }
-  void reserve(std::size_t) {}
   std::size_t size() const { return count_; }
-  bool empty() const { return count_ == 0; }
   const ColourPair& operator[](std::size_t i) const { return pairs_[i]; }
 
  private:

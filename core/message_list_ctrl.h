@@ -15,10 +15,11 @@
 #include <string_view>
 
 #include "core/row_store.h"
+#include "res/resource.h"
 
 namespace ploxen {
 
-constexpr int kListControlId = 1000;
+constexpr int kListControlId = IDC_LIST;
 // child, visible, border, tab stop, report, single selection, owner data, owner-drawn fixed
 constexpr DWORD kListStyle = 0x50811405;
 constexpr DWORD kListExStyle = 0x31;      // grid lines, full-row selection, header drag and drop

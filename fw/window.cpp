@@ -19,10 +19,6 @@ class PendingCalls {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.insert(call);
   }
-  void Remove(const void* call) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    calls_.erase(call);
-  }
   bool Take(const void* call) {
     std::lock_guard<std::mutex> lock(mutex_);
     return calls_.erase(call) != 0;
@@ -54,7 +50,7 @@ bool Window::CallOnOwnThread(const std::function<void()>& fn) {
   const void* call = &fn;
   Pending().Add(call);
   const LRESULT ran = SendMessageA(hwnd_, CallMessage(), 0, reinterpret_cast<LPARAM>(call));
-  Pending().Remove(call);
+  Pending().Take(call);  // unless the window ran it
   return ran == 1;
 }
 
@@ -103,17 +99,6 @@ bool Window::RegisterHiddenWindowClass(const char* className, UINT style) {
   return ::RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-bool Window::RegisterWindowClass(const char* className, HICON icon) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = Instance();
-  wc.hIcon = icon;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = className;
-  return ::RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 bool Window::Create(const char* className, const char* title, DWORD style, DWORD exStyle, int x,
                     int y, int w, int h, HWND parent, HMENU menu) {
   return CreateWindowExA(exStyle, className, title, style, x, y, w, h, parent, menu, Instance(),
@@ -146,13 +131,11 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 INT_PTR Dialog::RunModal(int templateId, HWND parent) {
-  modal_ = true;
   return DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, DialogProc,
                          reinterpret_cast<LPARAM>(this));
 }
 
 bool Dialog::CreateModeless(int templateId, HWND parent) {
-  modal_ = false;
   return CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, DialogProc,
                             reinterpret_cast<LPARAM>(this)) != nullptr;
 }

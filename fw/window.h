@@ -21,10 +21,9 @@ class Window {
   HWND hwnd() const { return hwnd_; }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 
-  // A plain window of a class registered with WindowProc (see RegisterWindowClass).
+  // A plain window of a class registered with WindowProc (RegisterHiddenWindowClass).
   bool Create(const char* className, const char* title, DWORD style, DWORD exStyle, int x, int y,
               int w, int h, HWND parent, HMENU menu);
-  static bool RegisterWindowClass(const char* className, HICON icon = nullptr);
   // For windows that are never shown: no cursor, background or icon.
   static bool RegisterHiddenWindowClass(const char* className, UINT style);
 
@@ -68,8 +67,6 @@ class Dialog : public Window {
   // Default buttons: end a modal dialog; a modeless one decides itself.
   virtual void OnOK() { EndDialog(hwnd_, IDOK); }
   virtual void OnCancel() { EndDialog(hwnd_, IDCANCEL); }
-
-  bool modal_ = false;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -87,7 +87,7 @@ BinaryReadResult ReadBinaryFile(ByteSource& in, RowStore& rows) {
     // The row's own block is read into directly: one allocation per row.
     auto item = MessageItem::WithBlock(static_cast<std::size_t>(length));
     std::int32_t kind = 0;
-    if (source.ReadBytes(item->MutableTextBlock(), static_cast<std::size_t>(length)) != static_cast<std::size_t>(length) ||
+    if (source.Read(item->MutableTextBlock(), static_cast<std::size_t>(length)) != static_cast<std::size_t>(length) ||
         !source.ReadInt32(kind))
       return stop(BinaryReadResult::kDamaged);
     MessageItem::ColourList colours;

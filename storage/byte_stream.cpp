@@ -12,10 +12,6 @@ void PutLittleEndian(unsigned char* out, std::uint32_t v) {
   out[2] = static_cast<unsigned char>(v >> 16);
   out[3] = static_cast<unsigned char>(v >> 24);
 }
-std::uint32_t GetLittleEndian(const unsigned char* in) {
-  return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
-         (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
-}
 }  // namespace
 
 BufferedSink::BufferedSink(ByteSink& out, std::size_t capacity) : out_(out), buffer_(capacity) {}

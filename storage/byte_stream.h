@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -49,6 +48,12 @@ class BufferedSink : public ByteSink {
   bool failed_ = false;
 };
 
+// The file format's integers: four bytes, least significant first.
+inline std::uint32_t GetLittleEndian(const unsigned char* in) {
+  return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
+         (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
+}
+
 class BufferedSource : public ByteSource {
  public:
   explicit BufferedSource(ByteSource& in, std::size_t capacity = kStreamBuffer);
@@ -57,9 +62,7 @@ class BufferedSource : public ByteSource {
   // for every field, and the common case is four bytes already buffered.
   bool ReadUint32(std::uint32_t& value) {
     if (filled_ - next_ >= 4) {
-      const unsigned char* p = buffer_.data() + next_;
-      value = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-              static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+      value = GetLittleEndian(buffer_.data() + next_);
       next_ += 4;
       return true;
     }
@@ -70,15 +73,6 @@ class BufferedSource : public ByteSource {
     if (!ReadUint32(v)) return false;
     value = static_cast<std::int32_t>(v);
     return true;
-  }
-  // Whole reads from the buffer without a call through the base class.
-  std::size_t ReadBytes(void* data, std::size_t size) {
-    if (filled_ - next_ >= size) {
-      std::memcpy(data, buffer_.data() + next_, size);
-      next_ += size;
-      return size;
-    }
-    return Read(data, size);
   }
   std::uint64_t Remaining() const override { return in_.Remaining() + (filled_ - next_); }
   const std::string& Error() const override { return in_.Error(); }

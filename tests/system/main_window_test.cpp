@@ -200,7 +200,9 @@ TEST_F(MainWindowTest, FloodIsTakenWhole) {
   for (int i = 0; i < kLines; ++i) {
     ASSERT_TRUE(SendLine(main_, 0x303, "Zeile " + std::to_string(i)));
     // The window keeps answering while the lines pour in.
-    if (i % 25000 == 12500) ASSERT_TRUE(Responsive(main_)) << i;
+    if (i % 25000 == 12500) {
+      ASSERT_TRUE(Responsive(main_)) << i;
+    }
   }
   ASSERT_TRUE(WaitForRows(main_, kLines, 30000));
   EXPECT_EQ(StatusPaneText(main_, 1), std::to_string(kLines));
@@ -309,17 +311,15 @@ bool SaveWindowShot(HWND window, const std::string& path) {
   return true;
 }
 
-TEST(Screenshot, EveryColourOfTheListSideBySide) {
-  TestProfile profile("shot");
-  profile.Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-  profile.Write("ALLGEMEIN", "FONTSIZE", "14");
-  profile.Write("POSITION", "TOPMOST", "1");
-  for (auto [key, value] : {std::pair<const char*, const char*>{"X0", "10"}, {"Y0", "10"}, {"X1", "900"}, {"Y1", "330"}})
-    profile.Write("POSITION", key, value);
-  PloxenProcess ploxen;
-  ASSERT_TRUE(ploxen.Start());
-  HWND main = ploxen.WaitForWindow(kTitle);
-  ASSERT_NE(main, nullptr);
+TEST_F(MainWindowTest, ScreenshotShowsEveryColourOfTheListSideBySide) {
+  Start("shot", false, [](TestProfile& profile) {
+    profile.Write("ALLGEMEIN", "FONTSIZE", "14");
+    profile.Write("POSITION", "TOPMOST", "1");
+    for (auto [key, value] :
+         {std::pair<const char*, const char*>{"X0", "10"}, {"Y0", "10"}, {"X1", "900"}, {"Y1", "330"}})
+      profile.Write("POSITION", key, value);
+  });
+  HWND main = main_;
   const std::pair<ULONG_PTR, const char*> lines[] = {
       {0x103, "Fehler (rot): Verbindung zum Server verloren"},
       {0x203, "Warnung (magenta): Puffer zu 90 % gef\xFCllt"},
@@ -336,7 +336,7 @@ TEST(Screenshot, EveryColourOfTheListSideBySide) {
   Sleep(500);
   EXPECT_TRUE(SaveWindowShot(main, ProgramDirectory() + "\\main_window.bmp"));
   PostMessageA(main, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(ploxen.WaitForExit());
+  ASSERT_TRUE(ploxen_.WaitForExit());
 }
 
 }  // namespace
