@@ -111,7 +111,8 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
     : commandLine_(std::move(commandLine)),
       profile_(fw::DefaultProfilePath()),
       intake_(settings_.intake, list_, *this),
-      listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }) {
+      listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }),
+      monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }) {
   list_.OnStateChange([this] { UpdateListState(); });
   list_.OnBehind([this] {
     if (!catchUpTimer_ && hwnd_)
@@ -124,7 +125,9 @@ CPLOXENDlg::~CPLOXENDlg() {
 }
 
 void CPLOXENDlg::AddMessageFromWorker(MessageKind kind, const char* text, MessageSource source) {
-  CallOnOwnThread([&] { AddMessage(kind, text, source); });
+  CallOnOwnThread([&] {
+    if (!destroying_) AddMessage(kind, text, source);
+  });
 }
 
 void CPLOXENDlg::SetDbWin32Listener(bool on) {
@@ -373,6 +376,7 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
       return false;
     case kTimerDebugMonitor:
       KillTimer(hwnd_, kTimerDebugMonitor);
+      if (list_.hwnd()) monitor_.Start(commandLine_);
       return false;
     case kTimerCatchUp:
       // A quiet spell means the burst is over: show its rest at once. While
@@ -425,6 +429,10 @@ bool CPLOXENDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
 }
 
 bool CPLOXENDlg::OnDestroy() {
+  // A child still running goes on without the monitor; no line of it
+  // reaches the list once the window is going.
+  destroying_ = true;
+  monitor_.Stop();
   KillTimer(hwnd_, kTimerRemote);
   ComboTermList terms(Item(IDC_SEARCH_TERM));
   SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));

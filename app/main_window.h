@@ -12,6 +12,7 @@
 #include "core/message_list_ctrl.h"
 #include "fw/ini_profile.h"
 #include "sources/dbwin32_listener.h"
+#include "sources/debug_monitor.h"
 #include "storage/settings.h"
 
 namespace ploxen {
@@ -76,6 +77,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs {
   MessageListCtrl list_;
   MessageIntake intake_;
   DBWin32Listener listener_;
+  DebugMonitor monitor_;
+  bool destroying_ = false;  // the monitor's lines are dropped from here on
   HFONT listFont_ = nullptr;
   int rememberedTermIndex_ = -1;
   bool listHasRows_ = true;  // forces the first button update

@@ -1,0 +1,104 @@
+#include "sources/debug_events.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+namespace ploxen {
+
+namespace {
+
+struct NamedException {
+  std::uint32_t code;
+  const char* name;
+};
+
+// Two names end in a blank; the lines keep it.
+constexpr NamedException kExceptionNames[] = {
+    {0x80000002u, "DATATYPE_MISALIGNMENT"},
+    {0x80000003u, "BREAKPOINT"},
+    {0x80000004u, "SINGLE_STEP"},
+    {0xC0000005u, "ACCESS_VIOLATION"},
+    {0xC0000006u, "IN_PAGE_ERROR"},
+    {0xC000001Du, "ILLEGAL_INSTRUCTION"},
+    {0xC0000025u, "NONCONTINUABLE_EXCEPTION"},
+    {0xC0000026u, "INVALID_DISPOSITION"},
+    {0xC000008Cu, "ARRAY_BOUNDS_EXCEEDED"},
+    {0xC000008Du, "FLT_DENORMAL_OPERAND "},
+    {0xC000008Eu, "FLT_DIVIDE_BY_ZERO"},
+    {0xC000008Fu, "FLT_INEXACT_RESULT"},
+    {0xC0000090u, "FLT_INVALID_OPERATION"},
+    {0xC0000091u, "FLT_OVERFLOW"},
+    {0xC0000092u, "FLT_STACK_CHECK"},
+    {0xC0000093u, "FLT_UNDERFLOW "},
+    {0xC0000094u, "INT_DIVIDE_BY_ZERO"},
+    {0xC0000095u, "INT_OVERFLOW"},
+    {0xC0000096u, "PRIV_INSTRUCTION"},
+    {0xC00000FDu, "STACK_OVERFLOW"},
+};
+
+// snprintf cuts at the work area; a module path of any length cannot overrun it.
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  char line[kDebugWorkArea];
+  const int n = std::snprintf(line, sizeof line, format, args...);
+  if (n < 0) return {};
+  return std::string(line, static_cast<std::size_t>(n) < sizeof line ? static_cast<std::size_t>(n) : sizeof line - 1);
+}
+
+// A name may hold a "%" or be longer than the area: it goes in as an argument, cut first.
+std::string Bounded(std::string_view name) { return std::string(name.substr(0, kDebugWorkArea)); }
+
+}  // namespace
+
+const char* ExceptionName(std::uint32_t code) {
+  for (const auto& e : kExceptionNames)
+    if (e.code == code) return e.name;
+  return nullptr;
+}
+
+std::string ExceptionLine(std::uint32_t code, std::uint64_t address) {
+  if (const char* name = ExceptionName(code))
+    return Format("Exception %s (Code=0x%" PRIx32 ") aufgetreten (Adresse=0x%" PRIx64 ")", name, code, address);
+  return Format("Exception aufgetreten (Code=0x%" PRIx32 ", Adresse=0x%" PRIx64 ")", code, address);
+}
+
+std::string ThreadCreatedLine(std::int64_t handle) {
+  return Format("Thread mit Handle %" PRId64 " wurde erzeugt.", handle);
+}
+
+std::string ThreadEndedLine(std::uint32_t exitCode) {
+  return Format("Thread mit Exitcode %" PRId32 " beendet.", static_cast<std::int32_t>(exitCode));
+}
+
+std::string ProcessCreatedLine(std::string_view moduleName, std::int64_t handle) {
+  return Format("Prozess '%s' mit Handle %" PRId64 " wurde erzeugt.", Bounded(moduleName).c_str(), handle);
+}
+
+std::string ProcessEndedLine(std::uint32_t exitCode) {
+  return Format("Prozess mit Exitcode %" PRId32 " beendet.", static_cast<std::int32_t>(exitCode));
+}
+
+std::string DllLoadedLine(std::string_view moduleName, std::uint64_t base) {
+  if (moduleName.empty()) return Format("DLL wurde geladen an Adresse 0x%" PRIx64 ".", base);
+  return Format("%s wurde geladen an Adresse 0x%" PRIx64 ".", Bounded(moduleName).c_str(), base);
+}
+
+std::string DllUnloadedLine(std::uint64_t base) {
+  return Format("DLL von Adresse: 0x%" PRIx64 " wurde entladen.", base);
+}
+
+std::optional<std::string> DebugStringAccumulator::Add(const char* bytes, std::size_t size) {
+  const void* nul = std::memchr(bytes, '\0', size);
+  const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : size;
+  const std::string_view piece(bytes, length);
+  // A program that never ends its line must not grow the monitor without
+  // end; the list shows far less than this of one line anyway.
+  if (text_.size() < kAccumulatorMax) text_.append(piece.substr(0, kAccumulatorMax - text_.size()));
+  if (piece.find('\n') == std::string_view::npos) return std::nullopt;
+  std::optional<std::string> line(std::move(text_));
+  text_.clear();
+  return line;
+}
+
+}  // namespace ploxen

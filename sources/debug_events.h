@@ -1,0 +1,53 @@
+// What the debug monitor says about a debugged program, apart from the
+// debugging interface: the line of each event, and how debug-string pieces
+// become lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/message_kind.h"
+
+namespace ploxen {
+
+// A formatted event line, like a debug-string piece, fits this work area.
+constexpr std::size_t kDebugWorkArea = 512;
+
+// The platform's name of a well-known exception code, or null.
+const char* ExceptionName(std::uint32_t code);
+
+// Addresses and handles are written with all their bits: on a 64-bit system
+// neither fits the 32 bits of the original formats.
+std::string ExceptionLine(std::uint32_t code, std::uint64_t address);
+std::string ThreadCreatedLine(std::int64_t handle);
+std::string ThreadEndedLine(std::uint32_t exitCode);
+std::string ProcessCreatedLine(std::string_view moduleName, std::int64_t handle);
+std::string ProcessEndedLine(std::uint32_t exitCode);
+// An empty name gives the unnamed form.
+std::string DllLoadedLine(std::string_view moduleName, std::uint64_t base);
+std::string DllUnloadedLine(std::uint64_t base);
+
+// Bytes to read for a debug string whose length (NUL included) the event gives.
+constexpr std::size_t DebugStringReadSize(std::uint16_t length) {
+  return length < kDebugWorkArea ? length : kDebugWorkArea;
+}
+
+// Collects debug-string pieces until one holds a line feed; what is left at
+// the end is never shown.
+class DebugStringAccumulator {
+ public:
+  static constexpr std::size_t kAccumulatorMax = 64 * 1024;
+
+  // piece: the bytes read, cut at the first NUL. Returns the line to hand on
+  // when this piece completed one.
+  std::optional<std::string> Add(const char* bytes, std::size_t size);
+  bool Pending() const { return !text_.empty(); }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace ploxen

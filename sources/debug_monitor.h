@@ -1,0 +1,61 @@
+// Runs the program named on the command line under the debugging interface,
+// on a worker thread of its own, and turns its debug events into lines.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "core/message_kind.h"
+#include "sources/debug_events.h"
+
+namespace ploxen {
+
+class DebugMonitor {
+ public:
+  // Takes one line on; called on the worker, and the child stays stopped
+  // until it returns.
+  using Deliver = std::function<void(MessageKind kind, const char* text)>;
+
+  explicit DebugMonitor(Deliver deliver) : deliver_(std::move(deliver)) {}
+  DebugMonitor(const DebugMonitor&) = delete;
+  DebugMonitor& operator=(const DebugMonitor&) = delete;
+  ~DebugMonitor() { Stop(); }
+
+  // Starts the worker for this command line. Once per object: a second call,
+  // like a failed start of the child, does nothing.
+  bool Start(const std::string& commandLine);
+  // Lets every debugged program run on unmonitored and waits for the worker
+  // to end. Called on the thread that receives the worker's lines, it keeps
+  // answering them meanwhile, so the worker cannot hang on a line.
+  void Stop();
+  bool Started() const { return thread_ != nullptr; }
+
+ private:
+  using ModuleNameService = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+
+  static DWORD WINAPI DebugMonitorThread(void* self);
+  unsigned Run();
+  DWORD HandleEvent(const DEBUG_EVENT& event);
+  void OnDebugString(const DEBUG_EVENT& event);
+  std::string GetChildModuleName(void* base, HANDLE imageFile, HANDLE process) const;
+  void DetachAll();
+  void Hand(MessageKind kind, const std::string& line) { deliver_(kind, line.c_str()); }
+
+  Deliver deliver_;
+  std::string commandLine_;
+  HANDLE thread_ = nullptr;
+  std::atomic<bool> stop_{false};
+
+  // Worker's own state.
+  PROCESS_INFORMATION child_{};
+  std::map<DWORD, HANDLE> processes_;  // every debugged process still running, by id
+  ModuleNameService moduleNameService_ = nullptr;
+  DebugStringAccumulator accumulator_;
+  char workArea_[kDebugWorkArea] = {};
+};
+
+}  // namespace ploxen

@@ -1,0 +1,167 @@
+// A program named on the command line runs under the debug monitor: what it
+// does shows up as rows behind their switches, and neither a misbehaving
+// child nor closing PLOXEN early hurts either side.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
+
+namespace ploxen::system_test {
+namespace {
+
+std::string ChildPath() { return ProgramDirectory() + "\\ploxen_debug_child.exe"; }
+
+// The monitored child, found as the process PLOXEN started.
+HANDLE OpenChildOf(DWORD parent, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  do {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD child = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && !child; more = Process32Next(snapshot, &entry))
+      if (entry.th32ParentProcessID == parent) child = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    if (child) return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child);
+    Sleep(50);
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+class DebugMonitorTest : public ::testing::Test {
+ protected:
+  // switches: B_TRACE, B_DLL, B_EXCEPTION, B_THREAD, B_PROCESS.
+  void Start(const char* name, const std::string& childArguments, const char* switches = "11111") {
+    profile_ = std::make_unique<TestProfile>(name);
+    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+    const char* keys[] = {"B_TRACE", "B_DLL", "B_EXCEPTION", "B_THREAD", "B_PROCESS"};
+    for (int i = 0; i < 5; ++i) profile_->Write("LISTBOX", keys[i], std::string(1, switches[i]));
+    ASSERT_TRUE(ploxen_.Start(childArguments.empty() ? "" : "\"" + ChildPath() + "\" " + childArguments));
+    main_ = ploxen_.WaitForWindow(kTitle);
+    ASSERT_NE(main_, nullptr);
+  }
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> rows;
+    const int count = ListRowCount(main_);
+    for (int i = 0; i < count; ++i) rows.push_back(ListRowText(main_, i, 2));
+    return rows;
+  }
+  // Waits for a row with that text; the rows so far either way.
+  std::vector<std::string> WaitForMessage(const std::string& text, DWORD timeoutMs = 30000) const {
+    const DWORD start = GetTickCount();
+    for (;;) {
+      std::vector<std::string> rows = Messages();
+      if (std::find(rows.begin(), rows.end(), text) != rows.end() || GetTickCount() - start > timeoutMs) return rows;
+      Sleep(100);
+    }
+  }
+  void Close() {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ploxen_.WaitForExit());
+    EXPECT_EQ(ploxen_.ExitCode(), 0u);
+  }
+
+  std::unique_ptr<TestProfile> profile_;
+  PloxenProcess ploxen_;
+  HWND main_ = nullptr;
+};
+
+std::size_t CountStartingWith(const std::vector<std::string>& rows, const std::string& start) {
+  return static_cast<std::size_t>(std::count_if(
+      rows.begin(), rows.end(), [&](const std::string& row) { return row.compare(0, start.size(), start) == 0; }));
+}
+
+TEST_F(DebugMonitorTest, EveryEventOfTheChildBecomesARow) {
+  Start("debug_all", "abcdef long ab nonul unreadable thread dll av throw partial child:exit:3 crash");
+  const auto rows = WaitForMessage("Prozess mit Exitcode -1073741819 beendet.");
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows.back(), "Prozess mit Exitcode -1073741819 beendet.");
+  const std::string created = "Prozess '" + ChildPath() + "' mit Handle ";
+  EXPECT_EQ(rows.front().substr(0, created.size()), created) << rows.front();
+  EXPECT_EQ(CountStartingWith(rows, created), 2u);  // the child and its own child
+  EXPECT_EQ(CountStartingWith(rows, "Exception BREAKPOINT (Code=0x80000003) aufgetreten (Adresse=0x"), 2u);
+
+  auto has = [&](const std::string& text) { return std::find(rows.begin(), rows.end(), text) != rows.end(); };
+  EXPECT_TRUE(has("abcdef"));
+  EXPECT_TRUE(has(std::string(492, 'x') + " Z"));  // the first 512 bytes only
+  EXPECT_TRUE(has("a b"));
+  EXPECT_TRUE(has("ohne Null"));
+  EXPECT_EQ(CountStartingWith(rows, "unfertig"), 0u);
+  EXPECT_GE(CountStartingWith(rows, "Thread mit Handle "), 1u);
+  EXPECT_TRUE(has("Thread mit Exitcode 7 beendet."));
+  EXPECT_TRUE(has("Prozess mit Exitcode 3 beendet."));
+
+  const std::string loaded = ProgramDirectory() + "\\ploxen_debug_dll.dll wurde geladen an Adresse 0x";
+  const auto dll = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) { return r.rfind(loaded, 0) == 0; });
+  ASSERT_NE(dll, rows.end());
+  const std::string base = dll->substr(loaded.size(), dll->size() - loaded.size() - 1);
+  EXPECT_TRUE(has("DLL von Adresse: 0x" + base + " wurde entladen.")) << base;
+
+  // The handled one and the crash's first chance; its second chance says nothing.
+  EXPECT_EQ(CountStartingWith(rows, "Exception ACCESS_VIOLATION (Code=0xc0000005) aufgetreten (Adresse=0x"), 2u);
+  EXPECT_EQ(CountStartingWith(rows, "Exception aufgetreten (Code=0xe06d7363, Adresse=0x"), 1u);
+  Close();
+}
+
+TEST_F(DebugMonitorTest, WithEverySwitchOffTheChildRunsToItsEndUnseen) {
+  Start("debug_off", "abcdef thread dll av exit:5", "00000");
+  HANDLE child = OpenChildOf(ploxen_.Id(), 15000);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(child, &code);
+  CloseHandle(child);
+  EXPECT_EQ(code, 5u);
+  ASSERT_TRUE(Responsive(main_));
+  EXPECT_EQ(ListRowCount(main_), 0);
+  Close();
+}
+
+TEST_F(DebugMonitorTest, NoCommandLineStartsNoChild) {
+  Start("debug_none", "");
+  Sleep(2500);  // well past the start of the monitor
+  ASSERT_TRUE(Responsive(main_));
+  EXPECT_EQ(OpenChildOf(ploxen_.Id(), 0), nullptr);
+  EXPECT_EQ(ListRowCount(main_), 0);
+  Close();
+}
+
+TEST_F(DebugMonitorTest, ClosingPloxenLeavesTheChildRunning) {
+  Start("debug_close", "abcdef sleep:3000 exit:9");
+  ASSERT_FALSE(WaitForMessage("abcdef").empty());
+  HANDLE child = OpenChildOf(ploxen_.Id(), 5000);
+  ASSERT_NE(child, nullptr);
+  Close();
+  EXPECT_EQ(WaitForSingleObject(child, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(child, &code);
+  CloseHandle(child);
+  EXPECT_EQ(code, 9u);  // its own end, not killed with the monitor
+}
+
+TEST_F(DebugMonitorTest, BurstAndBrokenStringsLoseNoLineThatWasRead) {
+  Start("debug_burst", "burst:3000 unreadable nonul partial", "10000");
+  HANDLE child = OpenChildOf(ploxen_.Id(), 15000);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(WaitForSingleObject(child, 60000), WAIT_OBJECT_0);
+  CloseHandle(child);
+  ASSERT_TRUE(Responsive(main_));
+  ASSERT_TRUE(WaitForRows(main_, 3001));
+  EXPECT_EQ(ListRowText(main_, 0, 2), "Zeile 1");
+  EXPECT_EQ(ListRowText(main_, 2999, 2), "Zeile 3000");
+  EXPECT_EQ(ListRowText(main_, 3000, 2), "ohne Null");
+  Close();
+}
+
+}  // namespace
+}  // namespace ploxen::system_test
