@@ -3,58 +3,18 @@
 // gives the rate the transport carries here, and the real PLOXEN.EXE, timed
 // until every line is shown in its list. Reports both rates and the ratio.
 //   ploxen_flood_bench [lines] [rounds]
-#include <windows.h>
-
-#include <commctrl.h>
-
-#include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <thread>
-#include <vector>
+
+#include "bench/ploxen_launch.h"
 
 namespace {
 
 constexpr char kNullTitle[] = "PLOXEN flood null receiver";
 constexpr char kNullClass[] = "PloxenFloodNullReceiver";
-constexpr char kPloxenTitle[] = "PLOXEN - Meldungssystem";
 
-std::string Directory() {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path, n);
-  return dir.substr(0, dir.find_last_of("\\/"));
-}
-
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-PROCESS_INFORMATION Launch(const std::string& commandLine) {
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    std::fprintf(stderr, "cannot start %s\n", commandLine.c_str());
-  return info;
-}
-
-void Release(PROCESS_INFORMATION& info) {
-  if (info.hThread) CloseHandle(info.hThread);
-  if (info.hProcess) CloseHandle(info.hProcess);
-  info = {};
-}
+using namespace ploxen::bench;
 
 bool SenderSucceeded(PROCESS_INFORMATION& sender) {
   DWORD code = 1;
@@ -115,62 +75,25 @@ double NullRound(int lines) {
   return lines / (Seconds() - start);
 }
 
-struct PloxenFound {
-  DWORD processId;
-  HWND window;
-};
-
-BOOL CALLBACK FindPloxen(HWND window, LPARAM param) {
-  auto* found = reinterpret_cast<PloxenFound*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char title[64] = {};
-  GetWindowTextA(window, title, sizeof title);
-  if (owner == found->processId && IsWindowVisible(window) && std::string(title) == kPloxenTitle) {
-    found->window = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // Lines per second from the first line sent until the list shows the last.
 double PloxenRound(int lines, const std::string& profile) {
-  DeleteFileA(profile.c_str());
-  WritePrivateProfileStringA("ALLGEMEIN", "ERSTER_AUFRUF", "0", profile.c_str());
+  UseFreshProfile(profile);
   WritePrivateProfileStringA("LISTBOX", "MAXCOUNT", "0", profile.c_str());
-  SetEnvironmentVariableA("PLOXEN_INI", profile.c_str());
   PROCESS_INFORMATION ploxen = Launch("\"" + Directory() + "\\PLOXEN.EXE\"");
   if (!ploxen.hProcess) return 0;
-  PloxenFound found{ploxen.dwProcessId, nullptr};
-  for (int i = 0; i < 600 && !found.window; ++i) {
-    EnumWindows(FindPloxen, reinterpret_cast<LPARAM>(&found));
-    if (!found.window) Sleep(50);
-  }
-  // The window shows before its list exists.
-  HWND list = nullptr;
-  for (int i = 0; i < 600 && found.window && !list; ++i) {
-    list = GetDlgItem(found.window, 1000);
-    if (!list) Sleep(50);
-  }
+  const PloxenWindow window = FindPloxen(ploxen.dwProcessId);
   double rate = 0;
-  if (list) {
+  if (window.list) {
     const double start = Seconds();
     PROCESS_INFORMATION sender = Launch(SenderLine("-pid " + std::to_string(ploxen.dwProcessId), lines));
     bool sent = sender.hProcess && SenderSucceeded(sender);
     const double deadline = Seconds() + 120;
-    while (sent && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) < lines && Seconds() < deadline) Sleep(2);
-    if (sent && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == lines) rate = lines / (Seconds() - start);
+    while (sent && RowCount(window.list) < lines && Seconds() < deadline) Sleep(2);
+    if (sent && RowCount(window.list) == lines) rate = lines / (Seconds() - start);
   }
-  if (found.window) PostMessageA(found.window, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(ploxen.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(ploxen.hProcess, 1);
-  Release(ploxen);
+  ClosePloxen(ploxen, window.main);
   DeleteFileA(profile.c_str());
   return rate;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 }  // namespace
