@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <cctype>
+
 namespace ploxen {
 
 bool MatchSwitch(std::string& commandLine, std::string_view name) {
@@ -9,6 +11,36 @@ bool MatchSwitch(std::string& commandLine, std::string_view name) {
       commandLine.erase(i, name.size() + 1);
       return true;
     }
+  }
+  return false;
+}
+
+namespace {
+bool SameWordIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+}  // namespace
+
+bool TakeAutomationSwitch(std::string& commandLine) {
+  std::size_t start = 0;
+  while (start < commandLine.size()) {
+    start = commandLine.find_first_not_of(' ', start);
+    if (start == std::string::npos) break;
+    std::size_t end = commandLine.find(' ', start);
+    if (end == std::string::npos) end = commandLine.size();
+    const std::string_view word = std::string_view(commandLine).substr(start, end - start);
+    if (word.size() > 1 && (word[0] == '-' || word[0] == '/') &&
+        (SameWordIgnoringCase(word.substr(1), "Embedding") || SameWordIgnoringCase(word.substr(1), "Automation"))) {
+      commandLine.erase(start, end - start);
+      const std::size_t first = commandLine.find_first_not_of(' ');
+      const std::size_t last = commandLine.find_last_not_of(' ');
+      commandLine = first == std::string::npos ? std::string() : commandLine.substr(first, last - first + 1);
+      return true;
+    }
+    start = end;
   }
   return false;
 }

@@ -14,8 +14,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLineArgs, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
+  // What is left of the command line names the program to watch.
   std::string commandLine = commandLineArgs ? commandLineArgs : "";
-  if (ploxen::MatchSwitch(commandLine, "Reg")) {
+  const bool automated = ploxen::TakeAutomationSwitch(commandLine);
+  if (!automated && ploxen::MatchSwitch(commandLine, "Reg")) {
     // Registered: the first-run notice is not wanted later.
     fw::IniProfile profile(fw::DefaultProfilePath());
     profile.WriteInt(ploxen::keys::kSectionAllgemein, ploxen::keys::kErsterAufruf, 0);

@@ -1,4 +1,4 @@
-// The registration switch.
+// The switches of the command line.
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
@@ -29,6 +29,22 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchCase{"prog.exe /Reg /Reg", true, "prog.exe  /Reg"},
                       SwitchCase{"", false, ""}, SwitchCase{"-", false, "-"}, SwitchCase{"/Re", false, "/Re"},
                       SwitchCase{"--Reg", true, "-"}));
+
+TEST(AutomationSwitch, IsTakenAsAWordOfItsOwnInAnyCase) {
+  for (const char* given : {"-Embedding", "/Automation", "  -EMBEDDING  ", "/automation"}) {
+    std::string line = given;
+    EXPECT_TRUE(TakeAutomationSwitch(line)) << given;
+    EXPECT_EQ(line, "") << given;
+  }
+  std::string line = "c:\\x\\prog.exe -Embedding arg";
+  EXPECT_TRUE(TakeAutomationSwitch(line));
+  EXPECT_EQ(line, "c:\\x\\prog.exe  arg");
+  for (const char* kept : {"c:\\-Embedding\\prog.exe", "-Embeddings", "Automation", ""}) {
+    std::string other = kept;
+    EXPECT_FALSE(TakeAutomationSwitch(other)) << kept;
+    EXPECT_EQ(other, kept);
+  }
+}
 
 }  // namespace
 }  // namespace ploxen::test
