@@ -39,4 +39,11 @@ std::string ClassName(HWND window);
 HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& match);
 std::string ProgramDirectory();
 
+struct ToolRun {
+  DWORD exitCode = STILL_ACTIVE;
+  std::string errors;  // standard output and error
+};
+// Runs a program beside the test and waits for it to end.
+ToolRun RunTool(const std::string& program, const std::string& arguments);
+
 }  // namespace ploxen::system_test

@@ -9,51 +9,7 @@
 namespace ploxen::system_test {
 namespace {
 
-struct ToolRun {
-  DWORD exitCode = STILL_ACTIVE;
-  std::string errors;
-};
-
-// Runs ploxen_send beside the test with its standard error in a pipe.
-ToolRun RunSender(const std::string& arguments) {
-  ToolRun run;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  std::string commandLine = "\"" + ProgramDirectory() + "\\ploxen_send.exe\" " + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  PROCESS_INFORMATION info{};
-  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                     &startup, &info)) {
-    CloseHandle(writeEnd);
-    writeEnd = nullptr;
-    // Read while it runs, but do not wait for the pipe's end: a console host
-    // that Wine starts for the sender may hold the pipe open after it exited.
-    const DWORD start = GetTickCount();
-    for (bool ended = false; !ended && GetTickCount() - start < 30000;) {
-      ended = WaitForSingleObject(info.hProcess, 20) == WAIT_OBJECT_0;
-      DWORD available = 0;
-      while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-        char buffer[512];
-        DWORD got = 0;
-        if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
-        run.errors.append(buffer, got);
-      }
-    }
-    GetExitCodeProcess(info.hProcess, &run.exitCode);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-  }
-  if (writeEnd) CloseHandle(writeEnd);
-  CloseHandle(readEnd);
-  return run;
-}
+ToolRun RunSender(const std::string& arguments) { return RunTool("ploxen_send.exe", arguments); }
 
 TEST(Sender, DeliversToTheMainWindowAndToDbWin32) {
   TestProfile profile("sender");
