@@ -162,8 +162,6 @@ bool RenderString(const Conversion& c, std::string_view value, std::string& out)
   return true;
 }
 
-void AppendNumber(std::size_t n, std::string& spec) { spec += std::to_string(n); }
-
 // Floating point goes to the C library, but only with a conversion spelt out
 // here from the parsed fields, and into a buffer of the length it asks for.
 bool RenderDouble(const Conversion& c, double value, std::string& out) {
@@ -174,23 +172,23 @@ bool RenderDouble(const Conversion& c, double value, std::string& out) {
   }
   // "%Lf" takes the double as it is: long double is double on the platform.
   if (c.length != Length::kNone && c.length != Length::kLong && c.length != Length::kLongDouble) return false;
-  std::string spec = "%";
-  if (c.minus) spec += '-';
-  if (c.plus) spec += '+';
-  if (c.space) spec += ' ';
-  if (c.hash) spec += '#';
-  if (c.zero) spec += '0';
-  if (c.width > 0) AppendNumber(c.width, spec);
+  std::string own = "%";
+  if (c.minus) own += '-';
+  if (c.plus) own += '+';
+  if (c.space) own += ' ';
+  if (c.hash) own += '#';
+  if (c.zero) own += '0';
+  if (c.width > 0) own += std::to_string(c.width);
   if (c.hasPrecision) {
-    spec += '.';
-    AppendNumber(c.precision, spec);
+    own += '.';
+    own += std::to_string(c.precision);
   }
-  spec += c.type;
-  const int needed = std::snprintf(nullptr, 0, spec.c_str(), value);
+  own += c.type;
+  const int needed = std::snprintf(nullptr, 0, own.c_str(), value);
   if (needed < 0) return false;
   const std::size_t at = out.size();
   out.resize(at + static_cast<std::size_t>(needed) + 1);
-  const int written = std::snprintf(&out[at], static_cast<std::size_t>(needed) + 1, spec.c_str(), value);
+  const int written = std::snprintf(&out[at], static_cast<std::size_t>(needed) + 1, own.c_str(), value);
   out.resize(at + static_cast<std::size_t>(written >= 0 && written <= needed ? written : 0));
   return true;
 }

@@ -85,16 +85,16 @@ TEST(CallerFormat, LongFormatsStayBounded) {
   EXPECT_EQ(FormatDouble("%.4096f", 1e308).size(), 309u + 1 + 4096);
 }
 
-// Every fitting spec of a generated table against the C library itself.
-std::vector<std::string> Specs(const std::vector<std::string>& flagSets, const std::vector<std::string>& lengths,
-                               const std::string& types) {
-  std::vector<std::string> specs;
+// Every fitting conversion of a generated table against the C library itself.
+std::vector<std::string> Conversions(const std::vector<std::string>& flagSets,
+                                     const std::vector<std::string>& lengths, const std::string& types) {
+  std::vector<std::string> conversions;
   for (const std::string& flags : flagSets)
     for (const char* width : {"", "1", "9"})
       for (const char* precision : {"", ".", ".0", ".3", ".17"})
         for (const std::string& length : lengths)
-          for (char type : types) specs.push_back("%" + flags + width + precision + length + type);
-  return specs;
+          for (char type : types) conversions.push_back("%" + flags + width + precision + length + type);
+  return conversions;
 }
 
 std::vector<std::string> FlagSets(const std::string& allowed) {
@@ -109,26 +109,26 @@ std::vector<std::string> FlagSets(const std::string& allowed) {
 }
 
 template <class T>
-std::string WithC(const std::string& spec, T value) {
+std::string WithC(const std::string& conversion, T value) {
   char buffer[512];
-  const int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+  const int n = std::snprintf(buffer, sizeof buffer, conversion.c_str(), value);
   return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
 TEST(CallerFormat, IntegersAsC) {
   const std::int32_t values[] = {0, 1, -1, 42, -42, 65535, std::numeric_limits<std::int32_t>::min(),
                                  std::numeric_limits<std::int32_t>::max()};
-  std::vector<std::string> specs = Specs(FlagSets("-+ 0"), {"", "hh", "h", "ll"}, "di");
-  for (const std::string& spec : Specs(FlagSets("-#0"), {"", "hh", "h", "ll"}, "uoxX")) specs.push_back(spec);
-  for (const std::string& spec : specs)
+  std::vector<std::string> conversions = Conversions(FlagSets("-+ 0"), {"", "hh", "h", "ll"}, "di");
+  for (const std::string& conversion : Conversions(FlagSets("-#0"), {"", "hh", "h", "ll"}, "uoxX")) conversions.push_back(conversion);
+  for (const std::string& conversion : conversions)
     for (std::int32_t v : values) {
-      const std::string c = spec.find("ll") != std::string::npos ? WithC(spec, static_cast<long long>(v)) : WithC(spec, v);
+      const std::string c = conversion.find("ll") != std::string::npos ? WithC(conversion, static_cast<long long>(v)) : WithC(conversion, v);
       // mingw's printf drops the 0 that "#" owes to a zero with precision 0; ours is pinned above.
-      const std::size_t point = spec.find('.');
-      if (spec.back() == 'o' && spec.find('#') != std::string::npos && point != std::string::npos &&
-          (spec[point + 1] < '1' || spec[point + 1] > '9') && c.find('0') == std::string::npos)
+      const std::size_t point = conversion.find('.');
+      if (conversion.back() == 'o' && conversion.find('#') != std::string::npos && point != std::string::npos &&
+          (conversion[point + 1] < '1' || conversion[point + 1] > '9') && c.find('0') == std::string::npos)
         continue;
-      ASSERT_EQ(FormatLong(spec, v), c) << spec << " " << v;
+      ASSERT_EQ(FormatLong(conversion, v), c) << conversion << " " << v;
     }
 }
 
@@ -136,17 +136,17 @@ TEST(CallerFormat, DoublesAsC) {
   const double values[] = {0.0, -0.0, 1234.5678, 0.5, 2.5, -1.5, 1e-300, 1e300, 4.9e-324,
                            std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
                            std::nan("")};
-  for (const std::string& spec : Specs(FlagSets("-+ #0"), {"", "l"}, "fFeEgGaA"))
-    for (double v : values) ASSERT_EQ(FormatDouble(spec, v), WithC(spec, v)) << spec << " " << v;
+  for (const std::string& conversion : Conversions(FlagSets("-+ #0"), {"", "l"}, "fFeEgGaA"))
+    for (double v : values) ASSERT_EQ(FormatDouble(conversion, v), WithC(conversion, v)) << conversion << " " << v;
 }
 
 TEST(CallerFormat, StringsAsC) {
-  for (const std::string& spec : Specs(FlagSets("-"), {""}, "s"))
+  for (const std::string& conversion : Conversions(FlagSets("-"), {""}, "s"))
     for (const char* v : {"", "a", "Mein String", "\xC4nderung"}) {
-      ASSERT_EQ(FormatString(spec, v), WithC(spec, v)) << spec;
+      ASSERT_EQ(FormatString(conversion, v), WithC(conversion, v)) << conversion;
       FormatStrings ten;
       ten[0] = v;
-      ASSERT_EQ(FormatTenStrings(spec, ten), WithC(spec, v)) << spec;
+      ASSERT_EQ(FormatTenStrings(conversion, ten), WithC(conversion, v)) << conversion;
     }
 }
 
