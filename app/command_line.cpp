@@ -25,24 +25,26 @@ bool SameWordIgnoringCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 bool TakeAutomationSwitch(std::string& commandLine) {
+  bool taken = false;
   std::size_t start = 0;
-  while (start < commandLine.size()) {
-    start = commandLine.find_first_not_of(' ', start);
-    if (start == std::string::npos) break;
+  while ((start = commandLine.find_first_not_of(' ', start)) != std::string::npos) {
     std::size_t end = commandLine.find(' ', start);
     if (end == std::string::npos) end = commandLine.size();
     const std::string_view word = std::string_view(commandLine).substr(start, end - start);
     if (word.size() > 1 && (word[0] == '-' || word[0] == '/') &&
         (SameWordIgnoringCase(word.substr(1), "Embedding") || SameWordIgnoringCase(word.substr(1), "Automation"))) {
       commandLine.erase(start, end - start);
-      const std::size_t first = commandLine.find_first_not_of(' ');
-      const std::size_t last = commandLine.find_last_not_of(' ');
-      commandLine = first == std::string::npos ? std::string() : commandLine.substr(first, last - first + 1);
-      return true;
+      taken = true;
+    } else {
+      start = end;
     }
-    start = end;
   }
-  return false;
+  if (taken) {
+    const std::size_t first = commandLine.find_first_not_of(' ');
+    const std::size_t last = commandLine.find_last_not_of(' ');
+    commandLine = first == std::string::npos ? std::string() : commandLine.substr(first, last - first + 1);
+  }
+  return taken;
 }
 
 }  // namespace ploxen

@@ -12,8 +12,9 @@ namespace ploxen {
 bool MatchSwitch(std::string& commandLine, std::string_view name);
 
 // The automation runtime starts the program with "-Embedding" or
-// "/Automation" (any case) as a word of its own: true, and the word is
-// removed with the blanks around it, so that it is never taken for a program.
+// "/Automation" (any case, each a word of its own, the registered one and
+// the one the runtime adds): true, and they are removed with the blanks
+// around the rest, so that they are never taken for a program.
 bool TakeAutomationSwitch(std::string& commandLine);
 
 }  // namespace ploxen

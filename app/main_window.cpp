@@ -110,6 +110,10 @@ class CInfoDlg : public fw::Dialog {
 CPLOXENDlg::CPLOXENDlg(std::string commandLine)
     : commandLine_(std::move(commandLine)),
       profile_(fw::DefaultProfilePath()),
+      remote_(
+          settings_.remoteActive,
+          [this](MessageKind kind, const char* text, MessageSource source) { AddMessage(kind, text, source); },
+          [this](const std::string& text) { MessageBoxA(hwnd_, text.c_str(), kCaption, MB_OK); }),
       intake_(settings_.intake, list_, *this),
       listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }),
       monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }) {
@@ -121,6 +125,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
 }
 
 CPLOXENDlg::~CPLOXENDlg() {
+  if (automation_) automation_->ClearHost();
   if (listFont_) DeleteObject(listFont_);
 }
 
@@ -128,6 +133,16 @@ void CPLOXENDlg::AddMessageFromWorker(MessageKind kind, const char* text, Messag
   CallOnOwnThread([&] {
     if (!destroying_) AddMessage(kind, text, source);
   });
+}
+
+void CPLOXENDlg::TakeLine(const IncomingLine& line) {
+  if (hwnd_) AddMessage(line.kind, line.text.c_str(), line.source);
+}
+
+void CPLOXENDlg::Detach(AutomationObject* object) {
+  if (object != automation_) return;
+  automation_ = nullptr;
+  if (closeWhenDetached_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void CPLOXENDlg::SetDbWin32Listener(bool on) {
@@ -171,6 +186,9 @@ bool CPLOXENDlg::OnInit() {
     SetTimer(hwnd_, kTimerDebugMonitor, 1000, nullptr);
   else if (settings_.ersterAufruf)
     SetTimer(hwnd_, kTimerFirstRun, 1000, nullptr);
+  // The mailslot itself is created by the first tick.
+  remote_.Close();
+  if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
   ShowRowCount(0);
   if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
   return true;
@@ -318,8 +336,9 @@ void CPLOXENDlg::OnAbout() {
 }
 
 bool CPLOXENDlg::AllowClose() {
-  if (automationAttached_) {
+  if (automation_) {
     ShowWindow(hwnd_, SW_HIDE);
+    closeWhenDetached_ = true;
     return false;
   }
   return true;
@@ -378,6 +397,9 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
       KillTimer(hwnd_, kTimerDebugMonitor);
       if (list_.hwnd()) monitor_.Start(commandLine_);
       return false;
+    case kTimerRemote:
+      remote_.Tick();
+      return false;
     case kTimerCatchUp:
       // A quiet spell means the burst is over: show its rest at once. While
       // lines keep coming, the lines themselves catch up when it is time.
@@ -434,6 +456,7 @@ bool CPLOXENDlg::OnDestroy() {
   destroying_ = true;
   monitor_.Stop();
   KillTimer(hwnd_, kTimerRemote);
+  remote_.Close();
   ComboTermList terms(Item(IDC_SEARCH_TERM));
   SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));
   list_.DeleteAllRows();

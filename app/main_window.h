@@ -11,13 +11,15 @@
 #include "core/intake.h"
 #include "core/message_list_ctrl.h"
 #include "fw/ini_profile.h"
+#include "sources/automation_object.h"
 #include "sources/dbwin32_listener.h"
 #include "sources/debug_monitor.h"
+#include "sources/win32_mailslot.h"
 #include "storage/settings.h"
 
 namespace ploxen {
 
-class CPLOXENDlg : public CModelessMain, private UserDialogs {
+class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationHost {
  public:
   explicit CPLOXENDlg(std::string commandLine);
   ~CPLOXENDlg() override;
@@ -32,6 +34,12 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs {
   void ClearList() { intake_.ClearList(); }
   // The "DBWin32" road: a fresh receiver window when on, none when off.
   void SetDbWin32Listener(bool on);
+
+  // AutomationHost: the object's lines, and while it exists closing only
+  // hides the window; a close asked for meanwhile happens when it goes.
+  void TakeLine(const IncomingLine& line) override;
+  void Attach(AutomationObject* object) override { automation_ = object; }
+  void Detach(AutomationObject* object) override;
 
  protected:
   bool OnInit() override;
@@ -74,6 +82,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs {
   std::string commandLine_;
   fw::IniProfile profile_;
   Settings settings_;
+  RemoteMailslot remote_;  // the mailslot road, polled by the remote timer
   MessageListCtrl list_;
   MessageIntake intake_;
   DBWin32Listener listener_;
@@ -87,7 +96,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs {
   bool catchUpTimer_ = false;
   unsigned linesTaken_ = 0;  // calls of UpdateListState, to notice a quiet spell
   unsigned linesAtLastTick_ = 0;
-  bool automationAttached_ = false;
+  AutomationObject* automation_ = nullptr;
+  bool closeWhenDetached_ = false;
 };
 
 }  // namespace ploxen

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every benchmark: the native ones, then the copy-data flood
-# and the debug monitor's burst of the real PLOXEN.EXE under Wine on a
-# display (a virtual one when there is none). Each prints its figures beside
-# a baseline of the same run.
+# Builds and runs every benchmark: the native ones, then the copy-data flood,
+# the debug monitor's burst, the mailslot burst and the automation calls of
+# the real PLOXEN.EXE under Wine on a display (a virtual one when there is
+# none). Each prints its figures beside a baseline of the same run.
 #   bash scripts/bench.sh [flood lines] [flood rounds]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -11,7 +11,7 @@ source "$here/build.sh"
 source "$here/display.sh"
 
 ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench
-ploxen_build mingw ploxen_flood_bench ploxen_debug_bench
+ploxen_build mingw ploxen_flood_bench ploxen_debug_bench ploxen_mailslot_bench ploxen_automation_bench
 "$PLOXEN_BUILD/native/bin/ploxen_intake_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_storage_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_search_bench"
@@ -20,3 +20,5 @@ trap ploxen_display_stop EXIT
 ploxen_display_start
 WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_flood_bench.exe" "$@"
 WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_debug_bench.exe"
+WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_mailslot_bench.exe"
+WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_automation_bench.exe"

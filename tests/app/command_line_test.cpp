@@ -31,7 +31,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchCase{"--Reg", true, "-"}));
 
 TEST(AutomationSwitch, IsTakenAsAWordOfItsOwnInAnyCase) {
-  for (const char* given : {"-Embedding", "/Automation", "  -EMBEDDING  ", "/automation"}) {
+  for (const char* given : {"-Embedding", "/Automation", "  -EMBEDDING  ", "/automation", "/Automation -Embedding"}) {
     std::string line = given;
     EXPECT_TRUE(TakeAutomationSwitch(line)) << given;
     EXPECT_EQ(line, "") << given;

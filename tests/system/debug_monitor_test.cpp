@@ -113,7 +113,7 @@ TEST_F(DebugMonitorTest, EveryEventOfTheChildBecomesARow) {
 }
 
 TEST_F(DebugMonitorTest, WithEverySwitchOffTheChildRunsToItsEndUnseen) {
-  Start("debug_off", "abcdef thread dll av exit:5", "00000");
+  Start("debug_off", "sleep:1500 abcdef thread dll av exit:5", "00000");
   HANDLE child = OpenChildOf(ploxen_.Id(), 15000);
   ASSERT_NE(child, nullptr);
   EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);

@@ -24,7 +24,6 @@
 namespace ploxen::system_test {
 namespace {
 
-constexpr int kSaveButton = 1002;
 constexpr int kSearchButton = 1028;
 constexpr int kSearchCombo = 1027;
 constexpr int kOpenCommand = 32771;
@@ -76,28 +75,6 @@ Expected ExpectedFiles() {
   return {binary.Bytes(), csv.Bytes()};
 }
 
-// The file-name field of the platform's file dialog.
-HWND FileNameField(HWND dialog) {
-  HWND field = GetDlgItem(dialog, 0x47C);  // explorer style: a combo box (ex) with an edit
-  for (int depth = 0; field && depth < 3; ++depth) {
-    char cls[32] = {};
-    GetClassNameA(field, cls, sizeof cls);
-    if (std::string(cls) == "Edit") return field;
-    field = FindWindowExA(field, nullptr, nullptr, nullptr);
-  }
-  return GetDlgItem(dialog, 0x480);  // the old style's edt1
-}
-
-std::string FieldText(HWND field) {
-  char text[MAX_PATH] = {};
-  SendMessageA(field, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-void Click(HWND window, int id) {
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
-}
-
 class FilesAndSearch : public ::testing::Test {
  protected:
   void Start(const char* name, const std::function<void(TestProfile&)>& setUp = {}) {
@@ -119,18 +96,10 @@ class FilesAndSearch : public ::testing::Test {
   // Runs a file dialog opened by the command and confirms it with the path.
   // Returns the name the dialog offered at first.
   std::string ChooseFile(int command, const std::string& path) {
-    Click(main_, command);
-    HWND dialog = WaitForMessageBox(ploxen_.Id());
-    EXPECT_NE(dialog, nullptr) << "no file dialog";
-    if (!dialog) return {};
-    HWND field = FileNameField(dialog);
-    EXPECT_NE(field, nullptr);
-    const std::string offered = FieldText(field);
-    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    Click(dialog, IDOK);
-    EXPECT_TRUE(WaitForWindowGone(dialog)) << "the dialog did not take " << path;
+    const auto offered = RunFileDialog(ploxen_.Id(), main_, command, path);
+    EXPECT_TRUE(offered) << "the file dialog did not take " << path;
     EXPECT_TRUE(Responsive(main_));
-    return offered;
+    return offered.value_or("");
   }
   int Selected() const {
     return static_cast<int>(SendMessageA(GetDlgItem(main_, 1000), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));

@@ -147,4 +147,38 @@ bool Responsive(HWND main) {
   return SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result) != 0;
 }
 
+HWND FileNameField(HWND dialog) {
+  HWND field = GetDlgItem(dialog, 0x47C);  // explorer style: a combo box (ex) with an edit
+  for (int depth = 0; field && depth < 3; ++depth) {
+    char cls[32] = {};
+    GetClassNameA(field, cls, sizeof cls);
+    if (std::string(cls) == "Edit") return field;
+    field = FindWindowExA(field, nullptr, nullptr, nullptr);
+  }
+  return GetDlgItem(dialog, 0x480);  // the old style's edt1
+}
+
+std::string FieldText(HWND field) {
+  char text[MAX_PATH] = {};
+  SendMessageA(field, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+void Click(HWND window, int id) {
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+}
+
+std::optional<std::string> RunFileDialog(DWORD processId, HWND main, int command, const std::string& path) {
+  Click(main, command);
+  HWND dialog = WaitForMessageBox(processId);
+  if (!dialog) return std::nullopt;
+  HWND field = FileNameField(dialog);
+  if (!field) return std::nullopt;
+  const std::string offered = FieldText(field);
+  SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(dialog, IDOK);
+  if (!WaitForWindowGone(dialog)) return std::nullopt;
+  return offered;
+}
+
 }  // namespace ploxen::system_test

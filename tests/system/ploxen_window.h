@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace ploxen::system_test {
@@ -43,5 +44,16 @@ HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = 10000);
 std::string MessageBoxText(HWND box);
 // The main window still answers messages.
 bool Responsive(HWND main);
+
+// Clicks a button or menu command as the user would (posted, so a dialog it
+// opens does not hold the caller).
+void Click(HWND window, int id);
+// The file-name field of the platform's file dialog, and its text.
+HWND FileNameField(HWND dialog);
+std::string FieldText(HWND field);
+// Opens the file dialog by the command, fills in the path and confirms it:
+// the name the dialog offered at first, or none when it did not take it.
+std::optional<std::string> RunFileDialog(DWORD processId, HWND main, int command, const std::string& path);
+constexpr int kSaveButton = 1002;
 
 }  // namespace ploxen::system_test

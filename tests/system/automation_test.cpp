@@ -1,0 +1,220 @@
+// Scripts and programs write through the automation object "Ploxen": the
+// runtime starts PLOXEN.EXE for them, their lines become rows, and while a
+// client holds the object the window only hides when closed.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/row_store.h"
+#include "storage/binary_file.h"
+#include "storage/byte_stream.h"
+#include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
+
+namespace ploxen::system_test {
+namespace {
+
+// A client program, with what it printed.
+class Client {
+ public:
+  ~Client() {
+    if (info_.hProcess) {
+      if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+      CloseHandle(info_.hProcess);
+      CloseHandle(info_.hThread);
+    }
+    if (output_) CloseHandle(output_);
+  }
+  bool Start(const std::string& commandLine) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE write = nullptr;
+    if (!CreatePipe(&output_, &write, &inherit, 1 << 16)) return false;
+    SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    const bool started =
+        CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info_) != FALSE;
+    CloseHandle(write);
+    return started;
+  }
+  // The exit code, or STILL_ACTIVE after the timeout; the output read so far.
+  DWORD Wait(DWORD timeoutMs) {
+    WaitForSingleObject(info_.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    char buffer[4096];
+    DWORD read = 0, available = 0;
+    while (PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(output_, buffer, sizeof buffer, &read, nullptr) && read > 0)
+      printed_.append(buffer, read);
+    return code;
+  }
+  DWORD Id() const { return info_.dwProcessId; }
+  const std::string& Printed() const { return printed_; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  HANDLE output_ = nullptr;
+  std::string printed_;
+};
+
+// The PLOXEN.EXE that the runtime started for the client (here the client
+// itself starts it, so it is the client's child).
+DWORD ServerOf(DWORD client, DWORD timeoutMs = 30000) {
+  const DWORD start = GetTickCount();
+  do {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD server = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && !server; more = Process32Next(snapshot, &entry))
+      if (entry.th32ParentProcessID == client && lstrcmpiA(entry.szExeFile, "PLOXEN.EXE") == 0)
+        server = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    if (server) return server;
+    Sleep(50);
+  } while (GetTickCount() - start < timeoutMs);
+  return 0;
+}
+
+HWND MainWindowOf(DWORD process, DWORD timeoutMs = 30000) {
+  const DWORD start = GetTickCount();
+  do {
+    if (HWND w = FindProcessWindow(process, [](HWND w) { return WindowText(w) == kTitle && IsWindowVisible(w); }))
+      return w;
+    Sleep(50);
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+std::string RegistryText(const std::string& key) {
+  char value[1024] = {};
+  DWORD size = sizeof value;
+  const std::string full = "Software\\Classes\\" + key;
+  if (RegGetValueA(HKEY_CURRENT_USER, full.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    return {};
+  return value;
+}
+
+std::vector<MessageKind> SavedKinds(DWORD process, HWND main, const std::string& path) {
+  DeleteFileA(path.c_str());
+  if (!RunFileDialog(process, main, kSaveButton, path)) return {};
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
+  MemorySource source(bytes.data(), bytes.size());
+  MessageRows rows;
+  ReadBinaryFile(source, rows);
+  std::vector<MessageKind> kinds;
+  for (int i = 0; i < rows.RowCount(); ++i) kinds.push_back(rows.Row(i).Kind());
+  DeleteFileA(path.c_str());
+  return kinds;
+}
+
+class AutomationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    profile_.Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+    PloxenProcess reg;
+    ASSERT_TRUE(reg.Start("/Reg"));
+    ASSERT_TRUE(reg.WaitForExit());
+  }
+  TestProfile profile_{"automation"};
+};
+
+TEST_F(AutomationTest, RegistrationNamesThisProgramAsTheServerOfPloxen) {
+  const std::string clsid = "{93BCE300-17F5-11D3-80A4-000029071233}";
+  EXPECT_EQ(RegistryText("Ploxen\\CLSID"), clsid);
+  EXPECT_EQ(RegistryText("CLSID\\" + clsid + "\\ProgID"), "Ploxen");
+  EXPECT_EQ(RegistryText("CLSID\\" + clsid + "\\LocalServer32"),
+            "\"" + ProgramDirectory() + "\\PLOXEN.EXE\" /Automation");
+}
+
+TEST_F(AutomationTest, GuideScriptWritesItsLinesAndClosingWaitsForTheScript) {
+  Client script;
+  ASSERT_TRUE(script.Start("cscript.exe //nologo \"" + ProgramDirectory() + "\\ploxen_guide.vbs\" 8000"));
+  const DWORD server = ServerOf(script.Id());
+  ASSERT_NE(server, 0u) << script.Printed();
+  HWND main = MainWindowOf(server);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForRows(main, 11, 20000)) << ListRowCount(main);
+
+  const std::string first = ListRowText(main, 0, 2);
+  ASSERT_EQ(first.size(), 12u + 32u) << first;
+  EXPECT_EQ(first.substr(2, 1) + first.substr(5, 1) + first.substr(8, 1), "::.") << first;
+  EXPECT_EQ(first.substr(12), "  (00000ms)   Hallo Welt (Debug)");
+  const char* unstamped[] = {"Hallo Welt (Info)", "Hallo Welt (Warnung)", "Hallo Welt (Fehler)",
+                             "Formatierte LONG-Ausgabe 123456789", "Formatierte INTEGER-Ausgabe 1234",
+                             "Formatierte INTEGER-Ausgabe 012345", "Formatierte STRING-Ausgabe          Mein String",
+                             "Formatierte DOUBLE-Ausgabe   1234.568", "Formatierte VARIANT-Ausgabe 1234, TRUE",
+                             "Formatierte DOUBLE-Ausgabe        568"};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(ListRowText(main, i + 1, 2), unstamped[i]);
+  EXPECT_EQ(ListRowText(main, 0, 0), "");  // no placeholder in front
+
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::vector<MessageKind> kinds = SavedKinds(server, main, std::string(temp) + "ploxen_automation.bin");
+  ASSERT_EQ(kinds.size(), 11u);
+  EXPECT_EQ(std::vector<MessageKind>(kinds.begin(), kinds.begin() + 5),
+            (std::vector<MessageKind>{0x303, 0x403, 0x203, 0x103, 0x303}));
+
+  // Held by the script: closing only hides the window.
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  for (int i = 0; i < 100 && IsWindowVisible(main); ++i) Sleep(50);
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_TRUE(Responsive(main));
+  // Released, the close that was asked for happens.
+  EXPECT_EQ(script.Wait(30000), 0u) << script.Printed();
+  EXPECT_NE(script.Printed().find("Uhrzeit aus"), std::string::npos) << script.Printed();
+  EXPECT_TRUE(WaitForWindowGone(main, 15000));
+}
+
+TEST_F(AutomationTest, MalformedFormatsAndOddArgumentsLeaveItAliveAndShowTheirLines) {
+  const std::string tenThousand(10000, 'z');
+  const std::string ten = "%s|%s|%s|%s|%s|%s|%s|%s|%s|%s";
+  Client client;
+  ASSERT_TRUE(client.Start(
+      "\"" + ProgramDirectory() + "\\ploxen_auto.exe\" put Uhrzeit 0 get Uhrzeit"
+      " call WriteS 3 0 %s%s%s%n x call WriteL 3 0 %*d 5 call WriteL 3 0 %99999999d 7 call Write 2 1 " + tenThousand +
+      " call WriteV 12 2 " + ten + " i1:-1 ui1:200 i2:-2 ui2:65535 i4:-3 ui4:4000000000 r4:1.5 r8:2.25"
+      " date:37988.5452430556 bool:1"
+      " call WriteV 12 3 " + ten + " bstr:Text empty null cy:1.5 var:7 ref:i4:8 ref:bstr:R var:bool:0 error i4:1"
+      " call Write 1 3 call WriteL 3 0 %d keine_Zahl call Nope 0"));
+  EXPECT_EQ(client.Wait(60000), 2u) << client.Printed();
+  const std::string& printed = client.Printed();
+  EXPECT_NE(printed.find("Uhrzeit = False"), std::string::npos) << printed;
+  EXPECT_NE(printed.find("call Write: 0x8002000e"), std::string::npos) << printed;   // bad parameter count
+  EXPECT_NE(printed.find("call WriteL: 0x80020005"), std::string::npos) << printed;  // type mismatch
+  EXPECT_NE(printed.find("name Nope: 0x80020006"), std::string::npos) << printed;    // unknown name
+
+  const DWORD server = ServerOf(client.Id(), 0);
+  ASSERT_NE(server, 0u);
+  HWND main = MainWindowOf(server);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForRows(main, 6));
+  EXPECT_EQ(ListRowText(main, 0, 2), "x%s%s%n");
+  EXPECT_EQ(ListRowText(main, 1, 2), "%*d");
+  EXPECT_LE(ListRowText(main, 2, 2).size(), 499u);
+  EXPECT_EQ(ListRowText(main, 3, 2), std::string(499, 'z'));
+  EXPECT_EQ(ListRowText(main, 4, 2), "255|200|-2|-1|-3|-294967296|1.500000|2.250000|02.01.2004 13:05:09|TRUE");
+  EXPECT_EQ(ListRowText(main, 5, 2), "Text|???|???|???|7|8|R|FALSE||");
+  // Released, the window stays for its user until closed.
+  ASSERT_TRUE(Responsive(main));
+  EXPECT_TRUE(IsWindowVisible(main));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitForWindowGone(main, 15000));
+}
+
+}  // namespace
+}  // namespace ploxen::system_test
