@@ -1,0 +1,130 @@
+#include "params/help_texts.h"
+
+#include <iterator>
+
+namespace ploxen {
+namespace {
+
+constexpr const char* kNoHelp = "Keine Hilfe vorhanden\r\n";
+
+constexpr const char* kPageHelp[kParameterPageCount] = {
+    // Allgemeine Daten
+    "* Immer im Vordergrund: Wenn ausgew\xE4hlt, so steht das\r\n Programm PLOXEN.EXE immer im Vordergrund.\r\n\r\n"
+    "* Abspeicherdatei:  Die hier eingestellte Datei wird bei 'Speichern'\r\n als Vorbelegung genommen.\r\n\r\n"
+    "* Der Inhalt der Listbox wird nach xxxx Zeilen gel\xF6scht:  Wenn in der\r\n"
+    " Listbox die angegebene Zeilenanzahl erreicht ist, so wird der Inhalt\r\n"
+    " der Listbox gel\xF6scht. Dabei besteht jedoch noch die M\xF6glichkeit, den\r\n"
+    " Inhalt in eine Datei abzuspeichern. Die aktuelle Zeilenanzahl wird in\r\n"
+    " der oberen Zeile immer angezeigt.\r\n\r\n",
+    // Meldungen
+    "Auf dieser Seite kann eingestellt werden, welche Meldungen\r\nin der Listbox angezeigt werden sollen.\r\n"
+    "Die mit einem (*) gekennzeichneten Meldungen kann man\r\nnur erhalten, wenn PLOXEN.EXE mit einem Aufrufparameter,\r\n"
+    "der den Pfad und Namen des Programms GANTOR32.EXE\r\nenth\xE4lt gestartet wird. Z.B. 'PLOXEN c:\\lumo\\gantor32'\r\n\r\n",
+    // Suchen
+    "In der Liste die zu l\xF6schenden Suchbegriffe ausw\xE4hlen.\r\nDann den Pushbutton 'L\xF6schen' dr\xFC" "cken.\r\n",
+    // Remote Debug
+    "Das Programm 'GANTOR32.EXE' kann auf einen Rechner laufen\r\nund die Debugausgaben k\xF6nnen auf einen anderen Rechner\r\n"
+    "ausgegeben werden. Dazu ist zuerst das Programm PLOXEN.EXE\r\nzu starten. Der Rechnername dieses Rechners\r\n"
+    "(siehe Reiter: 'Information') ist dann in\r\ndie Datei GANTOR32.INI in der Sektion [DEBUG] unter\r\n"
+    "dem Schl\xFCssel REMOTE_COMPUTER= einzutragen.\r\nDanach ist das Programm GANTOR32.EXE auf einem anderen\r\n"
+    "Rechner zu starten.\r\nBeide Rechner m\xFCssen nat\xFCrlich Netzwerk sein.\r\n\r\n\r\n"
+    "* Remote Debug erlauben:  Wirkt nur nach einem Neustart\r\n des Programms PLOXEN.EXE.\r\n\r\n"
+    "* Anzeigeintervall bei Remote Debug in Millisekunden:  In diesem\r\n"
+    " Intervallzeitraum wird die Anzeige in der Listbox aktualisiert.\r\n\r\n",
+    // Email
+    "Zur Zeit ist noch kein E-Mail m\xF6glich\r\n",
+    // Information, VBA
+    kNoHelp,
+    kNoHelp,
+};
+
+constexpr const char* kGuidePieces[] = {
+    // Introduction and start-up
+    "Aufruf aus einem Visual-Basic- bzw. VBA-Programms (z.B. Access, Word)\r\n\r\n",
+    "Start des Programms:\r\n\r\n",
+    "Dim Ploxen As Object    ' globales Object\r\n\r\n",
+    "Private Sub BtnInit_Click()\r\n",
+    "     On Error Resume Next\r\n",
+    "     Set Ploxen = GetObject(, \"Ploxen\")\r\n",
+    "     If Err.Number <> 0 Then\r\n",
+    "          Err.Number = 0\r\n",
+    "          Set Ploxen = CreateObject(\"Ploxen\")\r\n",
+    "     End If\r\n",
+    "     If Err.Number <> 0 Then\r\n",
+    "          MsgBox (\"PLOXEN.EXE nicht gefunden!\")\r\n",
+    "          Exit Sub\r\n",
+    "     End If\r\n",
+    "     MsgBox (\"PLOXEN.EXE erfolgreich initialisiert!\")\r\n",
+    "End Sub\r\n\r\n",
+    // Output examples
+    "Beispiele f\xFCr die Stringausgabe\r\n\r\n",
+    "Private Sub BtnWriteText_Click()\r\n",
+    "     Dim Zahl As Double\r\n",
+    "     Dim vP1 As Variant\r\n",
+    "     Dim vP2 As Variant\r\n",
+    "     Ploxen.Write V_DEBUG, \"Hallo Welt (Debug)\"\r\n",
+    "     Ploxen.Uhrzeit = False     'ohne Uhrzeitausgabe\r\n",
+    "     Ploxen.Write V_INFO, \"Hallo Welt (Info)\"\r\n",
+    "     Ploxen.Write V_WARNUNG, \"Hallo Welt (Warnung)\"\r\n",
+    "     Ploxen.Write V_FEHLER, \"Hallo Welt (Fehler)\"\r\n",
+    "     Ploxen.WriteL V_DEBUG, \"Formatierte LONG-Ausgabe %ld\", 123456789\r\n",
+    "     Ploxen.WriteI V_DEBUG, \"Formatierte INTEGER-Ausgabe %d\", 1234\r\n",
+    "     Ploxen.WriteI V_DEBUG, \"Formatierte INTEGER-Ausgabe %06d\", 12345\r\n",
+    "     Ploxen.WriteS V_DEBUG, \"Formatierte STRING-Ausgabe %20s\", \"Mein String\"\r\n",
+    "     Ploxen.WriteF V_DEBUG, \"Formatierte DOUBLE-Ausgabe %10.3lf\", 1234.5678\r\n",
+    "     vP1 = 1234\r\n",
+    "     vP2 = True\r\n",
+    "     Ploxen.WriteV V_DEBUG, \"Formatierte VARIANT-Ausgabe %s, %s\", vP1, vP2\r\n",
+    "     Zahl = 567.57\r\n",
+    "     Ploxen.WriteF V_DEBUG, \"Formatierte DOUBLE-Ausgabe %10.0lf\", Zahl\r\n",
+    "End Sub\r\n\r\n",
+    // Sample result
+    "So sieht in etwa das Ergebnis aus:\r\n\r\n",
+    "16:20:12.223  (00000 ms)  Hallo Welt (Debug)\r\n",
+    "16:20:12.233  (00010 ms)  Hallo Welt (Info)\r\n",
+    "Hallo Welt (Warnung)\r\n",
+    "Hallo Welt (Fehler)\r\n",
+    "16:20:12.243  (00010 ms)  Formatierte LONG-Ausgabe 123456789\r\n",
+    "16:20:12.253  (00010 ms)  Formatierte INTEGER-Ausgabe 1234\r\n",
+    "16:20:12.263  (00010 ms)  Formatierte INTEGER-Ausgabe 012345\r\n",
+    "16:20:12.273  (00010 ms)  Formatierte STRING-Ausgabe          Mein String\r\n",
+    "16:20:12.293  (00020 ms)  Formatierte DOUBLE-Ausgabe   1234.568\r\n",
+    "16:20:12.303  (00010 ms)  Formatierte VARIANT-Ausgabe 1234, TRUE\r\n",
+    "16:20:12.313  (00010 ms)  Formatierte DOUBLE-Ausgabe        568\r\n",
+    "\r\n\r\n",
+    // Notes
+    "Die Zeit in der Klammer gibt die Zeitdifferenz in Millisekunden zur\r\n",
+    "vorhergehenden Zeile an. Die Genauigkeit betr\xE4gt in der Regel 10 Millisekunden.\r\n\r\n",
+    "Ist der Ausgabetyp = V_DEBUG (=0), so wird die Zeile Schwarz ausgegeben.\r\n",
+    "Ist der Ausgabetyp = V_INFO (=1), so wird die Zeile Dunkelblau ausgegeben.\r\n",
+    "Ist der Ausgabetyp = V_WARNUNG (=2), so wird die Zeile Rosa ausgegeben.\r\n",
+    "Ist der Ausgabetyp = V_FEHLER (=3), so wird die Zeile Rot ausgegeben.\r\n",
+    "\r\n\r\n",
+    "Bei der Ausgabe mit \"WriteV\" koennen maximal 10 VARIANT-Parameter\r\n",
+    "angegeben werden.\r\n",
+    "\r\n\r\n",
+    // Registration
+    "Registrieren von PLOXEN:\r\n",
+    "Wird das Programm einmal gestartet, so hat es sich bereits registriert.\r\n",
+    "Soll das Programm registriert werden, ohne das es sichtbar wird,\r\n",
+    "so mu\xDF es mit dem Parameter /REG aufgerufen werden.\r\n",
+    "\r\n",
+};
+
+}  // namespace
+
+std::string_view PageHelpText(std::size_t pageIndex) {
+  return pageIndex < kParameterPageCount ? kPageHelp[pageIndex] : "";
+}
+
+std::size_t GuidePieceCount() { return std::size(kGuidePieces); }
+
+std::string_view GuidePiece(std::size_t index) { return index < GuidePieceCount() ? kGuidePieces[index] : ""; }
+
+std::string GuideText() {
+  std::string text;
+  for (const char* piece : kGuidePieces) text += piece;
+  return text;
+}
+
+}  // namespace ploxen
