@@ -23,6 +23,11 @@ constexpr UINT_PTR kTimerFirstRun = 1;
 constexpr UINT_PTR kTimerDebugMonitor = 2;
 constexpr UINT_PTR kTimerRemote = 3;
 constexpr UINT_PTR kTimerCatchUp = 10;
+// A worker's first queued line is taken at once; while more keep coming they
+// are taken in batches by a timer, not one wake-up per line.
+constexpr UINT kWorkerLinesMessage = WM_APP + 1;
+constexpr UINT_PTR kTimerWorkerLines = 11;
+constexpr UINT kWorkerLinesMs = 15;
 
 // Milliseconds of a steady clock, finer than the tick count.
 double NowMs() {
@@ -130,8 +135,9 @@ CPLOXENDlg::~CPLOXENDlg() {
 }
 
 void CPLOXENDlg::AddMessageFromWorker(MessageKind kind, const char* text, MessageSource source) {
-  CallOnOwnThread([&] {
-    if (!destroying_) AddMessage(kind, text, source);
+  HWND window = hwnd_;
+  intake_.Queue(kind, text, source, [this, window] {
+    if (!workerLinesArmed_.exchange(true)) PostMessageA(window, kWorkerLinesMessage, 0, 0);
   });
 }
 
@@ -400,6 +406,17 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
     case kTimerRemote:
       remote_.Tick();
       return false;
+    case kTimerWorkerLines:
+      if (!intake_.QueuedWaiting()) {
+        // Disarmed first: a line queued from here on wakes the window again.
+        workerLinesArmed_ = false;
+        if (!intake_.QueuedWaiting() || workerLinesArmed_.exchange(true)) {
+          KillTimer(hwnd_, kTimerWorkerLines);
+          return true;
+        }
+      }
+      intake_.TakeQueued();
+      return true;
     case kTimerCatchUp:
       // A quiet spell means the burst is over: show its rest at once. While
       // lines keep coming, the lines themselves catch up when it is time.
@@ -453,7 +470,7 @@ bool CPLOXENDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
 bool CPLOXENDlg::OnDestroy() {
   // A child still running goes on without the monitor; no line of it
   // reaches the list once the window is going.
-  destroying_ = true;
+  intake_.CloseQueue();
   monitor_.Stop();
   KillTimer(hwnd_, kTimerRemote);
   remote_.Close();
@@ -467,6 +484,10 @@ bool CPLOXENDlg::OnDestroy() {
 
 bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
+    case kWorkerLinesMessage:
+      intake_.TakeQueued();
+      SetTimer(hwnd_, kTimerWorkerLines, kWorkerLinesMs, nullptr);
+      return true;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == IDM_ABOUT) {
         OnAbout();

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "app/modeless_main.h"
@@ -29,7 +30,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
     intake_.AddMessage(kind, text, source);
   }
   // A source on a thread of its own hands each line over with this: the
-  // line is taken on the user-interface thread and the source waits for it.
+  // line is queued in order for the user-interface thread, and the source
+  // waits only while the queue is full.
   void AddMessageFromWorker(MessageKind kind, const char* text, MessageSource source);
   void ClearList() { intake_.ClearList(); }
   // The "DBWin32" road: a fresh receiver window when on, none when off.
@@ -87,7 +89,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   MessageIntake intake_;
   DBWin32Listener listener_;
   DebugMonitor monitor_;
-  bool destroying_ = false;  // the monitor's lines are dropped from here on
+  std::atomic<bool> workerLinesArmed_{false};  // a wake-up or the batch timer is on its way
   HFONT listFont_ = nullptr;
   int rememberedTermIndex_ = -1;
   bool listHasRows_ = true;  // forces the first button update

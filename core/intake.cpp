@@ -9,6 +9,21 @@
 
 namespace ploxen {
 
+namespace {
+// Set for the time of one call on the intake's thread; calls that come back
+// in meanwhile are held.
+class RunningFlag {
+ public:
+  explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~RunningFlag() { flag_ = false; }
+  RunningFlag(const RunningFlag&) = delete;
+  RunningFlag& operator=(const RunningFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+}  // namespace
+
 bool CategoryShown(const IntakeSwitches& s, int category) {
   switch (category) {
     case kCategoryConstructor: return s.konstruktor != 0;
@@ -44,18 +59,75 @@ void MessageIntake::AddMessage(MessageKind kind, const char* text, MessageSource
     if (text) held_.push_back(HeldLine{kind, std::string(text), source});
     return;
   }
-  struct Running {
-    bool& flag;
-    explicit Running(bool& f) : flag(f) { flag = true; }
-    ~Running() { flag = false; }
-  } running(running_);
-
+  const RunningFlag running(running_);
+  TakeQueuedBatch();  // queued lines came first
   Take(kind, text, source);
-  while (!held_.empty()) {
-    HeldLine line = std::move(held_.front());
-    held_.pop_front();
-    Take(line.kind, line.text.c_str(), line.source);
+  TakeHeldLines();
+}
+
+// One batch: what is queued now. Lines queued meanwhile wake the taker
+// again, so a worker that never stops cannot keep this thread here.
+void MessageIntake::TakeQueuedBatch() {
+  if (!queueWaiting_.load(std::memory_order_acquire)) return;  // most lines: no lock
+  {
+    std::lock_guard<std::mutex> queue(queueMutex_);
+    batch_.swap(queued_);
+    queueWaiting_.store(false, std::memory_order_release);
   }
+  queueRoom_.notify_all();
+  for (const HeldLine& line : batch_) Take(line.kind, line.text.c_str(), line.source);
+  batch_.clear();
+}
+
+// Lines that came in while a call ran, and a batch whose wake-up came then.
+void MessageIntake::TakeHeldLines() {
+  for (;;) {
+    while (!held_.empty()) {
+      HeldLine line = std::move(held_.front());
+      held_.pop_front();
+      Take(line.kind, line.text.c_str(), line.source);
+    }
+    if (!takeQueuedWhenDone_) return;
+    takeQueuedWhenDone_ = false;
+    TakeQueuedBatch();
+  }
+}
+
+bool MessageIntake::Queue(MessageKind kind, const char* text, MessageSource source,
+                          const std::function<void()>& wake) {
+  if (!text) return true;
+  bool wasEmpty = false;
+  {
+    std::unique_lock<std::mutex> queue(queueMutex_);
+    queueRoom_.wait(queue, [this] { return queueClosed_ || queued_.size() < kQueuedMax; });
+    if (queueClosed_) return false;
+    wasEmpty = queued_.empty();
+    queued_.push_back(HeldLine{kind, std::string(text), source});
+    queueWaiting_.store(true, std::memory_order_release);
+  }
+  if (wasEmpty && wake) wake();
+  return true;
+}
+
+void MessageIntake::TakeQueued() {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (running_) {
+    takeQueuedWhenDone_ = true;
+    return;
+  }
+  const RunningFlag running(running_);
+  TakeQueuedBatch();
+  TakeHeldLines();
+}
+
+void MessageIntake::CloseQueue() {
+  {
+    std::lock_guard<std::mutex> queue(queueMutex_);
+    queueClosed_ = true;
+    queued_.clear();
+    queueWaiting_.store(false, std::memory_order_release);
+  }
+  queueRoom_.notify_all();
 }
 
 void MessageIntake::Take(MessageKind kind, const char* text, MessageSource source) {

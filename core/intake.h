@@ -2,8 +2,11 @@
 // CSignal traces, prefix split, trimming, the row limit, and the row itself.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -66,6 +69,22 @@ class MessageIntake {
   // nor is lost.
   void AddMessage(MessageKind kind, const char* text, MessageSource source);
 
+  // From another thread: the line joins a queue that the intake's own thread
+  // takes in order, before any line that comes later by another road. The
+  // call returns at once while fewer than kQueuedMax lines wait, so a debugged
+  // program is not held up by the hand-over; beyond that it waits until the
+  // taker has caught up. wake runs (on the calling thread) when the queue was
+  // empty: the taker is told once per batch. False, the line dropped, once
+  // the queue is closed.
+  static constexpr std::size_t kQueuedMax = 10000;
+  bool Queue(MessageKind kind, const char* text, MessageSource source, const std::function<void()>& wake);
+  // On the intake's own thread: every queued line, unless a call is running
+  // there (it takes them when it ends).
+  void TakeQueued();
+  // The taker is going: a waiting Queue call and every later one return false.
+  void CloseQueue();
+  bool QueuedWaiting() const { return queueWaiting_.load(std::memory_order_acquire); }
+
   // Deletes all rows and starts the indentation again.
   void ClearList();
   // After a file was opened into the list.
@@ -82,6 +101,8 @@ class MessageIntake {
   };
 
   void Take(MessageKind kind, const char* text, MessageSource source);
+  void TakeQueuedBatch();
+  void TakeHeldLines();
   void Append(MessageKind kind, std::string_view text);
 
   const IntakeSwitches& switches_;
@@ -91,6 +112,14 @@ class MessageIntake {
   mutable std::recursive_mutex mutex_;
   bool running_ = false;
   std::deque<HeldLine> held_;
+
+  std::mutex queueMutex_;
+  std::condition_variable queueRoom_;
+  std::deque<HeldLine> queued_;
+  std::deque<HeldLine> batch_;  // the queued lines being taken
+  std::atomic<bool> queueWaiting_{false};
+  bool queueClosed_ = false;
+  bool takeQueuedWhenDone_ = false;  // a wake-up came while a call ran
   int depth_ = 0;
   std::string message_;  // work area of the message column, kept to save allocations
 };

@@ -1,0 +1,69 @@
+// Lines that a worker thread queues for the intake's own thread.
+#include "tests/support/intake_fixture.h"
+
+#include <atomic>
+#include <thread>
+
+namespace ploxen::test {
+namespace {
+
+class WorkerQueueTest : public IntakeTest {
+ protected:
+  bool Queue(const char* text) { return intake.Queue(100, text, kSourceSystem, [this] { ++wakes; }); }
+  int wakes = 0;
+};
+
+TEST_F(WorkerQueueTest, QueuedLinesComeFirstInOrderAndWakeOncePerBatch) {
+  EXPECT_TRUE(Queue("w1"));
+  EXPECT_TRUE(Queue("w2"));
+  EXPECT_EQ(wakes, 1);
+  EXPECT_EQ(rows.size(), 0u);  // nothing until the intake's thread takes them
+  Add(3, "later, by another road");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(MessageAt(0), "w1");
+  EXPECT_EQ(MessageAt(1), "w2");
+  EXPECT_EQ(MessageAt(2), "later, by another road");
+  EXPECT_TRUE(Queue("w3"));
+  EXPECT_EQ(wakes, 2);
+  intake.TakeQueued();
+  intake.TakeQueued();  // a second wake-up finds nothing
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(MessageAt(3), "w3");
+}
+
+TEST_F(WorkerQueueTest, LinesQueuedDuringTheRowLimitQuestionAreTakenAfterIt) {
+  switches.maxCount = 2;
+  Add(3, "alt");
+  Add(3, "alt");
+  dialogs.onAsk = [&] {
+    dialogs.onAsk = nullptr;
+    Queue("waehrend der Frage");
+    intake.TakeQueued();  // the wake-up arrives while the question is open
+  };
+  Add(3, "neu");
+  EXPECT_EQ(dialogs.questions.size(), 1u);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(MessageAt(0), "neu");
+  EXPECT_EQ(MessageAt(1), "waehrend der Frage");
+}
+
+TEST_F(WorkerQueueTest, AFullQueueHoldsTheWorkerUntilTakenAndClosingReleasesIt) {
+  switches.maxCount = 0;
+  std::atomic<int> queued{0};
+  std::thread worker([&] {
+    while (Queue("zeile")) ++queued;
+  });
+  while (queued < static_cast<int>(MessageIntake::kQueuedMax)) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(queued, static_cast<int>(MessageIntake::kQueuedMax));  // waiting, not growing
+  intake.TakeQueued();
+  while (queued <= static_cast<int>(MessageIntake::kQueuedMax)) std::this_thread::yield();  // room again
+  intake.CloseQueue();
+  worker.join();
+  EXPECT_FALSE(Queue("nach dem Schliessen"));
+  intake.TakeQueued();
+  EXPECT_EQ(rows.size(), MessageIntake::kQueuedMax);  // what waited at the close is dropped
+}
+
+}  // namespace
+}  // namespace ploxen::test
