@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -71,22 +69,7 @@ class Client {
 
 // The PLOXEN.EXE that the runtime started for the client (here the client
 // itself starts it, so it is the client's child).
-DWORD ServerOf(DWORD client, DWORD timeoutMs = 30000) {
-  const DWORD start = GetTickCount();
-  do {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    DWORD server = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more && !server; more = Process32Next(snapshot, &entry))
-      if (entry.th32ParentProcessID == client && lstrcmpiA(entry.szExeFile, "PLOXEN.EXE") == 0)
-        server = entry.th32ProcessID;
-    CloseHandle(snapshot);
-    if (server) return server;
-    Sleep(50);
-  } while (GetTickCount() - start < timeoutMs);
-  return 0;
-}
+DWORD ServerOf(DWORD client, DWORD timeoutMs = 30000) { return ChildProcessOf(client, "PLOXEN.EXE", timeoutMs); }
 
 HWND MainWindowOf(DWORD process, DWORD timeoutMs = 30000) {
   const DWORD start = GetTickCount();

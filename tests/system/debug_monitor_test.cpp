@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -22,19 +20,8 @@ std::string ChildPath() { return ProgramDirectory() + "\\ploxen_debug_child.exe"
 
 // The monitored child, found as the process PLOXEN started.
 HANDLE OpenChildOf(DWORD parent, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  do {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    DWORD child = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more && !child; more = Process32Next(snapshot, &entry))
-      if (entry.th32ParentProcessID == parent) child = entry.th32ProcessID;
-    CloseHandle(snapshot);
-    if (child) return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child);
-    Sleep(50);
-  } while (GetTickCount() - start < timeoutMs);
-  return nullptr;
+  const DWORD child = ChildProcessOf(parent, nullptr, timeoutMs);
+  return child ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child) : nullptr;
 }
 
 class DebugMonitorTest : public ::testing::Test {

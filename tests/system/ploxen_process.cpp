@@ -1,5 +1,7 @@
 #include "tests/system/ploxen_process.h"
 
+#include <tlhelp32.h>
+
 #include <vector>
 
 namespace ploxen::system_test {
@@ -130,6 +132,22 @@ ToolRun RunTool(const std::string& program, const std::string& arguments) {
   if (writeEnd) CloseHandle(writeEnd);
   CloseHandle(readEnd);
   return run;
+}
+
+DWORD ChildProcessOf(DWORD parent, const char* fileName, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD child = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && !child; more = Process32Next(snapshot, &entry))
+      if (entry.th32ParentProcessID == parent && (!fileName || lstrcmpiA(entry.szExeFile, fileName) == 0))
+        child = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    if (child || GetTickCount() - start >= timeoutMs) return child;
+    Sleep(50);
+  }
 }
 
 }  // namespace ploxen::system_test

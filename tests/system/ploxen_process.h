@@ -45,5 +45,8 @@ struct ToolRun {
 };
 // Runs a program beside the test and waits for it to end.
 ToolRun RunTool(const std::string& program, const std::string& arguments);
+// A process that the parent started (with that file name, when one is
+// given), or 0 after the timeout.
+DWORD ChildProcessOf(DWORD parent, const char* fileName = nullptr, DWORD timeoutMs = 30000);
 
 }  // namespace ploxen::system_test
