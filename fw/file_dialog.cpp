@@ -5,7 +5,7 @@
 namespace fw {
 
 std::optional<std::string> ChooseFile(HWND owner, FileDialog kind, const char* filter,
-                                      const std::string& initialName) {
+                                      const std::string& initialName, bool askOverwrite) {
   char path[MAX_PATH] = {};
   lstrcpynA(path, initialName.c_str(), MAX_PATH);
   OPENFILENAMEA ofn{};
@@ -14,7 +14,7 @@ std::optional<std::string> ChooseFile(HWND owner, FileDialog kind, const char* f
   ofn.lpstrFilter = filter;
   ofn.lpstrFile = path;
   ofn.nMaxFile = MAX_PATH;
-  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  ofn.Flags = OFN_HIDEREADONLY | (askOverwrite ? OFN_OVERWRITEPROMPT : 0);
   const BOOL chosen = kind == FileDialog::kSave ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
   if (!chosen) return std::nullopt;
   return std::string(path);

@@ -1,0 +1,59 @@
+// Data exchange of a dialog or property page: one table ties each control to
+// the field it shows and the rule its text must meet. Load fills every
+// control from its field; Store reads them back in table order and stops at
+// the first refusal, which the user is told in a box, with the focus put in
+// the offending edit. Fields before it are stored, as the user typed them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "params/field_rules.h"
+
+namespace fw {
+
+class ExchangeTable {
+ public:
+  // A check box and an on/off field: any non-zero field shows checked, and a
+  // checked box stores 1.
+  void Check(int id, int& field) { entries_.push_back({id, &field, {}, 0}); }
+  // An edit and its text; maxChars 0 for no limit. The limit also keeps the
+  // user from typing more.
+  void Text(int id, std::string& field, std::size_t maxChars = 0) {
+    entries_.push_back({id, &field, {}, maxChars});
+  }
+  void Unsigned(int id, unsigned& field, unsigned min = 0, unsigned max = UINT32_MAX) {
+    entries_.push_back({id, &field, ploxen::NumberRule::Unsigned(min, max), 0});
+  }
+  void Signed(int id, int& field) { entries_.push_back({id, Number{&field}, ploxen::NumberRule::Signed(), 0}); }
+
+  void Load(HWND dialog) const;
+  // Only the control with that id.
+  void LoadOne(HWND dialog, int id) const;
+  bool Store(HWND dialog) const;
+
+ private:
+  struct Number {
+    int* field;
+  };
+  using Field = std::variant<int*, std::string*, unsigned*, Number>;
+  struct Entry {
+    int id;
+    Field field;
+    ploxen::NumberRule rule;
+    std::size_t maxChars;
+  };
+  void LoadEntry(HWND dialog, const Entry& entry) const;
+  static void Refuse(HWND dialog, HWND control, const std::string& text);
+
+  std::vector<Entry> entries_;
+};
+
+// The whole text of a control, however long.
+std::string ControlText(HWND control);
+
+}  // namespace fw

@@ -1,0 +1,166 @@
+#include "fw/property_sheet.h"
+
+#include <exception>
+
+namespace fw {
+namespace {
+
+// The platform's callback names no sheet: the one being made on this thread.
+thread_local ModalSheet* sheetBeingMade = nullptr;
+
+// Posted once the sheet exists, so that the platform has laid out its own
+// buttons before OnInit moves them.
+constexpr UINT kSheetInitialised = WM_APP + 0x20;
+
+// The platform centres the sheet on its owner, which may sit in a corner of
+// the screen: the sheet is moved wholly into the work area. An owned window
+// stays above a topmost owner on Windows; not every platform does that by
+// itself.
+void KeepInFront(HWND sheet, HWND owner) {
+  RECT r{};
+  GetWindowRect(sheet, &r);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromWindow(sheet, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& area = monitor.rcWork;
+    int x = r.left, y = r.top;
+    if (r.right > area.right) x -= r.right - area.right;
+    if (r.bottom > area.bottom) y -= r.bottom - area.bottom;
+    if (x < area.left) x = area.left;
+    if (y < area.top) y = area.top;
+    SetWindowPos(sheet, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (owner && (GetWindowLongA(owner, GWL_EXSTYLE) & WS_EX_TOPMOST))
+    SetWindowPos(sheet, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (msg == WM_INITDIALOG) {
+    self = reinterpret_cast<PropertyPage*>(reinterpret_cast<const PROPSHEETPAGEA*>(lp)->lParam);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    try {
+      return self->OnInit() ? TRUE : FALSE;
+    } catch (const std::exception&) {
+      return TRUE;
+    }
+  }
+  if (!self) return FALSE;
+  try {
+    if (msg == WM_NOTIFY) {
+      LRESULT answer = 0;
+      bool handled = true;
+      switch (reinterpret_cast<const NMHDR*>(lp)->code) {
+        case PSN_SETACTIVE:
+          self->sheet_->activePage_ = self->index_;
+          break;
+        case PSN_KILLACTIVE:
+          answer = self->OnKillActive() ? FALSE : TRUE;
+          break;
+        case PSN_APPLY:
+          self->sheet_->confirmed_ = true;
+          answer = PSNRET_NOERROR;
+          break;
+        default:
+          handled = false;
+      }
+      if (handled) {
+        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, answer);
+        return TRUE;
+      }
+    }
+    LRESULT result = 0;
+    const bool handled = self->Dispatch(msg, wp, lp, result);
+    if (msg == WM_NCDESTROY) {
+      SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+      self->hwnd_ = nullptr;
+    }
+    if (!handled) return FALSE;
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+  } catch (const std::exception&) {
+    return FALSE;
+  }
+}
+
+void ModalSheet::AddPage(PropertyPage& page) {
+  page.sheet_ = this;
+  page.index_ = static_cast<int>(pages_.size());
+  pages_.push_back(&page);
+}
+
+INT_PTR ModalSheet::RunModal() {
+  std::vector<PROPSHEETPAGEA> pages(pages_.size());
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    PROPSHEETPAGEA& p = pages[i];
+    p.dwSize = sizeof p;
+    p.dwFlags = PSP_HASHELP;
+    p.hInstance = Instance();
+    p.pszTemplate = MAKEINTRESOURCEA(pages_[i]->templateId_);
+    p.pfnDlgProc = PropertyPage::PageProc;
+    p.lParam = reinterpret_cast<LPARAM>(pages_[i]);
+  }
+  PROPSHEETHEADERA header{};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_HASHELP | PSH_NOAPPLYNOW;
+  header.hwndParent = owner_;
+  header.hInstance = Instance();
+  header.pszCaption = caption_.c_str();
+  header.nPages = static_cast<UINT>(pages.size());
+  header.nStartPage = static_cast<UINT>(startPage_);
+  header.ppsp = pages.data();
+  header.pfnCallback = SheetCallback;
+  confirmed_ = false;
+  activePage_ = startPage_;
+  sheetBeingMade = this;
+  PropertySheetA(&header);
+  sheetBeingMade = nullptr;
+  hwnd_ = nullptr;
+  return confirmed_ ? IDOK : IDCANCEL;
+}
+
+void ModalSheet::Cancel() {
+  if (hwnd_) PostMessageA(hwnd_, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+}
+
+int CALLBACK ModalSheet::SheetCallback(HWND hwnd, UINT msg, LPARAM) {
+  if (msg == PSCB_INITIALIZED && sheetBeingMade) {
+    ModalSheet* self = sheetBeingMade;
+    self->hwnd_ = hwnd;
+    SetWindowSubclass(hwnd, SheetProc, 1, reinterpret_cast<DWORD_PTR>(self));
+    PostMessageA(hwnd, kSheetInitialised, 0, 0);
+  }
+  return 0;
+}
+
+LRESULT CALLBACK ModalSheet::SheetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+  auto* self = reinterpret_cast<ModalSheet*>(ref);
+  try {
+    switch (msg) {
+      case kSheetInitialised:
+        KeepInFront(hwnd, self->owner_);
+        self->OnInit();
+        return 0;
+      case WM_COMMAND:
+        if (self->OnCommand(wp, lp)) return TRUE;
+        break;
+      case WM_HELP:
+        if (self->OnHelp()) return TRUE;
+        break;
+      case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, SheetProc, 1);
+        self->hwnd_ = nullptr;
+        break;
+      default:
+        break;
+    }
+  } catch (const std::exception&) {
+    // Left to the platform.
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace fw
