@@ -8,6 +8,8 @@
 #include "fw/file.h"
 #include "fw/file_dialog.h"
 #include "fw/strings.h"
+#include "params/font_rules.h"
+#include "params/param_dialog.h"
 #include "res/resource.h"
 #include "search/term_history.h"
 #include "sources/copy_data.h"
@@ -341,7 +343,110 @@ void CPLOXENDlg::OnAbout() {
   dialog.RunModal(IDD_ABOUTBOX, hwnd_);
 }
 
+void CPLOXENDlg::OnParameter() {
+  if (parameterSheet_) return;  // one sheet at a time
+  CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, 0);
+
+  char buffer[100];
+  DWORD size = 99;
+  buffer[0] = 0;
+  if (!GetComputerNameA(buffer, &size)) buffer[0] = 0;
+  buffer[99] = 0;
+  SystemInfoValues& info = sheet.sysInfo.values;
+  info.computerName = buffer;
+  std::string host;
+  GetHostInfo(host, info.officialHostName, info.ipAddresses);
+  size = 99;
+  buffer[0] = 0;
+  if (!GetUserNameA(buffer, &size)) buffer[0] = 0;
+  buffer[99] = 0;
+  info.user = buffer;
+
+  GeneralValues& general = sheet.allg.values;
+  general.topmost = settings_.topmost;
+  general.saveFile = settings_.saveDatei;
+  general.rowLimit = static_cast<unsigned>(settings_.intake.maxCount);
+  general.fontSize = settings_.fontSize;
+  general.fontName = settings_.fontName;
+  general.ploxen = settings_.intake.ploxen;
+  general.dbWin32 = settings_.intake.dbWin32;
+
+  IntakeSwitches& in = settings_.intake;
+  MessageValues& messages = sheet.meld.values;
+  messages = {in.destruktor, in.bDll, in.bException, in.konstruktor, in.meldungen,
+              in.bProcess, in.startEnde, in.bThread, in.bTrace};
+
+  sheet.suchen.values.caseSensitive = settings_.caseSensitiv;
+  sheet.suchen.values.terms = ReadSearchTerms(profile_);
+  sheet.remote.values.interval = static_cast<unsigned>(settings_.intervall);
+  sheet.remote.values.remote = settings_.fernDebug;
+
+  parameterSheet_ = &sheet;
+  const INT_PTR result = sheet.RunModal();
+  parameterSheet_ = nullptr;
+  if (closeAfterParameter_) {
+    closeAfterParameter_ = false;
+    if (hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    return;
+  }
+  if (result != IDOK || !hwnd_) return;
+
+  settings_.topmost = general.topmost;
+  SetWindowPos(hwnd_, settings_.topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  settings_.saveDatei = general.saveFile;
+  in.maxCount = static_cast<int>(general.rowLimit);
+  const bool fontChanged = FontChanged(settings_.fontSize, settings_.fontName, general.fontSize, general.fontName);
+  settings_.fontName = general.fontName;
+  settings_.fontSize = general.fontSize;
+  in.ploxen = general.ploxen;
+  // Only a switch that changed touches the listener (a new one starts its
+  // time differences again).
+  if ((general.dbWin32 != 0) != (in.dbWin32 != 0)) {
+    in.dbWin32 = general.dbWin32;
+    SetDbWin32Listener(in.dbWin32 != 0);
+  }
+  if (fontChanged) {
+    CreateList();
+    LayoutControls();
+  }
+  settings_.caseSensitiv = sheet.suchen.values.caseSensitive;
+  WriteSearchTerms(profile_, sheet.suchen.values.terms);
+  ComboTermList terms(Item(IDC_SEARCH_TERM));
+  LoadSearchHistory(profile_, terms, rememberedTermIndex_);
+
+  // One at a time: the debug monitor's worker reads them without a lock.
+  in.konstruktor = messages.konstruktor;
+  in.destruktor = messages.destruktor;
+  in.meldungen = messages.meldungen;
+  in.startEnde = messages.startEnde;
+  in.bTrace = messages.trace;
+  in.bDll = messages.dll;
+  in.bException = messages.exception;
+  in.bThread = messages.threads;
+  in.bProcess = messages.prozesse;
+
+  const RemoteValues& remote = sheet.remote.values;
+  const bool remoteChanged = static_cast<int>(remote.interval) != settings_.intervall ||
+                             (remote.remote != 0) != (settings_.fernDebug != 0);
+  settings_.intervall = static_cast<int>(remote.interval);
+  settings_.fernDebug = remote.remote;
+  // Also after a failed mailslot: the next tick tries again.
+  settings_.remoteActive = remote.remote;
+  if (remoteChanged) {
+    KillTimer(hwnd_, kTimerRemote);
+    remote_.Close();
+    if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
+  }
+}
+
 bool CPLOXENDlg::AllowClose() {
+  // The sheet would apply to a window that is gone: it ends first, as if
+  // cancelled, and the close comes after it.
+  if (parameterSheet_) {
+    closeAfterParameter_ = true;
+    parameterSheet_->Cancel();
+    return false;
+  }
   if (automation_) {
     ShowWindow(hwnd_, SW_HIDE);
     closeWhenDetached_ = true;
@@ -474,16 +579,25 @@ bool CPLOXENDlg::OnDestroy() {
   monitor_.Stop();
   KillTimer(hwnd_, kTimerRemote);
   remote_.Close();
-  ComboTermList terms(Item(IDC_SEARCH_TERM));
-  SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));
+  StoreSettings();
   list_.DeleteAllRows();
   CModelessMain::OnDestroy();
   PostQuitMessage(0);
   return false;
 }
 
+void CPLOXENDlg::StoreSettings() {
+  ComboTermList terms(Item(IDC_SEARCH_TERM));
+  SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));
+}
+
 bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   switch (msg) {
+    case WM_ENDSESSION:
+      // Windows may end the process after this without destroying the
+      // window: what the dialog changed would be lost.
+      if (wp) StoreSettings();
+      return true;
     case kWorkerLinesMessage:
       intake_.TakeQueued();
       SetTimer(hwnd_, kTimerWorkerLines, kWorkerLinesMs, nullptr);

@@ -20,6 +20,8 @@
 
 namespace ploxen {
 
+class CParamDlg;
+
 class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationHost {
  public:
   explicit CPLOXENDlg(std::string commandLine);
@@ -77,7 +79,15 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void OnSearchTermKillFocus();
   void OnSearchTermSelChange();
   void OnAbout();
-  void OnParameter() {}
+  // The parameter sheet, filled from the settings and the profile's search
+  // terms; OK applies every value at once, Cancel changes nothing.
+  void OnParameter();
+  // Host name in (the local one when empty) and out; the official name and
+  // one address per line, each ended by a line break. Both empty when the
+  // lookup fails.
+  void GetHostInfo(std::string& hostName, std::string& officialHostName, std::string& addresses);
+  // The settings into the profile, as the window holds them now.
+  void StoreSettings();
   void ApplyPlacement();
   Placement WindowPlacement() const;
 
@@ -100,6 +110,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   unsigned linesAtLastTick_ = 0;
   AutomationObject* automation_ = nullptr;
   bool closeWhenDetached_ = false;
+  CParamDlg* parameterSheet_ = nullptr;  // while it runs
+  bool closeAfterParameter_ = false;     // a close was asked for meanwhile
 };
 
 }  // namespace ploxen

@@ -9,6 +9,16 @@
 #define IDD_ABOUTBOX 100
 #define IDD_MAIN 102
 #define IDD_REMARK 139
+// The parameter sheet's pages, in tab order: 130, 131, 140, 132, 133, 136,
+// 138; and its help window.
+#define IDD_PAGE_ALLG 130
+#define IDD_PAGE_MELD 131
+#define IDD_PAGE_REMOTE 132
+#define IDD_PAGE_EMAIL 133
+#define IDD_HILFE 135
+#define IDD_PAGE_SYSINFO 136
+#define IDD_PAGE_VBA 138
+#define IDD_PAGE_SUCHEN 140
 
 // Controls. Closing the main window is its OK, so the close button is IDOK.
 #define IDC_CLOSE 1
@@ -20,6 +30,37 @@
 #define IDC_SEARCH 1028
 #define IDC_REMARK 1030       // button of the main window
 #define IDC_REMARK_TEXT 1030  // edit field of the remark dialog
+// Controls of the parameter pages and the help window.
+#define IDC_TOPMOST 1003
+#define IDC_SAVE_FILE 1004
+#define IDC_ROW_LIMIT 1005
+#define IDC_KONSTRUKTOR 1008
+#define IDC_DESTRUKTOR 1009
+#define IDC_STARTENDE 1010
+#define IDC_B_TRACE 1011
+#define IDC_B_DLL 1012
+#define IDC_B_EXCEPTION 1013
+#define IDC_B_THREAD 1014
+#define IDC_B_PROCESS 1015
+#define IDC_MELDUNGEN 1016
+#define IDC_BROWSE_SAVE_FILE 1017
+#define IDC_INTERVAL 1018
+#define IDC_HELP_TEXT 1019
+#define IDC_REMOTE 1020
+#define IDC_COMPUTER_NAME 1021
+#define IDC_USER_NAME 1022
+#define IDC_OFFICIAL_HOST 1023
+#define IDC_CHOOSE_FONT 1024
+#define IDC_FONT_NAME 1025
+#define IDC_FONT_SIZE 1026
+#define IDC_GUIDE 1029
+#define IDC_CASE_SENSITIVE 1032
+#define IDC_TERMS 1033
+#define IDC_DELETE_TERMS 1034
+#define IDC_IP_ADDRESSES 1035
+#define IDC_SOURCE_PLOXEN 1036
+#define IDC_SOURCE_DBWIN32 1037
+#define IDC_SHEET_HELP 9  // the sheet's own Help button
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif
@@ -39,6 +80,7 @@
 #define IDS_FIRST_RUN_NOTICE 105
 #define IDS_FIRST_RUN_CAPTION 106
 #define IDS_REMOTE_UNAVAILABLE 107
+#define IDS_PARAMETER 108  // caption of the parameter sheet
 #define IDS_TERM_NOT_FOUND 110  // "%s" takes the search term
 #define IDS_NO_SEARCH_TERM 111
 #define IDS_OLE_INIT_FAILED 112

@@ -43,6 +43,7 @@ struct Control {
   int x = 0, y = 0, cx = 0, cy = 0;
   DWORD id = 0;
   WORD classAtom = 0;
+  std::string className;  // when not a predefined atom
   WORD titleOrdinal = 0;
   std::string title;
 };
@@ -94,7 +95,7 @@ class TemplateReader {
       c.cx = static_cast<short>(Word());
       c.cy = static_cast<short>(Word());
       c.id = Dword();
-      NameOrOrdinal(c.classAtom);
+      c.className = NameOrOrdinal(c.classAtom);
       c.title = NameOrOrdinal(c.titleOrdinal);
       Skip(Word());  // creation data
       out.controls.push_back(c);
@@ -278,6 +279,121 @@ TEST_F(Resources, ButtonRowFitsItsRunTimePlaces) {
   EXPECT_LE(l.save.x + width(IDC_SAVE), l.search.x);
   EXPECT_LE(l.search.x + width(IDC_SEARCH), l.combo.x);
   EXPECT_LE(l.remark.x + width(IDC_REMARK), MulDiv(d.cx, base.cx, 4)) << "at the template's own size";
+}
+
+// The parameter pages and the help window: size, title, and each control
+// with an id where the program finds it.
+TEST_F(Resources, ParameterTemplates) {
+  constexpr DWORD kPage = WS_CHILD | WS_CAPTION;
+  const struct {
+    WORD id;
+    int cx, cy;
+    const char* title;
+    DWORD style;
+  } templates[] = {
+      {IDD_PAGE_ALLG, 300, 158, "Allgemeine Daten", kPage}, {IDD_PAGE_MELD, 300, 150, "Meldungen", kPage},
+      {IDD_PAGE_REMOTE, 300, 151, "Remote Debug", kPage},   {IDD_PAGE_EMAIL, 300, 150, "Email", kPage},
+      {IDD_PAGE_SYSINFO, 300, 150, "Information", kPage},   {IDD_PAGE_VBA, 300, 150, "VBA", kPage},
+      {IDD_PAGE_SUCHEN, 300, 150, "Suchen", kPage},         {IDD_HILFE, 258, 151, "Hilfefenster", WS_POPUP},
+  };
+  for (const auto& t : templates) {
+    const DialogTemplate d = Dialog(t.id);
+    SCOPED_TRACE(t.title);
+    EXPECT_EQ(d.cx, t.cx);
+    EXPECT_EQ(d.cy, t.cy);
+    EXPECT_EQ(d.caption, t.title);
+    EXPECT_EQ(d.style & t.style, t.style);
+    EXPECT_EQ(d.font, "MS Sans Serif");
+    EXPECT_EQ(d.pointSize, 8);
+    int frames = 0;
+    for (const Control& c : d.controls)
+      frames += (c.classAtom == kStatic || lstrcmpiA(c.className.c_str(), "Static") == 0) && (c.style & SS_TYPEMASK) == SS_GRAYFRAME &&
+                (c.style & SS_SUNKEN);
+    EXPECT_EQ(frames, t.id == IDD_HILFE ? 0 : 1) << "one sunken grey frame";
+  }
+
+  constexpr WORD kListBox = 0x83;
+  const DWORD kMultiLine = ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY | WS_VSCROLL;
+  const struct {
+    WORD dialog;
+    DWORD id;
+    WORD classAtom;
+    int x, y, cx, cy;
+    const char* title;
+    DWORD style;
+  } controls[] = {
+      {IDD_PAGE_ALLG, IDC_TOPMOST, kButton, 14, 13, 91, 10, "Immer im Vordergrund", BS_AUTOCHECKBOX},
+      {IDD_PAGE_ALLG, IDC_SAVE_FILE, kEdit, 74, 26, 128, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_ALLG, IDC_BROWSE_SAVE_FILE, kButton, 207, 26, 18, 14, "...", BS_PUSHBUTTON},
+      {IDD_PAGE_ALLG, IDC_ROW_LIMIT, kEdit, 117, 43, 27, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_ALLG, IDC_FONT_NAME, kEdit, 51, 68, 88, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_ALLG, IDC_FONT_SIZE, kEdit, 51, 88, 25, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_ALLG, IDC_CHOOSE_FONT, kButton, 89, 88, 50, 14, "Schrift...", BS_PUSHBUTTON},
+      {IDD_PAGE_ALLG, IDC_SOURCE_PLOXEN, kButton, 26, 129, 45, 10, "PLOXEN", BS_AUTOCHECKBOX},
+      {IDD_PAGE_ALLG, IDC_SOURCE_DBWIN32, kButton, 101, 129, 47, 10, "DBWin32", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_KONSTRUKTOR, kButton, 13, 13, 100, 10, "Klassen Konstruktor", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_DESTRUKTOR, kButton, 155, 13, 83, 10, "Klassen Destruktor", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_STARTENDE, kButton, 13, 25, 88, 10, "Programmstart /-ende", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_MELDUNGEN, kButton, 155, 25, 88, 10, "allgemeine Meldungen", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_B_TRACE, kButton, 13, 49, 88, 10, "Trace Ausgabe (*)", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_B_DLL, kButton, 155, 49, 124, 10, "Laden und Entladen von DLL's (*)", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_B_EXCEPTION, kButton, 13, 61, 97, 10, "Exception Meldungen (*)", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_B_THREAD, kButton, 155, 61, 129, 10, "Erzeugen / L\xF6schen von Threads (*)", BS_AUTOCHECKBOX},
+      {IDD_PAGE_MELD, IDC_B_PROCESS, kButton, 13, 73, 138, 10, "Erzeugen / L\xF6schen von Prozessen (*)", BS_AUTOCHECKBOX},
+      {IDD_PAGE_REMOTE, IDC_REMOTE, kButton, 12, 13, 98, 10, "Remote Debug erlauben", BS_AUTOCHECKBOX},
+      {IDD_PAGE_REMOTE, IDC_INTERVAL, kEdit, 179, 27, 30, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_SYSINFO, IDC_COMPUTER_NAME, kEdit, 59, 13, 100, 14, "", ES_AUTOHSCROLL | ES_READONLY},
+      {IDD_PAGE_SYSINFO, IDC_USER_NAME, kEdit, 202, 13, 87, 14, "", ES_AUTOHSCROLL | ES_READONLY},
+      {IDD_PAGE_SYSINFO, IDC_OFFICIAL_HOST, kEdit, 59, 30, 100, 14, "", ES_AUTOHSCROLL | ES_READONLY},
+      {IDD_PAGE_SYSINFO, IDC_IP_ADDRESSES, kEdit, 59, 50, 100, 46, "", kMultiLine},
+      {IDD_PAGE_VBA, IDC_GUIDE, kEdit, 7, 7, 286, 136, "", kMultiLine},
+      {IDD_PAGE_SUCHEN, IDC_CASE_SENSITIVE, kButton, 13, 10, 178, 10, "Beim Suchen Gro\xDF- und Kleinschreibung beachten", BS_AUTOCHECKBOX},
+      {IDD_PAGE_SUCHEN, IDC_TERMS, kListBox, 18, 34, 121, 106, "", LBS_SORT | LBS_NOTIFY | LBS_EXTENDEDSEL | WS_VSCROLL},
+      {IDD_PAGE_SUCHEN, IDC_DELETE_TERMS, kButton, 143, 34, 50, 14, "L\xF6schen", BS_PUSHBUTTON},
+      {IDD_HILFE, IDOK, kButton, 3, 134, 50, 14, "Schlie\xDF" "en", BS_DEFPUSHBUTTON},
+      {IDD_HILFE, IDC_HELP_TEXT, kEdit, 3, 3, 252, 127, "", kMultiLine | WS_BORDER},
+  };
+  for (const auto& row : controls) {
+    const DialogTemplate d = Dialog(row.dialog);
+    SCOPED_TRACE("dialog " + std::to_string(row.dialog) + ", control " + std::to_string(row.id));
+    const Control* c = d.Find(row.id);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->classAtom, row.classAtom);
+    EXPECT_EQ(std::vector<int>({c->x, c->y, c->cx, c->cy}), std::vector<int>({row.x, row.y, row.cx, row.cy}));
+    EXPECT_EQ(c->title, row.title);
+    if (row.classAtom == kButton)
+      EXPECT_EQ(c->style & BS_TYPEMASK, row.style);
+    else
+      EXPECT_EQ(c->style & row.style, row.style);
+  }
+  EXPECT_FALSE(Dialog(IDD_PAGE_VBA).Find(IDC_GUIDE)->style & WS_TABSTOP);
+  EXPECT_FALSE(Dialog(IDD_HILFE).Find(IDC_HELP_TEXT)->style & ES_WANTRETURN);
+}
+
+// A caption wider than its control is cut off on screen. Measured in the
+// template's font as the dialog manager scales it; a check box's box and gap
+// take about 12 units.
+TEST_F(Resources, ParameterCaptionsFitTheirControls) {
+  for (WORD id : {IDD_PAGE_ALLG, IDD_PAGE_MELD, IDD_PAGE_REMOTE, IDD_PAGE_SYSINFO, IDD_PAGE_SUCHEN, IDD_HILFE}) {
+    const DialogTemplate d = Dialog(id);
+    const SIZE base = BaseUnits(d);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFontA(-MulDiv(d.pointSize, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE,
+                             FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, d.font.c_str());
+    HGDIOBJ old = SelectObject(dc, font);
+    for (const Control& c : d.controls) {
+      if (c.title.empty() || (c.classAtom != kStatic && c.classAtom != kButton)) continue;
+      const DWORD type = c.style & BS_TYPEMASK;
+      const int box = c.classAtom == kButton && type == BS_AUTOCHECKBOX ? 12 : 0;
+      SIZE text{};
+      GetTextExtentPoint32A(dc, c.title.c_str(), static_cast<int>(c.title.size()), &text);
+      EXPECT_LE(text.cx, MulDiv(c.cx - box, base.cx, 4))
+          << "dialog " << id << ": \"" << c.title << "\" needs " << MulDiv(text.cx, 4, base.cx) + box << " units";
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+  }
 }
 
 TEST_F(Resources, AboutBoxTemplate) {

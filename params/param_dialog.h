@@ -1,0 +1,107 @@
+// The parameter sheet "Parameter" with its seven pages, and the help window
+// that shows the help of the page in front.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "fw/property_sheet.h"
+#include "fw/window.h"
+#include "params/page_values.h"
+
+namespace ploxen {
+
+class CPageAllg : public fw::PropertyPage {
+ public:
+  CPageAllg();
+  GeneralValues values;
+
+ protected:
+  bool OnCommand(int id, int code, HWND control) override;
+
+ private:
+  void OnBrowseSaveFile();
+  void OnChooseFont();
+};
+
+class CPageMeld : public fw::PropertyPage {
+ public:
+  CPageMeld();
+  MessageValues values;
+};
+
+class CPageSuchen : public fw::PropertyPage {
+ public:
+  CPageSuchen();
+  SearchValues values;
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+
+ private:
+  int CountSelectedTerms() const;
+  void UpdateDeleteButton();
+  void OnDeleteTerms();
+};
+
+class CPageRemote : public fw::PropertyPage {
+ public:
+  CPageRemote();
+  RemoteValues values;
+};
+
+class CPageEmail : public fw::PropertyPage {
+ public:
+  CPageEmail();
+};
+
+class CPageSysInfo : public fw::PropertyPage {
+ public:
+  CPageSysInfo();
+  SystemInfoValues values;
+};
+
+class CPageVBA : public fw::PropertyPage {
+ public:
+  CPageVBA();
+
+ protected:
+  bool OnInit() override;
+
+ private:
+  std::string guide_;
+};
+
+class CParamDlg : public fw::ModalSheet {
+ public:
+  CParamDlg(std::string caption, HWND owner, int startPage);
+
+  // In tab order; the index is also the active page's.
+  CPageAllg allg;
+  CPageMeld meld;
+  CPageSuchen suchen;
+  CPageRemote remote;
+  CPageEmail email;
+  CPageSysInfo sysInfo;
+  CPageVBA vba;
+
+ protected:
+  void OnInit() override;
+  bool OnCommand(WPARAM wp, LPARAM lp) override;
+  bool OnHelp() override;
+
+ private:
+  void ShowHelp();
+};
+
+class CHilfeDlg : public fw::Dialog {
+ public:
+  std::string text;
+
+ protected:
+  bool OnInit() override;
+};
+
+}  // namespace ploxen
