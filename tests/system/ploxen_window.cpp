@@ -181,4 +181,41 @@ std::optional<std::string> RunFileDialog(DWORD processId, HWND main, int command
   return offered;
 }
 
+// Saves what the screen shows of a window as a BMP file.
+bool SaveWindowShot(HWND window, const std::string& path) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = w;
+  info.biHeight = h;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  const DWORD stride = ((w * 3 + 3) / 4) * 4;
+  std::vector<char> pixels(stride * h);
+  GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  WriteFile(out, &file, sizeof file, &written, nullptr);
+  WriteFile(out, &info, sizeof info, &written, nullptr);
+  WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+  CloseHandle(out);
+  return true;
+}
+
 }  // namespace ploxen::system_test

@@ -56,4 +56,7 @@ std::string FieldText(HWND field);
 std::optional<std::string> RunFileDialog(DWORD processId, HWND main, int command, const std::string& path);
 constexpr int kSaveButton = 1002;
 
+// Saves what the screen shows of a window as a BMP file.
+bool SaveWindowShot(HWND window, const std::string& path);
+
 }  // namespace ploxen::system_test

@@ -1,0 +1,454 @@
+// The parameter sheet as a user meets it: opened from the menu and the
+// system menu, every page's change in effect at OK, nothing at Cancel,
+// refusals that keep the sheet open, the help of each page, and input no
+// page should take. Screenshots of the pages and the help window are kept
+// beside the test program.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
+
+namespace ploxen::system_test {
+namespace {
+
+constexpr int kApply = 0x3021, kHelp = 9;
+constexpr const char* kPageTitles[] = {"Allgemeine Daten", "Meldungen", "Suchen", "Remote Debug",
+                                       "Email", "Information", "VBA"};
+constexpr const char* kShotNames[] = {"allgemein", "meldungen", "suchen", "remote", "email", "information", "vba"};
+
+std::string LongText(HWND control) {
+  std::vector<char> text(static_cast<std::size_t>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+  SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  return text.data();
+}
+
+void SetText(HWND control, const std::string& text) {
+  SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void SetCheck(HWND page, int id, bool on) {
+  SendMessageA(GetDlgItem(page, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool MailslotExists() {
+  HANDLE slot = CreateFileA("\\\\.\\mailslot\\ploxen", GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (slot == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(slot);
+  return true;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+class ParameterTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (main_ && IsWindow(main_)) Close();
+  }
+  void Start(const char* name, const std::vector<std::pair<const char*, const char*>>& keys = {}) {
+    profile_ = std::make_unique<TestProfile>(std::string("parameter_") + name);
+    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+    for (const auto& [key, value] : keys) {
+      const std::string k = key;
+      const std::string section = k.find('.') == std::string::npos ? "ALLGEMEIN" : k.substr(0, k.find('.'));
+      profile_->Write(section.c_str(), k.substr(k.find('.') + 1).c_str(), value);
+    }
+    ASSERT_TRUE(ploxen_.Start());
+    main_ = ploxen_.WaitForWindow(kTitle);
+    ASSERT_NE(main_, nullptr);
+  }
+  void Close() {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ploxen_.WaitForExit());
+    main_ = nullptr;
+  }
+
+  HWND FindTopLevel(const std::string& title) const {
+    return FindProcessWindow(ploxen_.Id(), [&title](HWND w) {
+      return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == title;
+    });
+  }
+  HWND WaitForTopLevel(const std::string& title, DWORD timeoutMs = 10000) const {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindTopLevel(title)) != nullptr; }, timeoutMs);
+    return found;
+  }
+  // From the menu command, or from the system menu.
+  HWND OpenSheet(bool fromSystemMenu = false) {
+    if (fromSystemMenu)
+      PostMessageA(main_, WM_SYSCOMMAND, 0x20, 0);
+    else
+      Click(main_, 32);
+    return WaitForTopLevel("Parameter");
+  }
+  static HWND ShowPage(HWND sheet, int index) {
+    SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  }
+  void PressOk(HWND sheet) const {
+    Click(sheet, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(sheet));
+    ASSERT_TRUE(Responsive(main_));
+  }
+  // The sheet refuses OK with this text, the focus in that control.
+  void ExpectRefusal(HWND sheet, HWND control, const char* text) const {
+    Click(sheet, IDOK);
+    HWND box = WaitForTopLevel("PLOXEN");
+    ASSERT_NE(box, nullptr) << "no refusal: " << text;
+    EXPECT_EQ(MessageBoxText(box), text);
+    Click(box, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(box));
+    ASSERT_TRUE(Responsive(main_));
+    EXPECT_TRUE(IsWindow(sheet) && IsWindowVisible(sheet)) << "the sheet stays open";
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &gui);
+    EXPECT_EQ(gui.hwndFocus, control) << "focus in the offending edit";
+  }
+
+  std::unique_ptr<TestProfile> profile_;
+  PloxenProcess ploxen_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(ParameterTest, OpensOnTheFirstPageWithOkCancelHelpAndNeverApply) {
+  Start("open");
+  for (bool fromSystemMenu : {false, true}) {
+    SCOPED_TRACE(fromSystemMenu ? "system menu" : "menu");
+    HWND sheet = OpenSheet(fromSystemMenu);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)),
+              reinterpret_cast<HWND>(SendMessageA(sheet, PSM_INDEXTOHWND, 0, 0)))
+        << "always opens on the first page";
+    RECT ok{}, cancel{}, help{};
+    GetWindowRect(GetDlgItem(sheet, IDOK), &ok);
+    GetWindowRect(GetDlgItem(sheet, IDCANCEL), &cancel);
+    GetWindowRect(GetDlgItem(sheet, kHelp), &help);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(sheet, kHelp)));
+    EXPECT_EQ(cancel.left - ok.left, help.left - cancel.left) << "equal spacing";
+    EXPECT_EQ(cancel.left - ok.left, ok.right - ok.left + 20);
+    EXPECT_EQ(ok.top, help.top);
+    for (int i = 0; i < 7; ++i) {
+      HWND page = ShowPage(sheet, i);
+      ASSERT_NE(page, nullptr) << i;
+      EXPECT_EQ(WindowText(page), kPageTitles[i]);
+      HWND apply = GetDlgItem(sheet, kApply);
+      EXPECT_TRUE(!apply || !IsWindowVisible(apply)) << "Apply on page " << i;
+      if (!fromSystemMenu) {
+        Sleep(300);
+        EXPECT_TRUE(SaveWindowShot(sheet, ProgramDirectory() + "\\parameter_" + std::to_string(i) + "_" +
+                                              kShotNames[i] + ".bmp"));
+      }
+    }
+    HWND info = ShowPage(sheet, 5);
+    char computer[100] = {}, user[100] = {};
+    DWORD size = 99;
+    GetComputerNameA(computer, &size);
+    size = 99;
+    GetUserNameA(user, &size);
+    EXPECT_EQ(LongText(GetDlgItem(info, 1021)), computer);
+    EXPECT_EQ(LongText(GetDlgItem(info, 1022)), user);
+    const std::string addresses = LongText(GetDlgItem(info, 1035));
+    EXPECT_TRUE(addresses.empty() || addresses.substr(addresses.size() - 2) == "\r\n") << addresses;
+    EXPECT_EQ(SendMessageA(GetDlgItem(ShowPage(sheet, 6), 1029), WM_GETTEXTLENGTH, 0, 0), 2900);
+    Click(sheet, IDCANCEL);
+    ASSERT_TRUE(WaitForWindowGone(sheet));
+  }
+}
+
+TEST_F(ParameterTest, GeneralPageTakesEffectAtOkAndIsSavedAtSessionEnd) {
+  Start("general", {{"POSITION.TOPMOST", "0"}, {"LISTBOX.MAXCOUNT", "50000"}});
+  ASSERT_TRUE(Responsive(main_));  // its list exists
+  // Wine tells other processes neither the list's font nor the topmost
+  // style; the rows a page holds show the font, the profile the rest.
+  HWND list = GetDlgItem(main_, 1000);
+  const LRESULT rowsPerPage = SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0);
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, 0);
+  SetCheck(page, 1003, true);
+  SetText(GetDlgItem(page, 1005), "100");
+  SetText(GetDlgItem(page, 1025), "Courier New");
+  SetText(GetDlgItem(page, 1026), "30");
+  PressOk(sheet);
+
+  EXPECT_LT(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0), rowsPerPage) << "taller rows in the new font";
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(SendLine(main_, 0x303, "Zeile " + std::to_string(i)));
+  ASSERT_TRUE(WaitForRows(main_, 100));
+  // The 101st line waits in the question; so does its sender.
+  std::thread sender([this] { SendLine(main_, 0x303, "neu", 4, 60000); });
+  HWND question = WaitForTopLevel("PLOXEN");
+  EXPECT_NE(question, nullptr) << "the row limit of 100 is reached";
+  if (question) Click(question, IDNO);
+  sender.join();
+  ASSERT_TRUE(WaitForRows(main_, 1));
+
+  // Windows ending: the settings are saved while the window still exists.
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutA(main_, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer);
+  EXPECT_EQ(profile_->Read("LISTBOX", "MAXCOUNT"), "100");
+  EXPECT_EQ(profile_->Read("POSITION", "TOPMOST"), "1");
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "FONTNAME"), "Courier New");
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "FONTSIZE"), "30");
+}
+
+TEST_F(ParameterTest, DbWin32WindowAndCategorySwitchesFollowTheirBoxes) {
+  Start("switches");
+  auto listener = [this] { return ProcessWindowOfClass(ploxen_.Id(), "DBWin32"); };
+  ASSERT_EQ(listener(), nullptr);
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  SetCheck(ShowPage(sheet, 0), 1037, true);
+  SetCheck(ShowPage(sheet, 1), 1016, false);  // general messages off
+  PressOk(sheet);
+  EXPECT_NE(listener(), nullptr);
+  ASSERT_TRUE(SendLine(main_, 0x103, "allgemein: nicht gezeigt"));
+  ASSERT_TRUE(SendLine(main_, 0x101, "Konstruktor: gezeigt"));
+  ASSERT_TRUE(WaitForRows(main_, 1));
+  Sleep(200);
+  EXPECT_EQ(ListRowCount(main_), 1);
+  EXPECT_EQ(ListRowText(main_, 0, 2), "Konstruktor: gezeigt");
+
+  sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  SetCheck(ShowPage(sheet, 0), 1037, false);
+  PressOk(sheet);
+  EXPECT_EQ(listener(), nullptr);
+}
+
+TEST_F(ParameterTest, RemoteModeStartsAndStopsAtOk) {
+  // One mailslot name for the machine: the remote tests take turns.
+  HANDLE turn = CreateMutexA(nullptr, FALSE, "ploxen_system_test_mailslot");
+  ASSERT_NE(turn, nullptr);
+  const DWORD waited = WaitForSingleObject(turn, 240000);
+  ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
+  Start("remote", {{"FERNDEBUG", "0"}, {"INTERVALL", "250"}});
+  EXPECT_FALSE(MailslotExists());
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, 3);
+  SetCheck(page, 1020, true);
+  SetText(GetDlgItem(page, 1018), "100");
+  PressOk(sheet);
+  EXPECT_TRUE(WaitFor(MailslotExists)) << "the first tick after OK makes it";
+
+  sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  SetCheck(ShowPage(sheet, 3), 1020, false);
+  PressOk(sheet);
+  EXPECT_FALSE(MailslotExists()) << "closed at OK";
+  Close();
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "FERNDEBUG"), "0");
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "INTERVALL"), "100");
+  ReleaseMutex(turn);
+  CloseHandle(turn);
+}
+
+TEST_F(ParameterTest, CancelChangesNothing) {
+  Start("cancel", {{"POSITION.TOPMOST", "0"}, {"SUCHEN.ANZAHL", "2"}, {"SUCHEN.STRING_0", "eins"},
+                   {"SUCHEN.STRING_1", "zwei"}});
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND general = ShowPage(sheet, 0);
+  SetCheck(general, 1003, true);
+  SetText(GetDlgItem(general, 1005), "200");
+  HWND search = ShowPage(sheet, 2);
+  HWND terms = GetDlgItem(search, 1033);
+  SendMessageA(terms, LB_SETSEL, TRUE, -1);
+  SendMessageA(search, WM_COMMAND, MAKEWPARAM(1033, LBN_SELCHANGE), reinterpret_cast<LPARAM>(terms));
+  Click(search, 1034);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(terms, LB_GETCOUNT, 0, 0) == 0; }));
+  Click(sheet, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  ASSERT_TRUE(Responsive(main_));
+  EXPECT_EQ(profile_->Read("SUCHEN", "ANZAHL"), "2");
+  EXPECT_EQ(profile_->Read("SUCHEN", "STRING_1"), "zwei");
+  Close();
+  EXPECT_EQ(profile_->Read("LISTBOX", "MAXCOUNT"), "50000");
+  EXPECT_EQ(profile_->Read("POSITION", "TOPMOST"), "0");
+}
+
+TEST_F(ParameterTest, BoundsAreRefusedWithTheSheetOpenAndAcceptedAtTheLimits) {
+  Start("bounds");
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND remote = ShowPage(sheet, 3);
+  HWND interval = GetDlgItem(remote, 1018);
+  SetText(interval, "5001");
+  ExpectRefusal(sheet, interval, "Bitte eine Zahl von 100 bis 5000 eingeben.");
+  SetText(interval, "5000");
+  HWND general = ShowPage(sheet, 0);
+  HWND rowLimit = GetDlgItem(general, 1005);
+  const struct {
+    std::string text;
+    const char* refusal;
+  } refused[] = {
+      {"99", "Bitte eine Zahl von 100 bis 1000000 eingeben."},
+      {"1000001", "Bitte eine Zahl von 100 bis 1000000 eingeben."},
+      {"12abc", "Bitte eine ganze Zahl ohne Vorzeichen eingeben."},
+      {"-5", "Bitte eine ganze Zahl ohne Vorzeichen eingeben."},
+      {std::string(10000, '9'), "Bitte eine Zahl von 100 bis 1000000 eingeben."},
+  };
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.text.substr(0, 20));
+    SetText(rowLimit, r.text);
+    ExpectRefusal(sheet, rowLimit, r.refusal);
+  }
+  SetText(rowLimit, " 100");
+  HWND saveFile = GetDlgItem(general, 1004);
+  SetText(saveFile, std::string(10000, 'd'));
+  ExpectRefusal(sheet, saveFile, "Bitte h\xF6" "chstens 100 Zeichen eingeben.");
+  SetText(saveFile, std::string(100, 'd'));
+  HWND fontSize = GetDlgItem(general, 1026);
+  SetText(fontSize, std::string(10000, '7'));
+  ExpectRefusal(sheet, fontSize, "Bitte eine Zahl von -2147483648 bis 2147483647 eingeben.");
+  SetText(fontSize, "8");
+  PressOk(sheet);
+  Close();
+  EXPECT_EQ(profile_->Read("LISTBOX", "MAXCOUNT"), "100");
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "INTERVALL"), "5000");
+  EXPECT_EQ(profile_->Read("DATEI", "SAVEDATEI"), std::string(100, 'd'));
+}
+
+// Long texts in every edit of every page, and a face name far beyond the
+// font record's 32 bytes, through the font dialog and into the list font.
+TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
+  Start("long");
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  const std::string huge(10000, 'W');
+  for (int i = 0; i < 7; ++i) {
+    HWND page = ShowPage(sheet, i);
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (ClassName(child) == "Edit") SetText(child, huge);
+    if (i == 0) {
+      // Fit again, so that the page can be left.
+      SetText(GetDlgItem(page, 1005), "1000");
+      SetText(GetDlgItem(page, 1004), "PLOXEN.BIN");
+      SetText(GetDlgItem(page, 1026), "10");
+      SetText(GetDlgItem(page, 1025), std::string(200, 'F'));
+    }
+    if (i == 3) SetText(GetDlgItem(page, 1018), "250");
+    ASSERT_TRUE(Responsive(main_)) << "page " << i;
+  }
+  HWND general = ShowPage(sheet, 0);
+  Click(general, 1024);
+  HWND fontDialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    fontDialog = FindProcessWindow(ploxen_.Id(), [sheet](HWND w) {
+      return IsWindowVisible(w) && ClassName(w) == "#32770" && w != sheet && GetWindow(w, GW_OWNER) != nullptr &&
+             WindowText(w) != "Parameter";
+    });
+    return fontDialog != nullptr;
+  }));
+  Click(fontDialog, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(fontDialog));
+  EXPECT_EQ(LongText(GetDlgItem(general, 1025)), std::string(200, 'F')) << "Cancel changes nothing";
+  PressOk(sheet);
+  EXPECT_TRUE(SendLine(main_, 0x303, "noch da"));
+  EXPECT_TRUE(WaitForRows(main_, 1));
+  Close();
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "FONTNAME"), std::string(200, 'F'));
+}
+
+TEST_F(ParameterTest, DeletingTwoOfThreeTermsLeavesOneInTheProfileAndTheSearchBox) {
+  Start("terms", {{"SUCHEN.ANZAHL", "4"}, {"SUCHEN.STRING_0", "gamma"}, {"SUCHEN.STRING_1", ""},
+                  {"SUCHEN.STRING_2", "alpha"}, {"SUCHEN.STRING_3", "beta"}});
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, 2);
+  HWND terms = GetDlgItem(page, 1033);
+  HWND remove = GetDlgItem(page, 1034);
+  ASSERT_EQ(SendMessageA(terms, LB_GETCOUNT, 0, 0), 3) << "the empty term is not listed";
+  EXPECT_FALSE(IsWindowEnabled(remove)) << "nothing selected yet";
+  // As Ctrl+click on the first and the last would. The list is sorted: what
+  // stays is the middle one, "beta", not the last stored term.
+  SendMessageA(terms, LB_SETSEL, TRUE, 0);
+  SendMessageA(terms, LB_SETSEL, TRUE, 2);
+  SendMessageA(page, WM_COMMAND, MAKEWPARAM(1033, LBN_SELCHANGE), reinterpret_cast<LPARAM>(terms));
+  EXPECT_TRUE(IsWindowEnabled(remove));
+  Click(page, 1034);
+  ASSERT_TRUE(WaitFor([&] { return SendMessageA(terms, LB_GETCOUNT, 0, 0) == 1; }));
+  EXPECT_FALSE(IsWindowEnabled(remove));
+  PressOk(sheet);
+  EXPECT_EQ(profile_->Read("SUCHEN", "ANZAHL"), "1");
+  EXPECT_EQ(profile_->Read("SUCHEN", "STRING_0"), "beta");
+  EXPECT_EQ(LongText(GetDlgItem(main_, 1027)), "beta") << "the search box reloaded, its first entry selected";
+}
+
+TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
+  Start("help");
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  auto expectHelp = [&](int page, const char* startsWith) {
+    HWND help = WaitForTopLevel("Hilfefenster");
+    ASSERT_NE(help, nullptr) << "page " << page;
+    EXPECT_EQ(LongText(GetDlgItem(help, 1019)).substr(0, std::string(startsWith).size()), startsWith)
+        << "page " << page;
+    if (page == 0) {
+      Sleep(300);
+      EXPECT_TRUE(SaveWindowShot(help, ProgramDirectory() + "\\parameter_help.bmp"));
+    }
+    Click(help, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(help));
+    EXPECT_TRUE(IsWindowVisible(sheet)) << "the sheet stays open underneath";
+  };
+  const char* starts[] = {"* Immer im Vordergrund",
+                          "Auf dieser Seite",
+                          "In der Liste die zu l\xF6schenden",
+                          "Das Programm 'GANTOR32.EXE'",
+                          "Zur Zeit ist noch kein E-Mail m\xF6glich\r\n",
+                          "Keine Hilfe vorhanden\r\n",
+                          "Keine Hilfe vorhanden\r\n"};
+  for (int i = 0; i < 7; ++i) {
+    HWND page = ShowPage(sheet, i);
+    // F1 on the keyboard, with the sheet in front.
+    SetForegroundWindow(sheet);
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    expectHelp(i, starts[i]);
+    Click(sheet, kHelp);
+    expectHelp(i, starts[i]);
+  }
+  Click(sheet, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+}
+
+// The first start's notice leads into the sheet itself.
+TEST_F(ParameterTest, FirstRunNoticeOpensTheSheet) {
+  profile_ = std::make_unique<TestProfile>("parameter_first");
+  ASSERT_TRUE(ploxen_.Start());
+  main_ = ploxen_.WaitForWindow(kTitle);
+  ASSERT_NE(main_, nullptr);
+  HWND notice = WaitForTopLevel("Wichtiger Hinweis !");
+  ASSERT_NE(notice, nullptr);
+  Click(notice, IDOK);
+  HWND sheet = WaitForTopLevel("Parameter");
+  ASSERT_NE(sheet, nullptr);
+  // Closing the program meanwhile ends the sheet first, as Cancel would.
+  Close();
+}
+
+}  // namespace
+}  // namespace ploxen::system_test
