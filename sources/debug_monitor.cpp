@@ -40,16 +40,7 @@ bool DebugMonitor::Start(const std::string& commandLine) {
 void DebugMonitor::Stop() {
   if (!thread_) return;
   stop_ = true;
-  const DWORD until = GetTickCount() + kStopWaitMs;
-  for (;;) {
-    const DWORD now = GetTickCount();
-    const DWORD left = static_cast<LONG>(until - now) > 0 ? until - now : 0;
-    const DWORD woke = MsgWaitForMultipleObjects(1, &thread_, FALSE, left, QS_SENDMESSAGE);
-    if (woke != WAIT_OBJECT_0 + 1) break;
-    // Runs the worker's waiting call, nothing else.
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
+  WaitForSingleObject(thread_, kStopWaitMs);
   CloseHandle(thread_);
   thread_ = nullptr;
 }

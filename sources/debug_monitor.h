@@ -16,7 +16,7 @@ namespace ploxen {
 
 class DebugMonitor {
  public:
-  // Takes one line on; called on the worker, and the child stays stopped
+  // Hands one line on; called on the worker, and the child stays stopped
   // until it returns.
   using Deliver = std::function<void(MessageKind kind, const char* text)>;
 
@@ -29,8 +29,8 @@ class DebugMonitor {
   // like a failed start of the child, does nothing.
   bool Start(const std::string& commandLine);
   // Lets every debugged program run on unmonitored and waits for the worker
-  // to end. Called on the thread that receives the worker's lines, it keeps
-  // answering them meanwhile, so the worker cannot hang on a line.
+  // to end. Whoever takes the lines must no longer hold the worker up (the
+  // main window closes its queue first).
   void Stop();
   bool Started() const { return thread_ != nullptr; }
 
