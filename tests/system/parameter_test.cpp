@@ -81,14 +81,28 @@ class ParameterTest : public ::testing::Test {
     main_ = nullptr;
   }
 
-  HWND FindTopLevel(const std::string& title) const {
-    return FindProcessWindow(ploxen_.Id(), [&title](HWND w) {
-      return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == title;
-    });
-  }
-  HWND WaitForTopLevel(const std::string& title, DWORD timeoutMs = 10000) const {
+  // A dialog of the program (or of another one) with that title.
+  HWND WaitForTopLevel(const std::string& title, DWORD timeoutMs = 10000, DWORD processId = 0) const {
     HWND found = nullptr;
-    WaitFor([&] { return (found = FindTopLevel(title)) != nullptr; }, timeoutMs);
+    WaitFor(
+        [&] {
+          found = FindProcessWindow(processId ? processId : ploxen_.Id(), [&title](HWND w) {
+            return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == title;
+          });
+          return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+  }
+  // The system's file or font dialog that a page opened.
+  HWND WaitForSystemDialog(HWND sheet) const {
+    HWND found = nullptr;
+    WaitFor([&] {
+      found = FindProcessWindow(ploxen_.Id(), [sheet](HWND w) {
+        return IsWindowVisible(w) && ClassName(w) == "#32770" && w != sheet && GetWindow(w, GW_OWNER) != nullptr;
+      });
+      return found != nullptr;
+    });
     return found;
   }
   // From the menu command, or from the system menu.
@@ -351,14 +365,8 @@ TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
   }
   HWND general = ShowPage(sheet, 0);
   Click(general, 1024);
-  HWND fontDialog = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    fontDialog = FindProcessWindow(ploxen_.Id(), [sheet](HWND w) {
-      return IsWindowVisible(w) && ClassName(w) == "#32770" && w != sheet && GetWindow(w, GW_OWNER) != nullptr &&
-             WindowText(w) != "Parameter";
-    });
-    return fontDialog != nullptr;
-  }));
+  HWND fontDialog = WaitForSystemDialog(sheet);
+  ASSERT_NE(fontDialog, nullptr);
   Click(fontDialog, IDCANCEL);
   ASSERT_TRUE(WaitForWindowGone(fontDialog));
   EXPECT_EQ(LongText(GetDlgItem(general, 1025)), std::string(200, 'F')) << "Cancel changes nothing";
@@ -433,6 +441,69 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
   }
   Click(sheet, IDCANCEL);
   ASSERT_TRUE(WaitForWindowGone(sheet));
+}
+
+TEST_F(ParameterTest, SaveFileAndFontComeFromTheSystemDialogs) {
+  Start("dialogs");
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, 0);
+  // An existing file is taken without a question.
+  Click(page, 1017);
+  HWND files = WaitForSystemDialog(sheet);
+  ASSERT_NE(files, nullptr);
+  HWND name = FileNameField(files);
+  EXPECT_EQ(FieldText(name), "PLOXEN.BIN");
+  SetText(name, profile_->Path());
+  Click(files, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(files)) << "no overwrite prompt";
+  EXPECT_EQ(lstrcmpiA(LongText(GetDlgItem(page, 1004)).c_str(), profile_->Path().c_str()), 0)
+      << LongText(GetDlgItem(page, 1004));
+
+  SetText(GetDlgItem(page, 1025), "DejaVu Sans");
+  SetText(GetDlgItem(page, 1026), "10");
+  Click(page, 1024);
+  HWND fonts = WaitForSystemDialog(sheet);
+  ASSERT_NE(fonts, nullptr);
+  Click(fonts, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(fonts));
+  EXPECT_EQ(LongText(GetDlgItem(page, 1026)), "10") << "the point size, not the height";
+  EXPECT_EQ(LongText(GetDlgItem(page, 1025)), "DejaVu Sans");
+  Click(sheet, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+}
+
+// A second program could not have the mailslot; once the first is gone, an
+// OK that changes nothing lets it try again.
+TEST_F(ParameterTest, OkAfterAFailedMailslotTriesAgain) {
+  HANDLE turn = CreateMutexA(nullptr, FALSE, "ploxen_system_test_mailslot");
+  ASSERT_NE(turn, nullptr);
+  const DWORD waited = WaitForSingleObject(turn, 240000);
+  ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
+  Start("rearm", {{"FERNDEBUG", "1"}, {"INTERVALL", "100"}});
+  ASSERT_TRUE(WaitFor(MailslotExists));
+  PloxenProcess late;
+  ASSERT_TRUE(late.Start());
+  HWND lateMain = late.WaitForWindow(kTitle);
+  ASSERT_NE(lateMain, nullptr);
+  HWND box = WaitForTopLevel("PLOXEN", 10000, late.Id());
+  ASSERT_NE(box, nullptr);
+  Click(box, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(box));
+  Close();
+  Sleep(500);
+  EXPECT_FALSE(MailslotExists()) << "the second program has given up";
+
+  Click(lateMain, 32);
+  HWND sheet = WaitForTopLevel("Parameter", 10000, late.Id());
+  ASSERT_NE(sheet, nullptr);
+  Click(sheet, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  EXPECT_TRUE(WaitFor(MailslotExists)) << "its next tick made the mailslot";
+  PostMessageA(lateMain, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(late.WaitForExit());
+  ReleaseMutex(turn);
+  CloseHandle(turn);
 }
 
 // The first start's notice leads into the sheet itself.
