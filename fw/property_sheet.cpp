@@ -72,15 +72,7 @@ INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
         return TRUE;
       }
     }
-    LRESULT result = 0;
-    const bool handled = self->Dispatch(msg, wp, lp, result);
-    if (msg == WM_NCDESTROY) {
-      SetWindowLongPtrA(hwnd, DWLP_USER, 0);
-      self->hwnd_ = nullptr;
-    }
-    if (!handled) return FALSE;
-    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
-    return TRUE;
+    return self->AnswerDialogMessage(msg, wp, lp);
   } catch (const std::exception&) {
     return FALSE;
   }

@@ -162,25 +162,30 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         self->OnCancel();
       return TRUE;
     }
-    LRESULT result = 0;
-    const bool handled = self->Dispatch(msg, wp, lp, result);
-    if (msg == WM_NCDESTROY) {
-      SetWindowLongPtrA(hwnd, DWLP_USER, 0);
-      self->hwnd_ = nullptr;
-    }
-    if (!handled) return FALSE;
-    switch (msg) {
-      // These answer through the procedure's own return value.
-      case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
-      case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: case WM_COMPAREITEM:
-      case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
-        return static_cast<INT_PTR>(result);
-      default:
-        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
+    return self->AnswerDialogMessage(msg, wp, lp);
   } catch (const std::exception&) {
     return FALSE;
+  }
+}
+
+INT_PTR Window::AnswerDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  const HWND hwnd = hwnd_;
+  LRESULT result = 0;
+  const bool handled = Dispatch(msg, wp, lp, result);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    hwnd_ = nullptr;
+  }
+  if (!handled) return FALSE;
+  switch (msg) {
+    // These answer through the procedure's own return value.
+    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: case WM_COMPAREITEM:
+    case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
+      return static_cast<INT_PTR>(result);
+    default:
+      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+      return TRUE;
   }
 }
 

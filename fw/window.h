@@ -48,6 +48,9 @@ class Window {
 
   // Routes one message to the handlers above.
   bool Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // The same for a dialog procedure (a dialog's or a property page's): the
+  // answer in the dialog's way, and the object let go with its window.
+  INT_PTR AnswerDialogMessage(UINT msg, WPARAM wp, LPARAM lp);
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
