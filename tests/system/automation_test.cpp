@@ -19,54 +19,6 @@
 namespace ploxen::system_test {
 namespace {
 
-// A client program, with what it printed.
-class Client {
- public:
-  ~Client() {
-    if (info_.hProcess) {
-      if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-      CloseHandle(info_.hProcess);
-      CloseHandle(info_.hThread);
-    }
-    if (output_) CloseHandle(output_);
-  }
-  bool Start(const std::string& commandLine) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE write = nullptr;
-    if (!CreatePipe(&output_, &write, &inherit, 1 << 16)) return false;
-    SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = write;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    const bool started =
-        CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info_) != FALSE;
-    CloseHandle(write);
-    return started;
-  }
-  // The exit code, or STILL_ACTIVE after the timeout; the output read so far.
-  DWORD Wait(DWORD timeoutMs) {
-    WaitForSingleObject(info_.hProcess, timeoutMs);
-    DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(info_.hProcess, &code);
-    char buffer[4096];
-    DWORD read = 0, available = 0;
-    while (PeekNamedPipe(output_, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
-           ReadFile(output_, buffer, sizeof buffer, &read, nullptr) && read > 0)
-      printed_.append(buffer, read);
-    return code;
-  }
-  DWORD Id() const { return info_.dwProcessId; }
-  const std::string& Printed() const { return printed_; }
-
- private:
-  PROCESS_INFORMATION info_{};
-  HANDLE output_ = nullptr;
-  std::string printed_;
-};
-
 // The PLOXEN.EXE that the runtime started for the client (here the client
 // itself starts it, so it is the client's child).
 DWORD ServerOf(DWORD client, DWORD timeoutMs = 30000) { return ChildProcessOf(client, "PLOXEN.EXE", timeoutMs); }
@@ -124,10 +76,10 @@ TEST_F(AutomationTest, RegistrationNamesThisProgramAsTheServerOfPloxen) {
 }
 
 TEST_F(AutomationTest, GuideScriptWritesItsLinesAndClosingWaitsForTheScript) {
-  Client script;
+  ToolProcess script;
   ASSERT_TRUE(script.Start("cscript.exe //nologo \"" + ProgramDirectory() + "\\ploxen_guide.vbs\" 8000"));
   const DWORD server = ServerOf(script.Id());
-  ASSERT_NE(server, 0u) << script.Printed();
+  ASSERT_NE(server, 0u) << script.Output();
   HWND main = MainWindowOf(server);
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitForRows(main, 11, 20000)) << ListRowCount(main);
@@ -158,15 +110,15 @@ TEST_F(AutomationTest, GuideScriptWritesItsLinesAndClosingWaitsForTheScript) {
   EXPECT_TRUE(IsWindow(main));
   EXPECT_TRUE(Responsive(main));
   // Released, the close that was asked for happens.
-  EXPECT_EQ(script.Wait(30000), 0u) << script.Printed();
-  EXPECT_NE(script.Printed().find("Uhrzeit aus"), std::string::npos) << script.Printed();
+  EXPECT_EQ(script.Wait(30000), 0u) << script.Output();
+  EXPECT_NE(script.Output().find("Uhrzeit aus"), std::string::npos) << script.Output();
   EXPECT_TRUE(WaitForWindowGone(main, 15000));
 }
 
 TEST_F(AutomationTest, MalformedFormatsAndOddArgumentsLeaveItAliveAndShowTheirLines) {
   const std::string tenThousand(10000, 'z');
   const std::string ten = "%s|%s|%s|%s|%s|%s|%s|%s|%s|%s";
-  Client client;
+  ToolProcess client;
   ASSERT_TRUE(client.Start(
       "\"" + ProgramDirectory() + "\\ploxen_auto.exe\" put Uhrzeit 0 get Uhrzeit"
       " call WriteS 3 0 %s%s%s%n x call WriteL 3 0 %*d 5 call WriteL 3 0 %99999999d 7 call Write 2 1 " + tenThousand +
@@ -174,8 +126,8 @@ TEST_F(AutomationTest, MalformedFormatsAndOddArgumentsLeaveItAliveAndShowTheirLi
       " date:37988.5452430556 bool:1"
       " call WriteV 12 3 " + ten + " bstr:Text empty null cy:1.5 var:7 ref:i4:8 ref:bstr:R var:bool:0 error i4:1"
       " call Write 1 3 call WriteL 3 0 %d keine_Zahl call Nope 0"));
-  EXPECT_EQ(client.Wait(60000), 2u) << client.Printed();
-  const std::string& printed = client.Printed();
+  EXPECT_EQ(client.Wait(60000), 2u) << client.Output();
+  const std::string& printed = client.Output();
   EXPECT_NE(printed.find("Uhrzeit = False"), std::string::npos) << printed;
   EXPECT_NE(printed.find("call Write: 0x8002000e"), std::string::npos) << printed;   // bad parameter count
   EXPECT_NE(printed.find("call WriteL: 0x80020005"), std::string::npos) << printed;  // type mismatch

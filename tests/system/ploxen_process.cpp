@@ -96,42 +96,58 @@ bool PloxenProcess::WaitForExit(DWORD timeoutMs) {
 
 ToolRun RunTool(const std::string& program, const std::string& arguments) {
   ToolRun run;
+  ToolProcess tool;
+  if (!tool.Start("\"" + ProgramDirectory() + "\\" + program + "\" " + arguments)) return run;
+  run.exitCode = tool.Wait(30000);
+  run.errors = tool.Output();
+  return run;
+}
+
+ToolProcess::~ToolProcess() {
+  if (info_.hProcess) {
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+  if (readEnd_) CloseHandle(readEnd_);
+}
+
+bool ToolProcess::Start(const std::string& commandLine) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  std::string commandLine = "\"" + ProgramDirectory() + "\\" + program + "\" " + arguments;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd_, &writeEnd, &inherit, 0)) return false;
+  SetHandleInformation(readEnd_, HANDLE_FLAG_INHERIT, 0);
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = writeEnd;
   startup.hStdError = writeEnd;
-  PROCESS_INFORMATION info{};
-  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                     &startup, &info)) {
-    CloseHandle(writeEnd);
-    writeEnd = nullptr;
-    // Read while it runs, but do not wait for the pipe's end: a console host
-    // that Wine starts for the program may hold the pipe open after it exited.
-    const DWORD start = GetTickCount();
-    for (bool ended = false; !ended && GetTickCount() - start < 30000;) {
-      ended = WaitForSingleObject(info.hProcess, 20) == WAIT_OBJECT_0;
-      DWORD available = 0;
-      while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-        char buffer[512];
-        DWORD got = 0;
-        if (!ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
-        run.errors.append(buffer, got);
-      }
+  const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                      nullptr, &startup, &info_) != FALSE;
+  CloseHandle(writeEnd);
+  return started;
+}
+
+DWORD ToolProcess::Wait(DWORD timeoutMs) {
+  // Read while it runs, but do not wait for the pipe's end: a console host
+  // that Wine starts for the program may hold the pipe open after it exited.
+  const DWORD start = GetTickCount();
+  for (bool ended = false; !ended && GetTickCount() - start < timeoutMs;) {
+    ended = WaitForSingleObject(info_.hProcess, 20) == WAIT_OBJECT_0;
+    DWORD available = 0;
+    while (PeekNamedPipe(readEnd_, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+      char buffer[512];
+      DWORD got = 0;
+      if (!ReadFile(readEnd_, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+      output_.append(buffer, got);
     }
-    GetExitCodeProcess(info.hProcess, &run.exitCode);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
   }
-  if (writeEnd) CloseHandle(writeEnd);
-  CloseHandle(readEnd);
-  return run;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
 }
 
 DWORD ChildProcessOf(DWORD parent, const char* fileName, DWORD timeoutMs) {

@@ -45,6 +45,27 @@ struct ToolRun {
 };
 // Runs a program beside the test and waits for it to end.
 ToolRun RunTool(const std::string& program, const std::string& arguments);
+
+// A program the test runs, with its standard output and error collected.
+class ToolProcess {
+ public:
+  ToolProcess() = default;
+  ToolProcess(const ToolProcess&) = delete;
+  ToolProcess& operator=(const ToolProcess&) = delete;
+  ~ToolProcess();  // ends it when it still runs
+
+  bool Start(const std::string& commandLine);
+  // Collects its output until it ended or the timeout passed: the exit code,
+  // or STILL_ACTIVE.
+  DWORD Wait(DWORD timeoutMs);
+  DWORD Id() const { return info_.dwProcessId; }
+  const std::string& Output() const { return output_; }
+
+ private:
+  PROCESS_INFORMATION info_{};
+  HANDLE readEnd_ = nullptr;
+  std::string output_;
+};
 // A process that the parent started (with that file name, when one is
 // given), or 0 after the timeout.
 DWORD ChildProcessOf(DWORD parent, const char* fileName = nullptr, DWORD timeoutMs = 30000);
