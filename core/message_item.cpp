@@ -1,23 +1,113 @@
 #include "core/message_item.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
-#include <limits>
-#include <stdexcept>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace ploxen {
 
-std::unique_ptr<MessageItem> MessageItem::Allocate(MessageKind kind, ColourList colours, std::size_t blockSize) {
-  if (blockSize > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("row text too long");
-  void* memory = ::operator new(sizeof(MessageItem) + blockSize);
-  return std::unique_ptr<MessageItem>(::new (memory) MessageItem(kind, colours, blockSize));
+namespace {
+// Bytes of the first n strings of a block with their terminators; npos when
+// the block holds fewer.
+std::size_t PrefixOf(const char* begin, std::size_t size, std::size_t n) {
+  const char* p = begin;
+  const char* const end = begin + size;
+  for (; n > 0; --n) {
+    if (p == end) return MessageItem::npos;
+    const auto* nul = static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(end - p)));
+    if (!nul) return MessageItem::npos;
+    p = nul + 1;
+  }
+  return static_cast<std::size_t>(p - begin);
 }
 
-std::unique_ptr<MessageItem> MessageItem::Make(MessageKind kind, ColourList colours, const std::string_view* strings,
-                                               std::size_t stringCount) {
+// Copies a block (when to is not null) and counts its zero bytes on the way.
+// A file's rows are checked one after another, and a search call per string
+// costs more than the strings are long, so the bytes are taken sixteen at a
+// time where the processor can.
+#if defined(__SSE2__) || defined(_M_X64)
+std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size) {
+  if (size < 16) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+      count += from[i] == '\0';
+      if (to) to[i] = from[i];
+    }
+    return count;
+  }
+  const __m128i zero = _mm_setzero_si128();
+  auto load = [](const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+  auto store = [](char* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+  // Byte lanes count the zeros found in their place (a compare gives -1 for
+  // each); a lane takes at most 255 before the lanes are added up.
+  std::size_t count = 0;
+  auto addLanes = [&](__m128i lanes) {
+    const __m128i sums = _mm_sad_epu8(lanes, zero);
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  };
+  // 254 pieces at most between sums, so that the last piece still fits.
+  constexpr std::size_t kPiecesPerSum = 254;
+  const std::size_t whole = size & ~std::size_t{15};
+  std::size_t i = 0;
+  __m128i lanes = zero;
+  for (;;) {
+    const std::size_t stop = whole - i > kPiecesPerSum * 16 ? i + kPiecesPerSum * 16 : whole;
+    if (to) {
+      for (; i < stop; i += 16) {
+        const __m128i v = load(from + i);
+        store(to + i, v);
+        lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(v, zero));
+      }
+    } else {
+      for (; i < stop; i += 16) lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(load(from + i), zero));
+    }
+    if (i == whole) break;
+    addLanes(lanes);
+    lanes = zero;
+  }
+  if (whole != size) {
+    // The last sixteen bytes, with those already counted masked off; copied
+    // again as a whole, which writes the same bytes twice.
+    static const unsigned char kFresh[32] = {0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+                                             0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    const __m128i v = load(from + size - 16);
+    if (to) store(to + size - 16, v);
+    const __m128i fresh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kFresh + (size - whole)));
+    lanes = _mm_sub_epi8(lanes, _mm_and_si128(_mm_cmpeq_epi8(v, zero), fresh));
+  }
+  addLanes(lanes);
+  return count;
+}
+#else
+std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < size; ++i) count += from[i] == '\0';
+  if (to && size > 0) std::memcpy(to, from, size);
+  return count;
+}
+#endif
+
+std::size_t CountTerminators(const char* block, std::size_t size) {
+  return CopyCountingTerminators(nullptr, block, size);
+}
+}  // namespace
+
+std::size_t MessageItem::BlockSize(const std::string_view* strings, std::size_t stringCount) {
   std::size_t size = 0;
   for (std::size_t i = 0; i < stringCount; ++i) size += strings[i].size() + 1;
-  auto item = Allocate(kind, colours, size);
+  return size;
+}
+
+MessageItem* MessageItem::Build(void* memory, MessageKind kind, const ColourList& colours,
+                                const std::string_view* strings, std::size_t stringCount) {
+  auto* item = ::new (memory) MessageItem(kind, colours, BlockSize(strings, stringCount), stringCount);
   char* out = item->Block();
   for (std::size_t i = 0; i < stringCount; ++i) {
     if (!strings[i].empty()) std::memcpy(out, strings[i].data(), strings[i].size());
@@ -27,42 +117,24 @@ std::unique_ptr<MessageItem> MessageItem::Make(MessageKind kind, ColourList colo
   return item;
 }
 
-std::unique_ptr<MessageItem> MessageItem::WithBlock(std::size_t blockSize) {
-  return Allocate(0, ColourList{}, blockSize);
-}
-
-std::unique_ptr<MessageItem> MessageItem::FromBlock(MessageKind kind, ColourList colours, const char* block,
-                                                    std::size_t blockSize) {
-  if (blockSize > std::numeric_limits<std::uint32_t>::max() || (blockSize > 0 && !block)) return nullptr;
-  auto item = Allocate(kind, colours, blockSize);
-  if (blockSize > 0) std::memcpy(item->Block(), block, blockSize);
-  if (!item->Valid()) return nullptr;
+MessageItem* MessageItem::Build(void* memory, MessageKind kind, const ColourList& colours, const char* block,
+                                std::size_t blockSize) {
+  auto* item = ::new (memory) MessageItem(kind, colours, blockSize, 0);
+  item->strings_ = static_cast<std::uint32_t>(CopyCountingTerminators(item->Block(), block, blockSize));
   return item;
 }
 
-bool MessageItem::Valid() const {
-  if (textsSize_ > 0 && Block()[textsSize_ - 1] != '\0') return false;
-  return PrefixLength(ColourCount()) != npos;
-}
-
-std::size_t MessageItem::StringCount() const {
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < textsSize_; ++i)
-    if (Block()[i] == '\0') ++count;
-  return count;
+std::size_t MessageItem::StoredStrings(const char* block, std::size_t blockSize) {
+  if (blockSize > kMaxBlockSize) return npos;
+  if (blockSize > 0 && block[blockSize - 1] != '\0') return npos;
+  return CountTerminators(block, blockSize);
 }
 
 std::size_t MessageItem::PrefixLength(std::size_t n) const {
-  const char* const begin = Block();
-  const char* p = begin;
-  const char* const end = begin + textsSize_;
-  for (; n > 0; --n) {
-    if (p == end) return npos;
-    const auto* nul = static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(end - p)));
-    if (!nul) return npos;
-    p = nul + 1;
-  }
-  return static_cast<std::size_t>(p - begin);
+  // Nearly every row holds exactly the strings asked for: the whole block.
+  if (n == strings_) return textsSize_;
+  if (n > strings_) return npos;
+  return PrefixOf(Block(), textsSize_, n);
 }
 
 std::string_view MessageItem::Text(std::size_t index) const {

@@ -4,10 +4,10 @@
 
 #include <array>
 #include <cstddef>
-#include <initializer_list>
 #include <cstdint>
-#include <memory>
+#include <initializer_list>
 #include <string_view>
+#include <type_traits>
 
 #include "core/colours.h"
 #include "core/message_kind.h"
@@ -38,7 +38,7 @@ class ColourPairs {
 
  private:
   std::array<ColourPair, kCapacity> pairs_{};
-  std::size_t count_ = 0;
+  std::uint32_t count_ = 0;
 };
 
 class MessageItem {
@@ -46,34 +46,39 @@ class MessageItem {
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
   using ColourList = ColourPairs;
 
-  // Each row is one allocation: the record and its block behind it.
-  //
+  // A row is the record with its block right behind it, built in memory that
+  // the row store hands out (Footprint bytes, aligned for MessageItem) and
+  // freed by the store with every other row; it owns nothing else.
+  static std::size_t Footprint(std::size_t blockSize) { return sizeof(MessageItem) + blockSize; }
+  // Bytes of the block the strings make, terminators included.
+  static std::size_t BlockSize(const std::string_view* strings, std::size_t stringCount);
+  // The largest block a row can hold.
+  static constexpr std::size_t kMaxBlockSize = 0xFFFFFFFFu;
+
   // Builds the block from the given strings. A string must not contain NUL;
   // anything after an embedded NUL would belong to the next column.
-  static std::unique_ptr<MessageItem> Make(MessageKind kind, ColourList colours, const std::string_view* strings,
-                                           std::size_t stringCount);
+  static MessageItem* Build(void* memory, MessageKind kind, const ColourList& colours,
+                            const std::string_view* strings, std::size_t stringCount);
+  // Copies a ready block, as a file holds it, counting its strings on the
+  // way. The caller keeps the row only when the block ends with a terminator
+  // and holds a string per colour pair (BlockFits).
+  static MessageItem* Build(void* memory, MessageKind kind, const ColourList& colours, const char* block,
+                            std::size_t blockSize);
 
-  // Copies a ready block, as a file holds it. Returns null when the block
-  // ends without a terminator or holds fewer strings than there are colour
-  // pairs, so that no row can be drawn from past its block.
-  static std::unique_ptr<MessageItem> FromBlock(MessageKind kind, ColourList colours, const char* block,
-                                                std::size_t blockSize);
-
-  // For a reader that fills the block in place: blockSize bytes to fill
-  // through MutableTextBlock, then the kind and pairs; Valid() must hold
-  // before the row is handed to the list.
-  static std::unique_ptr<MessageItem> WithBlock(std::size_t blockSize);
-  char* MutableTextBlock() { return Block(); }
-  void SetKindAndColours(MessageKind kind, ColourList colours) {
-    kind_ = kind;
-    colours_ = colours;
+  // The strings of a stored block: its terminators. npos when the block
+  // cannot be a row's block at all, because it does not end with one or is
+  // too long.
+  static std::size_t StoredStrings(const char* block, std::size_t blockSize);
+  // Whether a stored block can be a row's block with that many colour pairs:
+  // it holds at least one string per pair, so that no column is ever drawn
+  // from past it.
+  static bool BlockFits(const char* block, std::size_t blockSize, std::size_t pairs) {
+    const std::size_t strings = StoredStrings(block, blockSize);
+    return strings != npos && strings >= pairs;
   }
-  bool Valid() const;
 
   MessageItem(const MessageItem&) = delete;
   MessageItem& operator=(const MessageItem&) = delete;
-  // The allocation holds the block too.
-  static void operator delete(void* memory) { ::operator delete(memory); }
 
   MessageKind Kind() const { return kind_; }
   std::size_t ColourCount() const { return colours_.size(); }
@@ -84,7 +89,7 @@ class MessageItem {
   std::size_t TextBlockSize() const { return textsSize_; }
 
   // Number of strings in the block (terminators counted).
-  std::size_t StringCount() const;
+  std::size_t StringCount() const { return strings_; }
   // Bytes of the first n strings with their terminators; npos when the block
   // holds fewer.
   std::size_t PrefixLength(std::size_t n) const;
@@ -92,15 +97,21 @@ class MessageItem {
   std::string_view Text(std::size_t index) const;
 
  private:
-  MessageItem(MessageKind kind, ColourList colours, std::size_t blockSize)
-      : colours_(colours), textsSize_(static_cast<std::uint32_t>(blockSize)), kind_(kind) {}
-  static std::unique_ptr<MessageItem> Allocate(MessageKind kind, ColourList colours, std::size_t blockSize);
+  MessageItem(MessageKind kind, const ColourList& colours, std::size_t blockSize, std::size_t strings)
+      : colours_(colours),
+        textsSize_(static_cast<std::uint32_t>(blockSize)),
+        strings_(static_cast<std::uint32_t>(strings)),
+        kind_(kind) {}
   char* Block() { return reinterpret_cast<char*>(this) + sizeof(MessageItem); }
   const char* Block() const { return reinterpret_cast<const char*>(this) + sizeof(MessageItem); }
 
   ColourList colours_;
   std::uint32_t textsSize_;
+  std::uint32_t strings_;  // every block is empty or ends with a terminator
   MessageKind kind_;
 };
+
+// The store frees rows without running anything of theirs.
+static_assert(std::is_trivially_destructible<MessageItem>::value, "a row must own nothing but its memory");
 
 }  // namespace ploxen

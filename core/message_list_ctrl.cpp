@@ -32,10 +32,19 @@ bool MessageListCtrl::Create(HWND parent) {
   return true;
 }
 
-void MessageListCtrl::AppendRow(std::unique_ptr<MessageItem> item) {
+void MessageListCtrl::AppendRow(MessageKind kind, const MessageItem::ColourList& colours,
+                                const std::string_view* strings, std::size_t stringCount) {
   const bool wasCurrent = !Behind();
-  model_.AppendRow(std::move(item));
-  if (wasCurrent && onBehind_) onBehind_();
+  model_.AppendRow(kind, colours, strings, stringCount);
+  Taken(wasCurrent);
+}
+
+bool MessageListCtrl::AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                                     std::size_t blockSize) {
+  const bool wasCurrent = !Behind();
+  if (!model_.AppendBlockRow(kind, colours, block, blockSize)) return false;
+  Taken(wasCurrent);
+  return true;
 }
 
 void MessageListCtrl::DeleteAllRows() {

@@ -31,7 +31,10 @@ class MessageListCtrl : public RowStore {
 
   // The row count is the model's: it includes rows not yet shown.
   int RowCount() const override { return model_.RowCount(); }
-  void AppendRow(std::unique_ptr<MessageItem> item) override;
+  void AppendRow(MessageKind kind, const MessageItem::ColourList& colours, const std::string_view* strings,
+                 std::size_t stringCount) override;
+  bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                      std::size_t blockSize) override;
   void DeleteAllRows() override;
   void UpdateListState() override { if (onStateChange_) onStateChange_(); }
   void ReserveMore(std::size_t rows) override { model_.ReserveMore(rows); }
@@ -57,6 +60,11 @@ class MessageListCtrl : public RowStore {
   void OnBehind(std::function<void()> f) { onBehind_ = std::move(f); }
 
  private:
+  // After a row was taken: the first row of a batch wakes the view.
+  void Taken(bool wasCurrent) {
+    if (wasCurrent && onBehind_) onBehind_();
+  }
+
   HWND hwnd_ = nullptr;
   MessageRows model_;
   std::size_t shown_ = 0;

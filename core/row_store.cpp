@@ -1,12 +1,45 @@
 #include "core/row_store.h"
 
+#include <stdexcept>
+
 namespace ploxen {
 
+static_assert(alignof(MessageItem) <= RowArena::kAlignment, "rows are laid out at the arena's alignment");
+
+void MessageRows::AppendRow(MessageKind kind, const MessageItem::ColourList& colours, const std::string_view* strings,
+                            std::size_t stringCount) {
+  const std::size_t blockSize = MessageItem::BlockSize(strings, stringCount);
+  if (blockSize > MessageItem::kMaxBlockSize) throw std::length_error("row text too long");
+  void* const memory = memory_.Allocate(MessageItem::Footprint(blockSize));
+  Add(MessageItem::Build(memory, kind, colours, strings, stringCount));
+}
+
+bool MessageRows::AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                                 std::size_t blockSize) {
+  if (blockSize > MessageItem::kMaxBlockSize || (blockSize > 0 && block[blockSize - 1] != '\0')) return false;
+  // The block is checked as it is copied: one pass over it instead of two.
+  void* const memory = memory_.Allocate(MessageItem::Footprint(blockSize));
+  const MessageItem* const item = MessageItem::Build(memory, kind, colours, block, blockSize);
+  if (item->StringCount() < colours.size()) {
+    memory_.GiveBack(memory);
+    return false;
+  }
+  Add(item);
+  return true;
+}
+
+void MessageRows::Add(const MessageItem* item) {
+  rows_.push_back(item);
+  if (item->ColourCount() > widest_) widest_ = item->ColourCount();
+}
+
 void MessageRows::DeleteAllRows() {
-  // Last to first, as rows were handed in; release the vector's memory too so
-  // that a cleared list gives its 50,000 slots back.
-  while (!rows_.empty()) rows_.pop_back();
-  std::vector<std::unique_ptr<MessageItem>>().swap(rows_);
+  // The index goes first, then the memory it points into. The index's own
+  // memory is given back too; the rows' chunks are kept for the rows to come,
+  // up to RowArena's limit.
+  std::vector<const MessageItem*>().swap(rows_);
+  memory_.Release();
+  widest_ = 0;
 }
 
 }  // namespace ploxen

@@ -2,19 +2,27 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "core/message_item.h"
+#include "core/row_arena.h"
 
 namespace ploxen {
 
+// A store makes each row's item itself and owns it until its rows are deleted.
 class RowStore {
  public:
   virtual ~RowStore() = default;
   virtual int RowCount() const = 0;
-  // Appends at the end; the store owns the item from now on.
-  virtual void AppendRow(std::unique_ptr<MessageItem> item) = 0;
+  // Appends a row at the end whose block holds the given strings.
+  virtual void AppendRow(MessageKind kind, const MessageItem::ColourList& colours, const std::string_view* strings,
+                         std::size_t stringCount) = 0;
+  // Appends a row with a ready block, as a file holds it. A block that does
+  // not fit its colour pairs (MessageItem::BlockFits) is refused: nothing is
+  // appended and the answer is false.
+  virtual bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                              std::size_t blockSize) = 0;
   // Frees every row's item.
   virtual void DeleteAllRows() = 0;
   // Brings the row count display and the buttons that need rows up to date.
@@ -28,18 +36,27 @@ class RowStore {
 class MessageRows : public RowStore {
  public:
   int RowCount() const override { return static_cast<int>(rows_.size()); }
-  void AppendRow(std::unique_ptr<MessageItem> item) override { rows_.push_back(std::move(item)); }
+  void AppendRow(MessageKind kind, const MessageItem::ColourList& colours, const std::string_view* strings,
+                 std::size_t stringCount) override;
+  bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                      std::size_t blockSize) override;
   void DeleteAllRows() override;
   void UpdateListState() override {}
 
   std::size_t size() const { return rows_.size(); }
   bool empty() const { return rows_.empty(); }
   const MessageItem& Row(std::size_t index) const { return *rows_[index]; }
+  // The most colour pairs any row has; 0 for no rows.
+  std::size_t WidestRow() const { return widest_; }
   void Reserve(std::size_t rows) { rows_.reserve(rows); }
   void ReserveMore(std::size_t rows) override { rows_.reserve(rows_.size() + rows); }
 
  private:
-  std::vector<std::unique_ptr<MessageItem>> rows_;
+  void Add(const MessageItem* item);
+
+  RowArena memory_;
+  std::vector<const MessageItem*> rows_;
+  std::size_t widest_ = 0;
 };
 
 }  // namespace ploxen

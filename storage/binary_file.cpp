@@ -1,7 +1,6 @@
 #include "storage/binary_file.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace ploxen {
 
@@ -25,9 +24,7 @@ bool WriteBinaryFile(const MessageRows& rows, ByteSink& out) {
   // list (a file of narrower rows opened, then new lines arrived), so the
   // widest row sets it and narrower rows are padded: each record then really
   // holds the count that the reader expects.
-  std::size_t pairs = 0;
-  for (std::size_t r = 0; r < count; ++r) pairs = std::max(pairs, rows.Row(r).ColourCount());
-  pairs = std::min<std::size_t>(std::max<std::size_t>(pairs, 1), kMaxPairs);
+  const std::size_t pairs = std::min<std::size_t>(std::max<std::size_t>(rows.WidestRow(), 1), kMaxPairs);
   if (!sink.WriteInt32(kBinaryFileVersion) || !sink.WriteInt32(static_cast<std::int32_t>(count)))
     return false;
   if (count > 0 && !sink.WriteInt32(static_cast<std::int32_t>(pairs))) return false;
@@ -75,31 +72,28 @@ BinaryReadResult ReadBinaryFile(ByteSource& in, RowStore& rows) {
   if (!source.ReadInt32(pairs) || pairs < 1 || pairs > kMaxPairs) return stop(BinaryReadResult::kDamaged);
   // Room ahead, but no more than the bytes left can hold: a damaged count
   // must not make a huge reservation.
-  const std::uint64_t smallestRow = 4 + static_cast<std::uint64_t>(pairs) + 4 + 8 * static_cast<std::uint64_t>(pairs);
+  const std::size_t tail = 4 + 8 * static_cast<std::size_t>(pairs);  // kind and colour pairs after the block
+  const std::uint64_t smallestRow = 4 + static_cast<std::uint64_t>(pairs) + tail;
   rows.ReserveMore(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count),
                                                                      source.Remaining() / smallestRow)));
 
   for (std::int32_t r = 0; r < count; ++r) {
     std::int32_t length = 0;
-    if (!source.ReadInt32(length) || length < pairs ||
-        static_cast<std::uint64_t>(length) > source.Remaining())
-      return stop(BinaryReadResult::kDamaged);
-    // The row's own block is read into directly: one allocation per row.
-    auto item = MessageItem::WithBlock(static_cast<std::size_t>(length));
-    std::int32_t kind = 0;
-    if (source.Read(item->MutableTextBlock(), static_cast<std::size_t>(length)) != static_cast<std::size_t>(length) ||
-        !source.ReadInt32(kind))
-      return stop(BinaryReadResult::kDamaged);
+    if (!source.ReadInt32(length) || length < pairs) return stop(BinaryReadResult::kDamaged);
+    // The whole record is looked at where it was read: checked there and
+    // copied once, into the row. A record that runs past the end of the data
+    // is not there to look at.
+    const std::size_t recordSize = static_cast<std::size_t>(length) + tail;
+    const unsigned char* const record = source.Peek(recordSize);
+    if (!record) return stop(BinaryReadResult::kDamaged);
+    const unsigned char* const after = record + length;
     MessageItem::ColourList colours;
-    for (std::int32_t i = 0; i < pairs; ++i) {
-      ColourPair pair{};
-      if (!source.ReadUint32(pair.text) || !source.ReadUint32(pair.back))
-        return stop(BinaryReadResult::kDamaged);
-      colours.push_back(pair);
-    }
-    item->SetKindAndColours(kind, colours);
-    if (!item->Valid()) return stop(BinaryReadResult::kDamaged);
-    rows.AppendRow(std::move(item));
+    for (std::int32_t i = 0; i < pairs; ++i)
+      colours.push_back(ColourPair{GetLittleEndian(after + 4 + 8 * i), GetLittleEndian(after + 8 + 8 * i)});
+    if (!rows.AppendBlockRow(static_cast<MessageKind>(GetLittleEndian(after)), colours,
+                             reinterpret_cast<const char*>(record), static_cast<std::size_t>(length)))
+      return stop(BinaryReadResult::kDamaged);
+    source.Skip(recordSize);
     ++result.rowsRead;
   }
   return result;

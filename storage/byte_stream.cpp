@@ -5,15 +5,6 @@
 
 namespace ploxen {
 
-namespace {
-void PutLittleEndian(unsigned char* out, std::uint32_t v) {
-  out[0] = static_cast<unsigned char>(v);
-  out[1] = static_cast<unsigned char>(v >> 8);
-  out[2] = static_cast<unsigned char>(v >> 16);
-  out[3] = static_cast<unsigned char>(v >> 24);
-}
-}  // namespace
-
 BufferedSink::BufferedSink(ByteSink& out, std::size_t capacity) : out_(out), buffer_(capacity) {}
 
 BufferedSink::~BufferedSink() = default;
@@ -36,9 +27,7 @@ bool BufferedSink::Write(const void* data, std::size_t size) {
   return true;
 }
 
-bool BufferedSink::WriteInt32(std::int32_t value) { return WriteUint32(static_cast<std::uint32_t>(value)); }
-
-bool BufferedSink::WriteUint32(std::uint32_t value) {
+bool BufferedSink::WriteUint32Slow(std::uint32_t value) {
   unsigned char bytes[4];
   PutLittleEndian(bytes, value);
   return Write(bytes, sizeof bytes);
@@ -82,6 +71,24 @@ bool BufferedSource::ReadUint32Slow(std::uint32_t& value) {
   if (Read(bytes, sizeof bytes) != sizeof bytes) return false;
   value = GetLittleEndian(bytes);
   return true;
+}
+
+const unsigned char* BufferedSource::PeekSlow(std::size_t size) {
+  // What is left moves to the front, and the rest of the buffer is filled behind it.
+  const std::size_t kept = filled_ - next_;
+  if (kept > 0 && next_ > 0) std::memmove(buffer_.data(), buffer_.data() + next_, kept);
+  next_ = 0;
+  filled_ = kept;
+  if (size > buffer_.size()) {
+    if (size - kept > in_.Remaining()) return nullptr;  // never grow for bytes the data does not have
+    buffer_.resize(size);
+  }
+  while (filled_ < size) {
+    const std::size_t n = in_.Read(buffer_.data() + filled_, buffer_.size() - filled_);
+    if (n == 0) return nullptr;
+    filled_ += n;
+  }
+  return buffer_.data();
 }
 
 bool MemorySink::Write(const void* data, std::size_t size) {

@@ -29,26 +29,45 @@ class ByteSource {
   virtual const std::string& Error() const = 0;
 };
 
-constexpr std::size_t kStreamBuffer = 64 * 1024;
+// A file moves in pieces of this size. A system call costs microseconds
+// under virtualisation: at 64 KB, reading a million rows spent a third of its
+// time in them.
+constexpr std::size_t kStreamBuffer = 1024 * 1024;
+
+// The file format's integers: four bytes, least significant first.
+inline void PutLittleEndian(unsigned char* out, std::uint32_t v) {
+  out[0] = static_cast<unsigned char>(v);
+  out[1] = static_cast<unsigned char>(v >> 8);
+  out[2] = static_cast<unsigned char>(v >> 16);
+  out[3] = static_cast<unsigned char>(v >> 24);
+}
 
 class BufferedSink : public ByteSink {
  public:
   explicit BufferedSink(ByteSink& out, std::size_t capacity = kStreamBuffer);
   ~BufferedSink() override;  // does not flush: a caller that wants the bytes calls Flush
   bool Write(const void* data, std::size_t size) override;
-  bool WriteInt32(std::int32_t value);
-  bool WriteUint32(std::uint32_t value);
+  bool WriteInt32(std::int32_t value) { return WriteUint32(static_cast<std::uint32_t>(value)); }
+  // Inline: a writer calls it for every field, and the common case is room
+  // for four more bytes.
+  bool WriteUint32(std::uint32_t value) {
+    if (buffer_.size() - used_ < 4 || failed_) return WriteUint32Slow(value);
+    PutLittleEndian(buffer_.data() + used_, value);
+    used_ += 4;
+    return true;
+  }
   bool Flush();
   const std::string& Error() const override { return out_.Error(); }
 
  private:
+  bool WriteUint32Slow(std::uint32_t value);
+
   ByteSink& out_;
   std::vector<unsigned char> buffer_;
   std::size_t used_ = 0;
   bool failed_ = false;
 };
 
-// The file format's integers: four bytes, least significant first.
 inline std::uint32_t GetLittleEndian(const unsigned char* in) {
   return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
          (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
@@ -74,11 +93,22 @@ class BufferedSource : public ByteSource {
     value = static_cast<std::int32_t>(v);
     return true;
   }
+  // The next size bytes, in one piece, without taking them; null when fewer
+  // are left. The buffer grows for a record longer than it, but never for
+  // bytes that the data does not have. The bytes stay valid until the next
+  // call of any member.
+  const unsigned char* Peek(std::size_t size) {
+    if (filled_ - next_ >= size) return buffer_.data() + next_;
+    return PeekSlow(size);
+  }
+  // Takes bytes that Peek has shown.
+  void Skip(std::size_t size) { next_ += size; }
   std::uint64_t Remaining() const override { return in_.Remaining() + (filled_ - next_); }
   const std::string& Error() const override { return in_.Error(); }
 
  private:
   bool ReadUint32Slow(std::uint32_t& value);
+  const unsigned char* PeekSlow(std::size_t size);
 
   ByteSource& in_;
   std::vector<unsigned char> buffer_;

@@ -1,9 +1,15 @@
-// The row record: its text block and what may be built from a stored block.
+// The row record and the store that lays rows out: what a row's block holds,
+// which stored blocks may become rows, and rows that stay put while the list
+// grows, is cleared or moves.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "core/message_item.h"
+#include "core/row_store.h"
 
 namespace ploxen::test {
 namespace {
@@ -14,16 +20,16 @@ MessageItem::ColourList Pairs(int count) {
   return colours;
 }
 
-std::unique_ptr<char[]> Block(const char* bytes, std::size_t size) {
-  std::unique_ptr<char[]> block(new char[size == 0 ? 1 : size]);
-  std::memcpy(block.get(), bytes, size);
-  return block;
+bool AppendBlock(MessageRows& rows, int pairs, const char* bytes, std::size_t size) {
+  const std::string block(bytes, size);  // exactly size bytes, nothing after them to read by mistake
+  return rows.AppendBlockRow(7, Pairs(pairs), block.data(), block.size());
 }
 
 TEST(MessageItem, StringsStandBackToBackWithTerminators) {
+  MessageRows rows;
   const std::string_view strings[] = {"a", "", "ccc"};
-  const auto made = MessageItem::Make(0x103, Pairs(3), strings, 3);
-  const MessageItem& item = *made;
+  rows.AppendRow(0x103, Pairs(3), strings, 3);
+  const MessageItem& item = rows.Row(0);
   ASSERT_EQ(item.TextBlockSize(), 7u);
   EXPECT_EQ(std::memcmp(item.TextBlock(), "a\0\0ccc\0", 7), 0);
   EXPECT_EQ(item.StringCount(), 3u);
@@ -32,26 +38,47 @@ TEST(MessageItem, StringsStandBackToBackWithTerminators) {
   EXPECT_EQ(item.Text(2), "ccc");
   EXPECT_EQ(item.Text(3), "");
   EXPECT_EQ(item.Kind(), 0x103);
+  EXPECT_EQ(item.ColourCount(), 3u);
 }
 
-TEST(MessageItem, FromBlockTakesAWellFormedBlock) {
-  auto item = MessageItem::FromBlock(7, Pairs(3), Block("x\0y\0z\0", 6).get(), 6);
-  ASSERT_NE(item, nullptr);
-  EXPECT_EQ(item->Text(2), "z");
+TEST(MessageItem, AStoredBlockBecomesARowWhenItFitsItsPairs) {
+  MessageRows rows;
+  ASSERT_TRUE(AppendBlock(rows, 3, "x\0y\0z\0", 6));
+  EXPECT_EQ(rows.Row(0).Text(2), "z");
+  EXPECT_EQ(rows.Row(0).Kind(), 7);
   // More strings than pairs is fine: only the pairs' columns are drawn.
-  EXPECT_NE(MessageItem::FromBlock(7, Pairs(1), Block("x\0y\0", 4).get(), 4), nullptr);
+  EXPECT_TRUE(AppendBlock(rows, 1, "x\0y\0", 4));
+  EXPECT_EQ(rows.size(), 2u);
 }
 
-TEST(MessageItem, ABlockFilledInPlaceIsCheckedLikeACopiedOne) {
-  auto item = MessageItem::WithBlock(4);
-  std::memcpy(item->MutableTextBlock(), "ab\0c", 4);  // no terminator at the end
-  item->SetKindAndColours(3, Pairs(1));
-  EXPECT_FALSE(item->Valid());
-  item->MutableTextBlock()[3] = '\0';
-  EXPECT_TRUE(item->Valid());
-  item->SetKindAndColours(3, Pairs(3));  // three columns need three strings
-  EXPECT_FALSE(item->Valid());
-  EXPECT_EQ(MessageItem::WithBlock(0)->TextBlockSize(), 0u);
+TEST(MessageItem, ABlockThatCouldBeDrawnFromPastItsEndIsRefused) {
+  MessageRows rows;
+  EXPECT_FALSE(AppendBlock(rows, 3, "x\0y\0", 4));  // three columns need three strings
+  EXPECT_FALSE(AppendBlock(rows, 1, "ab\0c", 4));   // no terminator at the end
+  EXPECT_FALSE(AppendBlock(rows, 1, "abc", 3));
+  EXPECT_FALSE(AppendBlock(rows, 1, "", 0));
+  EXPECT_TRUE(rows.empty());
+  EXPECT_TRUE(MessageItem::BlockFits("", 0, 0));
+}
+
+TEST(MessageItem, TerminatorsAreCountedAmongBytesOfEveryValue) {
+  // Bytes with the high bit set next to zeros, at every offset within a word.
+  const unsigned char pattern[] = {0x80, 0x00, 0xFF, 0x01, 0x00, 0x00, 0x7F, 0x81, 0xFE, 0x00, 0x80};
+  std::vector<std::size_t> lengths;
+  for (std::size_t length = 1; length <= 40; ++length) lengths.push_back(length);
+  for (std::size_t length : {2039, 2040, 2041, 2048, 4097, 20000}) lengths.push_back(length);  // past 255 words
+  for (std::size_t length : lengths) {
+    std::string block;
+    for (std::size_t i = 0; i < length; ++i) block.push_back(static_cast<char>(pattern[(i * 7 + length) % sizeof pattern]));
+    block.back() = '\0';
+    std::size_t expected = 0;
+    for (char c : block) expected += c == '\0';
+    MessageRows rows;
+    ASSERT_TRUE(rows.AppendBlockRow(1, Pairs(1), block.data(), block.size())) << length;
+    EXPECT_EQ(rows.Row(0).StringCount(), expected) << length;
+    EXPECT_TRUE(MessageItem::BlockFits(block.data(), block.size(), expected)) << length;
+    EXPECT_FALSE(MessageItem::BlockFits(block.data(), block.size(), expected + 1)) << length;
+  }
 }
 
 TEST(MessageItem, ColourPairsHoldOnePerColumnAtMost) {
@@ -60,10 +87,104 @@ TEST(MessageItem, ColourPairsHoldOnePerColumnAtMost) {
   EXPECT_EQ(pairs.size(), 3u);
 }
 
-TEST(MessageItem, FromBlockRefusesWhatCouldBeDrawnFromPastTheBlock) {
-  EXPECT_EQ(MessageItem::FromBlock(7, Pairs(3), Block("x\0y\0", 4).get(), 4), nullptr);
-  EXPECT_EQ(MessageItem::FromBlock(7, Pairs(1), Block("abc", 3).get(), 3), nullptr);
-  EXPECT_EQ(MessageItem::FromBlock(7, Pairs(1), Block("", 0).get(), 0), nullptr);
+std::string Numbered(std::size_t i, std::size_t length) {
+  std::string text = std::to_string(i);
+  text.resize(length, static_cast<char>('a' + i % 26));
+  return text;
+}
+
+void AppendNumbered(MessageRows& rows, std::size_t from, std::size_t to) {
+  for (std::size_t i = from; i < to; ++i) {
+    // Lengths from empty to beyond a chunk, so that rows share chunks, end
+    // chunks and get allocations of their own.
+    const std::string message = Numbered(i, (i * 37) % 300 + (i % 97 == 0 ? RowArena::kChunkSize : 0));
+    const std::string_view strings[] = {"p", "", message};
+    rows.AppendRow(static_cast<MessageKind>(i), Pairs(3), strings, 3);
+  }
+}
+
+void ExpectNumbered(const MessageRows& rows, std::size_t from, std::size_t to) {
+  ASSERT_EQ(rows.size(), to - from);
+  for (std::size_t i = from; i < to; ++i) {
+    const MessageItem& item = rows.Row(i - from);
+    ASSERT_EQ(item.Kind(), static_cast<MessageKind>(i));
+    ASSERT_EQ(reinterpret_cast<std::uintptr_t>(&item) % alignof(MessageItem), 0u);
+    ASSERT_EQ(item.Text(0), "p");
+    ASSERT_EQ(item.Text(2), Numbered(i, (i * 37) % 300 + (i % 97 == 0 ? RowArena::kChunkSize : 0)));
+  }
+}
+
+TEST(RowStore, RowsStayWholeAndInPlaceWhileTheListGrows) {
+  MessageRows rows;
+  AppendNumbered(rows, 0, 1);
+  const MessageItem* first = &rows.Row(0);
+  AppendNumbered(rows, 1, 5000);
+  EXPECT_EQ(&rows.Row(0), first);
+  ExpectNumbered(rows, 0, 5000);
+}
+
+TEST(RowStore, AClearedListTakesNewRowsAndAMovedListKeepsItsOwn) {
+  MessageRows rows;
+  AppendNumbered(rows, 0, 3000);
+  rows.DeleteAllRows();
+  EXPECT_TRUE(rows.empty());
+  AppendNumbered(rows, 3000, 4000);
+  ExpectNumbered(rows, 3000, 4000);
+
+  MessageRows moved(std::move(rows));
+  ExpectNumbered(moved, 3000, 4000);
+  // The list moved from hands out nothing that the other one owns.
+  MessageRows& emptied = rows;
+  AppendNumbered(emptied, 0, 10);
+  ExpectNumbered(emptied, 0, 10);
+  ExpectNumbered(moved, 3000, 4000);
+}
+
+TEST(RowArena, ChunksServeManyRowsAndLongRowsHaveTheirOwn) {
+  RowArena arena;
+  for (int i = 0; i < 100; ++i) arena.Allocate(100);
+  EXPECT_EQ(arena.AllocationCount(), 1u);
+  auto* longRow = static_cast<unsigned char*>(arena.Allocate(RowArena::kChunkSize * 2));
+  std::memset(longRow, 1, RowArena::kChunkSize * 2);
+  EXPECT_EQ(arena.AllocationCount(), 2u);
+  arena.Allocate(100);  // still from the open chunk
+  EXPECT_EQ(arena.AllocationCount(), 2u);
+  arena.Release();
+  EXPECT_EQ(arena.AllocationCount(), 0u);
+}
+
+TEST(RowArena, AClearedListRefillsTheChunksItHadUpToALimit) {
+  RowArena small;
+  void* first = small.Allocate(1000);
+  for (int i = 0; i < 200; ++i) small.Allocate(1000);
+  ASSERT_EQ(small.AllocationCount(), 4u);
+  small.Release();
+  EXPECT_EQ(small.AllocationCount(), 0u);
+  EXPECT_EQ(small.KeptChunks(), 4u);
+  EXPECT_EQ(small.Allocate(1000), first);  // the rows to come take the same memory, in the same order
+  EXPECT_EQ(small.KeptChunks(), 3u);
+
+  RowArena large;
+  const std::size_t keptMost = RowArena::kKeptOnRelease / RowArena::kChunkSize;
+  for (std::size_t i = 0; i < (keptMost + 5) * (RowArena::kChunkSize / 1000); ++i) large.Allocate(1000);
+  large.Allocate(RowArena::kChunkSize);  // long rows are given back whole
+  large.Release();
+  EXPECT_EQ(large.KeptChunks(), keptMost);
+}
+
+TEST(RowArena, ARefusedRowGivesItsMemoryBack) {
+  RowArena arena;
+  arena.Allocate(100);
+  void* refused = arena.Allocate(60);
+  arena.GiveBack(refused);
+  EXPECT_EQ(arena.Allocate(60), refused);
+  void* longRefused = arena.Allocate(RowArena::kChunkSize);
+  EXPECT_EQ(arena.AllocationCount(), 2u);
+  arena.GiveBack(longRefused);
+  EXPECT_EQ(arena.AllocationCount(), 1u);
+  // The chunk still open goes on where it stood.
+  void* next = arena.Allocate(8);
+  EXPECT_EQ(static_cast<unsigned char*>(next), static_cast<unsigned char*>(refused) + 64);
 }
 
 }  // namespace

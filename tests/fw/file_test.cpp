@@ -95,12 +95,12 @@ TEST(File, OpenFilesAreNotShared) {
 TEST(File, ManyRowsTakeFewSystemCalls) {
   TempFolder dir;
   MessageRows rows;
-  for (int i = 0; i < 10000; ++i) rows.AppendRow(MakeRow(0x303, "PID=1,TID=2", "12:00:00.000", "eine Zeile"));
+  for (int i = 0; i < 10000; ++i) AddRow(rows, 0x303, "PID=1,TID=2", "12:00:00.000", "eine Zeile");
   std::string error;
   auto out = fw::File::Open(dir / "many.bin", fw::File::Mode::kCreateWrite, error);
   ASSERT_NE(out, nullptr);
   ASSERT_TRUE(WriteBinaryFile(rows, *out));
-  // About 670 KB in 64 KB blocks, where one call per field would be 80,000.
+  // About 670 KB in a few large blocks, where one call per field would be 80,000.
   EXPECT_LE(out->SystemCalls(), 16u);
   ASSERT_TRUE(out->Close());
 
@@ -116,7 +116,7 @@ TEST(File, SaveAndOpenThroughThePlatform) {
   TempFolder dir;
   CollectingAccess files;
   MessageRows rows;
-  rows.AppendRow(MakeRow(0x103, "p", "t", "Gr\xF6\xDF" "e"));
+  AddRow(rows, 0x103, "p", "t", "Gr\xF6\xDF" "e");
   const std::string saved = SaveList(dir / "liste", rows, files);
   EXPECT_EQ(saved, dir / "liste.BIN");
   EXPECT_NE(GetFileAttributesA(saved.c_str()), INVALID_FILE_ATTRIBUTES);

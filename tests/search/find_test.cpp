@@ -14,7 +14,7 @@ namespace {
 class FindRowTest : public ::testing::Test {
  protected:
   void Add(std::string_view process, std::string_view time, std::string_view message) {
-    rows.AppendRow(MakeRow(0x303, process, time, message));
+    AddRow(rows, 0x303, process, time, message);
   }
   MessageRows rows;
 };
@@ -59,7 +59,7 @@ TEST_F(FindRowTest, PartialHitsAtTheEndAndEmptyTerms) {
 
 TEST_F(FindRowTest, OnlyTheItemsOwnStringsCount) {
   // An item with one string, as an old file may hold.
-  rows.AppendRow(MakeItem(3, {"nur eine"}, {ColourPair{kBlack, kWhite}}));
+  AddItem(rows, 3, {"nur eine"}, {ColourPair{kBlack, kWhite}});
   Add("", "", "eine");
   EXPECT_EQ(FindRow(rows, 0, "nur", false), 0u);
   EXPECT_EQ(FindRow(rows, 1, "nur", false), kNoRow);

@@ -30,8 +30,8 @@ void PutInt(Bytes& b, std::uint32_t v) {
 
 TEST(BinaryFile, WorkedExampleIsExactlyFiftyBytes) {
   MessageRows rows;
-  rows.AppendRow(MakeItem(0x103, {"a", "b", "c"},
-                          {{0x000000, 0xC0FFFF}, {0x000000, 0xFFFFC0}, {0x0000FF, 0xFFFFFF}}));
+  AddItem(rows, 0x103, {"a", "b", "c"},
+          {{0x000000, 0xC0FFFF}, {0x000000, 0xFFFFC0}, {0x0000FF, 0xFFFFFF}});
   const Bytes expected = {0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                           0x06, 0x00, 0x00, 0x00, 0x61, 0x00, 0x62, 0x00, 0x63, 0x00, 0x03, 0x01,
                           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xC0, 0x00, 0x00, 0x00,
@@ -52,10 +52,10 @@ TEST(BinaryFile, EmptyListIsEightBytesAndReadsAsNoRow) {
 
 TEST(BinaryFile, RoundTripKeepsStringsKindsColoursAndOrder) {
   MessageRows rows;
-  rows.AppendRow(MakeRow(0x103, "PID=1,TID=2", "12:00:00.000", "Fehler \"x\", y"));
-  rows.AppendRow(MakeRow(102, "", "", "switched-off category still loads"));
-  rows.AppendRow(MakeRow(static_cast<MessageKind>(0xFFFF0203u), "", "", "Gr\xF6\xDF" "e\r"));
-  rows.AppendRow(MakeRow(1, "", "", std::string(499, 'x')));
+  AddRow(rows, 0x103, "PID=1,TID=2", "12:00:00.000", "Fehler \"x\", y");
+  AddRow(rows, 102, "", "", "switched-off category still loads");
+  AddRow(rows, static_cast<MessageKind>(0xFFFF0203u), "", "", "Gr\xF6\xDF" "e\r");
+  AddRow(rows, 1, "", "", std::string(499, 'x'));
   MessageRows back;
   EXPECT_EQ(Read(Write(rows), back).status, BinaryReadResult::kComplete);
   ASSERT_EQ(back.size(), rows.size());
@@ -70,11 +70,26 @@ TEST(BinaryFile, RoundTripKeepsStringsKindsColoursAndOrder) {
   }
 }
 
+TEST(BinaryFile, RowsLongerThanTheReadBufferComeBackWhole) {
+  MessageRows rows;
+  for (std::size_t i = 0; i < 40; ++i) {
+    const std::size_t length = i % 3 == 0 ? kStreamBuffer * (1 + i / 10) + i : 50 + i;
+    AddRow(rows, 3, "p", std::to_string(i), std::string(length, static_cast<char>('a' + i % 26)));
+  }
+  MessageRows back;
+  EXPECT_EQ(Read(Write(rows), back).status, BinaryReadResult::kComplete);
+  ASSERT_EQ(back.size(), rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    EXPECT_EQ(back.Row(r).Text(1), std::to_string(r));
+    EXPECT_EQ(back.Row(r).Text(2), rows.Row(r).Text(2));
+  }
+}
+
 TEST(BinaryFile, ReadingAppendsAfterExistingRows) {
   MessageRows one;
-  one.AppendRow(MakeRow(3, "", "", "from file"));
+  AddRow(one, 3, "", "", "from file");
   MessageRows list;
-  list.AppendRow(MakeRow(3, "", "", "already there"));
+  AddRow(list, 3, "", "", "already there");
   Read(Write(one), list);
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list.Row(1).Text(2), "from file");
@@ -83,8 +98,8 @@ TEST(BinaryFile, ReadingAppendsAfterExistingRows) {
 TEST(BinaryFile, RowsOfDifferentWidthsStillGiveAReadableFile) {
   // A file of one-column rows was opened, then three-column lines arrived.
   MessageRows rows;
-  rows.AppendRow(MakeItem(3, {"narrow"}, {{1, 2}}));
-  rows.AppendRow(MakeRow(0x403, "p", "t", "wide"));
+  AddItem(rows, 3, {"narrow"}, {{1, 2}});
+  AddRow(rows, 0x403, "p", "t", "wide");
   MessageRows back;
   EXPECT_EQ(Read(Write(rows), back).status, BinaryReadResult::kComplete);
   ASSERT_EQ(back.size(), 2u);
@@ -93,6 +108,16 @@ TEST(BinaryFile, RowsOfDifferentWidthsStillGiveAReadableFile) {
   EXPECT_EQ(back.Row(0).Colours(0).back, 2u);
   EXPECT_EQ(back.Row(1).Text(2), "wide");
   EXPECT_EQ(back.Row(1).Colours(2).text, kDarkBlue);
+}
+
+TEST(BinaryFile, AClearedListForgetsHowWideItsRowsWere) {
+  MessageRows rows;
+  AddRow(rows, 3, "p", "t", "wide");
+  rows.DeleteAllRows();
+  AddItem(rows, 3, {"narrow"}, {{1, 2}});
+  const Bytes bytes = Write(rows);
+  ASSERT_GE(bytes.size(), 12u);
+  EXPECT_EQ(bytes[8], 1);  // the pair count of the narrow row alone
 }
 
 TEST(BinaryFile, OtherVersionsAndForeignFilesAreIgnoredSilently) {
@@ -107,8 +132,8 @@ TEST(BinaryFile, OtherVersionsAndForeignFilesAreIgnoredSilently) {
 // Two good rows, then whatever the case appends.
 Bytes TwoRowsThen(std::uint32_t rowCount, const Bytes& tail) {
   MessageRows rows;
-  rows.AppendRow(MakeRow(3, "a", "b", "c"));
-  rows.AppendRow(MakeRow(3, "d", "e", "f"));
+  AddRow(rows, 3, "a", "b", "c");
+  AddRow(rows, 3, "d", "e", "f");
   Bytes bytes = Write(rows);
   bytes[4] = static_cast<unsigned char>(rowCount);
   bytes.insert(bytes.end(), tail.begin(), tail.end());

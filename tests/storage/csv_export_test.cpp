@@ -17,8 +17,8 @@ std::string Export(const MessageRows& rows) {
 
 TEST(CsvExport, OneQuotedLinePerRowWithCrLf) {
   MessageRows rows;
-  rows.AppendRow(MakeRow(3, "a", "b,c", "d"));
-  rows.AppendRow(MakeRow(3, "PID=1,TID=2", "12:00:00.000", "   einger\xFC" "ckt"));
+  AddRow(rows, 3, "a", "b,c", "d");
+  AddRow(rows, 3, "PID=1,TID=2", "12:00:00.000", "   einger\xFC" "ckt");
   EXPECT_EQ(Export(rows),
             "\"a\",\"b,c\",\"d\"\r\n"
             "\"PID=1,TID=2\",\"12:00:00.000\",\"   einger\xFC" "ckt\"\r\n");
@@ -26,7 +26,7 @@ TEST(CsvExport, OneQuotedLinePerRowWithCrLf) {
 
 TEST(CsvExport, QuotesAndCommasInsideStayUnchanged) {
   MessageRows rows;
-  rows.AppendRow(MakeRow(3, "", "", "er sagte \"ja\", dann \"\""));
+  AddRow(rows, 3, "", "", "er sagte \"ja\", dann \"\"");
   EXPECT_EQ(Export(rows), "\"\",\"\",\"er sagte \"ja\", dann \"\"\"\r\n");
 }
 
@@ -37,13 +37,13 @@ TEST(CsvExport, EmptyListGivesAnEmptyFile) {
 
 TEST(CsvExport, Codepage1252BytesAreWrittenAsStored) {
   MessageRows rows;
-  rows.AppendRow(MakeRow(3, "", "", "Gr\xF6\xDF" "e \x80"));
+  AddRow(rows, 3, "", "", "Gr\xF6\xDF" "e \x80");
   EXPECT_EQ(Export(rows), "\"\",\"\",\"Gr\xF6\xDF" "e \x80\"\r\n");
 }
 
 TEST(CsvExport, RowsWriteAsManyFieldsAsTheyHaveColumns) {
   MessageRows rows;
-  rows.AppendRow(MakeItem(3, {"nur", "eine"}, {{0, 0}}));
+  AddItem(rows, 3, {"nur", "eine"}, {{0, 0}});
   EXPECT_EQ(Export(rows), "\"nur\"\r\n");
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <initializer_list>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -10,17 +9,15 @@
 
 namespace ploxen::test {
 
-inline std::unique_ptr<MessageItem> MakeItem(MessageKind kind, std::initializer_list<std::string_view> strings,
-                                             std::initializer_list<ColourPair> pairs) {
-  MessageItem::ColourList colours(pairs);
-  std::vector<std::string_view> texts(strings);
-  return MessageItem::Make(kind, colours, texts.data(), texts.size());
+inline void AddItem(RowStore& rows, MessageKind kind, std::initializer_list<std::string_view> strings,
+                    std::initializer_list<ColourPair> pairs) {
+  const MessageItem::ColourList colours(pairs);
+  const std::vector<std::string_view> texts(strings);
+  rows.AppendRow(kind, colours, texts.data(), texts.size());
 }
 
-inline std::unique_ptr<MessageItem> MakeRow(MessageKind kind, std::string_view a, std::string_view b,
-                                            std::string_view c) {
-  return MakeItem(kind, {a, b, c},
-                  {kProcessColumnColours, kTimeColumnColours, ColourPair{MessageColour(kind), kWhite}});
+inline void AddRow(RowStore& rows, MessageKind kind, std::string_view a, std::string_view b, std::string_view c) {
+  AddItem(rows, kind, {a, b, c}, {kProcessColumnColours, kTimeColumnColours, ColourPair{MessageColour(kind), kWhite}});
 }
 
 }  // namespace ploxen::test

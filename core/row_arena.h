@@ -1,0 +1,68 @@
+// Memory for the rows of one list. Rows are only ever freed all together
+// (the list is cleared or goes), so they are laid one after another in large
+// chunks: one heap allocation per chunk instead of one per row, and no heap
+// header or rounding per row.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace ploxen {
+
+class RowArena {
+ public:
+  static constexpr std::size_t kChunkSize = 64 * 1024;
+  // A record larger than this gets an allocation of its own, so that a long
+  // row never leaves most of a chunk unused.
+  static constexpr std::size_t kOwnAllocation = kChunkSize / 4;
+  // A list cleared at its row limit fills again at once. Chunks of up to this
+  // many bytes are kept for it when it is cleared, so that refilling takes
+  // memory already in use: fresh pages from the system cost far more than
+  // the rows written into them, most of all under virtualisation. What a
+  // larger list held beyond it is given back.
+  static constexpr std::size_t kKeptOnRelease = 32 * 1024 * 1024;
+  // Enough for a row record; the heap's own alignment is at least this.
+  static constexpr std::size_t kAlignment = 8;
+
+  RowArena() = default;
+  // A moved-from arena holds nothing and hands out nothing of the other's.
+  RowArena(RowArena&& other) noexcept { *this = std::move(other); }
+  RowArena& operator=(RowArena&& other) noexcept;
+
+  // size bytes, aligned for any row record. Throws std::bad_alloc.
+  void* Allocate(std::size_t size) {
+    // What is left is always a multiple of the alignment, so a size that
+    // fits still fits once rounded up.
+    if (size <= left_) {
+      const std::size_t rounded = (size + kAlignment - 1) & ~(kAlignment - 1);
+      last_ = next_;
+      next_ += rounded;
+      left_ -= rounded;
+      return last_;
+    }
+    return AllocateElsewhere(size);
+  }
+  // Gives back the allocation made last, when nothing was allocated after it.
+  void GiveBack(void* memory);
+  // Frees every allocation at once; chunks up to kKeptOnRelease stay for the
+  // rows to come.
+  void Release();
+
+  std::size_t AllocationCount() const { return chunks_.size() + own_.size(); }
+  std::size_t KeptChunks() const { return kept_.size(); }
+
+ private:
+  using Memory = std::unique_ptr<unsigned char[]>;
+  void* AllocateElsewhere(std::size_t size);
+
+  std::vector<Memory> chunks_;  // kChunkSize each; the last one is open
+  std::vector<Memory> own_;     // one long record each
+  std::vector<Memory> kept_;    // chunks of a cleared list, for the next rows
+  unsigned char* next_ = nullptr;
+  std::size_t left_ = 0;
+  unsigned char* last_ = nullptr;  // the last allocation from the open chunk
+};
+
+}  // namespace ploxen
