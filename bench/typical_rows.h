@@ -61,14 +61,23 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::Finalize();
     std::printf("\n%s\n", heading_.c_str());
     for (const Pair& p : pairs_) {
-      if (!times_.count(p.ours) || !times_.count(p.baseline) || times_[p.baseline] <= 0) continue;
-      std::printf("%-18s %10.1f ms  baseline %10.1f ms  ratio %5.2f\n", p.what, times_[p.ours],
-                  times_[p.baseline], times_[p.ours] / times_[p.baseline]);
+      const double ours = Time(p.ours), baseline = Time(p.baseline);
+      if (ours <= 0 || baseline <= 0) continue;
+      std::printf("%-18s %10.1f ms  baseline %10.1f ms  ratio %5.2f\n", p.what, ours, baseline, ours / baseline);
     }
     std::printf("goal: %s\n", goal_.c_str());
   }
 
  private:
+  // The median of repeated runs where there is one, else the single run.
+  double Time(const std::string& name) const {
+    for (const std::string& key : {name + "_median", name}) {
+      const auto found = times_.find(key);
+      if (found != times_.end()) return found->second;
+    }
+    return 0;
+  }
+
   std::vector<Pair> pairs_;
   std::string heading_, goal_;
   std::map<std::string, double> times_;
