@@ -229,6 +229,47 @@ TEST_F(FilesAndSearch, OpenReplacesTheListAndADamagedFileIsReported) {
   DeleteFileA(broken.c_str());
 }
 
+TEST_F(FilesAndSearch, ALargeFileOpensWholeAndSavesBackByteForByte) {
+  // Far more rows than the row limit, in every kind and colour, one row
+  // longer than the program reads at a time.
+  constexpr int kRowCount = 100000;
+  MessageRows rows;
+  for (int i = 0; i < kRowCount; ++i) {
+    const std::string process = "PID=" + std::to_string(i % 977);
+    const std::string message = i == kRowCount - 2 ? std::string(3 * kStreamBuffer / 2, 'L')
+                                                   : "Zeile " + std::to_string(i) + std::string(i % 300, 'x');
+    const std::string_view strings[] = {process, i % 3 ? "12:00:00.000" : "", message};
+    const auto kind = static_cast<MessageKind>(0x100 * (i % 5) + i % 105);
+    rows.AppendRow(kind, {kProcessColumnColours, kTimeColumnColours, ColourPair{static_cast<Colour>(i), kWhite}},
+                   strings, 3);
+  }
+  const std::string large = TempFile("gross.bin");
+  {
+    MemorySink sink;
+    ASSERT_TRUE(WriteBinaryFile(rows, sink));
+    std::ofstream out(large, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(sink.Bytes().data()), static_cast<std::streamsize>(sink.Bytes().size()));
+  }
+
+  Start("large", [](TestProfile& profile) { profile.Write("LISTBOX", "MAXCOUNT", "1000"); });
+  ChooseFile(kOpenCommand, large);
+  ASSERT_TRUE(WaitForRows(main_, kRowCount, 60000));
+  EXPECT_EQ(ListRowText(main_, 0, 2), "Zeile 0");
+  EXPECT_EQ(ListRowText(main_, 50001, 0), "PID=" + std::to_string(50001 % 977));
+  EXPECT_EQ(ListRowText(main_, kRowCount - 1, 2), rows.Row(kRowCount - 1).Text(2));
+  EXPECT_EQ(ListRowText(main_, kRowCount - 2, 2).substr(0, 10), "LLLLLLLLLL");
+  EXPECT_EQ(StatusPaneText(main_, 1), std::to_string(kRowCount));
+
+  const std::string back = TempFile("zurueck.bin");
+  DeleteFileA(back.c_str());
+  ChooseFile(kSaveButton, back);
+  ASSERT_TRUE(FileExists(back));
+  EXPECT_TRUE(FileBytes(back) == FileBytes(large)) << "the rows are saved as they were read";
+  Close();
+  DeleteFileA(large.c_str());
+  DeleteFileA(back.c_str());
+}
+
 TEST_F(FilesAndSearch, SearchStepsThroughTheHitsThenSaysSoAndStartsAgain) {
   Start("search");
   SendKnownLines();
