@@ -73,7 +73,7 @@ TEST(BinaryFile, RoundTripKeepsStringsKindsColoursAndOrder) {
 TEST(BinaryFile, RowsLongerThanTheReadBufferComeBackWhole) {
   MessageRows rows;
   for (std::size_t i = 0; i < 40; ++i) {
-    const std::size_t length = i % 3 == 0 ? kStreamBuffer * (1 + i / 10) + i : 50 + i;
+    const std::size_t length = i % 10 == 5 ? kStreamBuffer * (1 + i / 20) + i : 50 + i;
     AddRow(rows, 3, "p", std::to_string(i), std::string(length, static_cast<char>('a' + i % 26)));
   }
   MessageRows back;
