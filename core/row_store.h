@@ -48,7 +48,6 @@ class MessageRows : public RowStore {
   const MessageItem& Row(std::size_t index) const { return *rows_[index]; }
   // The most colour pairs any row has; 0 for no rows.
   std::size_t WidestRow() const { return widest_; }
-  void Reserve(std::size_t rows) { rows_.reserve(rows); }
   void ReserveMore(std::size_t rows) override { rows_.reserve(rows_.size() + rows); }
 
  private:

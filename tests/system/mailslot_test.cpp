@@ -39,14 +39,6 @@ ToolRun SendBytes(const std::string& bytes) {
   return run;
 }
 
-bool MailslotExists() {
-  HANDLE slot = CreateFileA("\\\\.\\mailslot\\ploxen", GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (slot == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(slot);
-  return true;
-}
-
 class RemoteMode : public ::testing::Test {
  protected:
   // One mailslot name for the whole machine: tests that run side by side

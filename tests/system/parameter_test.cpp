@@ -40,14 +40,6 @@ void SetCheck(HWND page, int id, bool on) {
   SendMessageA(GetDlgItem(page, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool MailslotExists() {
-  HANDLE slot = CreateFileA("\\\\.\\mailslot\\ploxen", GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (slot == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(slot);
-  return true;
-}
-
 template <typename Condition>
 bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
   const DWORD start = GetTickCount();

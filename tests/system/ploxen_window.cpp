@@ -164,6 +164,14 @@ std::string FieldText(HWND field) {
   return text;
 }
 
+bool MailslotExists() {
+  HANDLE slot = CreateFileA("\\\\.\\mailslot\\ploxen", GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (slot == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(slot);
+  return true;
+}
+
 void Click(HWND window, int id) {
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }

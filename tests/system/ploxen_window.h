@@ -44,6 +44,8 @@ HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = 10000);
 std::string MessageBoxText(HWND box);
 // The main window still answers messages.
 bool Responsive(HWND main);
+// Some program holds PLOXEN's mailslot.
+bool MailslotExists();
 
 // Clicks a button or menu command as the user would (posted, so a dialog it
 // opens does not hold the caller).
