@@ -33,6 +33,24 @@ HWND MainWindowOf(DWORD process, DWORD timeoutMs = 30000) {
   return nullptr;
 }
 
+// The PLOXEN.EXE a client had started is ended with the test when it still
+// runs: after a failure nobody closes it, and it would hold the test
+// runner's output open.
+class EndedWithTheTest {
+ public:
+  explicit EndedWithTheTest(DWORD process) : handle_(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process)) {}
+  ~EndedWithTheTest() {
+    if (!handle_) return;
+    if (WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT) TerminateProcess(handle_, 1);
+    CloseHandle(handle_);
+  }
+  EndedWithTheTest(const EndedWithTheTest&) = delete;
+  EndedWithTheTest& operator=(const EndedWithTheTest&) = delete;
+
+ private:
+  HANDLE handle_;
+};
+
 std::string RegistryText(const std::string& key) {
   char value[1024] = {};
   DWORD size = sizeof value;
@@ -80,6 +98,7 @@ TEST_F(AutomationTest, GuideScriptWritesItsLinesAndClosingWaitsForTheScript) {
   ASSERT_TRUE(script.Start("cscript.exe //nologo \"" + ProgramDirectory() + "\\ploxen_guide.vbs\" 8000"));
   const DWORD server = ServerOf(script.Id());
   ASSERT_NE(server, 0u) << script.Output();
+  const EndedWithTheTest serverEnds(server);
   HWND main = MainWindowOf(server);
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitForRows(main, 11, 20000)) << ListRowCount(main);
@@ -135,6 +154,7 @@ TEST_F(AutomationTest, MalformedFormatsAndOddArgumentsLeaveItAliveAndShowTheirLi
 
   const DWORD server = ServerOf(client.Id(), 0);
   ASSERT_NE(server, 0u);
+  const EndedWithTheTest serverEnds(server);
   HWND main = MainWindowOf(server);
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitForRows(main, 6));

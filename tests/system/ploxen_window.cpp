@@ -186,6 +186,10 @@ std::optional<std::string> RunFileDialog(DWORD processId, HWND main, int command
   SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   Click(dialog, IDOK);
   if (!WaitForWindowGone(dialog)) return std::nullopt;
+  // The command goes on after its dialog (a file is written or read): it is
+  // done when the window answers again.
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 30000, &answer)) return std::nullopt;
   return offered;
 }
 

@@ -53,8 +53,9 @@ void Click(HWND window, int id);
 // The file-name field of the platform's file dialog, and its text.
 HWND FileNameField(HWND dialog);
 std::string FieldText(HWND field);
-// Opens the file dialog by the command, fills in the path and confirms it:
-// the name the dialog offered at first, or none when it did not take it.
+// Opens the file dialog by the command, fills in the path, confirms it and
+// waits until the command is done: the name the dialog offered at first, or
+// none when it did not take it.
 std::optional<std::string> RunFileDialog(DWORD processId, HWND main, int command, const std::string& path);
 constexpr int kSaveButton = 1002;
 
