@@ -1,6 +1,5 @@
 #include "core/message_item.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -26,7 +25,7 @@ std::size_t PrefixOf(const char* begin, std::size_t size, std::size_t n) {
   return static_cast<std::size_t>(p - begin);
 }
 
-// Copies a block (when to is not null) and counts its zero bytes on the way.
+// Copies a block and counts its zero bytes on the way.
 // A file's rows are checked one after another, and a search call per string
 // costs more than the strings are long, so the bytes are taken sixteen at a
 // time where the processor can.
@@ -36,7 +35,7 @@ std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size
     std::size_t count = 0;
     for (std::size_t i = 0; i < size; ++i) {
       count += from[i] == '\0';
-      if (to) to[i] = from[i];
+      to[i] = from[i];
     }
     return count;
   }
@@ -58,14 +57,10 @@ std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size
   __m128i lanes = zero;
   for (;;) {
     const std::size_t stop = whole - i > kPiecesPerSum * 16 ? i + kPiecesPerSum * 16 : whole;
-    if (to) {
-      for (; i < stop; i += 16) {
-        const __m128i v = load(from + i);
-        store(to + i, v);
-        lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(v, zero));
-      }
-    } else {
-      for (; i < stop; i += 16) lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(load(from + i), zero));
+    for (; i < stop; i += 16) {
+      const __m128i v = load(from + i);
+      store(to + i, v);
+      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(v, zero));
     }
     if (i == whole) break;
     addLanes(lanes);
@@ -78,7 +73,7 @@ std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size
                                              0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
                                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     const __m128i v = load(from + size - 16);
-    if (to) store(to + size - 16, v);
+    store(to + size - 16, v);
     const __m128i fresh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kFresh + (size - whole)));
     lanes = _mm_sub_epi8(lanes, _mm_and_si128(_mm_cmpeq_epi8(v, zero), fresh));
   }
@@ -89,14 +84,10 @@ std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size
 std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < size; ++i) count += from[i] == '\0';
-  if (to && size > 0) std::memcpy(to, from, size);
+  if (size > 0) std::memcpy(to, from, size);
   return count;
 }
 #endif
-
-std::size_t CountTerminators(const char* block, std::size_t size) {
-  return CopyCountingTerminators(nullptr, block, size);
-}
 }  // namespace
 
 std::size_t MessageItem::BlockSize(const std::string_view* strings, std::size_t stringCount) {
@@ -122,12 +113,6 @@ MessageItem* MessageItem::Build(void* memory, MessageKind kind, const ColourList
   auto* item = ::new (memory) MessageItem(kind, colours, blockSize, 0);
   item->strings_ = static_cast<std::uint32_t>(CopyCountingTerminators(item->Block(), block, blockSize));
   return item;
-}
-
-std::size_t MessageItem::StoredStrings(const char* block, std::size_t blockSize) {
-  if (blockSize > kMaxBlockSize) return npos;
-  if (blockSize > 0 && block[blockSize - 1] != '\0') return npos;
-  return CountTerminators(block, blockSize);
 }
 
 std::size_t MessageItem::PrefixLength(std::size_t n) const {

@@ -61,21 +61,10 @@ class MessageItem {
                             const std::string_view* strings, std::size_t stringCount);
   // Copies a ready block, as a file holds it, counting its strings on the
   // way. The caller keeps the row only when the block ends with a terminator
-  // and holds a string per colour pair (BlockFits).
+  // and holds a string per colour pair, so that no column is ever drawn from
+  // past it (MessageRows::AppendBlockRow).
   static MessageItem* Build(void* memory, MessageKind kind, const ColourList& colours, const char* block,
                             std::size_t blockSize);
-
-  // The strings of a stored block: its terminators. npos when the block
-  // cannot be a row's block at all, because it does not end with one or is
-  // too long.
-  static std::size_t StoredStrings(const char* block, std::size_t blockSize);
-  // Whether a stored block can be a row's block with that many colour pairs:
-  // it holds at least one string per pair, so that no column is ever drawn
-  // from past it.
-  static bool BlockFits(const char* block, std::size_t blockSize, std::size_t pairs) {
-    const std::size_t strings = StoredStrings(block, blockSize);
-    return strings != npos && strings >= pairs;
-  }
 
   MessageItem(const MessageItem&) = delete;
   MessageItem& operator=(const MessageItem&) = delete;

@@ -19,8 +19,8 @@ class RowStore {
   virtual void AppendRow(MessageKind kind, const MessageItem::ColourList& colours, const std::string_view* strings,
                          std::size_t stringCount) = 0;
   // Appends a row with a ready block, as a file holds it. A block that does
-  // not fit its colour pairs (MessageItem::BlockFits) is refused: nothing is
-  // appended and the answer is false.
+  // not end with a terminator or holds fewer strings than there are colour
+  // pairs is refused: nothing is appended and the answer is false.
   virtual bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
                               std::size_t blockSize) = 0;
   // Frees every row's item.

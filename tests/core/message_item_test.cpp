@@ -58,7 +58,7 @@ TEST(MessageItem, ABlockThatCouldBeDrawnFromPastItsEndIsRefused) {
   EXPECT_FALSE(AppendBlock(rows, 1, "abc", 3));
   EXPECT_FALSE(AppendBlock(rows, 1, "", 0));
   EXPECT_TRUE(rows.empty());
-  EXPECT_TRUE(MessageItem::BlockFits("", 0, 0));
+  EXPECT_TRUE(AppendBlock(rows, 0, "", 0));
 }
 
 TEST(MessageItem, TerminatorsAreCountedAmongBytesOfEveryValue) {
@@ -76,8 +76,8 @@ TEST(MessageItem, TerminatorsAreCountedAmongBytesOfEveryValue) {
     MessageRows rows;
     ASSERT_TRUE(rows.AppendBlockRow(1, Pairs(1), block.data(), block.size())) << length;
     EXPECT_EQ(rows.Row(0).StringCount(), expected) << length;
-    EXPECT_TRUE(MessageItem::BlockFits(block.data(), block.size(), expected)) << length;
-    EXPECT_FALSE(MessageItem::BlockFits(block.data(), block.size(), expected + 1)) << length;
+    EXPECT_EQ(rows.Row(0).PrefixLength(expected), block.size()) << length;
+    EXPECT_EQ(rows.Row(0).PrefixLength(expected + 1), MessageItem::npos) << length;
   }
 }
 

@@ -124,18 +124,9 @@ class ParameterTest : public ::testing::Test {
     ASSERT_TRUE(WaitForWindowGone(box));
     ASSERT_TRUE(Responsive(main_));
     EXPECT_TRUE(IsWindow(sheet) && IsWindowVisible(sheet)) << "the sheet stays open";
-    // A test beside this one may hold the foreground, and a thread that is
-    // not active has no focus to show: then the sheet is brought back to the
-    // front, which gives the focus back where the sheet left it.
     GUITHREADINFO gui{};
-    for (int i = 0; i < 20; ++i) {
-      gui = GUITHREADINFO{};
-      gui.cbSize = sizeof gui;
-      GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &gui);
-      if (gui.hwndFocus) break;
-      SetForegroundWindow(sheet);
-      Sleep(100);
-    }
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &gui);
     EXPECT_EQ(gui.hwndFocus, control) << "focus in the offending edit";
   }
 
@@ -407,7 +398,8 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
   Start("help");
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
-  auto expectHelp = [&](int page, const char* startsWith, HWND help) {
+  auto expectHelp = [&](int page, const char* startsWith) {
+    HWND help = WaitForTopLevel("Hilfefenster");
     ASSERT_NE(help, nullptr) << "page " << page;
     EXPECT_EQ(LongText(GetDlgItem(help, 1019)).substr(0, std::string(startsWith).size()), startsWith)
         << "page " << page;
@@ -428,21 +420,16 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
                           "Keine Hilfe vorhanden\r\n"};
   for (int i = 0; i < 7; ++i) {
     HWND page = ShowPage(sheet, i);
-    // F1 on the keyboard, with the sheet in front. A test running beside
-    // this one may take the foreground for a moment: then F1 again.
-    HWND help = nullptr;
-    for (int attempt = 0; attempt < 4 && !help; ++attempt) {
-      SetForegroundWindow(sheet);
-      INPUT keys[2] = {};
-      keys[0].type = keys[1].type = INPUT_KEYBOARD;
-      keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
-      keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-      SendInput(2, keys, sizeof(INPUT));
-      help = WaitForTopLevel("Hilfefenster", 4000);
-    }
-    expectHelp(i, starts[i], help);
+    // F1 on the keyboard, with the sheet in front.
+    SetForegroundWindow(sheet);
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    expectHelp(i, starts[i]);
     Click(sheet, kHelp);
-    expectHelp(i, starts[i], WaitForTopLevel("Hilfefenster"));
+    expectHelp(i, starts[i]);
   }
   Click(sheet, IDCANCEL);
   ASSERT_TRUE(WaitForWindowGone(sheet));
