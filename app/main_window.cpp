@@ -24,6 +24,10 @@ constexpr char kCaption[] = "PLOXEN";
 constexpr UINT_PTR kTimerFirstRun = 1;
 constexpr UINT_PTR kTimerDebugMonitor = 2;
 constexpr UINT_PTR kTimerRemote = 3;
+// A tick that read messages is likely in the middle of a burst: the mailslot
+// is looked at again this soon, not only after the whole interval.
+constexpr UINT_PTR kTimerRemoteBurst = 4;
+constexpr UINT kRemoteBurstMs = 10;
 constexpr UINT_PTR kTimerCatchUp = 10;
 // A worker's first queued line is taken at once; while more keep coming they
 // are taken in batches by a timer, not one wake-up per line.
@@ -434,6 +438,7 @@ void CPLOXENDlg::OnParameter() {
   settings_.remoteActive = remote.remote;
   if (remoteChanged) {
     KillTimer(hwnd_, kTimerRemote);
+    KillTimer(hwnd_, kTimerRemoteBurst);
     remote_.Close();
     if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
   }
@@ -509,7 +514,14 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
       if (list_.hwnd()) monitor_.Start(commandLine_);
       return false;
     case kTimerRemote:
-      remote_.Tick();
+    case kTimerRemoteBurst:
+      if (id == kTimerRemoteBurst) KillTimer(hwnd_, kTimerRemoteBurst);
+      if (remote_.Tick() > 0) {
+        SetTimer(hwnd_, kTimerRemoteBurst, kRemoteBurstMs, nullptr);
+      } else if (id == kTimerRemoteBurst && list_.Behind()) {
+        // The burst is over: its rest is shown now, not after a quiet spell.
+        CatchUpList();
+      }
       return false;
     case kTimerWorkerLines:
       if (!intake_.QueuedWaiting()) {
@@ -557,10 +569,7 @@ bool CPLOXENDlg::OnPaint() {
 }
 
 bool CPLOXENDlg::OnNotify(NMHDR* header, LRESULT& result) {
-  if (header && header->idFrom == kListControlId && header->code == LVN_GETDISPINFOA) {
-    list_.GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(header));
-    return true;
-  }
+  if (list_.AnswerNotification(*header, result)) return true;
   return CModelessMain::OnNotify(header, result);
 }
 
@@ -578,6 +587,7 @@ bool CPLOXENDlg::OnDestroy() {
   intake_.CloseQueue();
   monitor_.Stop();
   KillTimer(hwnd_, kTimerRemote);
+  KillTimer(hwnd_, kTimerRemoteBurst);
   remote_.Close();
   StoreSettings();
   list_.DeleteAllRows();
@@ -613,8 +623,9 @@ bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       }
       return false;
     case WM_DRAWITEM: {
+      // The dispatch has checked that the structure can be read.
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-      if (item->CtlID != kListControlId) return false;
+      if (item->CtlID != kListControlId || item->hwndItem != list_.hwnd() || !list_.hwnd()) return false;
       list_.DrawItem(*item);
       result = TRUE;
       return true;

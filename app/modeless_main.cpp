@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "fw/message_pointer.h"
 #include "fw/strings.h"
 
 namespace ploxen {
@@ -118,6 +119,8 @@ bool CModelessMain::CreateStatusBar() {
 LRESULT CALLBACK CModelessMain::StatusBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                               DWORD_PTR self) {
   if (msg == WM_NOTIFY) {
+    // Another process may send the bar anything; only its tips' own notes are read.
+    if (!fw::MessagePointerUsable(msg, lp)) return 0;
     auto* header = reinterpret_cast<NMHDR*>(lp);
     auto* frame = reinterpret_cast<CModelessMain*>(self);
     if ((header->code == TTN_NEEDTEXTA || header->code == TTN_NEEDTEXTW) && header->hwndFrom == frame->paneTips_) {
@@ -181,7 +184,9 @@ void CModelessMain::SetPaneText(int pane, const char* text) {
 RECT CModelessMain::GetFreeClientRect() const {
   RECT client{};
   GetClientRect(hwnd_, &client);
-  if (statusBar_ && IsWindowVisible(statusBar_)) {
+  // The bar's own style, not whether it can be seen: while the window is
+  // hidden (at start, or held by an automation client) the bar still takes its place.
+  if (statusBar_ && (GetWindowLongPtrA(statusBar_, GWL_STYLE) & WS_VISIBLE)) {
     RECT bar{};
     GetWindowRect(statusBar_, &bar);
     client.bottom -= bar.bottom - bar.top;

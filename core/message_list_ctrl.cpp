@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "fw/message_pointer.h"
 #include "search/find.h"
 
 namespace ploxen {
@@ -19,6 +20,7 @@ bool MessageListCtrl::Create(HWND parent) {
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListControlId)), GetModuleHandleA(nullptr),
                           nullptr);
   if (!hwnd_) return false;
+  fw::GuardPointerMessages(hwnd_);
   SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExStyle, kListExStyle);
   for (int i = 0; i < kColumnCount; ++i) {
     LVCOLUMNA column{};
@@ -95,6 +97,45 @@ void MessageListCtrl::DeselectAll() {
   const int page = static_cast<int>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
   SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(top), top + page);
   UpdateWindow(hwnd_);
+}
+
+bool MessageListCtrl::AnswerNotification(const NMHDR& header, LRESULT& result) const {
+  if (!hwnd_ || header.hwndFrom != hwnd_) return false;
+  switch (header.code) {
+    case LVN_GETDISPINFOA:
+      GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header)));
+      result = 0;
+      return true;
+    case LVN_GETDISPINFOW:
+      GetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      result = 0;
+      return true;
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW:
+      // Typing a letter into the list must neither select nor scroll.
+      result = -1;
+      return true;
+    case LVN_ODCACHEHINT:
+    case LVN_ODSTATECHANGED:
+      // The rows are all in memory, and the selection is the control's own.
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MessageListCtrl::GetDispInfo(NMLVDISPINFOW& info) const {
+  LVITEMW& row = info.item;
+  if (!(row.mask & LVIF_TEXT) || !row.pszText || row.cchTextMax <= 0) return;
+  row.pszText[0] = L'\0';
+  if (row.iItem < 0 || static_cast<std::size_t>(row.iItem) >= shown_) return;
+  if (row.iSubItem < 0 || row.iSubItem >= kColumnCount) return;
+  const std::string_view text = model_.Row(static_cast<std::size_t>(row.iItem)).Text(static_cast<std::size_t>(row.iSubItem));
+  const int n = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1));
+  // The rows are in code page 1252 whatever the system's code page is.
+  const int wide = n > 0 ? MultiByteToWideChar(1252, 0, text.data(), n, row.pszText, row.cchTextMax - 1) : 0;
+  row.pszText[wide > 0 ? wide : 0] = L'\0';
 }
 
 void MessageListCtrl::GetDispInfo(NMLVDISPINFOA& info) const {

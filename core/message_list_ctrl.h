@@ -50,9 +50,10 @@ class MessageListCtrl : public RowStore {
   void DeselectAll();
 
   void DrawItem(const DRAWITEMSTRUCT& item) const;
-  // The texts the control asks for: screen readers and other programs read
-  // the rows this way, the drawing does not need them.
-  void GetDispInfo(NMLVDISPINFOA& info) const;
+  // The control's notifications to its parent, answered as a list that keeps
+  // no text of its own must: the texts it asks for, and nothing found,
+  // cached or selected on its own. False for any other notification.
+  bool AnswerNotification(const NMHDR& header, LRESULT& result) const;
   const MessageRows& Rows() const { return model_; }
 
   void OnStateChange(std::function<void()> f) { onStateChange_ = std::move(f); }
@@ -60,6 +61,11 @@ class MessageListCtrl : public RowStore {
   void OnBehind(std::function<void()> f) { onBehind_ = std::move(f); }
 
  private:
+  // The texts the control asks for: screen readers and other programs read
+  // the rows this way, the drawing does not need them.
+  void GetDispInfo(NMLVDISPINFOA& info) const;
+  void GetDispInfo(NMLVDISPINFOW& info) const;
+
   // After a row was taken: the first row of a batch wakes the view.
   void Taken(bool wasCurrent) {
     if (wasCurrent && onBehind_) onBehind_();

@@ -1,61 +1,16 @@
 #include "fw/window.h"
 
 #include <exception>
-#include <mutex>
-#include <set>
+
+#include "fw/message_pointer.h"
 
 namespace fw {
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-namespace {
-
-// Any process may send any message number with any lParam, so a call is run
-// only when its pointer was handed out by CallOnOwnThread in this process and
-// is still waiting, and at most once.
-class PendingCalls {
- public:
-  void Add(const void* call) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    calls_.insert(call);
-  }
-  bool Take(const void* call) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return calls_.erase(call) != 0;
-  }
-
- private:
-  std::mutex mutex_;
-  std::set<const void*> calls_;
-};
-
-PendingCalls& Pending() {
-  static PendingCalls pending;
-  return pending;
-}
-
-UINT CallMessage() {
-  static const UINT message = RegisterWindowMessageA("PLOXEN.CallOnOwnThread");
-  return message;
-}
-
-}  // namespace
-
-bool Window::CallOnOwnThread(const std::function<void()>& fn) {
-  if (!hwnd_ || !IsWindow(hwnd_)) return false;
-  if (GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId()) {
-    fn();
-    return true;
-  }
-  const void* call = &fn;
-  Pending().Add(call);
-  const LRESULT ran = SendMessageA(hwnd_, CallMessage(), 0, reinterpret_cast<LPARAM>(call));
-  Pending().Take(call);  // unless the window ran it
-  return ran == 1;
-}
-
 bool Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   result = 0;
+  if (!MessagePointerUsable(msg, lp)) return true;
   switch (msg) {
     case WM_COMMAND:
       return OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
@@ -78,14 +33,6 @@ bool Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       }
       return false;
     default:
-      if (msg == CallMessage() && msg != 0) {
-        const auto* call = reinterpret_cast<const std::function<void()>*>(lp);
-        if (Pending().Take(call)) {
-          (*call)();
-          result = 1;
-        }
-        return true;
-      }
       return OnMessage(msg, wp, lp, result);
   }
 }

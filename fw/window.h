@@ -7,8 +7,6 @@
 
 #include <windows.h>
 
-#include <functional>
-
 namespace fw {
 
 class Window {
@@ -27,12 +25,6 @@ class Window {
   // For windows that are never shown: no cursor, background or icon.
   static bool RegisterHiddenWindowClass(const char* className, UINT style);
 
-  // Runs fn on the thread that owns the window and returns when it has run:
-  // directly on that thread, otherwise by a synchronous send, so the calling
-  // thread waits (a source's worker hands its line over this way). False when
-  // there is no window to run it.
-  bool CallOnOwnThread(const std::function<void()>& fn);
-
  protected:
   // The typed handlers. result is what the procedure returns when handled.
   virtual bool OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
@@ -46,7 +38,9 @@ class Window {
   // Everything else.
   virtual bool OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
 
-  // Routes one message to the handlers above.
+  // Routes one message to the handlers above. A message whose pointer cannot
+  // be one of ours is answered with 0 and reaches neither a handler nor the
+  // platform's default.
   bool Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   // The same for a dialog procedure (a dialog's or a property page's): the
   // answer in the dialog's way, and the object let go with its window.

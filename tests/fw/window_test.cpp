@@ -1,14 +1,13 @@
-// Window dispatch: handing work to the window's own thread, and the hidden
+// Window dispatch: pointers that another process may send, and the hidden
 // "DBWin32" receiver built on it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <atomic>
-#include <functional>
-#include <thread>
+#include <cstdint>
 #include <vector>
 
+#include "fw/message_pointer.h"
 #include "fw/window.h"
 #include "sources/dbwin32_listener.h"
 
@@ -17,17 +16,64 @@ namespace {
 
 constexpr char kClass[] = "PloxenWindowTest";
 
-class PlainWindow : public fw::Window {};
+// Records what reaches its handlers.
+class RecordingWindow : public fw::Window {
+ public:
+  int notifies = 0, copies = 0, others = 0;
 
-void PumpUntil(const std::atomic<bool>& done) {
-  MSG msg;
-  while (!done) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+ protected:
+  bool OnNotify(NMHDR*, LRESULT& result) override {
+    ++notifies;
+    result = 7;
+    return true;
   }
+  bool OnCopyData(HWND, const COPYDATASTRUCT*) override {
+    ++copies;
+    return true;
+  }
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+    if (msg != WM_DRAWITEM && msg != WM_MEASUREITEM) return false;
+    ++others;
+    result = TRUE;
+    return true;
+  }
+};
+
+// Memory that is reserved but not committed, behind a committed page.
+class GuardedPage {
+ public:
+  GuardedPage() {
+    base_ = static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE, PAGE_NOACCESS));
+    if (base_) VirtualAlloc(base_, kPage, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~GuardedPage() {
+    if (base_) VirtualFree(base_, 0, MEM_RELEASE);
+  }
+  char* Committed() const { return base_; }
+  char* Reserved() const { return base_ + kPage; }
+  static constexpr std::size_t kPage = 64 * 1024;
+
+ private:
+  char* base_ = nullptr;
+};
+
+TEST(ReadableMemory, OnlyCommittedReadableBytesOfThisProcess) {
+  GuardedPage page;
+  ASSERT_TRUE(page.Committed());
+  int local = 0;
+  EXPECT_TRUE(fw::ReadableMemory(&local, sizeof local));
+  EXPECT_TRUE(fw::ReadableMemory(page.Committed(), GuardedPage::kPage));
+  EXPECT_FALSE(fw::ReadableMemory(nullptr, 4));
+  EXPECT_FALSE(fw::ReadableMemory(reinterpret_cast<void*>(0x10), 4)) << "the first page is never mapped";
+  EXPECT_FALSE(fw::ReadableMemory(page.Reserved(), 4));
+  EXPECT_FALSE(fw::ReadableMemory(page.Reserved() - 4, 8)) << "a structure running into uncommitted memory";
+  EXPECT_FALSE(fw::ReadableMemory(reinterpret_cast<void*>(~std::uintptr_t{0} - 2), 8)) << "wraps around";
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(page.Committed(), GuardedPage::kPage, PAGE_NOACCESS, &old));
+  EXPECT_FALSE(fw::ReadableMemory(page.Committed(), 4));
 }
 
-class CallOnOwnThread : public ::testing::Test {
+class MessagePointerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(fw::Window::RegisterHiddenWindowClass(kClass, 0));
@@ -36,53 +82,62 @@ class CallOnOwnThread : public ::testing::Test {
   void TearDown() override {
     if (window_.hwnd()) DestroyWindow(window_.hwnd());
   }
-  PlainWindow window_;
+  LRESULT Send(UINT msg, const void* p) {
+    return SendMessageA(window_.hwnd(), msg, 0, reinterpret_cast<LPARAM>(p));
+  }
+  RecordingWindow window_;
 };
 
-TEST_F(CallOnOwnThread, WorkerWaitsWhileItsCallRunsOnTheWindowsThread) {
-  const DWORD windowThread = GetCurrentThreadId();
-  std::vector<int> order;
-  std::atomic<bool> done{false};
-  bool ran = false;
-  DWORD ranOn = 0;
-  std::thread worker([&] {
-    for (int i = 0; i < 3; ++i) {
-      ran = window_.CallOnOwnThread([&, i] {
-        ranOn = GetCurrentThreadId();
-        order.push_back(i);
-      });
-      // The call has finished when the worker goes on.
-      order.push_back(10 + i);
-    }
-    done = true;
-  });
-  PumpUntil(done);
-  worker.join();
-  EXPECT_TRUE(ran);
-  EXPECT_EQ(ranOn, windowThread);
-  EXPECT_EQ(order, (std::vector<int>{0, 10, 1, 11, 2, 12}));
+TEST_F(MessagePointerTest, ForeignPointersReachNoHandler) {
+  GuardedPage page;
+  ASSERT_TRUE(page.Committed());
+  for (UINT msg : {WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_COPYDATA}) {
+    SCOPED_TRACE(msg);
+    EXPECT_EQ(Send(msg, nullptr), 0);
+    EXPECT_EQ(Send(msg, reinterpret_cast<void*>(0x12345678)), 0);
+    EXPECT_EQ(Send(msg, page.Reserved()), 0);
+  }
+  EXPECT_EQ(window_.notifies + window_.copies + window_.others, 0);
 }
 
-TEST_F(CallOnOwnThread, OnItsOwnThreadTheCallRunsAtOnce) {
-  bool ran = false;
-  EXPECT_TRUE(window_.CallOnOwnThread([&] { ran = true; }));
-  EXPECT_TRUE(ran);
+TEST_F(MessagePointerTest, NotificationsOnlyFromWindowsOfThisThread) {
+  NMHDR header{window_.hwnd(), 1, 0};
+  EXPECT_EQ(Send(WM_NOTIFY, &header), 7);
+  header.hwndFrom = GetDesktopWindow();
+  EXPECT_EQ(Send(WM_NOTIFY, &header), 0) << "a window of another process";
+  header.hwndFrom = nullptr;
+  EXPECT_EQ(Send(WM_NOTIFY, &header), 0);
+  header.hwndFrom = reinterpret_cast<HWND>(0x4321);
+  EXPECT_EQ(Send(WM_NOTIFY, &header), 0) << "no window at all";
+  EXPECT_EQ(window_.notifies, 1);
 }
 
-TEST_F(CallOnOwnThread, ForgedRequestsRunNothing) {
-  // Anyone may send the message number with a pointer of their choice.
-  const UINT message = RegisterWindowMessageA("PLOXEN.CallOnOwnThread");
-  std::function<void()> forged = [] { ADD_FAILURE() << "a call nobody handed out ran"; };
-  EXPECT_EQ(SendMessageA(window_.hwnd(), message, 0, reinterpret_cast<LPARAM>(&forged)), 0);
-  EXPECT_EQ(SendMessageA(window_.hwnd(), message, 0, 0x1234), 0);
-  EXPECT_EQ(SendMessageA(window_.hwnd(), message, 0, 0), 0);
+TEST_F(MessagePointerTest, AGuardedControlGetsOnlyUsablePointers) {
+  // The window stands in for a control of the platform: its handlers count.
+  ASSERT_TRUE(fw::GuardPointerMessages(window_.hwnd()));
+  NMHDR header{window_.hwnd(), 1, 0};
+  EXPECT_EQ(Send(WM_NOTIFY, reinterpret_cast<void*>(0x12345678)), 0);
+  EXPECT_EQ(Send(WM_NOTIFY, nullptr), 0);
+  EXPECT_EQ(Send(WM_NOTIFY, &header), 7);
+  EXPECT_EQ(window_.notifies, 1);
+  DestroyWindow(window_.hwnd());  // lets its guard go with it
 }
 
-TEST_F(CallOnOwnThread, WithoutAWindowNothingRuns) {
-  DestroyWindow(window_.hwnd());
-  bool ran = false;
-  EXPECT_FALSE(window_.CallOnOwnThread([&] { ran = true; }));
-  EXPECT_FALSE(ran);
+TEST_F(MessagePointerTest, CopyDataWhoseTextIsNotReadableIsDropped) {
+  GuardedPage page;
+  ASSERT_TRUE(page.Committed());
+  COPYDATASTRUCT data{1, 8, page.Reserved() - 4};
+  EXPECT_EQ(Send(WM_COPYDATA, &data), 0);
+  data.lpData = nullptr;
+  EXPECT_EQ(Send(WM_COPYDATA, &data), 0) << "a size without data";
+  data.cbData = 0;
+  EXPECT_EQ(Send(WM_COPYDATA, &data), TRUE) << "no data at all is a message";
+  data = {1, 4, page.Committed()};
+  EXPECT_EQ(Send(WM_COPYDATA, &data), TRUE);
+  DRAWITEMSTRUCT item{};
+  EXPECT_EQ(Send(WM_DRAWITEM, &item), TRUE);
+  EXPECT_EQ(window_.copies, 2);
+  EXPECT_EQ(window_.others, 1);
 }
 
 class DBWin32ListenerTest : public ::testing::Test {

@@ -1,0 +1,192 @@
+// What a user or another program can do to the main window that once went
+// wrong: typing into the list, messages with pointers that are not ours, a
+// start with the window hidden, and a stored save name no file may have.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
+
+namespace ploxen::system_test {
+namespace {
+
+constexpr int kListId = 1000;
+constexpr int kCloseButton = 1;
+constexpr int kRemarkButton = 1030;
+constexpr int kSearchButton = 1028;
+constexpr int kSearchTerm = 1027;
+
+class HardeningTest : public ::testing::Test {
+ protected:
+  void Start(const char* name, const std::function<void(TestProfile&)>& setUp = {}) {
+    profile_ = std::make_unique<TestProfile>(name);
+    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+    if (setUp) setUp(*profile_);
+    ASSERT_TRUE(ploxen_.Start());
+    main_ = ploxen_.WaitForWindow(kTitle);
+    ASSERT_NE(main_, nullptr);
+  }
+  void Close() {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ploxen_.WaitForExit());
+    EXPECT_EQ(ploxen_.ExitCode(), 0u);
+  }
+  HWND List() const { return GetDlgItem(main_, kListId); }
+  int Selected() const {
+    return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  }
+  int TopRow() const { return static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0)); }
+
+  std::unique_ptr<TestProfile> profile_;
+  PloxenProcess ploxen_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(HardeningTest, TypingIntoTheListNeitherSelectsNorScrolls) {
+  Start("typing");
+  for (int i = 0; i < 400; ++i)
+    ASSERT_TRUE(SendLine(main_, 0x303, (i == 250 ? "Ziel " : "Zeile ") + std::to_string(i)));
+  ASSERT_TRUE(WaitForRows(main_, 400));
+  // "Suchen" selects the row in the middle and scrolls it into view.
+  SetDlgItemTextA(main_, kSearchTerm, "Ziel");
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED), 0);
+  ASSERT_EQ(Selected(), 250);
+  const int top = TopRow();
+  ASSERT_GT(top, 0);
+
+  for (char c : std::string("Zeile aZ0")) {
+    SendMessageA(List(), WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
+    ASSERT_TRUE(Responsive(main_));
+  }
+  EXPECT_EQ(Selected(), 250) << "a typed letter selected another row";
+  EXPECT_EQ(TopRow(), top) << "a typed letter scrolled the list";
+  // The next search goes on after the row the user was at.
+  SetDlgItemTextA(main_, kSearchTerm, "Zeile");
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED), 0);
+  EXPECT_EQ(Selected(), 251);
+  Close();
+}
+
+// A made-up address in no process, and one that is not mapped in PLOXEN.
+const LPARAM kForeignPointers[] = {0, static_cast<LPARAM>(0x12345678), static_cast<LPARAM>(0x7ff000001230LL)};
+
+TEST_F(HardeningTest, PointerMessagesFromAnotherProcessHurtNothing) {
+  Start("foreign", [](TestProfile& p) { p.Write("ALLGEMEIN", "DBWIN32", "1"); });
+  for (int i = 0; i < 30; ++i) ASSERT_TRUE(SendLine(main_, 0x103, "vorher " + std::to_string(i)));
+  ASSERT_TRUE(WaitForRows(main_, 30));
+  HWND dbwin = ProcessWindowOfClass(ploxen_.Id(), "DBWin32");
+  ASSERT_NE(dbwin, nullptr);
+  HWND status = FindWindowExA(main_, nullptr, STATUSCLASSNAMEA, nullptr);
+  ASSERT_NE(status, nullptr);
+
+  const std::pair<const char*, HWND> targets[] = {{"main", main_}, {"DBWin32", dbwin}, {"status bar", status}, {"list", List()}};
+  for (auto [name, target] : targets) {
+    for (UINT msg : {WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_COMPAREITEM, WM_DELETEITEM}) {
+      for (LPARAM lp : kForeignPointers) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(target, msg, kListId, lp, SMTO_ABORTIFHUNG, 5000, &answer);
+        PostMessageA(target, msg, kListId, lp);
+        ASSERT_TRUE(Responsive(main_)) << name << " message " << msg << " lParam " << lp;
+      }
+    }
+    // Copy-data is carried by the system; without data it must be harmless too.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(target, WM_COPYDATA, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    ASSERT_TRUE(Responsive(main_));
+  }
+  ASSERT_TRUE(SendLine(main_, 0x103, "nachher"));
+  ASSERT_TRUE(WaitForRows(main_, 31));
+  for (int i = 0; i < 30; i += 7) EXPECT_EQ(ListRowText(main_, i, 2), "vorher " + std::to_string(i));
+  EXPECT_EQ(ListRowText(main_, 30, 2), "nachher");
+  EXPECT_EQ(StatusPaneText(main_, 1), "31");
+  Close();
+}
+
+RECT ScreenRect(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+TEST_F(HardeningTest, HiddenStartKeepsTheButtonsAboveTheStatusBar) {
+  Start("hidden", [](TestProfile& p) {
+    for (auto [key, value] : {std::pair<const char*, const char*>{"X0", "100"}, {"Y0", "100"}, {"X1", "700"},
+                              {"Y1", "500"}, {"SHOW", "0"}})
+      p.Write("POSITION", key, value);
+  });
+  // Hidden as while an automation client holds the object, and laid out
+  // anew meanwhile.
+  ShowWindow(main_, SW_HIDE);
+  SetWindowPos(main_, nullptr, 0, 0, 640, 420, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Responsive(main_));
+  ShowWindow(main_, SW_SHOWNORMAL);
+  ASSERT_TRUE(Responsive(main_));
+  HWND status = FindWindowExA(main_, nullptr, STATUSCLASSNAMEA, nullptr);
+  ASSERT_NE(status, nullptr);
+  const RECT bar = ScreenRect(status);
+  for (int id : {kCloseButton, kRemarkButton, kSearchButton, kListId}) {
+    const RECT item = ScreenRect(GetDlgItem(main_, id));
+    EXPECT_LE(item.bottom, bar.top) << "control " << id << " reaches under the status bar";
+  }
+  Close();
+}
+
+std::string TempPath(const std::string& name) {
+  char dir[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, dir);
+  return std::string(dir) + name;
+}
+
+TEST_F(HardeningTest, RowLimitYesWithAStoredNameNoFileMayHaveStillSaves) {
+  Start("badname", [](TestProfile& p) {
+    p.Write("LISTBOX", "MAXCOUNT", "10");
+    p.Write("DATEI", "SAVEDATEI", "C:\\gibt<es>\\nicht|*?.bin");
+  });
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(SendLine(main_, 0x303, "voll " + std::to_string(i)));
+  ASSERT_TRUE(WaitForRows(main_, 10));
+  std::thread overflow([&] { SendLine(main_, 0x303, "die 11.", 8, 120000); });
+  HWND question = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(question, nullptr);
+  Click(question, IDYES);
+  HWND dialog = nullptr;
+  for (int i = 0; i < 250 && !dialog; ++i) {
+    HWND found = WaitForMessageBox(ploxen_.Id(), 100);
+    if (found && found != question && IsWindowVisible(found)) dialog = found;
+  }
+  if (!dialog) {
+    overflow.join();
+    FAIL() << "Yes cleared the list without a Save dialog; rows now " << ListRowCount(main_);
+  }
+  EXPECT_EQ(FieldText(FileNameField(dialog)), "") << "shown again without the name it could not take";
+  const std::string path = TempPath("hardening_badname.bin");
+  DeleteFileA(path.c_str());
+  SendMessageA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(dialog, IDOK);
+  overflow.join();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "the list was not written";
+  char header[8] = {};
+  DWORD got = 0;
+  ReadFile(file, header, sizeof header, &got, nullptr);
+  CloseHandle(file);
+  std::uint32_t rows = 0;
+  std::memcpy(&rows, header + 4, 4);
+  EXPECT_EQ(rows, 10u);
+  ASSERT_TRUE(WaitForRows(main_, 1));
+  Close();
+  DeleteFileA(path.c_str());
+}
+
+}  // namespace
+}  // namespace ploxen::system_test
