@@ -9,8 +9,8 @@ namespace ploxen {
 MailslotReceiver::MailslotReceiver(int& remoteActive, MailslotPort& port, RemoteWindow& window)
     : remoteActive_(remoteActive), port_(port), window_(window) {}
 
-void MailslotReceiver::Tick() {
-  if (ticking_) return;
+std::size_t MailslotReceiver::Tick() {
+  if (ticking_) return 0;
   struct Running {
     bool& flag;
     explicit Running(bool& f) : flag(f) { flag = true; }
@@ -19,14 +19,14 @@ void MailslotReceiver::Tick() {
   closed_ = false;
 
   UpdateMailslot();
-  if (!remoteActive_) return;
+  if (!remoteActive_) return 0;
   std::vector<std::string> lines;
   const Drain drained = DrainMailslot(lines);
-  if (drained == Drain::kClosed) return;
+  if (drained == Drain::kClosed) return 0;
   // Lines read before a failure are out of the mailslot already: they are
   // handed on, not lost, and the failure is told afterwards.
   for (const std::string& line : lines) {
-    if (closed_) return;
+    if (closed_) return lines.size();
     HandleLine(line);
   }
   if (drained == Drain::kQueryFailed) {
@@ -41,6 +41,7 @@ void MailslotReceiver::Tick() {
   } else {
     readFailureShown_ = false;
   }
+  return lines.size();
 }
 
 void MailslotReceiver::UpdateMailslot() {

@@ -68,7 +68,9 @@ class MailslotReceiver {
   // still running (under a message box it opened, the row-limit question or
   // the Save dialog) does nothing: the messages wait in the mailslot for the
   // next tick, and a lasting failure is not reported again and again.
-  void Tick();
+  // Returns the number of messages read: a tick that read some is likely in
+  // the middle of a burst.
+  std::size_t Tick();
 
   // Opens the mailslot when the flag is on and it is closed, closes it when
   // the flag is off and it is open.

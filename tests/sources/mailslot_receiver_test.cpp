@@ -89,12 +89,12 @@ class MailslotReceiverTest : public ::testing::Test {
 };
 
 TEST_F(MailslotReceiverTest, OneTickTakesEveryWaitingMessageEachInABufferOfItsSize) {
-  receiver.Tick();
+  EXPECT_EQ(receiver.Tick(), 0u);
   EXPECT_EQ(mailslot.creates, 1) << "the first tick creates the mailslot";
   EXPECT_TRUE(window.lines.empty() && window.notices.empty()) << "nothing waits, nothing happens";
 
   Send({"17,PC07,259,Verbindung getrennt", "18,HOST,771,a,b,c\0"s, "19,HOST,259,", "20,H,1,vor\0nach"s});
-  receiver.Tick();
+  EXPECT_EQ(receiver.Tick(), 4u) << "the messages read tell the window a burst may go on";
   EXPECT_EQ(Texts(), (Texts_{"(PC07)  Verbindung getrennt", "(HOST)  a,b,c", "(HOST)  ", "(H)  vor"}));
   EXPECT_EQ(window.lines[1].first, 771);
   EXPECT_EQ(mailslot.readSizes, (std::vector<std::size_t>{31, 18, 12, 15}));
@@ -112,7 +112,7 @@ TEST_F(MailslotReceiverTest, OnlyARepeatOfThePreviousNumberIsDroppedAcrossTicks)
 
 TEST_F(MailslotReceiverTest, EachLineWithoutThreeCommasGetsItsBoxAndTheRestGoOn) {
   Send({"1,HOST,259", "", "ohne Komma", "2,HOST,259,danach"});
-  receiver.Tick();
+  EXPECT_EQ(receiver.Tick(), 4u) << "bad messages were read too";
   EXPECT_EQ(window.notices, Notices(3, RemoteNotice::kBadFormat));
   EXPECT_EQ(Texts(), Texts_{"(HOST)  danach"});
   EXPECT_TRUE(remoteActive);
