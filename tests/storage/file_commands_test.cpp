@@ -147,7 +147,7 @@ TEST_F(FileCommandsTest, CsvIsTheExport) {
   SaveList("x.csv", rows, files);
   EXPECT_EQ(files.stored["x.csv"],
             "\"PID=1,TID=2\",\"12:00:00.000\",\"(00000ms)   erste\"\r\n"
-            "\"\",\"\",\"zweite, mit \"Komma\"\"\r\n");
+            "\"\",\"\",\"zweite, mit \"\"Komma\"\"\"\r\n");
 }
 
 TEST_F(FileCommandsTest, UnknownExtensionWritesNothingShowsNothingButIsRemembered) {
