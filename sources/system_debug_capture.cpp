@@ -168,12 +168,26 @@ std::int64_t CaptureNowMs() {
 }
 
 TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs) {
-  const std::uint64_t ticks = static_cast<std::uint64_t>(arrivalMs) * 10000;
+  // Lines come in bursts: the local time is worked out once a second (the
+  // time zone lookup is dear under Wine), the milliseconds for each line.
+  thread_local std::int64_t cachedSecond = -1;
+  thread_local TimeOfDay cached;
+  const std::int64_t second = arrivalMs / 1000;
+  if (second == cachedSecond) {
+    TimeOfDay t = cached;
+    t.millisecond = static_cast<int>(arrivalMs % 1000);
+    return t;
+  }
+  const std::uint64_t ticks = static_cast<std::uint64_t>(second) * 10000000;
   FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   FILETIME local;
   SYSTEMTIME t{};
   if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) return TimeOfDay{};
-  return TimeOfDay{t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+  cached = TimeOfDay{t.wHour, t.wMinute, t.wSecond, 0};
+  cachedSecond = second;
+  TimeOfDay now = cached;
+  now.millisecond = static_cast<int>(arrivalMs % 1000);
+  return now;
 }
 
 ProcessProbe::Handle Win32ProcessProbe::Open(std::uint32_t processId, std::string& name) {
