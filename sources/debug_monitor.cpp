@@ -105,7 +105,8 @@ DWORD DebugMonitor::HandleEvent(const DEBUG_EVENT& event) {
         Hand(kCategoryException, ExceptionLine(record.ExceptionCode, AddressValue(record.ExceptionAddress)));
       // The child's own handlers get every other exception; one it does not
       // handle ends it instead of being raised again and again.
-      return record.ExceptionCode == EXCEPTION_BREAKPOINT ? DBG_CONTINUE : DBG_EXCEPTION_NOT_HANDLED;
+      return ContinuationOf(record.ExceptionCode) == ExceptionContinuation::kHandled ? DBG_CONTINUE
+                                                                                      : DBG_EXCEPTION_NOT_HANDLED;
     }
     case CREATE_THREAD_DEBUG_EVENT:
       Hand(kCategoryThread, ThreadCreatedLine(HandleValue(event.u.CreateThread.hThread)));
