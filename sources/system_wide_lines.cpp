@@ -153,7 +153,7 @@ std::string LostLinesText(std::uint64_t lost) {
 
 std::string SystemWideState(bool running, bool global, bool busy) {
   if (running)
-    return global ? "Systemweit gelesen: diese Sitzung und \"Global\\\" (alle Sitzungen, Dienste)"
+    return global ? "Systemweit gelesen: diese Sitzung und \"Global\\\" (Dienste)"
                   : "Systemweit gelesen: nur diese Sitzung";
   return busy ? "Systemweit: wird bereits von einem anderen Programm gelesen" : "";
 }

@@ -377,6 +377,8 @@ TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
   page = sheetPage(sheet);
   EXPECT_EQ(SendMessageA(GetDlgItem(page, kSwitch), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(WindowText(GetDlgItem(page, kState)).rfind("Systemweit gelesen: ", 0), 0u) << "the page says what is read";
+  Sleep(500);  // painted whole
+  EXPECT_TRUE(SaveWindowShot(sheet, ProgramDirectory() + "\\parameter_systemweit.bmp"));
   SendMessageA(GetDlgItem(page, kSwitch), BM_SETCHECK, BST_UNCHECKED, 0);
   pressOk(sheet);
   ASSERT_TRUE(WaitFor([] { return !BufferHeld(); }, 5000)) << "the buffer is given up at once";
