@@ -127,7 +127,9 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
           [this](const std::string& text) { MessageBoxA(hwnd_, text.c_str(), kCaption, MB_OK); }),
       intake_(settings_.intake, list_, *this),
       listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }),
-      monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }) {
+      monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }),
+      systemWide_([this](MessageKind kind, const char* text) { AddMessage(kind, text, kSourceSystemWide); },
+                  [this] { return !intake_.Busy(); }) {
   list_.OnStateChange([this] { UpdateListState(); });
   list_.OnBehind([this] {
     if (!catchUpTimer_ && hwnd_)
@@ -160,6 +162,16 @@ void CPLOXENDlg::Detach(AutomationObject* object) {
 void CPLOXENDlg::SetDbWin32Listener(bool on) {
   listener_.Destroy();
   if (on) listener_.CreateHidden(hwnd_);
+}
+
+void CPLOXENDlg::SetSystemWide(bool on) {
+  systemWide_.Stop();
+  systemWideBusy_ = false;
+  if (!on) return;
+  if (systemWide_.Start() == SystemDebugCapture::Begun::kBusy) {
+    systemWideBusy_ = true;
+    MessageBoxA(hwnd_, kSystemWideBusy, kCaption, MB_OK | MB_ICONINFORMATION);
+  }
 }
 
 bool CPLOXENDlg::Create() { return CModelessMain::Create(IDD_MAIN, {0, ID_INDICATOR_ROWS}, 0, IDR_MAINFRAME, nullptr); }
@@ -203,6 +215,7 @@ bool CPLOXENDlg::OnInit() {
   if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
   ShowRowCount(0);
   if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
+  if (settings_.intake.systemWeit) SetSystemWide(true);
   return true;
 }
 
@@ -374,6 +387,8 @@ void CPLOXENDlg::OnParameter() {
   general.fontName = settings_.fontName;
   general.ploxen = settings_.intake.ploxen;
   general.dbWin32 = settings_.intake.dbWin32;
+  general.systemWeit = settings_.intake.systemWeit;
+  general.systemWeitState = SystemWideState(systemWide_.Running(), systemWide_.Global(), systemWideBusy_);
 
   IntakeSwitches& in = settings_.intake;
   MessageValues& messages = sheet.meld.values;
@@ -408,6 +423,10 @@ void CPLOXENDlg::OnParameter() {
   if ((general.dbWin32 != 0) != (in.dbWin32 != 0)) {
     in.dbWin32 = general.dbWin32;
     SetDbWin32Listener(in.dbWin32 != 0);
+  }
+  if ((general.systemWeit != 0) != (in.systemWeit != 0)) {
+    in.systemWeit = general.systemWeit;
+    SetSystemWide(in.systemWeit != 0);
   }
   if (fontChanged) {
     CreateList();
@@ -586,6 +605,7 @@ bool CPLOXENDlg::OnDestroy() {
   // reaches the list once the window is going.
   intake_.CloseQueue();
   monitor_.Stop();
+  systemWide_.Stop();
   KillTimer(hwnd_, kTimerRemote);
   KillTimer(hwnd_, kTimerRemoteBurst);
   remote_.Close();

@@ -15,6 +15,7 @@
 #include "sources/automation_object.h"
 #include "sources/dbwin32_listener.h"
 #include "sources/debug_monitor.h"
+#include "sources/system_wide_listener.h"
 #include "sources/win32_mailslot.h"
 #include "storage/settings.h"
 
@@ -38,6 +39,9 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void ClearList() { intake_.ClearList(); }
   // The "DBWin32" road: a fresh receiver window when on, none when off.
   void SetDbWin32Listener(bool on);
+  // The "Systemweit" road; when another monitor has the buffer the user is
+  // told and the program runs on without it.
+  void SetSystemWide(bool on);
 
   // AutomationHost: the object's lines, and while it exists closing only
   // hides the window; a close asked for meanwhile happens when it goes.
@@ -99,6 +103,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   MessageIntake intake_;
   DBWin32Listener listener_;
   DebugMonitor monitor_;
+  SystemWideListener systemWide_;
+  bool systemWideBusy_ = false;  // the last start found another monitor
   std::atomic<bool> workerLinesArmed_{false};  // a wake-up or the batch timer is on its way
   HFONT listFont_ = nullptr;
   int rememberedTermIndex_ = -1;

@@ -44,6 +44,7 @@ bool SourceAccepted(const IntakeSwitches& s, MessageSource source) {
     case kSourceRemark: return true;
     case kSourceSystem: return s.ploxen != 0;
     case kSourceDbWin32: return s.dbWin32 != 0;
+    case kSourceSystemWide: return s.systemWeit != 0;
     default: return false;
   }
 }
@@ -189,6 +190,11 @@ void MessageIntake::ResetIndentation() {
 int MessageIntake::IndentationDepth() const {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   return depth_;
+}
+
+bool MessageIntake::Busy() const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return running_;
 }
 
 std::size_t MessageIntake::HeldLineCount() const {

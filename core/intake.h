@@ -35,6 +35,7 @@ struct IntakeSwitches {
   int bProcess = 1;
   int ploxen = 1;
   int dbWin32 = 0;
+  int systemWeit = 0;
   int maxCount = 50000;  // 0 = no limit
 };
 
@@ -91,6 +92,9 @@ class MessageIntake {
   void ResetIndentation();
 
   int IndentationDepth() const;
+  // A call is running on the intake's thread (the row-limit question or the
+  // Save dialog may be open): a source that can wait should not add now.
+  bool Busy() const;
   std::size_t HeldLineCount() const;
 
  private:

@@ -16,6 +16,7 @@ using MessageSource = int;
 constexpr MessageSource kSourceRemark = 1;   // typed by the user
 constexpr MessageSource kSourceSystem = 2;   // copy-data, mailslot, debug monitor, automation
 constexpr MessageSource kSourceDbWin32 = 3;  // hidden "DBWin32" listener
+constexpr MessageSource kSourceSystemWide = 4;  // every program's debug output, without a debugger
 
 constexpr int kCategoryConstructor = 1;
 constexpr int kCategoryDestructor = 2;

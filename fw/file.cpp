@@ -13,23 +13,31 @@ std::string ErrorText(DWORD error) {
   return std::string(text, n);
 }
 
-std::unique_ptr<File> File::Open(const std::string& path, Mode mode, std::string& error) {
-  const bool write = mode == Mode::kCreateWrite;
-  HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, 0, nullptr,
-                         write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::unique_ptr<File> File::Open(const std::string& path, Mode mode, DWORD& error) {
+  const bool write = mode != Mode::kRead;
+  const DWORD creation = mode == Mode::kCreateWrite ? CREATE_ALWAYS : mode == Mode::kCreateNew ? CREATE_NEW : OPEN_EXISTING;
+  HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, 0, nullptr, creation,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    error = ErrorText(GetLastError());
+    error = GetLastError();
     return nullptr;
   }
-  std::unique_ptr<File> file(new File(h));
+  std::unique_ptr<File> file(new File(h, write));
   if (!write) {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(h, &size)) {
-      error = ErrorText(GetLastError());
+      error = GetLastError();
       return nullptr;
     }
     file->size_ = static_cast<std::uint64_t>(size.QuadPart);
   }
+  return file;
+}
+
+std::unique_ptr<File> File::Open(const std::string& path, Mode mode, std::string& error) {
+  DWORD code = 0;
+  std::unique_ptr<File> file = Open(path, mode, code);
+  if (!file) error = ErrorText(code);
   return file;
 }
 
@@ -79,14 +87,35 @@ std::size_t File::Read(void* data, std::size_t size) {
 
 bool File::Close() {
   if (handle_ == INVALID_HANDLE_VALUE) return true;
-  const BOOL ok = CloseHandle(handle_);
+  const bool flushed = !written_ || FlushFileBuffers(handle_);
+  const DWORD flushError = GetLastError();
+  const BOOL closed = CloseHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
-  return ok ? true : Fail();
+  if (!flushed) SetLastError(flushError);
+  return flushed && closed ? true : Fail();
 }
 
-std::unique_ptr<ploxen::OutputFile> FileAccess::Create(const std::string& path, std::string& error) {
-  return File::Open(path, File::Mode::kCreateWrite, error);
+std::unique_ptr<ploxen::OutputFile> FileAccess::CreateBeside(const std::string& path, std::string& temporary,
+                                                             std::string& error) {
+  // Another save beside the same target (a second PLOXEN) or a file left
+  // there takes a number: the next one is tried.
+  const std::uint32_t first = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  DWORD code = ERROR_FILE_EXISTS;
+  for (std::uint32_t i = 0; i < 100 && (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS); ++i) {
+    temporary = ploxen::TemporaryPathBeside(path, first + i);
+    if (std::unique_ptr<File> file = File::Open(temporary, File::Mode::kCreateNew, code)) return file;
+  }
+  error = ErrorText(code);
+  return nullptr;
 }
+
+bool FileAccess::Replace(const std::string& from, const std::string& to, std::string& error) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  error = ErrorText(GetLastError());
+  return false;
+}
+
+void FileAccess::Remove(const std::string& path) { DeleteFileA(path.c_str()); }
 
 std::unique_ptr<ploxen::InputFile> FileAccess::OpenRead(const std::string& path, std::string& error) {
   return File::Open(path, File::Mode::kRead, error);

@@ -15,7 +15,13 @@ constexpr const char* kPageHelp[kParameterPageCount] = {
     " Listbox die angegebene Zeilenanzahl erreicht ist, so wird der Inhalt\r\n"
     " der Listbox gel\xF6scht. Dabei besteht jedoch noch die M\xF6glichkeit, den\r\n"
     " Inhalt in eine Datei abzuspeichern. Die aktuelle Zeilenanzahl wird in\r\n"
-    " der oberen Zeile immer angezeigt.\r\n\r\n",
+    " der oberen Zeile immer angezeigt.\r\n\r\n"
+    "* Systemweit:  Die Debug-Ausgaben (OutputDebugString) aller Programme\r\n"
+    " werden angezeigt, auch ohne Debugger. Jede Zeile nennt die Prozess-ID\r\n"
+    " und den Programmnamen. Liest bereits ein anderes Programm diese\r\n"
+    " Ausgaben, so wird dies gemeldet. Mit dem Recht, globale Objekte\r\n"
+    " anzulegen (Administrator), werden auch die Ausgaben der Dienste\r\n"
+    " (\"Global\\\") gelesen; was gelesen wird, steht auf dieser Seite.\r\n\r\n",
     // Meldungen
     "Auf dieser Seite kann eingestellt werden, welche Meldungen\r\nin der Listbox angezeigt werden sollen.\r\n"
     "Die mit einem (*) gekennzeichneten Meldungen kann man\r\nnur erhalten, wenn PLOXEN.EXE mit einem Aufrufparameter,\r\n"

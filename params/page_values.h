@@ -15,6 +15,8 @@ struct GeneralValues {  // "Allgemeine Daten"
   std::string fontName;
   int dbWin32 = 0;
   int ploxen = 1;
+  int systemWeit = 0;
+  std::string systemWeitState;  // which names the road reads now, shown beside its switch
 };
 
 struct MessageValues {  // "Meldungen": the nine category switches

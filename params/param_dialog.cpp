@@ -22,6 +22,13 @@ CPageAllg::CPageAllg() : PropertyPage(IDD_PAGE_ALLG) {
   exchange_.Text(IDC_FONT_NAME, values.fontName);
   exchange_.Check(IDC_SOURCE_DBWIN32, values.dbWin32);
   exchange_.Check(IDC_SOURCE_PLOXEN, values.ploxen);
+  exchange_.Check(IDC_SOURCE_SYSTEMWEIT, values.systemWeit);
+}
+
+bool CPageAllg::OnInit() {
+  PropertyPage::OnInit();
+  SetDlgItemTextA(hwnd_, IDC_SYSTEMWEIT_STATE, values.systemWeitState.c_str());
+  return true;
 }
 
 bool CPageAllg::OnCommand(int id, int code, HWND) {

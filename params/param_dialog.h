@@ -18,6 +18,7 @@ class CPageAllg : public fw::PropertyPage {
   GeneralValues values;
 
  protected:
+  bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
 
  private:

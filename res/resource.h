@@ -60,6 +60,8 @@
 #define IDC_IP_ADDRESSES 1035
 #define IDC_SOURCE_PLOXEN 1036
 #define IDC_SOURCE_DBWIN32 1037
+#define IDC_SOURCE_SYSTEMWEIT 1038
+#define IDC_SYSTEMWEIT_STATE 1039
 #define IDC_SHEET_HELP 9  // the sheet's own Help button
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -11,7 +11,7 @@ source "$here/build.sh"
 source "$here/display.sh"
 
 ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench
-ploxen_build mingw ploxen_flood_bench ploxen_debug_bench ploxen_mailslot_bench ploxen_automation_bench
+ploxen_build mingw ploxen_flood_bench ploxen_debug_bench ploxen_mailslot_bench ploxen_automation_bench ploxen_systemwide_bench
 "$PLOXEN_BUILD/native/bin/ploxen_intake_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_storage_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_search_bench"
@@ -22,3 +22,4 @@ WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_flood_bench.exe" "$@"
 WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_debug_bench.exe"
 WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_mailslot_bench.exe"
 WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_automation_bench.exe"
+WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_systemwide_bench.exe"

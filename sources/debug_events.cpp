@@ -15,6 +15,8 @@ struct NamedException {
 
 // Two names end in a blank; the lines keep it.
 constexpr NamedException kExceptionNames[] = {
+    {0x4000001Eu, "WX86_SINGLE_STEP"},
+    {0x4000001Fu, "WX86_BREAKPOINT"},
     {0x80000002u, "DATATYPE_MISALIGNMENT"},
     {0x80000003u, "BREAKPOINT"},
     {0x80000004u, "SINGLE_STEP"},
@@ -55,6 +57,20 @@ const char* ExceptionName(std::uint32_t code) {
   for (const auto& e : kExceptionNames)
     if (e.code == code) return e.name;
   return nullptr;
+}
+
+// A 32-bit program's breakpoint and single step reach a 64-bit debugger
+// under codes of their own (WOW64). Passed back as not handled, its
+// DebugBreak or a failed assertion of a debug build would end the program.
+ExceptionContinuation ContinuationOf(std::uint32_t code) {
+  switch (code) {
+    case 0x80000003u:  // BREAKPOINT
+    case 0x4000001Fu:  // WX86_BREAKPOINT
+    case 0x4000001Eu:  // WX86_SINGLE_STEP
+      return ExceptionContinuation::kHandled;
+    default:
+      return ExceptionContinuation::kNotHandled;
+  }
 }
 
 std::string ExceptionLine(std::uint32_t code, std::uint64_t address) {

@@ -19,6 +19,12 @@ constexpr std::size_t kDebugWorkArea = 512;
 // The platform's name of a well-known exception code, or null.
 const char* ExceptionName(std::uint32_t code);
 
+// How the monitor continues an exception event: a breakpoint, a 32-bit
+// program's one included, as handled; every other exception goes back to the
+// program's own handlers.
+enum class ExceptionContinuation { kHandled, kNotHandled };
+ExceptionContinuation ContinuationOf(std::uint32_t code);
+
 // Addresses and handles are written with all their bits: on a 64-bit system
 // neither fits the 32 bits of the original formats.
 std::string ExceptionLine(std::uint32_t code, std::uint64_t address);

@@ -12,7 +12,6 @@ namespace {
 // The worker looks at its stop request this often while the child is quiet;
 // waiting without end would leave no way to detach when the window closes.
 constexpr DWORD kWaitSliceMs = 100;
-constexpr DWORD kStopWaitMs = 10000;
 constexpr DWORD kModuleNameMax = 1024;
 
 std::int64_t HandleValue(HANDLE handle) { return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(handle)); }
@@ -37,10 +36,13 @@ bool DebugMonitor::Start(const std::string& commandLine) {
   return thread_ != nullptr;
 }
 
+// The worker hands lines to what the deliver function holds, so its owner may
+// go only once the worker has ended. With the taker's queue closed nothing
+// holds the worker up: it sees the request within one wait slice.
 void DebugMonitor::Stop() {
   if (!thread_) return;
   stop_ = true;
-  WaitForSingleObject(thread_, kStopWaitMs);
+  WaitForSingleObject(thread_, INFINITE);
   CloseHandle(thread_);
   thread_ = nullptr;
 }
@@ -63,6 +65,9 @@ unsigned DebugMonitor::Run() {
     return 0;
   CloseHandle(child_.hThread);
   child_.hThread = nullptr;
+  // However the worker ends, what it still debugs is detached, not killed:
+  // the explicit detach below covers only the processes it knows of.
+  DebugSetProcessKillOnExit(FALSE);
 
   // Not the exit code: a child may end with 259, which reads as still running.
   bool childEnded = false;
@@ -77,18 +82,18 @@ unsigned DebugMonitor::Run() {
     childEnded = event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT && event.dwProcessId == child_.dwProcessId;
     if (!ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status)) break;
   }
-  DetachAll();
+  DetachAll(childEnded);
   CloseHandle(child_.hProcess);
   child_ = {};
   return 0;
 }
 
 // Processes still debugged when the loop ends (the window closed, or the
-// child's own children outlive it) run on as if never watched.
-void DebugMonitor::DetachAll() {
-  if (processes_.empty()) return;
-  DebugSetProcessKillOnExit(FALSE);
-  for (const auto& [id, handle] : processes_) DebugActiveProcessStop(id);
+// child's own children outlive it) run on as if never watched. Before its
+// create-process event the child is known only by the id CreateProcess gave.
+void DebugMonitor::DetachAll(bool childEnded) {
+  if (!childEnded && processes_.count(child_.dwProcessId) == 0) DebugActiveProcessStop(child_.dwProcessId);
+  for (const auto& entry : processes_) DebugActiveProcessStop(entry.first);
   processes_.clear();
 }
 
@@ -100,7 +105,8 @@ DWORD DebugMonitor::HandleEvent(const DEBUG_EVENT& event) {
         Hand(kCategoryException, ExceptionLine(record.ExceptionCode, AddressValue(record.ExceptionAddress)));
       // The child's own handlers get every other exception; one it does not
       // handle ends it instead of being raised again and again.
-      return record.ExceptionCode == EXCEPTION_BREAKPOINT ? DBG_CONTINUE : DBG_EXCEPTION_NOT_HANDLED;
+      return ContinuationOf(record.ExceptionCode) == ExceptionContinuation::kHandled ? DBG_CONTINUE
+                                                                                      : DBG_EXCEPTION_NOT_HANDLED;
     }
     case CREATE_THREAD_DEBUG_EVENT:
       Hand(kCategoryThread, ThreadCreatedLine(HandleValue(event.u.CreateThread.hThread)));

@@ -29,8 +29,8 @@ class DebugMonitor {
   // like a failed start of the child, does nothing.
   bool Start(const std::string& commandLine);
   // Lets every debugged program run on unmonitored and waits for the worker
-  // to end. Whoever takes the lines must no longer hold the worker up (the
-  // main window closes its queue first).
+  // to end, however long that takes. Whoever takes the lines must no longer
+  // hold the worker up (the main window closes its queue first).
   void Stop();
   bool Started() const { return thread_ != nullptr; }
 
@@ -42,7 +42,7 @@ class DebugMonitor {
   DWORD HandleEvent(const DEBUG_EVENT& event);
   void OnDebugString(const DEBUG_EVENT& event);
   std::string GetChildModuleName(void* base, HANDLE imageFile, HANDLE process) const;
-  void DetachAll();
+  void DetachAll(bool childEnded);
   void Hand(MessageKind kind, const std::string& line) { deliver_(kind, line.c_str()); }
 
   Deliver deliver_;

@@ -1,6 +1,7 @@
 #include "storage/binary_file.h"
 
 #include <algorithm>
+#include <new>
 
 namespace ploxen {
 
@@ -53,9 +54,12 @@ bool WriteBinaryFile(const MessageRows& rows, ByteSink& out) {
   return sink.Flush();
 }
 
-BinaryReadResult ReadBinaryFile(ByteSource& in, RowStore& rows) {
+namespace {
+
+// The result is the caller's, so that the rows read stay counted when the
+// store throws.
+BinaryReadResult ReadRecords(ByteSource& in, RowStore& rows, BinaryReadResult& result) {
   BufferedSource source(in);
-  BinaryReadResult result;
   // A short read is damage unless the file layer said it failed.
   auto stop = [&](BinaryReadResult::Status damaged) {
     result.status = source.Error().empty() ? damaged : BinaryReadResult::kFileError;
@@ -95,6 +99,20 @@ BinaryReadResult ReadBinaryFile(ByteSource& in, RowStore& rows) {
       return stop(BinaryReadResult::kDamaged);
     source.Skip(recordSize);
     ++result.rowsRead;
+  }
+  return result;
+}
+
+}  // namespace
+
+BinaryReadResult ReadBinaryFile(ByteSource& in, RowStore& rows) {
+  BinaryReadResult result;
+  try {
+    ReadRecords(in, rows, result);
+  } catch (const std::bad_alloc&) {
+    // A file larger than memory: the rows that fitted stay, and the buffer
+    // is given back before anyone is told.
+    result.status = BinaryReadResult::kOutOfMemory;
   }
   return result;
 }

@@ -23,13 +23,15 @@ struct BinaryReadResult {
     kNotOurs,      // version is not 1 (or not even four bytes): silently ignored
     kDamaged,      // stopped at a record that cannot be right; rows before it stay
     kFileError,    // the file layer failed; see the source's Error()
+    kOutOfMemory,  // memory for the rows ran out; rows before it stay
   };
   Status status = kComplete;
   std::size_t rowsRead = 0;
 };
 
 // Appends one row per record at the end of the list; never reads past the
-// data and never appends an item with fewer strings than colour pairs.
+// data and never appends an item with fewer strings than colour pairs. The
+// store's std::bad_alloc ends the reading like damage, not as an exception.
 BinaryReadResult ReadBinaryFile(ByteSource& in, RowStore& rows);
 
 // What the user is told about a damaged file.

@@ -1,5 +1,7 @@
-// Comma-separated export: one line per row, each of the row's strings in
-// double quotes, CR LF at the end; quotes and commas inside stay as they are.
+// Comma-separated export as spreadsheets read it (RFC 4180): one line per
+// row, each of the row's strings in double quotes, CR LF at the end. A quote
+// inside a string is doubled; commas and line breaks inside stay as they are,
+// held in by the quotes. Bytes are written as stored (code page 1252).
 #pragma once
 
 #include "core/row_store.h"

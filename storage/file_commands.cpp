@@ -1,5 +1,7 @@
 #include "storage/file_commands.h"
 
+#include <utility>
+
 #include "storage/binary_file.h"
 #include "storage/csv_export.h"
 
@@ -22,20 +24,55 @@ bool IsBinaryExtension(std::string_view ext) {
   return EqualsIgnoringCase(ext, "BIN") || EqualsIgnoringCase(ext, "LOG");
 }
 
+// The new file while it is written: closed and removed again unless it took
+// the target's place, also when writing threw.
+class PendingFile {
+ public:
+  PendingFile(FileAccess& files, std::unique_ptr<OutputFile> file, std::string path)
+      : files_(files), file_(std::move(file)), path_(std::move(path)) {}
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+  ~PendingFile() { Discard(); }
+
+  OutputFile& File() { return *file_; }
+  void Kept() { kept_ = true; }
+  // The file is closed before it is removed: the platform keeps an open file.
+  void Discard() {
+    if (kept_) return;
+    kept_ = true;
+    file_.reset();
+    files_.Remove(path_);
+  }
+
+ private:
+  FileAccess& files_;
+  std::unique_ptr<OutputFile> file_;
+  std::string path_;
+  bool kept_ = false;
+};
+
 template <typename Write>
 void WriteWith(const std::string& path, FileAccess& files, Write write) {
-  std::string error;
-  std::unique_ptr<OutputFile> file = files.Create(path, error);
-  if (!file) {
+  std::string temporary, error;
+  std::unique_ptr<OutputFile> created = files.CreateBeside(path, temporary, error);
+  if (!created) {
     files.ShowMessage(FileErrorText(error));
     return;
   }
-  if (!write(*file)) {
-    files.ShowMessage(FileErrorText(file->Error()));
-    file->Close();
+  PendingFile pending(files, std::move(created), temporary);
+  bool whole = write(pending.File());
+  if (!whole) error = pending.File().Error();
+  // The last bytes may fail only at the close; the first failure is the one told.
+  if (!pending.File().Close() && whole) {
+    whole = false;
+    error = pending.File().Error();
+  }
+  if (whole && files.Replace(temporary, path, error)) {
+    pending.Kept();
     return;
   }
-  if (!file->Close()) files.ShowMessage(FileErrorText(file->Error()));
+  pending.Discard();
+  files.ShowMessage(FileErrorText(error));
 }
 
 }  // namespace
@@ -73,6 +110,16 @@ OpenPlan PlanOpen(std::string_view chosenPath) {
   return plan;
 }
 
+std::string TemporaryPathBeside(std::string_view target, std::uint32_t number) {
+  const std::size_t slash = target.find_last_of("\\/:");
+  std::string path(slash == std::string_view::npos ? std::string_view() : target.substr(0, slash + 1));
+  static const char kDigits[] = "0123456789ABCDEF";
+  path += "~PLX";
+  for (int shift = 28; shift >= 0; shift -= 4) path += kDigits[(number >> shift) & 15];
+  path += ".tmp";
+  return path;
+}
+
 std::string SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files) {
   const SavePlan plan = PlanSave(chosenPath);
   if (plan.format == SaveFormat::kBinary)
@@ -92,7 +139,7 @@ void OpenList(std::string_view chosenPath, RowStore& rows, MessageIntake& intake
       files.ShowMessage(FileErrorText(error));
     } else {
       const BinaryReadResult result = ReadBinaryFile(*file, rows);
-      if (result.status == BinaryReadResult::kDamaged)
+      if (result.status == BinaryReadResult::kDamaged || result.status == BinaryReadResult::kOutOfMemory)
         files.ShowMessage(DamagedFileMessage(plan.path, result.rowsRead));
       else if (result.status == BinaryReadResult::kFileError)
         files.ShowMessage(FileErrorText(file->Error()));

@@ -2,6 +2,7 @@
 // path, what is reported. The dialogs and message boxes are the caller's.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,13 +23,25 @@ class OutputFile : public ByteSink {
 
 class InputFile : public ByteSource {};
 
-// The file layer and the message box, as the commands need them.
+// The file layer and the message box, as the commands need them. A save
+// never writes into the file it replaces: it writes a new file beside it and
+// puts that in its place once it is whole, so a failure leaves the old file
+// as it was.
 class FileAccess {
  public:
   virtual ~FileAccess() = default;
-  // Create-and-write (truncating) / read, both exclusive. Null with the
-  // file layer's text in error when the file cannot be opened.
-  virtual std::unique_ptr<OutputFile> Create(const std::string& path, std::string& error) = 0;
+  // A new file in the folder of path, under a name no file there has
+  // (TemporaryPathBeside), written exclusively; its name in temporary. Null
+  // with the file layer's text in error when it cannot be made.
+  virtual std::unique_ptr<OutputFile> CreateBeside(const std::string& path, std::string& temporary,
+                                                   std::string& error) = 0;
+  // Puts the closed file from in the place of to, which need not exist yet.
+  // False with the file layer's text in error; to is then unchanged.
+  virtual bool Replace(const std::string& from, const std::string& to, std::string& error) = 0;
+  // Removes a file that was written in vain.
+  virtual void Remove(const std::string& path) = 0;
+  // Read, exclusive. Null with the file layer's text in error when the file
+  // cannot be opened.
   virtual std::unique_ptr<InputFile> OpenRead(const std::string& path, std::string& error) = 0;
   // A message box with an OK button.
   virtual void ShowMessage(const std::string& text) = 0;
@@ -55,13 +68,19 @@ struct OpenPlan {
 
 OpenPlan PlanOpen(std::string_view chosenPath);
 
+// A name for a new file in the folder of target: "~PLX", the number in eight
+// hex digits, ".tmp". The caller tries further numbers while one is taken.
+std::string TemporaryPathBeside(std::string_view target, std::uint32_t number);
+
 // The Save command after its dialog: writes the list as the extension says
-// and returns the new save file. Failures are shown; a partly written file stays.
+// and returns the new save file. A failure is shown, and the file that was
+// there before stays as it was; nothing written in vain is left behind.
 std::string SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files);
 
 // The Open command after its dialog: for BIN and LOG the list is emptied and
 // the file read into it; for every extension the indentation starts again and
-// the list state is refreshed. Rows read before a failure stay.
+// the list state is refreshed. Rows read before a failure stay, also when
+// memory ran out, which is reported as damage is.
 void OpenList(std::string_view chosenPath, RowStore& rows, MessageIntake& intake, FileAccess& files);
 
 // A file layer's text as it may be shown.

@@ -70,6 +70,7 @@ Settings LoadSettings(const Profile& profile, int screenW, int screenH) {
   s.caseSensitiv = profile.GetInt(kSectionAllgemein, kCaseSensitiv, s.caseSensitiv);
   s.intake.ploxen = profile.GetInt(kSectionAllgemein, kPloxen, s.intake.ploxen);
   s.intake.dbWin32 = profile.GetInt(kSectionAllgemein, kDbWin32, s.intake.dbWin32);
+  s.intake.systemWeit = profile.GetInt(kSectionAllgemein, kSystemWeit, s.intake.systemWeit);
 
   s.position = ReachablePlacement(s.position, screenW, screenH);
   return s;
@@ -101,6 +102,7 @@ void SaveSettings(Profile& profile, const Settings& settings, const Placement& f
   profile.WriteInt(kSectionAllgemein, kCaseSensitiv, settings.caseSensitiv);
   profile.WriteInt(kSectionAllgemein, kPloxen, settings.intake.ploxen);
   profile.WriteInt(kSectionAllgemein, kDbWin32, settings.intake.dbWin32);
+  profile.WriteInt(kSectionAllgemein, kSystemWeit, settings.intake.systemWeit);
 
   const int old = StoredTermCount(profile);
   for (int i = 0; i < old; ++i) profile.DeleteKey(kSectionSuchen, SearchTermKey(i));

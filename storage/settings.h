@@ -45,6 +45,7 @@ constexpr std::string_view kFontName = "FONTNAME";
 constexpr std::string_view kCaseSensitiv = "CASESENSITIV";
 constexpr std::string_view kPloxen = "PLOXEN";
 constexpr std::string_view kDbWin32 = "DBWIN32";
+constexpr std::string_view kSystemWeit = "SYSTEMWEIT";
 
 constexpr std::string_view kSectionSuchen = "SUCHEN";
 constexpr std::string_view kAnzahl = "ANZAHL";
@@ -76,7 +77,7 @@ struct Settings {
   Placement position;  // X0, Y0, X1, Y1, SHOW
   int topmost = 1;
   std::string saveDatei{kDefaultSaveFile};
-  IntakeSwitches intake;  // MAXCOUNT, the nine category switches, PLOXEN, DBWIN32
+  IntakeSwitches intake;  // MAXCOUNT, the nine category switches, PLOXEN, DBWIN32, SYSTEMWEIT
   int ersterAufruf = 1;
   int fernDebug = 0;     // what the user chose; this is what is saved
   int remoteActive = 0;  // loaded from FERNDEBUG, cleared when the mailslot cannot be used

@@ -9,7 +9,8 @@
 //   unreadable    a length of 65,535 at an address that cannot be read
 //   partial       a piece without a line feed (left open at the end)
 //   thread        a thread that starts and ends with exit code 7
-//   dll           loads and unloads ploxen_debug_dll.dll from beside the program
+//   dll           loads and unloads the test DLL from beside the program
+//   break         DebugBreak (without a debugger that ends the program)
 //   av            an access violation that the program handles
 //   throw         the exception a C++ throw of an MSVC-built program raises, handled
 //   crash         an access violation nobody handles: the program ends with it
@@ -24,6 +25,9 @@
 
 namespace {
 
+// The 32-bit build of this program sits in the same folder as the 64-bit one,
+// so each has a DLL of its own bitness there.
+constexpr const char* kDllName = sizeof(void*) == 4 ? "ploxen_debug_dll32.dll" : "ploxen_debug_dll.dll";
 constexpr DWORD kPrintException = 0x40010006;  // how a debug string reaches a debugger
 constexpr DWORD kCppException = 0xE06D7363;
 
@@ -108,9 +112,11 @@ int Do(const std::string& arg) {
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
   } else if (name == "dll") {
-    HMODULE dll = LoadLibraryA((Directory() + "ploxen_debug_dll.dll").c_str());
+    HMODULE dll = LoadLibraryA((Directory() + kDllName).c_str());
     if (!dll) return 1;
     FreeLibrary(dll);
+  } else if (name == "break") {
+    DebugBreak();
   } else if (name == "av") {
     guardPage = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_NOACCESS);
     *static_cast<volatile int*>(guardPage) = 1;

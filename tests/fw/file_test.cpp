@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "fw/file.h"
 #include "storage/binary_file.h"
+#include "storage/csv_export.h"
 #include "storage/file_commands.h"
 #include "tests/support/row_builders.h"
 
@@ -140,6 +142,81 @@ TEST(File, SaveAndOpenThroughThePlatform) {
   SaveList(dir / "kein\\ordner\\x.csv", rows, files);
   ASSERT_EQ(files.messages.size(), 2u);
   EXPECT_EQ(files.messages[1], fw::ErrorText(ERROR_PATH_NOT_FOUND));
+}
+
+std::string Contents(const std::string& path) {
+  std::string error, bytes;
+  auto in = fw::File::Open(path, fw::File::Mode::kRead, error);
+  if (!in) return "<" + error + ">";
+  bytes.resize(static_cast<std::size_t>(in->Remaining()));
+  bytes.resize(in->Read(bytes.data(), bytes.size()));
+  return bytes;
+}
+
+std::vector<std::string> FolderNames(const std::string& pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..") names.push_back(data.cFileName);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// A save writes a new file beside the old one and moves it in its place: an
+// old file, a new name and a target the move cannot replace.
+TEST(File, SaveTakesTheOldFilesPlaceOnlyWhenWhole) {
+  TempFolder dir;
+  CollectingAccess files;
+  MessageRows rows;
+  AddRow(rows, 0x103, "p", "t", "neu");
+  MemorySink expected;
+  ExportCsv(rows, expected);
+  const std::string csv(expected.Bytes().begin(), expected.Bytes().end());
+
+  const std::string old = dir / "alt.csv";
+  {
+    std::string error;
+    auto f = fw::File::Open(old, fw::File::Mode::kCreateWrite, error);
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(f->Write("alter Inhalt", 12) && f->Close());
+  }
+  SaveList(old, rows, files);
+  EXPECT_EQ(Contents(old), csv);
+  SaveList(dir / "neu.csv", rows, files);
+  EXPECT_EQ(Contents(dir / "neu.csv"), csv);
+  EXPECT_TRUE(files.messages.empty());
+
+  // A folder of the target's name is not replaced; the new file goes again.
+  ASSERT_TRUE(CreateDirectoryA((dir / "ordner.csv").c_str(), nullptr));
+  SaveList(dir / "ordner.csv", rows, files);
+  ASSERT_EQ(files.messages.size(), 1u);
+  EXPECT_EQ(files.messages[0], fw::ErrorText(ERROR_ACCESS_DENIED));
+  RemoveDirectoryA((dir / "ordner.csv").c_str());
+  EXPECT_EQ(FolderNames(dir / "*"), (std::vector<std::string>{"alt.csv", "neu.csv"}));
+}
+
+TEST(File, NewFilesBesideATargetNeverMeet) {
+  TempFolder dir;
+  CollectingAccess files;
+  std::string first, second, error;
+  auto a = files.CreateBeside(dir / "x.bin", first, error);
+  auto b = files.CreateBeside(dir / "x.bin", second, error);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr) << error;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.substr(0, first.rfind('\\') + 1), dir / "") << "in the target's folder";
+  EXPECT_EQ(FolderNames(dir / "*").size(), 2u);
+  a->Close();
+  b->Close();
+  files.Remove(first);
+  files.Remove(second);
+  EXPECT_TRUE(FolderNames(dir / "*").empty());
+
+  EXPECT_EQ(files.CreateBeside(dir / "kein\\ordner\\x.bin", first, error), nullptr);
+  EXPECT_EQ(error, fw::ErrorText(ERROR_PATH_NOT_FOUND));
 }
 
 }  // namespace

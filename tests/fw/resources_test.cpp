@@ -331,6 +331,8 @@ TEST_F(Resources, ParameterTemplates) {
       {IDD_PAGE_ALLG, IDC_CHOOSE_FONT, kButton, 89, 88, 50, 14, "Schrift...", BS_PUSHBUTTON},
       {IDD_PAGE_ALLG, IDC_SOURCE_PLOXEN, kButton, 26, 129, 45, 10, "PLOXEN", BS_AUTOCHECKBOX},
       {IDD_PAGE_ALLG, IDC_SOURCE_DBWIN32, kButton, 101, 129, 47, 10, "DBWin32", BS_AUTOCHECKBOX},
+      {IDD_PAGE_ALLG, IDC_SOURCE_SYSTEMWEIT, kButton, 176, 129, 55, 10, "Systemweit", BS_AUTOCHECKBOX},
+      {IDD_PAGE_ALLG, IDC_SYSTEMWEIT_STATE, kStatic, 152, 82, 136, 26, "", SS_LEFT},
       {IDD_PAGE_MELD, IDC_KONSTRUKTOR, kButton, 13, 13, 100, 10, "Klassen Konstruktor", BS_AUTOCHECKBOX},
       {IDD_PAGE_MELD, IDC_DESTRUKTOR, kButton, 155, 13, 83, 10, "Klassen Destruktor", BS_AUTOCHECKBOX},
       {IDD_PAGE_MELD, IDC_STARTENDE, kButton, 13, 25, 88, 10, "Programmstart /-ende", BS_AUTOCHECKBOX},

@@ -1,4 +1,5 @@
-// Event lines of the debug monitor and the joining of debug-string pieces.
+// Event lines of the debug monitor, how it continues exceptions, and the
+// joining of debug-string pieces.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,11 +16,44 @@ TEST(DebugEventLines, ExceptionsWithAndWithoutAName) {
   // The two names with a trailing blank keep it: two blanks before "(Code".
   EXPECT_EQ(ExceptionLine(0xC0000093u, 1), "Exception FLT_UNDERFLOW  (Code=0xc0000093) aufgetreten (Adresse=0x1)");
   EXPECT_EQ(ExceptionLine(0xC000008Du, 0), "Exception FLT_DENORMAL_OPERAND  (Code=0xc000008d) aufgetreten (Adresse=0x0)");
+  EXPECT_EQ(ExceptionLine(0x4000001Fu, 0x401000),
+            "Exception WX86_BREAKPOINT (Code=0x4000001f) aufgetreten (Adresse=0x401000)");
+  EXPECT_EQ(ExceptionLine(0x4000001Eu, 0x401001),
+            "Exception WX86_SINGLE_STEP (Code=0x4000001e) aufgetreten (Adresse=0x401001)");
   EXPECT_EQ(ExceptionLine(0xE06D7363u, 0xABC), "Exception aufgetreten (Code=0xe06d7363, Adresse=0xabc)");
-  for (std::uint32_t unknown : {0x80000001u, 0xC0000000u, 0xC00000FEu, 0x40010006u, 0xE06D7363u})
+  for (std::uint32_t unknown :
+       {0x80000001u, 0xC0000000u, 0xC00000FEu, 0x40010006u, 0xE06D7363u, 0x4000001Du, 0x40000020u})
     EXPECT_EQ(ExceptionName(unknown), nullptr) << std::hex << unknown;
   EXPECT_STREQ(ExceptionName(0xC00000FDu), "STACK_OVERFLOW");
 }
+
+struct ContinuationCase {
+  std::uint32_t code;
+  ExceptionContinuation continuation;
+};
+
+class ExceptionContinuationTest : public ::testing::TestWithParam<ContinuationCase> {};
+
+// Only breakpoints are taken as handled; whatever else a program raises, its
+// own handlers must see, or it would run on past a fault it meant to catch.
+TEST_P(ExceptionContinuationTest, OnlyBreakpointsAreContinuedAsHandled) {
+  EXPECT_EQ(ContinuationOf(GetParam().code), GetParam().continuation) << std::hex << GetParam().code;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ExceptionContinuationTest,
+    ::testing::Values(ContinuationCase{0x80000003u, ExceptionContinuation::kHandled},  // BREAKPOINT
+                      ContinuationCase{0x4000001Fu, ExceptionContinuation::kHandled},  // a 32-bit one, WOW64
+                      ContinuationCase{0x4000001Eu, ExceptionContinuation::kHandled},  // its single step
+                      ContinuationCase{0x80000004u, ExceptionContinuation::kNotHandled},  // SINGLE_STEP
+                      ContinuationCase{0xC0000005u, ExceptionContinuation::kNotHandled},
+                      ContinuationCase{0xC00000FDu, ExceptionContinuation::kNotHandled},
+                      ContinuationCase{0xE06D7363u, ExceptionContinuation::kNotHandled},  // a C++ throw
+                      ContinuationCase{0x406D1388u, ExceptionContinuation::kNotHandled},  // a thread's name
+                      ContinuationCase{0x40010005u, ExceptionContinuation::kNotHandled},  // Ctrl+C
+                      ContinuationCase{0x4000001Du, ExceptionContinuation::kNotHandled},
+                      ContinuationCase{0x40000020u, ExceptionContinuation::kNotHandled},
+                      ContinuationCase{0x00000003u, ExceptionContinuation::kNotHandled}));
 
 TEST(DebugEventLines, ProcessThreadAndDllLines) {
   EXPECT_EQ(ProcessCreatedLine("C:\\t\\child.exe", 124), "Prozess 'C:\\t\\child.exe' mit Handle 124 wurde erzeugt.");

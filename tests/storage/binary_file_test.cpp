@@ -1,7 +1,9 @@
 // The list's own file: exact bytes, round trips, and damaged files.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -244,6 +246,50 @@ TEST(BinaryFile, FailureOfTheFileLayerIsNotCalledDamage) {
   EXPECT_EQ(result.status, BinaryReadResult::kFileError);
   EXPECT_EQ(rows.size(), 1u);
 }
+
+// A store whose memory runs out: at its reservation, or after some rows.
+class ShortOfMemoryRows : public MessageRows {
+ public:
+  bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                      std::size_t blockSize) override {
+    if (size() >= rowsThatFit) throw std::bad_alloc();
+    return MessageRows::AppendBlockRow(kind, colours, block, blockSize);
+  }
+  void ReserveMore(std::size_t rows) override {
+    if (reservationFails) throw std::bad_alloc();
+    MessageRows::ReserveMore(rows);
+  }
+  std::size_t rowsThatFit = SIZE_MAX;
+  bool reservationFails = false;
+};
+
+struct MemoryCase {
+  const char* name;
+  bool reservationFails;
+  std::size_t rowsThatFit;
+};
+
+class OutOfMemoryTest : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(OutOfMemoryTest, EndsTheReadingWithTheRowsThatFitted) {
+  MessageRows written;
+  for (int i = 0; i < 5; ++i) AddRow(written, 3, "p", "t", "Zeile " + std::to_string(i));
+  ShortOfMemoryRows rows;
+  rows.reservationFails = GetParam().reservationFails;
+  rows.rowsThatFit = GetParam().rowsThatFit;
+  const BinaryReadResult result = Read(Write(written), rows);
+  EXPECT_EQ(result.status, BinaryReadResult::kOutOfMemory);
+  const std::size_t kept = GetParam().reservationFails ? 0 : GetParam().rowsThatFit;
+  EXPECT_EQ(result.rowsRead, kept);
+  ASSERT_EQ(rows.size(), kept);
+  for (std::size_t r = 0; r < kept; ++r) EXPECT_EQ(rows.Row(r).Text(2), written.Row(r).Text(2));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Memory, OutOfMemoryTest,
+    ::testing::Values(MemoryCase{"AtTheReservation", true, SIZE_MAX}, MemoryCase{"AtTheFirstRow", false, 0},
+                      MemoryCase{"AfterOneRow", false, 1}, MemoryCase{"AtTheLastRow", false, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace ploxen::test

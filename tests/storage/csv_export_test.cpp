@@ -24,11 +24,31 @@ TEST(CsvExport, OneQuotedLinePerRowWithCrLf) {
             "\"PID=1,TID=2\",\"12:00:00.000\",\"   einger\xFC" "ckt\"\r\n");
 }
 
-TEST(CsvExport, QuotesAndCommasInsideStayUnchanged) {
+struct QuotingCase {
+  const char* text;
+  const char* field;
+};
+
+class CsvQuotingTest : public ::testing::TestWithParam<QuotingCase> {};
+
+// Each quote inside is doubled; everything else, line breaks included, stays
+// as it is between the field's own quotes.
+TEST_P(CsvQuotingTest, FieldIsQuotedWithItsQuotesDoubled) {
   MessageRows rows;
-  AddRow(rows, 3, "", "", "er sagte \"ja\", dann \"\"");
-  EXPECT_EQ(Export(rows), "\"\",\"\",\"er sagte \"ja\", dann \"\"\"\r\n");
+  AddRow(rows, 3, "", GetParam().text, "");
+  EXPECT_EQ(Export(rows), std::string("\"\",") + GetParam().field + ",\"\"\r\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, CsvQuotingTest,
+    ::testing::Values(QuotingCase{"er sagte \"ja\", dann", "\"er sagte \"\"ja\"\", dann\""},
+                      QuotingCase{"\"", "\"\"\"\""},
+                      QuotingCase{"\"\"", "\"\"\"\"\"\""},
+                      QuotingCase{"\"am Rand\"", "\"\"\"am Rand\"\"\""},
+                      QuotingCase{"a\r\nb\rc\nd", "\"a\r\nb\rc\nd\""},
+                      QuotingCase{"\"\r\n\"", "\"\"\"\r\n\"\"\""},
+                      QuotingCase{"a;b\tc,d", "\"a;b\tc,d\""},
+                      QuotingCase{"=1+2", "\"=1+2\""}));
 
 TEST(CsvExport, EmptyListGivesAnEmptyFile) {
   MessageRows rows;

@@ -1,7 +1,10 @@
 // What Save and Open do with the chosen path.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
+#include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,23 +16,34 @@
 namespace ploxen::test {
 namespace {
 
-// Files in memory; paths that start with "bad:" cannot be opened.
+constexpr char kDiskFull[] = "Nicht gen\xFC" "gend Speicherplatz auf dem Datentr\xE4" "ger.";
+
+// Files in memory; paths that start with "bad:" cannot be opened. A disk
+// that is full after diskSpace bytes fails the write that passes it.
 class MemoryFiles : public FileAccess {
  public:
   class Out : public OutputFile {
    public:
     Out(MemoryFiles& files, std::string path) : files_(files), path_(std::move(path)) {}
+    ~Out() override { files_.open.erase(path_); }
     bool Write(const void* data, std::size_t size) override {
-      if (files_.failWrites) {
-        error_ = "Nicht gen\xFC" "gend Speicherplatz auf dem Datentr\xE4" "ger.";
+      if (files_.throwOnWrite) throw std::bad_alloc();
+      if (files_.written + size > files_.diskSpace) {
+        error_ = kDiskFull;
         return false;
       }
+      files_.written += size;
       auto& bytes = files_.stored[path_];
       bytes.append(static_cast<const char*>(data), size);
       ++files_.writes;
       return true;
     }
-    bool Close() override { return true; }
+    bool Close() override {
+      files_.open.erase(path_);
+      if (!files_.failClose) return true;
+      error_ = "Der angegebene Netzwerkname ist nicht mehr verf\xFCgbar.";
+      return false;
+    }
     const std::string& Error() const override { return error_; }
 
    private:
@@ -48,14 +62,34 @@ class MemoryFiles : public FileAccess {
     MemorySource source_;
   };
 
-  std::unique_ptr<OutputFile> Create(const std::string& path, std::string& error) override {
-    created.push_back(path);
+  std::unique_ptr<OutputFile> CreateBeside(const std::string& path, std::string& temporary,
+                                           std::string& error) override {
     if (path.rfind("bad:", 0) == 0) {
       error = "Das System kann den angegebenen Pfad nicht finden.";
       return nullptr;
     }
-    stored[path].clear();
-    return std::make_unique<Out>(*this, path);
+    besides.push_back(path);
+    temporary = TemporaryPathBeside(path, ++made);
+    if (stored.count(temporary)) faults.push_back("made over " + temporary);
+    stored[temporary];
+    open.insert(temporary);
+    written = 0;
+    return std::make_unique<Out>(*this, temporary);
+  }
+  bool Replace(const std::string& from, const std::string& to, std::string& error) override {
+    if (open.count(from)) faults.push_back("put in place while open: " + from);
+    if (to == lockedTarget) {
+      error = "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird.";
+      return false;
+    }
+    stored[to] = stored.at(from);
+    stored.erase(from);
+    placed.push_back(to);
+    return true;
+  }
+  void Remove(const std::string& path) override {
+    if (open.count(path)) faults.push_back("removed while open: " + path);
+    stored.erase(path);
   }
   std::unique_ptr<InputFile> OpenRead(const std::string& path, std::string& error) override {
     opened.push_back(path);
@@ -69,8 +103,15 @@ class MemoryFiles : public FileAccess {
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
 
   std::map<std::string, std::string> stored;
-  std::vector<std::string> created, opened, messages;
-  bool failWrites = false;
+  std::set<std::string> open;
+  std::vector<std::string> besides, placed, opened, messages;
+  std::vector<std::string> faults;  // what the platform would refuse
+  std::size_t diskSpace = SIZE_MAX;
+  std::size_t written = 0;
+  bool failClose = false;
+  bool throwOnWrite = false;
+  std::string lockedTarget;
+  std::uint32_t made = 0;
   int writes = 0;
 };
 
@@ -120,6 +161,7 @@ TEST(PlanOpen, ReadsOnlyBinAndLogAndAddsBinToABareName) {
 
 class FileCommandsTest : public IntakeTest {
  protected:
+  void TearDown() override { EXPECT_TRUE(files.faults.empty()) << files.faults[0]; }
   void Fill() {
     Add(0x103, "PID=1,TID=2,   12:00:00.000  (00000ms)   erste");
     Add(0x403, "zweite, mit \"Komma\"");
@@ -139,7 +181,7 @@ TEST_F(FileCommandsTest, LogAndBinHoldTheSameBytes) {
 TEST_F(FileCommandsTest, BareNameSavesBinaryUnderDotBin) {
   Fill();
   EXPECT_EQ(SaveList("x", rows, files), "x.BIN");
-  EXPECT_EQ(files.created, std::vector<std::string>{"x.BIN"});
+  EXPECT_EQ(files.placed, std::vector<std::string>{"x.BIN"});
 }
 
 TEST_F(FileCommandsTest, CsvIsTheExport) {
@@ -147,13 +189,13 @@ TEST_F(FileCommandsTest, CsvIsTheExport) {
   SaveList("x.csv", rows, files);
   EXPECT_EQ(files.stored["x.csv"],
             "\"PID=1,TID=2\",\"12:00:00.000\",\"(00000ms)   erste\"\r\n"
-            "\"\",\"\",\"zweite, mit \"Komma\"\"\r\n");
+            "\"\",\"\",\"zweite, mit \"\"Komma\"\"\"\r\n");
 }
 
 TEST_F(FileCommandsTest, UnknownExtensionWritesNothingShowsNothingButIsRemembered) {
   Fill();
   EXPECT_EQ(SaveList("x.txt", rows, files), "x.txt");
-  EXPECT_TRUE(files.created.empty());
+  EXPECT_TRUE(files.stored.empty());
   EXPECT_TRUE(files.messages.empty());
 }
 
@@ -170,11 +212,107 @@ TEST_F(FileCommandsTest, FileErrorsAreShownWithTheirOwnText) {
   SaveList("bad:\\x.bin", rows, files);
   ASSERT_EQ(files.messages.size(), 1u);
   EXPECT_EQ(files.messages[0], "Das System kann den angegebenen Pfad nicht finden.");
-  files.failWrites = true;
+  files.diskSpace = 0;
   SaveList("x.csv", rows, files);
   ASSERT_EQ(files.messages.size(), 2u);
-  EXPECT_EQ(files.messages[1], "Nicht gen\xFC" "gend Speicherplatz auf dem Datentr\xE4" "ger.");
+  EXPECT_EQ(files.messages[1], kDiskFull);
 }
+
+TEST_F(FileCommandsTest, SaveOverAnOldFileReplacesItWholeAndLeavesNothingBeside) {
+  Fill();
+  files.stored["x.bin"] = "alte Datei";
+  SaveList("x.bin", rows, files);
+  MemorySink expected;
+  WriteBinaryFile(rows, expected);
+  EXPECT_EQ(files.stored["x.bin"], std::string(expected.Bytes().begin(), expected.Bytes().end()));
+  EXPECT_EQ(files.stored.size(), 1u);
+  EXPECT_EQ(files.besides, std::vector<std::string>{"x.bin"}) << "the new file is made beside the target";
+  EXPECT_TRUE(files.messages.empty());
+}
+
+// Where a save can fail after the new file was made: the old file stays as
+// it was, the new one goes, and the failure is told in the file layer's words.
+struct FailedSaveCase {
+  const char* name;
+  const char* path;
+  std::size_t diskSpace;
+  bool failClose;
+  bool locked;
+  const char* message;
+};
+
+void PrintTo(const FailedSaveCase& c, std::ostream* out) { *out << c.name; }
+
+class FailedSaveTest : public FileCommandsTest, public ::testing::WithParamInterface<FailedSaveCase> {};
+
+constexpr char kGone[] = "Der angegebene Netzwerkname ist nicht mehr verf\xFCgbar.";
+constexpr char kInUse[] =
+    "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird.";
+
+TEST_P(FailedSaveTest, OldFileStaysAndThePartialOneGoes) {
+  // More than one block of the writer, so that a disk can fill after the first.
+  for (int i = 0; i < 30000; ++i) Add(3, "PID=1,TID=2,   12:00:00.000  (00000ms)   eine Zeile");
+  const FailedSaveCase& c = GetParam();
+  const std::string old = std::string("alt\0\r\n", 6) + c.path;
+  files.stored[c.path] = old;
+  files.diskSpace = c.diskSpace;
+  files.failClose = c.failClose;
+  if (c.locked) files.lockedTarget = c.path;
+  EXPECT_EQ(SaveList(c.path, rows, files), c.path);
+  EXPECT_EQ(files.stored, (std::map<std::string, std::string>{{c.path, old}}));
+  EXPECT_TRUE(files.placed.empty());
+  EXPECT_EQ(files.messages, std::vector<std::string>{c.message});
+  if (c.diskSpace >= kStreamBuffer && c.diskSpace != SIZE_MAX) {
+    EXPECT_GE(files.writes, 1) << "a part was written before the disk was full";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FailedSaveTest,
+    ::testing::Values(FailedSaveCase{"NothingFits", "x.bin", 0, false, false, kDiskFull},
+                      FailedSaveCase{"DiskFullAfterABlock", "x.bin", kStreamBuffer, false, false, kDiskFull},
+                      FailedSaveCase{"CsvDiskFullAfterABlock", "x.csv", kStreamBuffer, false, false, kDiskFull},
+                      FailedSaveCase{"LogDiskFullAfterABlockAndAHalf", "x.log", kStreamBuffer * 3 / 2, false, false, kDiskFull},
+                      FailedSaveCase{"ShareGoneAtTheClose", "x.log", SIZE_MAX, true, false, kGone},
+                      FailedSaveCase{"WriteFailureIsToldNotTheClose", "x.bin", 10, true, false, kDiskFull},
+                      FailedSaveCase{"TargetInUse", "x.bin", SIZE_MAX, false, true, kInUse}),
+    [](const ::testing::TestParamInfo<FailedSaveCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FileCommandsTest, FailedSaveToANewNameLeavesNoFile) {
+  Fill();
+  files.diskSpace = 5;
+  SaveList("neu.csv", rows, files);
+  EXPECT_TRUE(files.stored.empty());
+  EXPECT_EQ(files.messages, std::vector<std::string>{kDiskFull});
+}
+
+TEST_F(FileCommandsTest, SaveEndedByAnExceptionRemovesThePartialFile) {
+  Fill();
+  files.stored["x.bin"] = "alt";
+  files.throwOnWrite = true;
+  EXPECT_THROW(SaveList("x.bin", rows, files), std::bad_alloc);
+  EXPECT_EQ(files.stored, (std::map<std::string, std::string>{{"x.bin", "alt"}}));
+}
+
+struct TemporaryCase {
+  const char* target;
+  std::uint32_t number;
+  const char* temporary;
+};
+
+class TemporaryPathTest : public ::testing::TestWithParam<TemporaryCase> {};
+
+TEST_P(TemporaryPathTest, IsInTheTargetsFolder) {
+  EXPECT_EQ(TemporaryPathBeside(GetParam().target, GetParam().number), GetParam().temporary);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, TemporaryPathTest,
+    ::testing::Values(TemporaryCase{"C:\\Logs\\liste.bin", 0x1A2B, "C:\\Logs\\~PLX00001A2B.tmp"},
+                      TemporaryCase{"\\\\server\\share\\x.csv", 0xFFFFFFFF, "\\\\server\\share\\~PLXFFFFFFFF.tmp"},
+                      TemporaryCase{"C:x.bin", 7, "C:~PLX00000007.tmp"},
+                      TemporaryCase{"x.bin", 0, "~PLX00000000.tmp"},
+                      TemporaryCase{"Z:\\tmp/d.d/x", 16, "Z:\\tmp/d.d/~PLX00000010.tmp"}));
 
 TEST_F(FileCommandsTest, OpenReplacesTheListAndStartsTheIndentationAgain) {
   Fill();
@@ -234,6 +372,35 @@ TEST_F(FileCommandsTest, DamagedFileKeepsTheRowsBeforeTheDamage) {
   EXPECT_EQ(rows.size(), 1u);
   ASSERT_EQ(files.messages.size(), 1u);
   EXPECT_EQ(files.messages[0], DamagedFileMessage("x.bin", 1));
+}
+
+// A store whose memory runs out after some rows, as a list does on a file
+// larger than memory.
+class ShortOfMemoryRows : public CountingRows {
+ public:
+  bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                      std::size_t blockSize) override {
+    if (size() >= rowsThatFit) throw std::bad_alloc();
+    return CountingRows::AppendBlockRow(kind, colours, block, blockSize);
+  }
+  std::size_t rowsThatFit = 0;
+};
+
+TEST_F(FileCommandsTest, OpenThatRunsOutOfMemoryKeepsTheRowsReadAndFinishes) {
+  for (int i = 0; i < 5; ++i) Add(3, ("Zeile " + std::to_string(i)).c_str());
+  SaveList("gross.bin", rows, files);
+  ShortOfMemoryRows shortRows;
+  shortRows.rowsThatFit = 3;
+  MessageIntake shortIntake(switches, shortRows, dialogs);
+  shortIntake.AddMessage(1, "Konstruktor der Klasse CSignal ", kSourceSystem);
+  ASSERT_NE(shortIntake.IndentationDepth(), 0);
+  const int updatesBefore = shortRows.updates;
+  OpenList("gross.bin", shortRows, shortIntake, files);
+  ASSERT_EQ(shortRows.size(), 3u);
+  EXPECT_EQ(shortRows.Row(2).Text(2), "Zeile 2");
+  EXPECT_EQ(files.messages, std::vector<std::string>{DamagedFileMessage("gross.bin", 3)});
+  EXPECT_EQ(shortIntake.IndentationDepth(), 0);
+  EXPECT_EQ(shortRows.updates, updatesBefore + 1);
 }
 
 TEST_F(FileCommandsTest, MoreRowsThanTheLimitLoadAndTheNextLineAsks) {

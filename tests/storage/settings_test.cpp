@@ -59,6 +59,7 @@ const IntKey kIntKeys[] = {
     {"ALLGEMEIN", "CASESENSITIV", 0, [](const Settings& s) { return s.caseSensitiv; }},
     {"ALLGEMEIN", "PLOXEN", 1, [](const Settings& s) { return s.intake.ploxen; }},
     {"ALLGEMEIN", "DBWIN32", 0, [](const Settings& s) { return s.intake.dbWin32; }},
+    {"ALLGEMEIN", "SYSTEMWEIT", 0, [](const Settings& s) { return s.intake.systemWeit; }},
 };
 
 TEST(SettingsLoad, NoProfileGivesEveryDefault) {
@@ -263,7 +264,7 @@ TEST(SettingsSave, KeysAreWrittenInTheirOrder) {
       "SAVEDATEI", "MAXCOUNT",  "DESTRUKTOR",  "KONSTRUKTOR", "MELDUNGEN",    "STARTENDE",
       "B_TRACE",   "B_DLL",     "B_EXCEPTION", "B_THREAD",    "B_PROCESS",    "ERSTER_AUFRUF",
       "FERNDEBUG", "INTERVALL", "FONTNAME",    "FONTSIZE",    "CASESENSITIV", "PLOXEN",
-      "DBWIN32",   "-STRING_0", "-STRING_1",   "ANZAHL",      "STRING_0"};
+      "DBWIN32",   "SYSTEMWEIT", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
   EXPECT_EQ(written, expected);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <memory>
@@ -16,23 +17,51 @@
 namespace ploxen::system_test {
 namespace {
 
-std::string ChildPath() { return ProgramDirectory() + "\\ploxen_debug_child.exe"; }
+constexpr char kChildFile[] = "ploxen_debug_child.exe";
+std::string ChildPath() { return ProgramDirectory() + "\\" + kChildFile; }
+// The same program built for 32 bits, with its own ploxen_debug_dll32.dll.
+std::string Child32Path() { return ProgramDirectory() + "\\ploxen_debug_child32.exe"; }
 
-// The monitored child, found as the process PLOXEN started.
-HANDLE OpenChildOf(DWORD parent, DWORD timeoutMs) {
-  const DWORD child = ChildProcessOf(parent, nullptr, timeoutMs);
+// The monitored child, found as the process PLOXEN started, and by its name:
+// Wine soon gives a process id again, and a process left running (Wine's own
+// explorer.exe, say) may name a parent that had PLOXEN's id before.
+HANDLE OpenChildOf(DWORD parent, DWORD timeoutMs, const char* fileName = kChildFile) {
+  const DWORD child = ChildProcessOf(parent, fileName, timeoutMs);
   return child ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child) : nullptr;
+}
+
+// The same, looked for without a pause: a child is opened within a
+// millisecond or so of the platform listing it.
+HANDLE OpenChildAtOnce(DWORD parent, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  do {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    DWORD child = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && !child; more = Process32Next(snapshot, &entry))
+      if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, kChildFile) == 0)
+        child = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    if (child) return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, child);
+    Sleep(1);
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
 }
 
 class DebugMonitorTest : public ::testing::Test {
  protected:
   // switches: B_TRACE, B_DLL, B_EXCEPTION, B_THREAD, B_PROCESS.
   void Start(const char* name, const std::string& childArguments, const char* switches = "11111") {
+    StartWith(name, ChildPath(), childArguments, switches);
+  }
+  void StartWith(const char* name, const std::string& child, const std::string& childArguments,
+                 const char* switches = "11111") {
     profile_ = std::make_unique<TestProfile>(name);
     profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
     const char* keys[] = {"B_TRACE", "B_DLL", "B_EXCEPTION", "B_THREAD", "B_PROCESS"};
     for (int i = 0; i < 5; ++i) profile_->Write("LISTBOX", keys[i], std::string(1, switches[i]));
-    ASSERT_TRUE(ploxen_.Start(childArguments.empty() ? "" : "\"" + ChildPath() + "\" " + childArguments));
+    ASSERT_TRUE(ploxen_.Start(childArguments.empty() ? "" : "\"" + child + "\" " + childArguments));
     main_ = ploxen_.WaitForWindow(kTitle);
     ASSERT_NE(main_, nullptr);
   }
@@ -134,6 +163,67 @@ TEST_F(DebugMonitorTest, ClosingPloxenLeavesTheChildRunning) {
   GetExitCodeProcess(child, &code);
   CloseHandle(child);
   EXPECT_EQ(code, 9u);  // its own end, not killed with the monitor
+}
+
+// PLOXEN closes right behind the start of its monitor, before the platform
+// reported the child to it: the monitor knows the child only by its id. The
+// monitor's start timer (2) is posted so that the close follows it at once,
+// not at some moment a second later. The window is hidden first: Wine
+// without a window manager waits two seconds for a shown window to be
+// withdrawn before it destroys it, long enough for the child's first events.
+TEST_F(DebugMonitorTest, ClosingPloxenAsTheChildStartsLeavesTheChildRunning) {
+  Start("debug_close_early", "sleep:1000 exit:11");
+  ShowWindowAsync(main_, SW_HIDE);
+  PostMessageA(main_, WM_TIMER, 2, 0);
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  // A child killed with the monitor is gone a moment later: looked for at once.
+  HANDLE child = OpenChildAtOnce(ploxen_.Id(), 15000);
+  ASSERT_NE(child, nullptr);
+  ASSERT_TRUE(ploxen_.WaitForExit());
+  EXPECT_EQ(ploxen_.ExitCode(), 0u);
+  EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(child, &code);
+  CloseHandle(child);
+  EXPECT_EQ(code, 11u);  // its own end, not killed with the monitor
+}
+
+// A 32-bit child under the 64-bit PLOXEN.EXE: its breakpoints reach a 64-bit
+// debugger on Windows under codes of their own, and must not end it.
+TEST_F(DebugMonitorTest, A32BitChildIsWatchedAndEndsByItself) {
+  StartWith("debug_32", Child32Path(), "sleep:1500 abcdef dll break exit:42");
+  HANDLE child = OpenChildOf(ploxen_.Id(), 15000, "ploxen_debug_child32.exe");
+  ASSERT_NE(child, nullptr);
+  const auto rows = WaitForMessage("Prozess mit Exitcode 42 beendet.");
+  EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(child, &code);
+  CloseHandle(child);
+  EXPECT_EQ(code, 42u);
+
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows.back(), "Prozess mit Exitcode 42 beendet.");
+  const std::string created = "Prozess '" + Child32Path() + "' mit Handle ";
+  EXPECT_EQ(rows.front().substr(0, created.size()), created) << rows.front();
+  auto at = [&](const std::string& text) { return std::find(rows.begin(), rows.end(), text); };
+  EXPECT_NE(at("abcdef"), rows.end());
+
+  const std::string loaded = ProgramDirectory() + "\\ploxen_debug_dll32.dll wurde geladen an Adresse 0x";
+  const auto dll =
+      std::find_if(rows.begin(), rows.end(), [&](const std::string& r) { return r.rfind(loaded, 0) == 0; });
+  ASSERT_NE(dll, rows.end());
+  const std::string base = dll->substr(loaded.size(), dll->size() - loaded.size() - 1);
+  const auto unloaded = at("DLL von Adresse: 0x" + base + " wurde entladen.");
+  ASSERT_NE(unloaded, rows.end()) << base;
+
+  // DebugBreak comes after the DLL. Wine's 32-bit part reports it as any
+  // breakpoint; Windows would report the WOW64 code.
+  const auto isBreakpoint = [](const std::string& r) {
+    return r.rfind("Exception BREAKPOINT (Code=0x80000003) aufgetreten (Adresse=0x", 0) == 0 ||
+           r.rfind("Exception WX86_BREAKPOINT (Code=0x4000001f) aufgetreten (Adresse=0x", 0) == 0;
+  };
+  EXPECT_TRUE(std::any_of(unloaded, rows.end(), isBreakpoint));
+  Close();
 }
 
 TEST_F(DebugMonitorTest, BurstAndBrokenStringsLoseNoLineThatWasRead) {

@@ -1,0 +1,213 @@
+#include "sources/system_debug_capture.h"
+
+#include <cstring>
+
+namespace ploxen {
+
+namespace {
+constexpr char kBufferReady[] = "DBWIN_BUFFER_READY";
+constexpr char kDataReady[] = "DBWIN_DATA_READY";
+constexpr char kSection[] = "DBWIN_BUFFER";
+constexpr char kGlobal[] = "Global\\";
+// After the objects are closed, senders that opened them before are let go;
+// never longer than this, however many keep coming.
+constexpr DWORD kLetGoMs = 500;
+constexpr DWORD kLetGoQuietMs = 30;
+
+// Senders of every user and integrity level open the objects: no DACL.
+struct OpenToAll {
+  SECURITY_DESCRIPTOR descriptor{};
+  SECURITY_ATTRIBUTES attributes{};
+  OpenToAll() {
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+    attributes.nLength = sizeof attributes;
+    attributes.lpSecurityDescriptor = &descriptor;
+  }
+};
+}  // namespace
+
+SystemDebugCapture::SystemDebugCapture(std::size_t queueBytes) : queueBytes_(queueBytes) {}
+
+SystemDebugCapture::Made SystemDebugCapture::Make(Buffer& buffer, const std::string& scope) {
+  OpenToAll open;
+  // Each object that exists already belongs to another monitor: nothing of
+  // it is touched, and what was made here goes again.
+  auto made = [](HANDLE handle) {
+    if (!handle) return Made::kFailed;
+    return GetLastError() == ERROR_ALREADY_EXISTS ? Made::kExists : Made::kMade;
+  };
+  Made result = Made::kMade;
+  HANDLE* handles[3] = {&buffer.bufferReady, &buffer.dataReady, &buffer.section};
+  for (int i = 0; i < 3 && result == Made::kMade; ++i) {
+    SetLastError(ERROR_SUCCESS);
+    if (i == 0)
+      *handles[i] = CreateEventA(&open.attributes, FALSE, TRUE, (scope + kBufferReady).c_str());
+    else if (i == 1)
+      *handles[i] = CreateEventA(&open.attributes, FALSE, FALSE, (scope + kDataReady).c_str());
+    else
+      *handles[i] = CreateFileMappingA(INVALID_HANDLE_VALUE, &open.attributes, PAGE_READWRITE, 0,
+                                       static_cast<DWORD>(kSectionSize), (scope + kSection).c_str());
+    result = made(*handles[i]);
+  }
+  if (result == Made::kMade) {
+    buffer.view = static_cast<const unsigned char*>(MapViewOfFile(buffer.section, FILE_MAP_READ, 0, 0, kSectionSize));
+    if (!buffer.view) result = Made::kFailed;
+  }
+  if (result != Made::kMade) Close(buffer);
+  return result;
+}
+
+void SystemDebugCapture::Close(Buffer& buffer) {
+  if (buffer.view) UnmapViewOfFile(buffer.view);
+  for (HANDLE h : {buffer.section, buffer.dataReady, buffer.bufferReady})
+    if (h) CloseHandle(h);
+  buffer = Buffer{};
+}
+
+SystemDebugCapture::Begun SystemDebugCapture::Begin(Wake wake) {
+  if (thread_) return Begun::kCapturing;
+  const Made session = Make(buffers_[0], "");
+  if (session != Made::kMade) return session == Made::kExists ? Begun::kBusy : Begun::kFailed;
+  bufferCount_ = 1;
+  if (!queue_) queue_.reset(new CaptureQueue(queueBytes_));
+  // Global names need the right to create global objects: without it, or
+  // with another monitor on them, this session's programs are still read.
+  // Where the session's names are the global ones (Wine), the objects just
+  // made are found again and nothing more is made.
+  global_ = false;
+  if (Make(buffers_[1], kGlobal) == Made::kMade) {
+    bufferCount_ = 2;
+    global_ = true;
+  }
+
+  wake_ = std::move(wake);
+  woken_.store(false);
+  stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  thread_ = stop_ ? CreateThread(nullptr, 0, CaptureThread, this, 0, nullptr) : nullptr;
+  if (!thread_) {
+    for (int i = 0; i < bufferCount_; ++i) Close(buffers_[i]);
+    if (stop_) CloseHandle(stop_);
+    stop_ = nullptr;
+    bufferCount_ = 0;
+    global_ = false;
+    return Begun::kFailed;
+  }
+  // The sender's time limit is ten seconds a line: the capture comes first.
+  SetThreadPriority(thread_, THREAD_PRIORITY_ABOVE_NORMAL);
+  return Begun::kCapturing;
+}
+
+DWORD WINAPI SystemDebugCapture::CaptureThread(void* self) {
+  static_cast<SystemDebugCapture*>(self)->Run();
+  return 0;
+}
+
+void SystemDebugCapture::Run() {
+  HANDLE waits[3] = {stop_, buffers_[0].dataReady, buffers_[1].dataReady};
+  const DWORD count = static_cast<DWORD>(1 + bufferCount_);
+  for (;;) {
+    const DWORD signalled = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
+    if (signalled == WAIT_OBJECT_0 || signalled < WAIT_OBJECT_0 || signalled >= WAIT_OBJECT_0 + count) return;
+    Serve(buffers_[signalled - WAIT_OBJECT_0 - 1]);
+  }
+}
+
+// Copy, give the buffer back, and only then anything else: every sender on
+// the machine waits for this.
+void SystemDebugCapture::Serve(Buffer& buffer) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const SectionMessage message = ReadSection(buffer.view, kSectionSize);
+  queue_->Push(message.processId,
+               static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000),
+               message.text);
+  SetEvent(buffer.bufferReady);
+  if (!woken_.exchange(true, std::memory_order_acq_rel) && wake_) wake_();
+}
+
+void SystemDebugCapture::End() {
+  if (!thread_) return;
+  SetEvent(stop_);
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+  thread_ = nullptr;
+  CloseHandle(stop_);
+  stop_ = nullptr;
+  LetSendersGo();
+  bufferCount_ = 0;
+  global_ = false;
+}
+
+// A sender that opened the objects before they were closed waits up to ten
+// seconds for the buffer: the section goes first, so that no new sender
+// starts, and those already inside are served (their lines dropped) until
+// none came for a moment.
+void SystemDebugCapture::LetSendersGo() {
+  for (int i = 0; i < bufferCount_; ++i) {
+    Buffer& b = buffers_[i];
+    if (b.view) UnmapViewOfFile(b.view);
+    if (b.section) CloseHandle(b.section);
+    b.view = nullptr;
+    b.section = nullptr;
+  }
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    HANDLE data[2] = {buffers_[0].dataReady, buffers_[1].dataReady};
+    for (int i = 0; i < bufferCount_; ++i) SetEvent(buffers_[i].bufferReady);
+    const DWORD signalled = WaitForMultipleObjects(static_cast<DWORD>(bufferCount_), data, FALSE, kLetGoQuietMs);
+    if (signalled == WAIT_TIMEOUT || signalled == WAIT_FAILED || GetTickCount64() - start > kLetGoMs) break;
+  }
+  for (int i = 0; i < bufferCount_; ++i) Close(buffers_[i]);
+}
+
+std::int64_t CaptureNowMs() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000);
+}
+
+TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs) {
+  // Lines come in bursts: the local time is worked out once a second (the
+  // time zone lookup is dear under Wine), the milliseconds for each line.
+  thread_local std::int64_t cachedSecond = -1;
+  thread_local TimeOfDay cached;
+  const std::int64_t second = arrivalMs / 1000;
+  if (second == cachedSecond) {
+    TimeOfDay t = cached;
+    t.millisecond = static_cast<int>(arrivalMs % 1000);
+    return t;
+  }
+  const std::uint64_t ticks = static_cast<std::uint64_t>(second) * 10000000;
+  FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  FILETIME local;
+  SYSTEMTIME t{};
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) return TimeOfDay{};
+  cached = TimeOfDay{t.wHour, t.wMinute, t.wSecond, 0};
+  cachedSecond = second;
+  TimeOfDay now = cached;
+  now.millisecond = static_cast<int>(arrivalMs % 1000);
+  return now;
+}
+
+ProcessProbe::Handle Win32ProcessProbe::Open(std::uint32_t processId, std::string& name) {
+  if (processId == 0) return 0;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
+  if (!process) return 0;
+  char path[MAX_PATH * 2];
+  DWORD size = sizeof path;
+  if (QueryFullProcessImageNameA(process, 0, path, &size)) {
+    const std::string full(path, size);
+    const std::size_t slash = full.find_last_of("\\/");
+    name = slash == std::string::npos ? full : full.substr(slash + 1);
+  }
+  return reinterpret_cast<Handle>(process);
+}
+
+bool Win32ProcessProbe::Ended(Handle process) {
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(process), 0) != WAIT_TIMEOUT;
+}
+
+void Win32ProcessProbe::Close(Handle process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+
+}  // namespace ploxen

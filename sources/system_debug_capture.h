@@ -1,0 +1,103 @@
+// The system's debug-output buffer, read on a thread of its own: the section
+// "DBWIN_BUFFER" and the events "DBWIN_BUFFER_READY" and "DBWIN_DATA_READY",
+// under the session's names and, where the process may create them, under
+// the "Global\" names as well. Each message is copied into the capture queue
+// and the buffer given back at once; whoever takes the lines is woken after.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/line_stamp.h"
+#include "sources/capture_queue.h"
+#include "sources/system_wide_lines.h"
+
+namespace ploxen {
+
+class SystemDebugCapture {
+ public:
+  enum class Begun { kCapturing, kBusy, kFailed };
+
+  // Called on the capture thread once lines wait and the reader was not yet
+  // told since its last Drain: it must not block (post a message, set an event).
+  using Wake = std::function<void()>;
+
+  explicit SystemDebugCapture(std::size_t queueBytes = CaptureQueue::kDefaultCapacity);
+  ~SystemDebugCapture() { End(); }
+  SystemDebugCapture(const SystemDebugCapture&) = delete;
+  SystemDebugCapture& operator=(const SystemDebugCapture&) = delete;
+
+  // kBusy: another monitor owns the buffer; nothing of it was touched and
+  // nothing stays open.
+  Begun Begin(Wake wake);
+  // Closes the objects, so that no sender waits for a monitor that is gone,
+  // and ends the thread. Lines already queued can still be drained.
+  void End();
+  bool Capturing() const { return thread_ != nullptr; }
+  // The "Global\" names are read too.
+  bool Global() const { return global_; }
+
+  // On the reader's side: every line waiting, as the queue hands it. The
+  // reader is not woken again until it rearms: while lines keep coming it
+  // looks by itself, in batches, instead of one wake-up per line.
+  template <typename Take>
+  std::size_t Drain(Take&& take) {
+    return queue_ ? queue_->Drain(std::forward<Take>(take)) : 0;
+  }
+  bool Empty() const { return !queue_ || queue_->Empty(); }
+  // The reader stops looking: the next line wakes it. True when lines came
+  // meanwhile and it must go on looking itself.
+  bool Rearm() {
+    woken_.store(false, std::memory_order_release);
+    return !Empty() && !woken_.exchange(true);
+  }
+  std::uint64_t Lost() const { return queue_ ? queue_->Lost() : 0; }
+
+ private:
+  struct Buffer {
+    HANDLE bufferReady = nullptr;
+    HANDLE dataReady = nullptr;
+    HANDLE section = nullptr;
+    const unsigned char* view = nullptr;
+  };
+  enum class Made { kMade, kExists, kFailed };
+  static Made Make(Buffer& buffer, const std::string& scope);
+  static void Close(Buffer& buffer);
+  static DWORD WINAPI CaptureThread(void* self);
+  void Run();
+  void Serve(Buffer& buffer);
+  void LetSendersGo();
+
+  std::size_t queueBytes_;
+  std::unique_ptr<CaptureQueue> queue_;  // made by the first Begin, kept for the lines it holds
+  Wake wake_;
+  Buffer buffers_[2];
+  int bufferCount_ = 0;
+  bool global_ = false;
+  HANDLE stop_ = nullptr;
+  HANDLE thread_ = nullptr;
+  std::atomic<bool> woken_{false};
+};
+
+// Milliseconds since 1601 (UTC), the capture's arrival times; and the local
+// time of day of one.
+std::int64_t CaptureNowMs();
+TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs);
+
+// Processes as the program-name lookup sees them.
+class Win32ProcessProbe : public ProcessProbe {
+ public:
+  Handle Open(std::uint32_t processId, std::string& name) override;
+  bool Ended(Handle process) override;
+  void Close(Handle process) override;
+};
+
+// The message of a second monitor.
+constexpr char kSystemWideBusy[] = "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen.";
+
+}  // namespace ploxen

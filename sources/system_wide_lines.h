@@ -1,0 +1,128 @@
+// The system-wide debug output apart from the system's objects: what one
+// message in the shared section holds, how pieces become lines per process,
+// which program a process id stands for, and the row and console forms of a
+// line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/line_stamp.h"
+
+namespace ploxen {
+
+// The section every sender writes into: its process id, then its text.
+constexpr std::size_t kSectionSize = 4096;
+constexpr std::size_t kSectionTextMax = kSectionSize - 4;
+
+struct SectionMessage {
+  std::uint32_t processId = 0;
+  std::string_view text;  // points into the section
+};
+
+// The text ends at its NUL; a section without one in its 4092 bytes gives
+// all of them, never a byte past the section. Fewer than four bytes give
+// nothing.
+SectionMessage ReadSection(const unsigned char* section, std::size_t size);
+
+struct JoinedLine {
+  std::uint32_t processId = 0;
+  std::int64_t arrivalMs = 0;  // when the line was complete
+  std::string text;            // line end trimmed
+};
+
+// Pieces of one process are joined until a line feed. A piece waiting longer
+// than the quiet time is a line of its own; one that grows past the maximum
+// is handed on as it stands.
+class LineJoiner {
+ public:
+  static constexpr std::int64_t kQuietMs = 100;
+  static constexpr std::size_t kPendingMax = 64 * 1024;
+
+  // Every line the piece completes is appended to out.
+  void Add(std::uint32_t processId, std::int64_t arrivalMs, std::string_view piece, std::vector<JoinedLine>& out);
+  // Pieces quiet since quietMs before now become lines, in the order their
+  // processes last wrote.
+  void Flush(std::int64_t nowMs, std::vector<JoinedLine>& out);
+  // All pieces still waiting, at once (the road stops).
+  void FlushAll(std::int64_t nowMs, std::vector<JoinedLine>& out);
+  bool Pending() const { return !pending_.empty(); }
+
+ private:
+  struct Piece {
+    std::string text;
+    std::int64_t lastMs = 0;
+  };
+  void Emit(std::uint32_t processId, std::int64_t arrivalMs, std::string_view text, std::vector<JoinedLine>& out);
+  void FlushWaiting(std::int64_t nowMs, bool all, std::vector<JoinedLine>& out);
+
+  std::unordered_map<std::uint32_t, Piece> pending_;
+};
+
+// The platform's view of processes, for ProgramNames.
+class ProcessProbe {
+ public:
+  virtual ~ProcessProbe() = default;
+  using Handle = std::uintptr_t;  // 0 = none
+  // Opens a running process: its handle, and its image file name in name.
+  // While the handle is held the system gives its id to no other process.
+  virtual Handle Open(std::uint32_t processId, std::string& name) = 0;
+  virtual bool Ended(Handle process) = 0;
+  virtual void Close(Handle process) = 0;
+};
+
+// Program names by process id, looked up once per process. A process keeps
+// its name after it ended, until another one gets its id.
+class ProgramNames {
+ public:
+  static constexpr std::int64_t kRetryMs = 200;  // an id no process has is tried again after this
+  static constexpr std::size_t kEndedMax = 4096;
+
+  explicit ProgramNames(ProcessProbe& probe) : probe_(probe) {}
+  ~ProgramNames();
+  ProgramNames(const ProgramNames&) = delete;
+  ProgramNames& operator=(const ProgramNames&) = delete;
+
+  // The name, or "?" when the id stands for no process this program saw.
+  const std::string& Name(std::uint32_t processId, std::int64_t nowMs);
+  // Lets go of the processes that ended, so that their ids can be given
+  // again. Call it only when no line read before they ended is still to be
+  // named.
+  void Sweep();
+  std::size_t Held() const;
+
+ private:
+  struct Entry {
+    std::string name;
+    ProcessProbe::Handle process = 0;  // 0: ended or never found
+    std::int64_t triedMs = 0;
+    bool askNow = true;
+  };
+  void Forget();
+
+  ProcessProbe& probe_;
+  std::unordered_map<std::uint32_t, Entry> entries_;
+  std::deque<std::uint32_t> ended_;  // oldest first, to bound what is kept
+};
+
+// The intake's prefix with the sender's id (its thread is not known on this
+// road); the stamp's time; the program in brackets before the text:
+//   "PID=1234,TID=????,   12:00:00.000  (00012ms)   [prog.exe] text"
+std::string SystemWideRowText(std::uint32_t processId, std::string_view program, std::string_view text,
+                              LineStamp& stamp);
+// What the user is told where lines could not be kept.
+std::string LostLinesText(std::uint64_t lost);
+// What the parameter page says of the road: which names it reads, or that
+// another monitor has them; empty while it is off.
+std::string SystemWideState(bool running, bool global, bool busy);
+// A console line: "12:00:00.000  1234  prog.exe  text".
+std::string ConsoleLine(const TimeOfDay& time, std::uint32_t processId, std::string_view program,
+                        std::string_view text);
+
+}  // namespace ploxen

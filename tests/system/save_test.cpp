@@ -1,0 +1,158 @@
+// Saving over a file on a disk that is too small for the new one: the old
+// file must survive the failure whole. The disk is a 64 KB tmpfs that the
+// test fixture mounts (small_disk.sh) and names by PLOXEN_SMALL_DISK.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
+
+namespace ploxen::system_test {
+namespace {
+
+constexpr int kRowsOfTheOldFile = 5;
+// 400 rows of 499 characters: several times what the disk holds.
+constexpr int kRowsThatDoNotFit = 400;
+
+// Wine shows the root of the Linux file system as drive Z:.
+std::string WindowsPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::vector<unsigned char> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+// What PLOXEN shows for a file error: the system's own text.
+std::string SystemErrorText(DWORD error) {
+  char text[1024] = {};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                           sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) --n;
+  return std::string(text, n);
+}
+
+// A box of the process other than the one given, or null after the timeout.
+HWND WaitForOtherBox(DWORD processId, HWND other, DWORD timeoutMs = 10000) {
+  const DWORD start = GetTickCount();
+  do {
+    HWND found = FindProcessWindow(processId, [other](HWND window) {
+      return window != other && IsWindowVisible(window) && ClassName(window) == "#32770" &&
+             WindowText(window) != kTitle;
+    });
+    if (found) return found;
+    Sleep(50);
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+class SafeSave : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* folder = std::getenv("PLOXEN_SMALL_DISK");
+    if (!folder || !*folder) GTEST_SKIP() << "PLOXEN_SMALL_DISK names no folder: the test runs through ctest";
+    disk_ = WindowsPath(folder);
+    ULARGE_INTEGER available{}, total{}, free{};
+    if (!GetDiskFreeSpaceExA((disk_ + "\\").c_str(), &available, &total, &free) || total.QuadPart > 1024 * 1024)
+      GTEST_SKIP() << disk_ << " is no small file system: mounting a tmpfs there needs root (see the "
+                   << "small_disk mount test's output)";
+    for (const std::string& name : FolderNames(disk_)) DeleteFileA((disk_ + "\\" + name).c_str());
+    profile_ = std::make_unique<TestProfile>("safe_save");
+    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+    ASSERT_TRUE(ploxen_.Start());
+    main_ = ploxen_.WaitForWindow(kTitle);
+    ASSERT_NE(main_, nullptr);
+  }
+  void TearDown() override {
+    if (main_) {
+      PostMessageA(main_, WM_CLOSE, 0, 0);
+      EXPECT_TRUE(ploxen_.WaitForExit());
+    }
+    if (!disk_.empty())
+      for (const std::string& name : FolderNames(disk_)) DeleteFileA((disk_ + "\\" + name).c_str());
+  }
+  void SendRows(int count, const std::string& text) {
+    const int before = ListRowCount(main_);
+    for (int i = 0; i < count; ++i) ASSERT_TRUE(SendLine(main_, 0x303, std::to_string(i) + " " + text));
+    ASSERT_TRUE(WaitForRows(main_, before + count));
+  }
+  // Runs the Save dialog with the path, confirms replacing a file that is
+  // there, and returns the message the save then shows.
+  std::string SaveAndReadTheMessage(const std::string& path, bool replaces) {
+    Click(main_, kSaveButton);
+    HWND dialog = WaitForMessageBox(ploxen_.Id());
+    EXPECT_NE(dialog, nullptr);
+    if (!dialog) return {};
+    SendMessageA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(dialog, IDOK);
+    if (replaces) {
+      HWND question = WaitForOtherBox(ploxen_.Id(), dialog);
+      EXPECT_NE(question, nullptr) << "the dialog asks before it takes an existing file";
+      if (question) Click(question, IDYES);
+    }
+    EXPECT_TRUE(WaitForWindowGone(dialog));
+    HWND message = WaitForMessageBox(ploxen_.Id(), 30000);
+    EXPECT_NE(message, nullptr) << "the failed save is reported";
+    if (!message) return {};
+    const std::string text = MessageBoxText(message);
+    // Read while the message is still on screen: the save is over by then.
+    folderAtMessage_ = FolderNames(disk_);
+    Click(message, IDOK);
+    EXPECT_TRUE(WaitForWindowGone(message));
+    return text;
+  }
+
+  std::string disk_;
+  std::unique_ptr<TestProfile> profile_;
+  PloxenProcess ploxen_;
+  HWND main_ = nullptr;
+  std::vector<std::string> folderAtMessage_;
+};
+
+TEST_F(SafeSave, SaveThatDoesNotFitKeepsTheOldFileWhole) {
+  SendRows(kRowsOfTheOldFile, "alte Zeile");
+  const std::string path = disk_ + "\\liste.bin";
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kSaveButton, path));
+  const std::vector<unsigned char> old = FileBytes(path);
+  ASSERT_GT(old.size(), 8u) << "the old file was saved";
+
+  SendRows(kRowsThatDoNotFit, std::string(490, 'x'));
+  const std::string diskFull = SystemErrorText(ERROR_DISK_FULL);
+  EXPECT_EQ(SaveAndReadTheMessage(path, true), diskFull);
+  EXPECT_EQ(folderAtMessage_, std::vector<std::string>{"liste.bin"}) << "nothing written in vain is left";
+  EXPECT_TRUE(FileBytes(path) == old) << "the old file is byte for byte as before";
+
+  // A new name on the full disk: no file at all, and the old one untouched.
+  EXPECT_EQ(SaveAndReadTheMessage(disk_ + "\\neu.csv", false), diskFull);
+  EXPECT_EQ(folderAtMessage_, std::vector<std::string>{"liste.bin"});
+  EXPECT_TRUE(FileBytes(path) == old);
+  EXPECT_EQ(ListRowCount(main_), kRowsOfTheOldFile + kRowsThatDoNotFit) << "the list is kept";
+}
+
+}  // namespace
+}  // namespace ploxen::system_test
