@@ -153,4 +153,14 @@ std::string FileErrorText(std::string_view text) {
   return std::string(text.substr(0, kFileErrorMax));
 }
 
+std::optional<std::string> ChooseFileName(const std::string& storedName, const ShowFileDialog& show) {
+  std::uint32_t error = 0;
+  std::optional<std::string> path = show(storedName, error);
+  if (!path && error != 0 && !storedName.empty()) {
+    error = 0;
+    path = show(std::string(), error);
+  }
+  return path;
+}
+
 }  // namespace ploxen

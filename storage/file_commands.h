@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -85,5 +87,15 @@ void OpenList(std::string_view chosenPath, RowStore& rows, MessageIntake& intake
 
 // A file layer's text as it may be shown.
 std::string FileErrorText(std::string_view text);
+
+// One showing of the platform's file dialog with a name in its field: the
+// chosen path, or nothing with the dialog's own error code in error (0 when
+// the user cancelled).
+using ShowFileDialog = std::function<std::optional<std::string>(const std::string& name, std::uint32_t& error)>;
+
+// A stored name the dialog cannot take (characters no file name may have)
+// makes it fail before it is shown; that is no Cancel, so the dialog is
+// shown again with an empty field.
+std::optional<std::string> ChooseFileName(const std::string& storedName, const ShowFileDialog& show);
 
 }  // namespace ploxen

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <new>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -418,6 +419,43 @@ TEST_F(FileCommandsTest, MoreRowsThanTheLimitLoadAndTheNextLineAsks) {
 TEST(FileErrorText, IsCutTo1023Characters) {
   EXPECT_EQ(FileErrorText(std::string(5000, 'e')).size(), 1023u);
   EXPECT_EQ(FileErrorText("kurz"), "kurz");
+}
+
+// The file dialog as the user meets it: names it was shown with, and how it ended.
+struct DialogScript {
+  std::vector<std::string> shownWith;
+  std::vector<std::pair<std::optional<std::string>, std::uint32_t>> endings;
+  ShowFileDialog Show() {
+    return [this](const std::string& name, std::uint32_t& error) {
+      shownWith.push_back(name);
+      const auto ending = endings.at(shownWith.size() - 1);
+      error = ending.second;
+      return ending.first;
+    };
+  }
+};
+
+TEST(ChooseFileName, ADialogThatFailsOnTheStoredNameIsShownAgainWithoutIt) {
+  constexpr std::uint32_t kInvalidName = 0x3002;
+  DialogScript failsThenChosen{{}, {{std::nullopt, kInvalidName}, {"C:\\neu.bin", 0}}};
+  EXPECT_EQ(ChooseFileName("C:\\a<b>|.bin", failsThenChosen.Show()), "C:\\neu.bin");
+  EXPECT_EQ(failsThenChosen.shownWith, (std::vector<std::string>{"C:\\a<b>|.bin", ""}));
+
+  DialogScript failsThenCancelled{{}, {{std::nullopt, kInvalidName}, {std::nullopt, 0}}};
+  EXPECT_EQ(ChooseFileName("C:\\a<b>|.bin", failsThenCancelled.Show()), std::nullopt);
+  EXPECT_EQ(failsThenCancelled.shownWith.size(), 2u);
+
+  DialogScript failsAlways{{}, {{std::nullopt, kInvalidName}, {std::nullopt, kInvalidName}}};
+  EXPECT_EQ(ChooseFileName("x|y", failsAlways.Show()), std::nullopt) << "shown twice at most";
+  EXPECT_EQ(failsAlways.shownWith.size(), 2u);
+}
+
+TEST(ChooseFileName, CancelAndAnEmptyNameAreAskedOnce) {
+  DialogScript cancelled{{}, {{std::nullopt, 0}}};
+  EXPECT_EQ(ChooseFileName("C:\\alt.bin", cancelled.Show()), std::nullopt);
+  DialogScript failsWithoutName{{}, {{std::nullopt, 0xFFFF}}};
+  EXPECT_EQ(ChooseFileName("", failsWithoutName.Show()), std::nullopt);
+  EXPECT_EQ(cancelled.shownWith.size() + failsWithoutName.shownWith.size(), 2u);
 }
 
 }  // namespace
