@@ -47,8 +47,8 @@ class TextGroup {
  public:
   explicit TextGroup(bool caseSensitive) : fold_(caseSensitive ? SameCaseTable() : UpperCaseTable()) {}
 
-  int Add(std::string_view pattern) {
-    const int bit = static_cast<int>(patterns_.size());
+  // The pattern of the rule with that bit.
+  void Add(std::string_view pattern, int bit) {
     std::string folded(pattern);
     for (char& c : folded) c = static_cast<char>(fold_[static_cast<unsigned char>(c)]);
     const Bits mask = Bits{1} << bit;
@@ -58,8 +58,7 @@ class TextGroup {
       if (folded.size() == 1 || f == static_cast<unsigned char>(folded[1])) second_[static_cast<std::size_t>(c)] |= mask;
     }
     if (folded.size() == 1) single_ |= mask;
-    patterns_.push_back(std::move(folded));
-    return bit;
+    patterns_[static_cast<std::size_t>(bit)] = std::move(folded);
   }
 
   // Which of the wanted patterns the text holds.
@@ -77,22 +76,22 @@ class TextGroup {
         if (p.size() > n - i) continue;
         std::size_t k = 2;
         while (k < p.size() && fold_[s[i + k]] == static_cast<unsigned char>(p[k])) ++k;
-        if (k >= p.size()) hits |= Bits{1} << bit;
+        if (k >= p.size()) {
+          hits |= Bits{1} << bit;
+          if (hits == wanted) return hits;
+        }
       }
-      if (hits == wanted) return hits;
     }
     hits |= first_[s[n - 1]] & single_ & wanted;
     return hits;
   }
-
-  bool Empty() const { return patterns_.empty(); }
 
  private:
   const std::array<unsigned char, 256>& fold_;
   std::array<Bits, 256> first_{};
   std::array<Bits, 256> second_{};
   Bits single_ = 0;
-  std::vector<std::string> patterns_;
+  std::array<std::string, 64> patterns_;
 };
 
 boost::regex::flag_type RegexFlags(bool caseSensitive) {
@@ -137,25 +136,24 @@ class Matcher {
       if (column == 0 || column == c + 1) (rule.kind == RuleKind::kText ? textColumns_ : regexColumns_)[static_cast<std::size_t>(c)] |= mask;
     all_ |= mask;
     if (rule.kind == RuleKind::kText) {
-      TextGroup& group = rule.caseSensitive ? exact_ : folded_;
-      group.Add(rule.pattern);
+      (rule.caseSensitive ? exact_ : folded_).Add(rule.pattern, bit);
       (rule.caseSensitive ? exactBits_ : foldedBits_) |= mask;
-      ruleOfGroupBit_[rule.caseSensitive ? 1 : 0].push_back(bit);
     } else {
       regexes_.push_back({bit, RegexRule{boost::regex(RegexPattern(rule.pattern, rule.caseSensitive), RegexFlags(rule.caseSensitive)), rule.caseSensitive}});
     }
   }
 
-  // The rules the row matches; stops looking once every wanted one does.
-  Bits Match(const MessageItem& row, Bits wanted) const {
+  // The rules the row matches; stops looking once every wanted one does, or
+  // one of the stop bits.
+  Bits Match(const MessageItem& row, Bits wanted, Bits stop = 0) const {
     Bits found = 0;
     wanted &= all_;
     const std::size_t columns = std::min<std::size_t>(row.ColourCount(), kColumnCount);
-    for (std::size_t c = 0; c < columns && found != wanted; ++c) {
+    for (std::size_t c = 0; c < columns && found != wanted && !(found & stop); ++c) {
       const std::string_view text = row.Text(c);
       const Bits textWanted = textColumns_[c] & wanted & ~found;
-      if (textWanted & foldedBits_) found |= FromGroup(0, folded_.Scan(text, ToGroup(0, textWanted & foldedBits_)));
-      if (textWanted & exactBits_) found |= FromGroup(1, exact_.Scan(text, ToGroup(1, textWanted & exactBits_)));
+      if (textWanted & foldedBits_) found |= folded_.Scan(text, textWanted & foldedBits_);
+      if (textWanted & exactBits_) found |= exact_.Scan(text, textWanted & exactBits_);
       const Bits regexWanted = regexColumns_[c] & wanted & ~found;
       if (!regexWanted) continue;
       for (const auto& [bit, regex] : regexes_)
@@ -165,29 +163,11 @@ class Matcher {
   }
 
  private:
-  Bits ToGroup(int group, Bits ruleBits) const {
-    Bits out = 0;
-    const auto& rules = ruleOfGroupBit_[group];
-    for (std::size_t g = 0; g < rules.size(); ++g)
-      if ((ruleBits >> rules[g]) & 1) out |= Bits{1} << g;
-    return out;
-  }
-  Bits FromGroup(int group, Bits groupBits) const {
-    Bits out = 0;
-    const auto& rules = ruleOfGroupBit_[group];
-    while (groupBits) {
-      out |= Bits{1} << rules[static_cast<std::size_t>(LowestBit(groupBits))];
-      groupBits &= groupBits - 1;
-    }
-    return out;
-  }
-
   TextGroup folded_{false};
   TextGroup exact_{true};
   Bits foldedBits_ = 0, exactBits_ = 0, all_ = 0;
   std::array<Bits, kColumnCount> textColumns_{};
   std::array<Bits, kColumnCount> regexColumns_{};
-  std::vector<int> ruleOfGroupBit_[2];
   std::vector<std::pair<int, RegexRule>> regexes_;
 };
 
@@ -263,9 +243,10 @@ bool RuleSet::Filters() const { return impl_ && (impl_->hide || impl_->showOnly)
 
 bool RuleSet::Shows(const MessageItem& row) const {
   if (!Filters()) return true;
-  // A hide rule wins over a show-only rule.
-  if (impl_->hide && impl_->filter.Match(row, impl_->hide)) return false;
-  return !impl_->showOnly || impl_->filter.Match(row, impl_->showOnly) != 0;
+  // One pass for both kinds; a hide rule wins over a show-only rule.
+  const Bits found = impl_->filter.Match(row, impl_->hide | impl_->showOnly, impl_->hide);
+  if (found & impl_->hide) return false;
+  return !impl_->showOnly || (found & impl_->showOnly) != 0;
 }
 
 const ViewRule* RuleSet::Highlight(const MessageItem& row) const {
@@ -277,6 +258,7 @@ const ViewRule* RuleSet::Highlight(const MessageItem& row) const {
 
 void RowFilter::Rebuild(const MessageRows& rows, const RuleSet& rules) {
   Clear();
+  if (rules.Filters()) shown_.reserve(rows.size());
   Extend(rows, rules);
 }
 
