@@ -247,7 +247,28 @@ TEST_F(ViewTest, RowMenuHidesAndShowsOnlyAProcess) {
   RowMenu(&second, 4);  // "Nur diesen Prozess anzeigen" on PID=20
   ASSERT_TRUE(WaitForPane("2 / 6"));
   EXPECT_EQ(Shown(), (std::vector<std::string>{"(00000ms)   zwanzig", "(00000ms)   zwanzig c"}));
+  // "Text hervorheben ..." opens the rule dialog with the row's message.
+  const POINT top = RowPoint(0);
+  PostMessageA(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), MAKELPARAM(top.x, top.y));
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    menu = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && ClassName(w) == "#32768"; });
+    return menu != nullptr;
+  }));
+  for (int i = 0; i < 5; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  HWND rule = WaitForDialog("Filterregel");
+  ASSERT_NE(rule, nullptr);
+  char pattern[100] = {};
+  SendMessageA(GetDlgItem(rule, kRulePattern), WM_GETTEXT, sizeof pattern, reinterpret_cast<LPARAM>(pattern));
+  EXPECT_STREQ(pattern, "(00000ms)   zwanzig");
+  Click(rule, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(rule));
+  ASSERT_TRUE(Responsive(main_));
+  EXPECT_EQ(StatusPaneText(main_, 1), "2 / 6") << "a highlight hides nothing";
   Close();
+  EXPECT_EQ(profile_->Read("FILTER", "ANZAHL"), "3");
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_2"), "1,3,0,0,2,0,65535,(00000ms)   zwanzig");
 }
 
 // "Suchen" finds only shown rows; "Speichern" writes every row taken, the
