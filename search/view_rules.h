@@ -41,7 +41,6 @@ namespace keys {
 constexpr std::string_view kSectionFilter = "FILTER";
 // ANZAHL as in SUCHEN; the rule keys are "REGEL_%d".
 constexpr std::string_view kFilterCount = "ANZAHL";
-constexpr std::string_view kFolgen = "FOLGEN";  // in ALLGEMEIN
 }  // namespace keys
 
 // "AN,SPALTE,ART,GROSS,AKTION,TEXTFARBE,HINTERGRUND,MUSTER"; the pattern is
