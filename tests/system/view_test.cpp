@@ -271,6 +271,26 @@ TEST_F(ViewTest, RowMenuHidesAndShowsOnlyAProcess) {
   EXPECT_EQ(profile_->Read("FILTER", "REGEL_2"), "1,3,0,0,2,0,65535,(00000ms)   zwanzig");
 }
 
+// A rule change keeps the selected row selected and where it was on screen.
+TEST_F(ViewTest, ARuleChangeKeepsTheSelectedRowInItsPlace) {
+  Start("keep");
+  for (int i = 0; i < 300; ++i)
+    Send("PID=" + std::to_string(i % 2 + 1) + ",TID=1,   12:00:00.000  (00000ms)   " + (i == 201 ? "Ziel" : "Zeile ") +
+         std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 300));
+  SetDlgItemTextA(main_, kSearchTerm, "Ziel");
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED), 0);
+  ASSERT_EQ(Selected(), 201);
+  const int offset = Selected() - static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0));
+  RowMenu(nullptr, 4);  // "Nur diesen Prozess anzeigen" for the selected row, PID=2
+  ASSERT_TRUE(WaitForPane("150 / 300"));
+  EXPECT_EQ(Selected(), 100);
+  EXPECT_EQ(ListRowText(main_, Selected(), 2), "(00000ms)   Ziel201");
+  EXPECT_EQ(Selected() - static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0)), offset)
+      << "as far from the top as before";
+  Close();
+}
+
 // "Suchen" finds only shown rows; "Speichern" writes every row taken, the
 // new item only the shown ones.
 TEST_F(ViewTest, SearchAndSavesWithAHideRule) {
