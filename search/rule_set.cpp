@@ -67,8 +67,12 @@ class TextGroup {
     if (n == 0 || wanted == 0) return 0;
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     Bits hits = 0;
+    Bits live = wanted;  // wanted and not found yet
     for (std::size_t i = 0; i + 1 < n; ++i) {
-      Bits candidates = first_[s[i]] & second_[s[i + 1]] & wanted & ~hits;
+      // Most bytes start no pattern: one look-up decides.
+      const Bits starting = first_[s[i]] & live;
+      if (!starting) continue;
+      Bits candidates = starting & second_[s[i + 1]];
       while (candidates) {
         const int bit = LowestBit(candidates);
         candidates &= candidates - 1;
@@ -78,7 +82,8 @@ class TextGroup {
         while (k < p.size() && fold_[s[i + k]] == static_cast<unsigned char>(p[k])) ++k;
         if (k >= p.size()) {
           hits |= Bits{1} << bit;
-          if (hits == wanted) return hits;
+          live = wanted & ~hits;
+          if (!live) return hits;
         }
       }
     }
