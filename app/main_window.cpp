@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <vector>
 
 #include "app/layout.h"
@@ -11,6 +12,7 @@
 #include "params/font_rules.h"
 #include "params/param_dialog.h"
 #include "res/resource.h"
+#include "search/clipboard_text.h"
 #include "search/term_history.h"
 #include "sources/copy_data.h"
 #include "storage/file_commands.h"
@@ -49,6 +51,8 @@ double NowMs() {
 
 constexpr char kSaveFilter[] =
     "Bin\xE4re-Datei (empfohlen) (*.bin)\0*.bin\0CSV-Datei (*.csv)\0*.csv\0LOG-Datei (*.log)\0*.log\0";
+constexpr int kFilterPage = 7;
+
 constexpr char kOpenFilter[] = "Bin\xE4re-Datei (empfohlen) (*.bin)\0*.bin\0LOG-Datei (*.log)\0*.log\0";
 
 // The sorted search-term combo box.
@@ -203,6 +207,9 @@ bool CPLOXENDlg::OnInit() {
   if (settings_.topmost) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
   CreateList();
+  rules_ = ReadViewRules(profile_);
+  list_.SetRules(rules_);
+  SetFollowing(settings_.folgen != 0);
   UpdateListState();
   LayoutControls();
 
@@ -213,7 +220,7 @@ bool CPLOXENDlg::OnInit() {
   // The mailslot itself is created by the first tick.
   remote_.Close();
   if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
-  ShowRowCount(0);
+  ShowRowCount();
   if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
   if (settings_.intake.systemWeit) SetSystemWide(true);
   return true;
@@ -272,12 +279,13 @@ void CPLOXENDlg::LayoutControls() {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void CPLOXENDlg::ShowRowCount(int count) {
+void CPLOXENDlg::ShowRowCount() {
+  shownCount_ = list_.RowCount();
   if (!StatusBar()) return;
-  char text[16];
-  wsprintfA(text, "%d", count);
-  SetPaneText(1, text);
-  shownCount_ = count;
+  std::string text = CountPaneText(list_.ShownCount(), static_cast<std::size_t>(shownCount_), list_.Filtering());
+  if (text == paneText_) return;
+  SetPaneText(1, text.c_str());
+  paneText_ = std::move(text);
 }
 
 // Called for every line: the buttons follow at once, the count pane and the
@@ -293,14 +301,14 @@ void CPLOXENDlg::UpdateListState() {
   if (list_.Behind()) {
     if (pacer_.Due(NowMs())) CatchUpList();
   } else if (count != shownCount_) {
-    ShowRowCount(count);
+    ShowRowCount();
   }
 }
 
 void CPLOXENDlg::CatchUpList() {
   const double start = NowMs();
   list_.CatchUp();
-  ShowRowCount(list_.RowCount());
+  ShowRowCount();
   const double end = NowMs();
   pacer_.Done(end, end - start);
 }
@@ -315,6 +323,134 @@ void CPLOXENDlg::OnSave() {
   if (!path) return;
   fw::FileAccess files(hwnd_);
   settings_.saveDatei = SaveList(*path, list_.Rows(), files);
+}
+
+// Only the rows the rules show, each with its own colours.
+void CPLOXENDlg::OnSaveShown() {
+  CatchUpList();
+  const auto path = fw::ChooseFile(hwnd_, fw::FileDialog::kSave, kSaveFilter, settings_.saveDatei);
+  if (!path) return;
+  MessageRows shown;
+  const MessageRows& rows = list_.Rows();
+  for (std::size_t r : list_.ShownRows()) {
+    const MessageItem& item = rows.Row(r);
+    MessageItem::ColourList colours;
+    for (std::size_t i = 0; i < item.ColourCount(); ++i) colours.push_back(item.Colours(i));
+    shown.AppendBlockRow(item.Kind(), colours, item.TextBlock(), item.TextBlockSize());
+  }
+  fw::FileAccess files(hwnd_);
+  SaveList(*path, shown, files);
+}
+
+void CPLOXENDlg::ApplyRules() {
+  list_.SetRules(rules_);
+  ShowRowCount();
+}
+
+void CPLOXENDlg::AddRule(const ViewRule& rule) {
+  if (rules_.size() >= kViewRuleMax) {
+    MessageBoxA(hwnd_, "Es sind bereits 64 Regeln vorhanden.", kCaption, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  rules_.push_back(rule);
+  ApplyRules();
+}
+
+void CPLOXENDlg::OnFiltersOff() {
+  for (ViewRule& rule : rules_) rule.on = false;
+  ApplyRules();
+}
+
+void CPLOXENDlg::SetFollowing(bool on) {
+  settings_.folgen = on ? 1 : 0;
+  list_.SetFollowing(on);
+  if (HMENU menu = GetMenu(hwnd_)) CheckMenuItem(menu, IDM_FOLLOW, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CPLOXENDlg::CopyToClipboard(const std::string& text) {
+  const std::u16string wide = Utf16FromCp1252(text);
+  HGLOBAL ansi = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(WCHAR));
+  if (ansi && unicode && OpenClipboard(hwnd_)) {
+    std::memcpy(GlobalLock(ansi), text.c_str(), text.size() + 1);
+    GlobalUnlock(ansi);
+    auto* w = static_cast<WCHAR*>(GlobalLock(unicode));
+    for (std::size_t i = 0; i < wide.size(); ++i) w[i] = static_cast<WCHAR>(wide[i]);
+    w[wide.size()] = 0;
+    GlobalUnlock(unicode);
+    EmptyClipboard();
+    // The clipboard owns what it took.
+    if (SetClipboardData(CF_TEXT, ansi)) ansi = nullptr;
+    if (SetClipboardData(CF_UNICODETEXT, unicode)) unicode = nullptr;
+    CloseClipboard();
+  }
+  if (ansi) GlobalFree(ansi);
+  if (unicode) GlobalFree(unicode);
+}
+
+void CPLOXENDlg::CopyRows(bool allShown) {
+  CatchUpList();
+  std::vector<std::size_t> rows;
+  if (allShown) {
+    rows = list_.ShownRows();
+  } else if (list_.SelectedRow() != kNoRow) {
+    rows.push_back(list_.SelectedRow());
+  }
+  if (rows.empty()) return;
+  CopyToClipboard(ClipboardText(list_.Rows(), rows));
+}
+
+void CPLOXENDlg::OnRowMenu(LPARAM point) {
+  CatchUpList();
+  std::size_t row = kNoRow;
+  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+  if (point != -1) {
+    POINT client = at;
+    ScreenToClient(list_.hwnd(), &client);
+    row = list_.RowAt(client);
+  }
+  if (row == kNoRow) row = list_.SelectedRow();
+  if (point == -1) {
+    RECT r{};
+    GetWindowRect(list_.hwnd(), &r);
+    at = {r.left + 20, r.top + 20};
+  }
+  menuRow_ = MenuRow{};
+  if (row != kNoRow) {
+    const MessageItem& item = list_.Rows().Row(row);
+    menuRow_.valid = true;
+    menuRow_.text = ClipboardText(list_.Rows(), {row});
+    menuRow_.process = std::string(ProcessPart(item.Text(kColumnProcess)));
+    menuRow_.message = std::string(item.Text(kColumnMessage));
+  }
+  HMENU menu = LoadMenuA(fw::Instance(), MAKEINTRESOURCEA(IDR_ROW_MENU));
+  if (!menu) return;
+  HMENU popup = GetSubMenu(menu, 0);
+  const int command = static_cast<int>(
+      TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, hwnd_, nullptr));
+  ::DestroyMenu(menu);
+  if (!hwnd_) return;
+  switch (command) {
+    case IDM_COPY_ROW:
+      if (menuRow_.valid) CopyToClipboard(menuRow_.text);
+      break;
+    case IDM_COPY_SHOWN: CopyRows(true); break;
+    case IDM_HIDE_PROCESS:
+    case IDM_ONLY_PROCESS:
+      if (!menuRow_.process.empty())
+        AddRule(ProcessRule(menuRow_.process, command == IDM_HIDE_PROCESS ? RuleAction::kHide : RuleAction::kShowOnly));
+      break;
+    case IDM_HIGHLIGHT_TEXT: {
+      CRuleDlg dialog;
+      dialog.rule.action = RuleAction::kHighlight;
+      dialog.rule.column = RuleColumn::kMessage;
+      dialog.rule.pattern = menuRow_.message;
+      if (dialog.RunModal(IDD_RULE, hwnd_) == IDOK && hwnd_) AddRule(dialog.rule);
+      break;
+    }
+    case IDM_FILTERS_OFF: OnFiltersOff(); break;
+    default: break;
+  }
 }
 
 void CPLOXENDlg::OnOpen() {
@@ -360,9 +496,9 @@ void CPLOXENDlg::OnAbout() {
   dialog.RunModal(IDD_ABOUTBOX, hwnd_);
 }
 
-void CPLOXENDlg::OnParameter() {
+void CPLOXENDlg::OnParameter(int startPage) {
   if (parameterSheet_) return;  // one sheet at a time
-  CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, 0);
+  CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, startPage);
 
   char buffer[100];
   DWORD size = 99;
@@ -399,6 +535,7 @@ void CPLOXENDlg::OnParameter() {
   sheet.suchen.values.terms = ReadSearchTerms(profile_);
   sheet.remote.values.interval = static_cast<unsigned>(settings_.intervall);
   sheet.remote.values.remote = settings_.fernDebug;
+  sheet.filter.values.rules = rules_;
 
   parameterSheet_ = &sheet;
   const INT_PTR result = sheet.RunModal();
@@ -431,6 +568,10 @@ void CPLOXENDlg::OnParameter() {
   if (fontChanged) {
     CreateList();
     LayoutControls();
+  }
+  if (sheet.filter.values.rules != rules_) {
+    rules_ = sheet.filter.values.rules;
+    ApplyRules();
   }
   settings_.caseSensitiv = sheet.suchen.values.caseSensitive;
   WriteSearchTerms(profile_, sheet.suchen.values.terms);
@@ -495,6 +636,10 @@ bool CPLOXENDlg::OnClose() {
 bool CPLOXENDlg::HandlesCommand(unsigned id) const {
   switch (id) {
     case IDC_CLOSE: case IDM_ABOUT: case IDM_PARAMETER: case IDM_OPEN: return true;
+    case IDM_SAVE_SHOWN: case IDM_FOLLOW: case IDM_FILTER: case IDM_FILTERS_OFF: case IDM_COPY_SHOWN: return true;
+    // The row menu's items that need a row, or its process part.
+    case IDM_COPY_ROW: case IDM_HIGHLIGHT_TEXT: return menuRow_.valid;
+    case IDM_HIDE_PROCESS: case IDM_ONLY_PROCESS: return menuRow_.valid && !menuRow_.process.empty();
     default: return false;
   }
 }
@@ -516,6 +661,10 @@ bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
     case IDM_ABOUT: OnAbout(); return true;
     case IDM_PARAMETER: OnParameter(); return true;
     case IDM_OPEN: OnOpen(); return true;
+    case IDM_SAVE_SHOWN: OnSaveShown(); return true;
+    case IDM_FOLLOW: SetFollowing(!list_.Following()); return true;
+    case IDM_FILTER: OnParameter(kFilterPage); return true;
+    case IDM_FILTERS_OFF: OnFiltersOff(); return true;
     default: return false;
   }
 }
@@ -589,6 +738,12 @@ bool CPLOXENDlg::OnPaint() {
 
 bool CPLOXENDlg::OnNotify(NMHDR* header, LRESULT& result) {
   if (list_.AnswerNotification(*header, result)) return true;
+  if (header->hwndFrom == list_.hwnd() && header->code == LVN_KEYDOWN) {
+    const auto* key = reinterpret_cast<const NMLVKEYDOWN*>(header);
+    if (key->wVKey == 'C' && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0) CopyRows(false);
+    result = 0;
+    return true;
+  }
   return CModelessMain::OnNotify(header, result);
 }
 
@@ -619,6 +774,7 @@ bool CPLOXENDlg::OnDestroy() {
 void CPLOXENDlg::StoreSettings() {
   ComboTermList terms(Item(IDC_SEARCH_TERM));
   SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));
+  WriteViewRules(profile_, rules_);
 }
 
 bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -642,6 +798,10 @@ bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         return true;
       }
       return false;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wp) != list_.hwnd() || !list_.hwnd()) return false;
+      OnRowMenu(lp);
+      return true;
     case WM_DRAWITEM: {
       // The dispatch has checked that the structure can be read.
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "app/modeless_main.h"
 #include "core/catch_up_pacer.h"
@@ -17,6 +18,7 @@
 #include "sources/debug_monitor.h"
 #include "sources/system_wide_listener.h"
 #include "sources/win32_mailslot.h"
+#include "search/view_rules.h"
 #include "storage/settings.h"
 
 namespace ploxen {
@@ -72,11 +74,23 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void CreateList();
   void LayoutControls();
   void UpdateListState();
-  void ShowRowCount(int count);
+  // "120 / 5000" while rules hide rows, otherwise the count.
+  void ShowRowCount();
   void CatchUpList();
   bool AllowClose();
   void OnSave();
+  void OnSaveShown();
   void OnOpen();
+  // The view: rules applied to every row, following the newest line, copying.
+  void ApplyRules();
+  void AddRule(const ViewRule& rule);
+  void OnFiltersOff();
+  void SetFollowing(bool on);
+  void CopyToClipboard(const std::string& text);
+  void CopyRows(bool allShown);
+  // The row menu at a point of the screen, for the row there; from the key
+  // (no point) for the selected row, below it.
+  void OnRowMenu(LPARAM point);
   void OnRemark();
   std::string SearchTerm() const;
   void OnSearch();
@@ -85,7 +99,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void OnAbout();
   // The parameter sheet, filled from the settings and the profile's search
   // terms; OK applies every value at once, Cancel changes nothing.
-  void OnParameter();
+  void OnParameter(int startPage = 0);
   // Host name in (the local one when empty) and out; the official name and
   // one address per line, each ended by a line break. Both empty when the
   // lookup fails.
@@ -110,6 +124,16 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   int rememberedTermIndex_ = -1;
   bool listHasRows_ = true;  // forces the first button update
   int shownCount_ = -1;
+  std::string paneText_;
+  std::vector<ViewRule> rules_;
+  // The row the row menu was opened for, as it was then: lines may arrive
+  // while the menu is open, and the row limit may clear the list.
+  struct MenuRow {
+    bool valid = false;
+    std::string text;  // as copied
+    std::string process;
+    std::string message;
+  } menuRow_;
   CatchUpPacer pacer_;
   bool catchUpTimer_ = false;
   unsigned linesTaken_ = 0;  // calls of UpdateListState, to notice a quiet spell

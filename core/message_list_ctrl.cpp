@@ -53,15 +53,90 @@ void MessageListCtrl::DeleteAllRows() {
   // The control forgets its rows before the model frees what it paints them from.
   if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
   shown_ = 0;
+  filter_.Clear();
   model_.DeleteAllRows();
+}
+
+bool MessageListCtrl::AtEnd() const {
+  if (shown_ == 0) return true;
+  const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (selected >= 0 && static_cast<std::size_t>(selected) + 1 != shown_) return false;
+  const auto top = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
+  const auto page = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+  return top + page >= shown_;
 }
 
 bool MessageListCtrl::CatchUp() {
   if (!hwnd_ || !Behind()) return false;
+  const bool follow = following_ && AtEnd();
+  filter_.Extend(model_, rules_);
+  if (filter_.ShownCount() == shown_) return false;
   // The new rows are at the end; the view neither scrolls nor redraws what it shows.
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, model_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  shown_ = model_.size();
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, filter_.ShownCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  shown_ = filter_.ShownCount();
+  if (follow && shown_ > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
   return true;
+}
+
+void MessageListCtrl::SetFollowing(bool on) {
+  following_ = on;
+  if (on && hwnd_ && shown_ > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
+}
+
+void MessageListCtrl::SetRules(const std::vector<ViewRule>& rules) {
+  rules_ = RuleSet(rules);
+  if (!hwnd_) {
+    filter_.Rebuild(model_, rules_);
+    shown_ = filter_.ShownCount();
+    return;
+  }
+  const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  const std::size_t oldTop = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
+  const std::size_t selectedRow = selected >= 0 ? filter_.Row(static_cast<std::size_t>(selected)) : kNoRow;
+  const bool follow = following_ && AtEnd();
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, 0, 0);
+  filter_.Rebuild(model_, rules_);
+  shown_ = filter_.ShownCount();
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, shown_, LVSICF_NOSCROLL);
+  const std::size_t kept = selectedRow == kNoRow ? RowFilter::kNoShownRow : filter_.ShownIndexOf(selectedRow);
+  if (kept != RowFilter::kNoShownRow) {
+    SelectOnly(static_cast<int>(kept));
+    // To the kept top: to the last row, then back up to the top, which
+    // leaves that row first on screen.
+    const std::size_t top = KeptTop(kept, static_cast<std::size_t>(selected), oldTop);
+    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
+    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, top, FALSE);
+    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, kept, FALSE);
+  } else if (follow && shown_ > 0) {
+    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
+  }
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+std::size_t MessageListCtrl::SelectedRow() const {
+  if (!hwnd_) return kNoRow;
+  const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (selected < 0 || static_cast<std::size_t>(selected) >= shown_) return kNoRow;
+  return filter_.Row(static_cast<std::size_t>(selected));
+}
+
+std::size_t MessageListCtrl::RowAt(POINT client) const {
+  if (!hwnd_) return kNoRow;
+  LVHITTESTINFO hit{};
+  hit.pt = client;
+  const int item = static_cast<int>(SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (item < 0 || static_cast<std::size_t>(item) >= shown_) return kNoRow;
+  return filter_.Row(static_cast<std::size_t>(item));
+}
+
+void MessageListCtrl::SelectOnly(int item) {
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
 }
 
 int MessageListCtrl::FindNext(std::string_view term, bool caseSensitive) {
@@ -70,7 +145,7 @@ int MessageListCtrl::FindNext(std::string_view term, bool caseSensitive) {
   const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   const std::size_t start = selected < 0 ? 0 : static_cast<std::size_t>(selected) + 1;
   DeselectAll();
-  const std::size_t hit = FindRow(model_, start, term, caseSensitive);
+  const std::size_t hit = FindShownRow(model_, filter_, start, term, caseSensitive);
   if (hit == kNoRow) return -1;
   const int row = static_cast<int>(hit);
   LVITEMA state{};
@@ -131,7 +206,7 @@ void MessageListCtrl::GetDispInfo(NMLVDISPINFOW& info) const {
   row.pszText[0] = L'\0';
   if (row.iItem < 0 || static_cast<std::size_t>(row.iItem) >= shown_) return;
   if (row.iSubItem < 0 || row.iSubItem >= kColumnCount) return;
-  const std::string_view text = model_.Row(static_cast<std::size_t>(row.iItem)).Text(static_cast<std::size_t>(row.iSubItem));
+  const std::string_view text = model_.Row(filter_.Row(static_cast<std::size_t>(row.iItem))).Text(static_cast<std::size_t>(row.iSubItem));
   const int n = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1));
   // The rows are in code page 1252 whatever the system's code page is.
   const int wide = n > 0 ? MultiByteToWideChar(1252, 0, text.data(), n, row.pszText, row.cchTextMax - 1) : 0;
@@ -144,7 +219,7 @@ void MessageListCtrl::GetDispInfo(NMLVDISPINFOA& info) const {
   row.pszText[0] = '\0';
   if (row.iItem < 0 || static_cast<std::size_t>(row.iItem) >= shown_) return;
   if (row.iSubItem < 0 || row.iSubItem >= kColumnCount) return;
-  const std::string_view text = model_.Row(static_cast<std::size_t>(row.iItem)).Text(static_cast<std::size_t>(row.iSubItem));
+  const std::string_view text = model_.Row(filter_.Row(static_cast<std::size_t>(row.iItem))).Text(static_cast<std::size_t>(row.iSubItem));
   const std::size_t n = std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1);
   text.copy(row.pszText, n);
   row.pszText[n] = '\0';
@@ -152,7 +227,9 @@ void MessageListCtrl::GetDispInfo(NMLVDISPINFOA& info) const {
 
 void MessageListCtrl::DrawItem(const DRAWITEMSTRUCT& d) const {
   if (d.itemID >= shown_) return;
-  const MessageItem* item = &model_.Row(d.itemID);
+  const MessageItem* item = &model_.Row(filter_.Row(d.itemID));
+  // A highlight rule's colours replace the row's own, for the screen only.
+  const ViewRule* marked = rules_.Highlight(*item);
   HDC dc = d.hDC;
   const bool focused = GetFocus() == hwnd_;
   const COLORREF oldText = GetTextColor(dc);
@@ -183,7 +260,7 @@ void MessageListCtrl::DrawItem(const DRAWITEMSTRUCT& d) const {
     if (highlighted) {
       SetBkMode(dc, TRANSPARENT);
     } else {
-      const ColourPair& pair = item->Colours(i);
+      const ColourPair pair = marked ? ColourPair{marked->textColour, marked->backColour} : item->Colours(i);
       SetTextColor(dc, pair.text);
       SetBkMode(dc, OPAQUE);
       SetBkColor(dc, pair.back);

@@ -13,8 +13,10 @@
 
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "core/row_store.h"
+#include "search/rule_set.h"
 #include "res/resource.h"
 
 namespace ploxen {
@@ -39,11 +41,29 @@ class MessageListCtrl : public RowStore {
   void UpdateListState() override { if (onStateChange_) onStateChange_(); }
   void ReserveMore(std::size_t rows) override { model_.ReserveMore(rows); }
 
-  // Shows every row taken so far. Returns true when rows were added.
+  // Shows every row taken so far that the rules let through. Returns true
+  // when rows were added.
   bool CatchUp();
-  bool Behind() const { return shown_ < model_.size(); }
+  bool Behind() const { return filter_.Looked() < model_.size(); }
 
-  // From the row after the selected one, the first row holding the term in
+  // New rules: every row is filtered again; the selected row stays selected,
+  // as far from the top as it was, when it is still shown.
+  void SetRules(const std::vector<ViewRule>& rules);
+  // Some rule hides rows.
+  bool Filtering() const { return rules_.Filters(); }
+  std::size_t ShownCount() const { return shown_; }
+  // Row numbers of the store: the selected row (kNoRow for none), every row shown.
+  std::size_t SelectedRow() const;
+  std::vector<std::size_t> ShownRows() const { return filter_.ShownRows(); }
+  // The row under a point of the control's client area; kNoRow for none.
+  std::size_t RowAt(POINT client) const;
+
+  // While on, the last row stays in view as rows arrive, unless the user
+  // scrolled away from the end or selected a row that is not the last.
+  void SetFollowing(bool on);
+  bool Following() const { return following_; }
+
+  // From the row after the selected one, the first shown row holding the term in
   // any column; it is selected and scrolled fully into view. -1 when none
   // is, and then no row stays selected, so the next search starts at the top.
   int FindNext(std::string_view term, bool caseSensitive);
@@ -71,9 +91,15 @@ class MessageListCtrl : public RowStore {
     if (wasCurrent && onBehind_) onBehind_();
   }
 
+  bool AtEnd() const;
+  void SelectOnly(int item);
+
   HWND hwnd_ = nullptr;
   MessageRows model_;
-  std::size_t shown_ = 0;
+  RuleSet rules_;
+  RowFilter filter_;
+  std::size_t shown_ = 0;  // the control's item count
+  bool following_ = false;
   std::function<void()> onStateChange_;
   std::function<void()> onBehind_;
 };

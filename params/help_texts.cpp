@@ -42,6 +42,18 @@ constexpr const char* kPageHelp[kParameterPageCount] = {
     // Information, VBA
     kNoHelp,
     kNoHelp,
+    // Filter
+    "Die Regeln bestimmen, welche Zeilen die Liste zeigt und in welchen\r\n"
+    "Farben. Keine Zeile geht dabei verloren: 'Speichern' schreibt immer\r\n"
+    "alle Zeilen.\r\n\r\n"
+    "* Ausblenden:  Passende Zeilen werden nicht angezeigt.\r\n"
+    "* Nur passende anzeigen:  Nur Zeilen, die zu einer dieser Regeln\r\n"
+    " passen, werden angezeigt. Ausblenden hat Vorrang.\r\n"
+    "* Hervorheben:  Passende Zeilen erhalten die Text- und\r\n"
+    " Hintergrundfarbe der ersten passenden Regel.\r\n\r\n"
+    "Das Muster ist ein Text (wie bei 'Suchen') oder ein regul\xE4rer\r\n"
+    "Ausdruck. Das K\xE4stchen vor jeder Regel schaltet sie ein und aus.\r\n"
+    "'Nach oben' und 'Nach unten' \xE4ndern die Reihenfolge.\r\n\r\n",
 };
 
 constexpr const char* kGuidePieces[] = {

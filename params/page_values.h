@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "search/view_rules.h"
+
 namespace ploxen {
 
 struct GeneralValues {  // "Allgemeine Daten"
@@ -39,6 +41,10 @@ struct SearchValues {  // "Suchen"
 struct RemoteValues {  // "Remote Debug"
   unsigned interval = 0;
   int remote = 0;
+};
+
+struct FilterValues {  // "Filter": the view's rules in order
+  std::vector<ViewRule> rules;
 };
 
 struct SystemInfoValues {  // "Information": shown, never taken back

@@ -1,5 +1,8 @@
 #include "params/param_dialog.h"
 
+#include <commctrl.h>
+#include <commdlg.h>
+
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
@@ -159,10 +162,215 @@ bool CPageVBA::OnInit() {
   return true;
 }
 
+CPageFilter::CPageFilter() : PropertyPage(IDD_PAGE_FILTER) {}
+
+bool CPageFilter::OnInit() {
+  PropertyPage::OnInit();
+  HWND list = Item(IDC_RULES);
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  RECT r{};
+  GetClientRect(list, &r);
+  LVCOLUMNA column{};
+  column.mask = LVCF_WIDTH;
+  column.cx = r.right - r.left - GetSystemMetrics(SM_CXVSCROLL);
+  SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  Fill(values.rules.empty() ? -1 : 0);
+  return true;
+}
+
+void CPageFilter::Fill(int select) {
+  HWND list = Item(IDC_RULES);
+  filling_ = true;
+  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  for (std::size_t i = 0; i < values.rules.size(); ++i) {
+    const std::string text = RuleDescription(values.rules[i]);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(i);
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(values.rules[i].on ? 2 : 1);
+    SendMessageA(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+  }
+  if (select >= 0 && select < static_cast<int>(values.rules.size())) {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(select), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(select), FALSE);
+  }
+  filling_ = false;
+  UpdateButtons();
+}
+
+int CPageFilter::Selected() const {
+  return static_cast<int>(SendMessageA(Item(IDC_RULES), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void CPageFilter::UpdateButtons() {
+  const int selected = Selected();
+  const int count = static_cast<int>(values.rules.size());
+  EnableWindow(Item(IDC_RULE_NEW), count < static_cast<int>(kViewRuleMax));
+  EnableWindow(Item(IDC_RULE_EDIT), selected >= 0);
+  EnableWindow(Item(IDC_RULE_DELETE), selected >= 0);
+  EnableWindow(Item(IDC_RULE_UP), selected > 0);
+  EnableWindow(Item(IDC_RULE_DOWN), selected >= 0 && selected + 1 < count);
+}
+
+bool CPageFilter::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_RULE_NEW: OnNew(); return true;
+    case IDC_RULE_EDIT: OnEdit(); return true;
+    case IDC_RULE_DELETE: OnDelete(); return true;
+    case IDC_RULE_UP: OnMove(-1); return true;
+    case IDC_RULE_DOWN: OnMove(1); return true;
+    default: return false;
+  }
+}
+
+bool CPageFilter::OnNotify(NMHDR* header, LRESULT& result) {
+  if (header->idFrom != IDC_RULES) return false;
+  if (header->code == LVN_ITEMCHANGED) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    if (!filling_ && (change->uChanged & LVIF_STATE) && change->iItem >= 0 &&
+        change->iItem < static_cast<int>(values.rules.size()) &&
+        ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) && (change->uNewState & LVIS_STATEIMAGEMASK))
+      values.rules[static_cast<std::size_t>(change->iItem)].on = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    UpdateButtons();
+    result = 0;
+    return true;
+  }
+  if (header->code == NM_DBLCLK) {
+    if (Selected() >= 0) OnEdit();
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+void CPageFilter::OnNew() {
+  if (values.rules.size() >= kViewRuleMax) return;
+  CRuleDlg dialog;
+  if (dialog.RunModal(IDD_RULE, hwnd_) != IDOK) return;
+  values.rules.push_back(dialog.rule);
+  Fill(static_cast<int>(values.rules.size()) - 1);
+}
+
+void CPageFilter::OnEdit() {
+  const int selected = Selected();
+  if (selected < 0 || selected >= static_cast<int>(values.rules.size())) return;
+  CRuleDlg dialog;
+  dialog.rule = values.rules[static_cast<std::size_t>(selected)];
+  if (dialog.RunModal(IDD_RULE, hwnd_) != IDOK) return;
+  values.rules[static_cast<std::size_t>(selected)] = dialog.rule;
+  Fill(selected);
+}
+
+void CPageFilter::OnDelete() {
+  const int selected = Selected();
+  if (selected < 0 || selected >= static_cast<int>(values.rules.size())) return;
+  values.rules.erase(values.rules.begin() + selected);
+  Fill(std::min(selected, static_cast<int>(values.rules.size()) - 1));
+}
+
+void CPageFilter::OnMove(int by) {
+  const int selected = Selected();
+  const int to = selected + by;
+  if (selected < 0 || to < 0 || to >= static_cast<int>(values.rules.size())) return;
+  std::swap(values.rules[static_cast<std::size_t>(selected)], values.rules[static_cast<std::size_t>(to)]);
+  Fill(to);
+}
+
+namespace {
+constexpr const char* kColumnNames[] = {"Alle Spalten", "Prozess/Thread", "Uhrzeit", "Meldung"};
+constexpr const char* kActionNames[] = {"Ausblenden", "Nur passende anzeigen", "Hervorheben"};
+}  // namespace
+
+bool CRuleDlg::OnInit() {
+  CheckDlgButton(hwnd_, IDC_RULE_ON, rule.on ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(hwnd_, IDC_RULE_REGEX, rule.kind == RuleKind::kRegex ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(hwnd_, IDC_RULE_CASE, rule.caseSensitive ? BST_CHECKED : BST_UNCHECKED);
+  SetDlgItemTextA(hwnd_, IDC_RULE_PATTERN, rule.pattern.c_str());
+  for (const char* name : kColumnNames) SendMessageA(Item(IDC_RULE_COLUMN), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  for (const char* name : kActionNames) SendMessageA(Item(IDC_RULE_ACTION), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  SendMessageA(Item(IDC_RULE_COLUMN), CB_SETCURSEL, static_cast<WPARAM>(rule.column), 0);
+  SendMessageA(Item(IDC_RULE_ACTION), CB_SETCURSEL, static_cast<WPARAM>(rule.action), 0);
+  return true;
+}
+
+void CRuleDlg::OnOK() {
+  ViewRule taken = rule;
+  taken.on = IsDlgButtonChecked(hwnd_, IDC_RULE_ON) == BST_CHECKED;
+  taken.kind = IsDlgButtonChecked(hwnd_, IDC_RULE_REGEX) == BST_CHECKED ? RuleKind::kRegex : RuleKind::kText;
+  taken.caseSensitive = IsDlgButtonChecked(hwnd_, IDC_RULE_CASE) == BST_CHECKED;
+  taken.pattern = fw::ControlText(Item(IDC_RULE_PATTERN));
+  const LRESULT column = SendMessageA(Item(IDC_RULE_COLUMN), CB_GETCURSEL, 0, 0);
+  const LRESULT action = SendMessageA(Item(IDC_RULE_ACTION), CB_GETCURSEL, 0, 0);
+  if (column >= 0 && column <= 3) taken.column = static_cast<RuleColumn>(column);
+  if (action >= 0 && action <= 2) taken.action = static_cast<RuleAction>(action);
+  const std::string refusal = RuleRefusal(taken);
+  if (!refusal.empty()) {
+    MessageBoxA(hwnd_, refusal.c_str(), "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
+    HWND pattern = Item(IDC_RULE_PATTERN);
+    SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pattern), TRUE);
+    SendMessageA(pattern, EM_SETSEL, 0, -1);
+    return;
+  }
+  rule = taken;
+  EndDialog(hwnd_, IDOK);
+}
+
+bool CRuleDlg::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;
+  if (id == IDC_RULE_TEXT_COLOUR) {
+    ChooseColour(rule.textColour);
+    return true;
+  }
+  if (id == IDC_RULE_BACK_COLOUR) {
+    ChooseColour(rule.backColour);
+    return true;
+  }
+  return false;
+}
+
+void CRuleDlg::ChooseColour(std::uint32_t& colour) {
+  static COLORREF custom[16] = {};
+  CHOOSECOLORA choose{};
+  choose.lStructSize = sizeof choose;
+  choose.hwndOwner = hwnd_;
+  choose.rgbResult = colour;
+  choose.lpCustColors = custom;
+  choose.Flags = CC_RGBINIT | CC_FULLOPEN;
+  if (!ChooseColorA(&choose)) return;
+  colour = choose.rgbResult & 0xFFFFFF;
+  InvalidateRect(Item(IDC_RULE_SAMPLE), nullptr, TRUE);
+}
+
+// The sample shows the rule's two colours.
+bool CRuleDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg != WM_CTLCOLORSTATIC || reinterpret_cast<HWND>(lp) != Item(IDC_RULE_SAMPLE)) return false;
+  HDC dc = reinterpret_cast<HDC>(wp);
+  SetTextColor(dc, rule.textColour);
+  SetBkColor(dc, rule.backColour);
+  if (sampleBrush_) DeleteObject(sampleBrush_);
+  sampleBrush_ = CreateSolidBrush(rule.backColour);
+  result = reinterpret_cast<LRESULT>(sampleBrush_);
+  return true;
+}
+
+bool CRuleDlg::OnDestroy() {
+  if (sampleBrush_) DeleteObject(sampleBrush_);
+  sampleBrush_ = nullptr;
+  return false;
+}
+
 CParamDlg::CParamDlg(std::string caption, HWND owner, int startPage)
     : ModalSheet(std::move(caption), owner, startPage) {
   for (fw::PropertyPage* page : std::initializer_list<fw::PropertyPage*>{&allg, &meld, &suchen, &remote, &email,
-                                                                         &sysInfo, &vba})
+                                                                         &sysInfo, &vba, &filter})
     AddPage(*page);
 }
 

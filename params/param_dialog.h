@@ -1,4 +1,4 @@
-// The parameter sheet "Parameter" with its seven pages, and the help window
+// The parameter sheet "Parameter" with its eight pages, and the help window
 // that shows the help of the page in front.
 #pragma once
 
@@ -75,6 +75,48 @@ class CPageVBA : public fw::PropertyPage {
   std::string guide_;
 };
 
+class CPageFilter : public fw::PropertyPage {
+ public:
+  CPageFilter();
+  FilterValues values;
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnNotify(NMHDR* header, LRESULT& result) override;
+
+ private:
+  void Fill(int select);
+  int Selected() const;
+  void UpdateButtons();
+  void OnNew();
+  void OnEdit();
+  void OnDelete();
+  void OnMove(int by);
+
+  bool filling_ = false;  // check boxes set by Fill are no user's change
+};
+
+// One rule: pattern, column, kind, case, action and the two colours from
+// the system's colour dialog. OK refuses an empty pattern and a regular
+// expression that does not compile.
+class CRuleDlg : public fw::Dialog {
+ public:
+  ViewRule rule;
+
+ protected:
+  bool OnInit() override;
+  void OnOK() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  bool OnDestroy() override;
+
+ private:
+  void ChooseColour(std::uint32_t& colour);
+
+  HBRUSH sampleBrush_ = nullptr;
+};
+
 class CParamDlg : public fw::ModalSheet {
  public:
   CParamDlg(std::string caption, HWND owner, int startPage);
@@ -87,6 +129,7 @@ class CParamDlg : public fw::ModalSheet {
   CPageEmail email;
   CPageSysInfo sysInfo;
   CPageVBA vba;
+  CPageFilter filter;
 
  protected:
   void OnInit() override;

@@ -10,7 +10,7 @@
 #define IDD_MAIN 102
 #define IDD_REMARK 139
 // The parameter sheet's pages, in tab order: 130, 131, 140, 132, 133, 136,
-// 138; and its help window.
+// 138, 141; and its help window.
 #define IDD_PAGE_ALLG 130
 #define IDD_PAGE_MELD 131
 #define IDD_PAGE_REMOTE 132
@@ -19,6 +19,10 @@
 #define IDD_PAGE_SYSINFO 136
 #define IDD_PAGE_VBA 138
 #define IDD_PAGE_SUCHEN 140
+#define IDD_PAGE_FILTER 141  // the eighth page, after "VBA"
+#define IDD_RULE 142         // one filter or highlight rule
+// The context menu of a list row.
+#define IDR_ROW_MENU 143
 
 // Controls. Closing the main window is its OK, so the close button is IDOK.
 #define IDC_CLOSE 1
@@ -62,6 +66,22 @@
 #define IDC_SOURCE_DBWIN32 1037
 #define IDC_SOURCE_SYSTEMWEIT 1038
 #define IDC_SYSTEMWEIT_STATE 1039
+// The "Filter" page and the rule dialog.
+#define IDC_RULES 1040
+#define IDC_RULE_NEW 1041
+#define IDC_RULE_EDIT 1042
+#define IDC_RULE_DELETE 1043
+#define IDC_RULE_UP 1044
+#define IDC_RULE_DOWN 1045
+#define IDC_RULE_ON 1046
+#define IDC_RULE_PATTERN 1047
+#define IDC_RULE_COLUMN 1048
+#define IDC_RULE_REGEX 1049
+#define IDC_RULE_CASE 1050
+#define IDC_RULE_ACTION 1051
+#define IDC_RULE_TEXT_COLOUR 1052
+#define IDC_RULE_BACK_COLOUR 1053
+#define IDC_RULE_SAMPLE 1054
 #define IDC_SHEET_HELP 9  // the sheet's own Help button
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -74,6 +94,15 @@
 #define IDM_ABOUT 16
 #define IDM_PARAMETER 32
 #define IDM_OPEN 32771
+#define IDM_SAVE_SHOWN 32772
+#define IDM_FOLLOW 32773
+#define IDM_FILTER 32774
+#define IDM_FILTERS_OFF 32775
+#define IDM_COPY_ROW 32776
+#define IDM_COPY_SHOWN 32777
+#define IDM_HIDE_PROCESS 32778
+#define IDM_ONLY_PROCESS 32779
+#define IDM_HIGHLIGHT_TEXT 32780
 
 // Strings.
 #define IDS_ABOUT_ITEM 101

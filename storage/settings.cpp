@@ -68,6 +68,7 @@ Settings LoadSettings(const Profile& profile, int screenW, int screenH) {
   s.fontSize = profile.GetInt(kSectionAllgemein, kFontSize, s.fontSize);
   s.fontName = profile.GetString(kSectionAllgemein, kFontName, s.fontName);
   s.caseSensitiv = profile.GetInt(kSectionAllgemein, kCaseSensitiv, s.caseSensitiv);
+  s.folgen = profile.GetInt(kSectionAllgemein, kFolgen, s.folgen);
   s.intake.ploxen = profile.GetInt(kSectionAllgemein, kPloxen, s.intake.ploxen);
   s.intake.dbWin32 = profile.GetInt(kSectionAllgemein, kDbWin32, s.intake.dbWin32);
   s.intake.systemWeit = profile.GetInt(kSectionAllgemein, kSystemWeit, s.intake.systemWeit);
@@ -103,6 +104,7 @@ void SaveSettings(Profile& profile, const Settings& settings, const Placement& f
   profile.WriteInt(kSectionAllgemein, kPloxen, settings.intake.ploxen);
   profile.WriteInt(kSectionAllgemein, kDbWin32, settings.intake.dbWin32);
   profile.WriteInt(kSectionAllgemein, kSystemWeit, settings.intake.systemWeit);
+  profile.WriteInt(kSectionAllgemein, kFolgen, settings.folgen);
 
   const int old = StoredTermCount(profile);
   for (int i = 0; i < old; ++i) profile.DeleteKey(kSectionSuchen, SearchTermKey(i));

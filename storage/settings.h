@@ -46,6 +46,7 @@ constexpr std::string_view kCaseSensitiv = "CASESENSITIV";
 constexpr std::string_view kPloxen = "PLOXEN";
 constexpr std::string_view kDbWin32 = "DBWIN32";
 constexpr std::string_view kSystemWeit = "SYSTEMWEIT";
+constexpr std::string_view kFolgen = "FOLGEN";
 
 constexpr std::string_view kSectionSuchen = "SUCHEN";
 constexpr std::string_view kAnzahl = "ANZAHL";
@@ -85,6 +86,7 @@ struct Settings {
   int fontSize = 8;  // -1: the list has no font of its own
   std::string fontName{kDefaultFontName};
   int caseSensitiv = 0;
+  int folgen = 0;  // FOLGEN: the list follows the newest line
 };
 
 // A 480 x 150 strip in the bottom-right corner of the screen.

@@ -185,6 +185,15 @@ TEST_F(Resources, StringsReadExactly) {
       {IDM_PARAMETER, "Aufruf des Parameterdialoges\nParameter"},
       {IDM_EXIT, "Programme beenden\nProgrammende"},
       {IDM_ABOUT, "Programminformation\nInfo \xFC" "ber"},
+      {IDM_SAVE_SHOWN, "Speichern nur der angezeigten Zeilen in eine Datei\nAngezeigte Zeilen speichern"},
+      {IDM_FOLLOW, "Die neueste Zeile bleibt sichtbar, wenn Zeilen hinzukommen\nNeueste Zeile anzeigen"},
+      {IDM_FILTER, "Bearbeiten der Filter- und Hervorhebungsregeln\nFilter"},
+      {IDM_FILTERS_OFF, "Schaltet alle Filter- und Hervorhebungsregeln aus\nAlle Filter ausschalten"},
+      {IDM_COPY_ROW, "Kopiert die ausgew\xE4hlte Zeile in die Zwischenablage\nZeile kopieren"},
+      {IDM_COPY_SHOWN, "Kopiert alle angezeigten Zeilen in die Zwischenablage\nAlle angezeigten Zeilen kopieren"},
+      {IDM_HIDE_PROCESS, "Blendet alle Zeilen dieses Prozesses aus\nProzess ausblenden"},
+      {IDM_ONLY_PROCESS, "Zeigt nur die Zeilen dieses Prozesses an\nNur diesen Prozess anzeigen"},
+      {IDM_HIGHLIGHT_TEXT, "Hebt Zeilen mit diesem Text farbig hervor\nText hervorheben"},
   };
   for (const auto& s : strings) {
     const wchar_t* text = nullptr;
@@ -295,6 +304,7 @@ TEST_F(Resources, ParameterTemplates) {
       {IDD_PAGE_REMOTE, 300, 151, "Remote Debug", kPage},   {IDD_PAGE_EMAIL, 300, 150, "Email", kPage},
       {IDD_PAGE_SYSINFO, 300, 150, "Information", kPage},   {IDD_PAGE_VBA, 300, 150, "VBA", kPage},
       {IDD_PAGE_SUCHEN, 300, 150, "Suchen", kPage},         {IDD_HILFE, 258, 151, "Hilfefenster", WS_POPUP},
+      {IDD_PAGE_FILTER, 300, 150, "Filter", kPage},         {IDD_RULE, 270, 140, "Filterregel", WS_POPUP},
   };
   for (const auto& t : templates) {
     const DialogTemplate d = Dialog(t.id);
@@ -309,7 +319,7 @@ TEST_F(Resources, ParameterTemplates) {
     for (const Control& c : d.controls)
       frames += (c.classAtom == kStatic || lstrcmpiA(c.className.c_str(), "Static") == 0) && (c.style & SS_TYPEMASK) == SS_GRAYFRAME &&
                 (c.style & SS_SUNKEN);
-    EXPECT_EQ(frames, t.id == IDD_HILFE ? 0 : 1) << "one sunken grey frame";
+    EXPECT_EQ(frames, t.id == IDD_HILFE || t.id == IDD_RULE ? 0 : 1) << "one sunken grey frame";
   }
 
   constexpr WORD kListBox = 0x83;
@@ -353,6 +363,13 @@ TEST_F(Resources, ParameterTemplates) {
       {IDD_PAGE_SUCHEN, IDC_TERMS, kListBox, 18, 34, 121, 106, "", LBS_SORT | LBS_NOTIFY | LBS_EXTENDEDSEL | WS_VSCROLL},
       {IDD_PAGE_SUCHEN, IDC_DELETE_TERMS, kButton, 143, 34, 50, 14, "L\xF6schen", BS_PUSHBUTTON},
       {IDD_HILFE, IDOK, kButton, 3, 134, 50, 14, "Schlie\xDF" "en", BS_DEFPUSHBUTTON},
+      {IDD_PAGE_FILTER, IDC_RULE_NEW, kButton, 232, 13, 55, 14, "Neu ...", BS_PUSHBUTTON},
+      {IDD_PAGE_FILTER, IDC_RULE_EDIT, kButton, 232, 31, 55, 14, "Bearbeiten ...", BS_PUSHBUTTON},
+      {IDD_PAGE_FILTER, IDC_RULE_DELETE, kButton, 232, 49, 55, 14, "L\xF6schen", BS_PUSHBUTTON},
+      {IDD_PAGE_FILTER, IDC_RULE_UP, kButton, 232, 73, 55, 14, "Nach oben", BS_PUSHBUTTON},
+      {IDD_PAGE_FILTER, IDC_RULE_DOWN, kButton, 232, 91, 55, 14, "Nach unten", BS_PUSHBUTTON},
+      {IDD_RULE, IDC_RULE_REGEX, kButton, 50, 40, 90, 10, "Regul\xE4rer Ausdruck", BS_AUTOCHECKBOX},
+      {IDD_RULE, IDC_RULE_CASE, kButton, 50, 52, 150, 10, "Gro\xDF- und Kleinschreibung beachten", BS_AUTOCHECKBOX},
       {IDD_HILFE, IDC_HELP_TEXT, kEdit, 3, 3, 252, 127, "", kMultiLine | WS_BORDER},
   };
   for (const auto& row : controls) {
@@ -376,7 +393,8 @@ TEST_F(Resources, ParameterTemplates) {
 // template's font as the dialog manager scales it; a check box's box and gap
 // take about 12 units.
 TEST_F(Resources, ParameterCaptionsFitTheirControls) {
-  for (WORD id : {IDD_PAGE_ALLG, IDD_PAGE_MELD, IDD_PAGE_REMOTE, IDD_PAGE_SYSINFO, IDD_PAGE_SUCHEN, IDD_HILFE}) {
+  for (WORD id : {IDD_PAGE_ALLG, IDD_PAGE_MELD, IDD_PAGE_REMOTE, IDD_PAGE_SYSINFO, IDD_PAGE_SUCHEN, IDD_HILFE,
+                  IDD_PAGE_FILTER, IDD_RULE}) {
     const DialogTemplate d = Dialog(id);
     const SIZE base = BaseUnits(d);
     HDC dc = CreateCompatibleDC(nullptr);
@@ -459,31 +477,66 @@ TEST_F(Resources, RemarkDialogTemplate) {
   }
 }
 
-TEST_F(Resources, FileMenu) {
-  HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_MAINFRAME));
-  ASSERT_NE(menu, nullptr);
+// The main window's menus and the row menu, item by item (0: separator).
+TEST_F(Resources, Menus) {
   auto text = [](HMENU m, UINT position) {
     wchar_t buffer[128];
     const int n = GetMenuStringW(m, position, buffer, 128, MF_BYPOSITION);
     return Cp1252(buffer, n);
   };
-  ASSERT_EQ(GetMenuItemCount(menu), 1);
-  EXPECT_EQ(text(menu, 0), "Datei");
-  HMENU file = GetSubMenu(menu, 0);
-  ASSERT_NE(file, nullptr);
-  ASSERT_EQ(GetMenuItemCount(file), 4);
-  EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(IDM_OPEN));
-  EXPECT_EQ(text(file, 0), "\xD6" "ffnen ...");
-  EXPECT_EQ(GetMenuItemID(file, 1), static_cast<UINT>(IDM_PARAMETER));
-  EXPECT_EQ(text(file, 1), "Parameter ...");
-  MENUITEMINFOA separator{};
-  separator.cbSize = sizeof separator;
-  separator.fMask = MIIM_FTYPE;
-  ASSERT_TRUE(GetMenuItemInfoA(file, 2, TRUE, &separator));
-  EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
-  EXPECT_EQ(GetMenuItemID(file, 3), static_cast<UINT>(IDM_EXIT));
-  EXPECT_EQ(text(file, 3), "Programm beenden");
-  DestroyMenu(menu);
+  struct Item {
+    UINT id;
+    const char* text;
+  };
+  struct Popup {
+    WORD menu;
+    int position;
+    const char* title;
+    std::vector<Item> items;
+  };
+  const Popup popups[] = {
+      {IDR_MAINFRAME, 0, "Datei",
+       {{IDM_OPEN, "\xD6" "ffnen ..."},
+        {IDM_SAVE_SHOWN, "Angezeigte Zeilen speichern ..."},
+        {IDM_PARAMETER, "Parameter ..."},
+        {0, ""},
+        {IDM_EXIT, "Programm beenden"}}},
+      {IDR_MAINFRAME, 1, "Ansicht",
+       {{IDM_FOLLOW, "Neueste Zeile anzeigen"}, {IDM_FILTER, "Filter ..."}, {IDM_FILTERS_OFF, "Alle Filter ausschalten"}}},
+      {IDR_ROW_MENU, 0, "Zeile",
+       {{IDM_COPY_ROW, "Zeile kopieren\tStrg+C"},
+        {IDM_COPY_SHOWN, "Alle angezeigten Zeilen kopieren"},
+        {0, ""},
+        {IDM_HIDE_PROCESS, "Prozess ausblenden"},
+        {IDM_ONLY_PROCESS, "Nur diesen Prozess anzeigen"},
+        {IDM_HIGHLIGHT_TEXT, "Text hervorheben ..."},
+        {0, ""},
+        {IDM_FILTERS_OFF, "Alle Filter ausschalten"}}},
+  };
+  for (const Popup& p : popups) {
+    SCOPED_TRACE(p.title);
+    HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(p.menu));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(GetMenuItemCount(menu), p.menu == IDR_MAINFRAME ? 2 : 1);
+    EXPECT_EQ(text(menu, static_cast<UINT>(p.position)), p.title);
+    HMENU popup = GetSubMenu(menu, p.position);
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(p.items.size()));
+    for (std::size_t i = 0; i < p.items.size(); ++i) {
+      const auto position = static_cast<UINT>(i);
+      if (p.items[i].id == 0) {
+        MENUITEMINFOA separator{};
+        separator.cbSize = sizeof separator;
+        separator.fMask = MIIM_FTYPE;
+        ASSERT_TRUE(GetMenuItemInfoA(popup, position, TRUE, &separator));
+        EXPECT_TRUE(separator.fType & MFT_SEPARATOR) << i;
+        continue;
+      }
+      EXPECT_EQ(GetMenuItemID(popup, static_cast<int>(i)), p.items[i].id);
+      EXPECT_EQ(text(popup, position), p.items[i].text);
+    }
+    DestroyMenu(menu);
+  }
 }
 
 #pragma pack(push, 2)

@@ -60,6 +60,7 @@ const IntKey kIntKeys[] = {
     {"ALLGEMEIN", "PLOXEN", 1, [](const Settings& s) { return s.intake.ploxen; }},
     {"ALLGEMEIN", "DBWIN32", 0, [](const Settings& s) { return s.intake.dbWin32; }},
     {"ALLGEMEIN", "SYSTEMWEIT", 0, [](const Settings& s) { return s.intake.systemWeit; }},
+    {"ALLGEMEIN", "FOLGEN", 0, [](const Settings& s) { return s.folgen; }},
 };
 
 TEST(SettingsLoad, NoProfileGivesEveryDefault) {
@@ -264,7 +265,7 @@ TEST(SettingsSave, KeysAreWrittenInTheirOrder) {
       "SAVEDATEI", "MAXCOUNT",  "DESTRUKTOR",  "KONSTRUKTOR", "MELDUNGEN",    "STARTENDE",
       "B_TRACE",   "B_DLL",     "B_EXCEPTION", "B_THREAD",    "B_PROCESS",    "ERSTER_AUFRUF",
       "FERNDEBUG", "INTERVALL", "FONTNAME",    "FONTSIZE",    "CASESENSITIV", "PLOXEN",
-      "DBWIN32",   "SYSTEMWEIT", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
+      "DBWIN32",   "SYSTEMWEIT", "FOLGEN", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
   EXPECT_EQ(written, expected);
 }
 

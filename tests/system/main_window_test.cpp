@@ -174,7 +174,17 @@ TEST_F(MainWindowTest, MenuPromptsInTheStatusBarAndReadyWhenTheMenuCloses) {
   EXPECT_TRUE(WaitForPaneText(main_, 0, "Laden einer vorher gespeicherten bin\xE4ren Datei (*.bin)"))
       << StatusPaneText(main_, 0);
   PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_TRUE(WaitForPaneText(main_, 0, "Speichern nur der angezeigten Zeilen in eine Datei")) << StatusPaneText(main_, 0);
+  PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
   EXPECT_TRUE(WaitForPaneText(main_, 0, "Aufruf des Parameterdialoges")) << StatusPaneText(main_, 0);
+  // On to "Ansicht" and through its items.
+  PostMessageA(main_, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_TRUE(WaitForPaneText(main_, 0, "Die neueste Zeile bleibt sichtbar, wenn Zeilen hinzukommen"))
+      << StatusPaneText(main_, 0);
+  PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_TRUE(WaitForPaneText(main_, 0, "Bearbeiten der Filter- und Hervorhebungsregeln")) << StatusPaneText(main_, 0);
+  PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_TRUE(WaitForPaneText(main_, 0, "Schaltet alle Filter- und Hervorhebungsregeln aus")) << StatusPaneText(main_, 0);
   PostMessageA(main_, WM_KEYDOWN, VK_ESCAPE, 0);
   PostMessageA(main_, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(WaitForPaneText(main_, 0, "Bereit")) << StatusPaneText(main_, 0);

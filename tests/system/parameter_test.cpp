@@ -23,8 +23,9 @@ namespace {
 
 constexpr int kApply = 0x3021, kHelp = 9;
 constexpr const char* kPageTitles[] = {"Allgemeine Daten", "Meldungen", "Suchen", "Remote Debug",
-                                       "Email", "Information", "VBA"};
-constexpr const char* kShotNames[] = {"allgemein", "meldungen", "suchen", "remote", "email", "information", "vba"};
+                                       "Email", "Information", "VBA", "Filter"};
+constexpr const char* kShotNames[] = {"allgemein", "meldungen", "suchen", "remote", "email", "information", "vba", "filter"};
+constexpr int kPageCount = 8;
 
 std::string LongText(HWND control) {
   std::vector<char> text(static_cast<std::size_t>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
@@ -152,7 +153,8 @@ TEST_F(ParameterTest, OpensOnTheFirstPageWithOkCancelHelpAndNeverApply) {
     EXPECT_EQ(cancel.left - ok.left, help.left - cancel.left) << "equal spacing";
     EXPECT_EQ(cancel.left - ok.left, ok.right - ok.left + 20);
     EXPECT_EQ(ok.top, help.top);
-    for (int i = 0; i < 7; ++i) {
+    EXPECT_EQ(SendMessageA(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMCOUNT, 0, 0), kPageCount);
+    for (int i = 0; i < kPageCount; ++i) {
       HWND page = ShowPage(sheet, i);
       ASSERT_NE(page, nullptr) << i;
       EXPECT_EQ(WindowText(page), kPageTitles[i]);
@@ -341,7 +343,7 @@ TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   const std::string huge(10000, 'W');
-  for (int i = 0; i < 7; ++i) {
+  for (int i = 0; i < kPageCount; ++i) {
     HWND page = ShowPage(sheet, i);
     for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
       if (ClassName(child) == "Edit") SetText(child, huge);
@@ -417,8 +419,9 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
                           "Das Programm 'GANTOR32.EXE'",
                           "Zur Zeit ist noch kein E-Mail m\xF6glich\r\n",
                           "Keine Hilfe vorhanden\r\n",
-                          "Keine Hilfe vorhanden\r\n"};
-  for (int i = 0; i < 7; ++i) {
+                          "Keine Hilfe vorhanden\r\n",
+                          "Die Regeln bestimmen"};
+  for (int i = 0; i < kPageCount; ++i) {
     HWND page = ShowPage(sheet, i);
     // F1 on the keyboard, with the sheet in front.
     SetForegroundWindow(sheet);

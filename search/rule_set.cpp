@@ -1,0 +1,321 @@
+#include "search/rule_set.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+// The bound on the states one match may visit, instead of Boost's 100
+// million: a runaway expression gives up after a few milliseconds on a line,
+// while no sensible expression comes near it.
+#define BOOST_REGEX_MAX_STATE_COUNT 2000000
+#include <boost/regex.hpp>
+
+#include "search/find.h"
+
+namespace ploxen {
+
+namespace {
+
+using Bits = std::uint64_t;
+
+int LowestBit(Bits bits) {
+  // De Bruijn: portable, and no loop per bit.
+  static constexpr int kIndex[64] = {0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,
+                                     62, 55, 59, 36, 53, 51, 43, 22, 45, 39, 33, 30, 24, 18, 12, 5,
+                                     63, 47, 56, 27, 60, 41, 37, 16, 54, 35, 52, 21, 44, 32, 23, 11,
+                                     46, 26, 40, 15, 34, 20, 31, 10, 25, 14, 19, 9,  13, 8,  7,  6};
+  return kIndex[((bits & (~bits + 1)) * 0x03F79D71B4CB0A89ull) >> 58];
+}
+
+const std::array<unsigned char, 256>& SameCaseTable() {
+  static const std::array<unsigned char, 256> table = [] {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c);
+    return t;
+  }();
+  return table;
+}
+
+bool HasHighBytes(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+// Up to 64 plain patterns of one kind of case, found in one pass over a text.
+class TextGroup {
+ public:
+  explicit TextGroup(bool caseSensitive) : fold_(caseSensitive ? SameCaseTable() : UpperCaseTable()) {}
+
+  // The pattern of the rule with that bit.
+  void Add(std::string_view pattern, int bit) {
+    std::string folded(pattern);
+    for (char& c : folded) c = static_cast<char>(fold_[static_cast<unsigned char>(c)]);
+    const Bits mask = Bits{1} << bit;
+    for (int c = 0; c < 256; ++c) {
+      const unsigned char f = fold_[static_cast<std::size_t>(c)];
+      if (f == static_cast<unsigned char>(folded[0])) first_[static_cast<std::size_t>(c)] |= mask;
+      if (folded.size() == 1 || f == static_cast<unsigned char>(folded[1])) second_[static_cast<std::size_t>(c)] |= mask;
+    }
+    if (folded.size() == 1) single_ |= mask;
+    patterns_[static_cast<std::size_t>(bit)] = std::move(folded);
+  }
+
+  // Which of the wanted patterns the text holds.
+  Bits Scan(std::string_view text, Bits wanted) const {
+    const std::size_t n = text.size();
+    if (n == 0 || wanted == 0) return 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    Bits hits = 0;
+    Bits live = wanted;  // wanted and not found yet
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      // Most bytes start no pattern: one look-up decides.
+      const Bits starting = first_[s[i]] & live;
+      if (!starting) continue;
+      Bits candidates = starting & second_[s[i + 1]];
+      while (candidates) {
+        const int bit = LowestBit(candidates);
+        candidates &= candidates - 1;
+        const std::string& p = patterns_[static_cast<std::size_t>(bit)];
+        if (p.size() > n - i) continue;
+        std::size_t k = 2;
+        while (k < p.size() && fold_[s[i + k]] == static_cast<unsigned char>(p[k])) ++k;
+        if (k >= p.size()) {
+          hits |= Bits{1} << bit;
+          live = wanted & ~hits;
+          if (!live) return hits;
+        }
+      }
+    }
+    hits |= first_[s[n - 1]] & single_ & wanted;
+    return hits;
+  }
+
+ private:
+  const std::array<unsigned char, 256>& fold_;
+  std::array<Bits, 256> first_{};
+  std::array<Bits, 256> second_{};
+  Bits single_ = 0;
+  std::array<std::string, 64> patterns_;
+};
+
+boost::regex::flag_type RegexFlags(bool caseSensitive) {
+  return caseSensitive ? boost::regex::perl : boost::regex::perl | boost::regex::icase;
+}
+
+// Boost folds only what the C locale folds: for the accented letters the
+// pattern's and the text's bytes are upper-cased by the 1252 table first.
+std::string RegexPattern(std::string_view pattern, bool caseSensitive) {
+  std::string out(pattern);
+  if (!caseSensitive)
+    for (char& c : out)
+      if (static_cast<unsigned char>(c) >= 0x80) c = static_cast<char>(UpperCaseTable()[static_cast<unsigned char>(c)]);
+  return out;
+}
+
+struct RegexRule {
+  boost::regex expression;
+  bool caseSensitive;
+
+  bool Matches(std::string_view text) const {
+    try {
+      if (!caseSensitive && HasHighBytes(text)) {
+        const std::string upper = ToUpperCp1252(text);
+        return boost::regex_search(upper.begin(), upper.end(), expression, boost::match_any);
+      }
+      return boost::regex_search(text.begin(), text.end(), expression, boost::match_any);
+    } catch (const std::runtime_error&) {
+      // The bound was reached (or the stack): this line does not match.
+      return false;
+    }
+  }
+};
+
+// The rules of one purpose (filtering, or highlighting), one bit each.
+class Matcher {
+ public:
+  void Add(const ViewRule& rule, int bit) {
+    const Bits mask = Bits{1} << bit;
+    const int column = static_cast<int>(rule.column);
+    for (int c = 0; c < kColumnCount; ++c)
+      if (column == 0 || column == c + 1) (rule.kind == RuleKind::kText ? textColumns_ : regexColumns_)[static_cast<std::size_t>(c)] |= mask;
+    all_ |= mask;
+    if (rule.kind == RuleKind::kText) {
+      (rule.caseSensitive ? exact_ : folded_).Add(rule.pattern, bit);
+      (rule.caseSensitive ? exactBits_ : foldedBits_) |= mask;
+    } else {
+      regexes_.push_back({bit, RegexRule{boost::regex(RegexPattern(rule.pattern, rule.caseSensitive), RegexFlags(rule.caseSensitive)), rule.caseSensitive}});
+    }
+  }
+
+  // The rules the row matches; stops looking once every wanted one does, or
+  // one of the stop bits.
+  Bits Match(const MessageItem& row, Bits wanted, Bits stop = 0) const {
+    Bits found = 0;
+    wanted &= all_;
+    const std::size_t columns = std::min<std::size_t>(row.ColourCount(), kColumnCount);
+    for (std::size_t c = 0; c < columns && found != wanted && !(found & stop); ++c) {
+      const std::string_view text = row.Text(c);
+      const Bits textWanted = textColumns_[c] & wanted & ~found;
+      if (textWanted & foldedBits_) found |= folded_.Scan(text, textWanted & foldedBits_);
+      if (textWanted & exactBits_) found |= exact_.Scan(text, textWanted & exactBits_);
+      const Bits regexWanted = regexColumns_[c] & wanted & ~found;
+      if (!regexWanted) continue;
+      for (const auto& [bit, regex] : regexes_)
+        if ((regexWanted >> bit) & 1 && !((found >> bit) & 1) && regex.Matches(text)) found |= Bits{1} << bit;
+    }
+    return found;
+  }
+
+ private:
+  TextGroup folded_{false};
+  TextGroup exact_{true};
+  Bits foldedBits_ = 0, exactBits_ = 0, all_ = 0;
+  std::array<Bits, kColumnCount> textColumns_{};
+  std::array<Bits, kColumnCount> regexColumns_{};
+  std::vector<std::pair<int, RegexRule>> regexes_;
+};
+
+std::string RegexErrorText(boost::regex_constants::error_type code) {
+  namespace rc = boost::regex_constants;
+  switch (code) {
+    case rc::error_paren: return "Klammern ( ) passen nicht zueinander";
+    case rc::error_brack: return "Eckige Klammern [ ] passen nicht zueinander";
+    case rc::error_brace: return "Geschweifte Klammern { } passen nicht zueinander";
+    case rc::error_badbrace: return "Ung\xFCltige Wiederholungsangabe in { }";
+    case rc::error_range: return "Ung\xFCltiger Zeichenbereich";
+    case rc::error_escape: return "Ung\xFCltige Escape-Sequenz mit \\";
+    case rc::error_backref: return "Ung\xFCltiger R\xFC" "ckverweis";
+    case rc::error_badrepeat: return "Wiederholung (* + ? {}) ohne vorangehenden Ausdruck";
+    case rc::error_ctype: return "Unbekannte Zeichenklasse";
+    case rc::error_collate: return "Unbekanntes Sortierelement";
+    case rc::error_complexity:
+    case rc::error_space:
+    case rc::error_stack: return "Der Ausdruck ist zu komplex";
+    case rc::error_empty: return "Leerer Ausdruck";
+    case rc::error_end: return "Unerwartetes Ende des Ausdrucks";
+    case rc::error_perl_extension: return "Ung\xFCltige Perl-Erweiterung (?...)";
+    default: return "Ung\xFCltiger Ausdruck";
+  }
+}
+
+}  // namespace
+
+std::string RegexError(std::string_view pattern, bool caseSensitive) {
+  try {
+    const boost::regex expression(RegexPattern(pattern, caseSensitive), RegexFlags(caseSensitive));
+    return {};
+  } catch (const boost::regex_error& e) {
+    return "Der regul\xE4re Ausdruck ist fehlerhaft: " + RegexErrorText(e.code()) + " (an Position " +
+           std::to_string(e.position() + 1) + ").";
+  } catch (const std::exception&) {
+    return "Der regul\xE4re Ausdruck ist fehlerhaft.";
+  }
+}
+
+struct RuleSet::Impl {
+  std::vector<ViewRule> rules;
+  Matcher filter;
+  Matcher highlight;
+  Bits hide = 0, showOnly = 0, highlights = 0;
+  std::vector<std::size_t> highlightRule;  // by highlight bit
+};
+
+RuleSet::RuleSet(const std::vector<ViewRule>& rules) {
+  auto impl = std::make_shared<Impl>();
+  impl->rules = rules;
+  int filterBit = 0, highlightBit = 0;
+  for (std::size_t i = 0; i < rules.size(); ++i) {
+    const ViewRule& rule = rules[i];
+    if (!rule.on || !RuleRefusal(rule).empty()) continue;
+    if (rule.action == RuleAction::kHighlight) {
+      if (highlightBit == 64) continue;
+      impl->highlight.Add(rule, highlightBit);
+      impl->highlights |= Bits{1} << highlightBit;
+      impl->highlightRule.push_back(i);
+      ++highlightBit;
+    } else {
+      if (filterBit == 64) continue;
+      impl->filter.Add(rule, filterBit);
+      (rule.action == RuleAction::kHide ? impl->hide : impl->showOnly) |= Bits{1} << filterBit;
+      ++filterBit;
+    }
+  }
+  if (impl->hide || impl->showOnly || impl->highlights) impl_ = std::move(impl);
+}
+
+bool RuleSet::Filters() const { return impl_ && (impl_->hide || impl_->showOnly); }
+
+bool RuleSet::Shows(const MessageItem& row) const {
+  if (!Filters()) return true;
+  // One pass for both kinds; a hide rule wins over a show-only rule.
+  const Bits found = impl_->filter.Match(row, impl_->hide | impl_->showOnly, impl_->hide);
+  if (found & impl_->hide) return false;
+  return !impl_->showOnly || (found & impl_->showOnly) != 0;
+}
+
+const ViewRule* RuleSet::Highlight(const MessageItem& row) const {
+  if (!impl_ || !impl_->highlights) return nullptr;
+  const Bits found = impl_->highlight.Match(row, impl_->highlights);
+  if (!found) return nullptr;
+  return &impl_->rules[impl_->highlightRule[static_cast<std::size_t>(LowestBit(found))]];
+}
+
+void RowFilter::Rebuild(const MessageRows& rows, const RuleSet& rules) {
+  Clear();
+  if (rules.Filters()) shown_.reserve(rows.size());
+  Extend(rows, rules);
+}
+
+void RowFilter::Extend(const MessageRows& rows, const RuleSet& rules) {
+  if (rules.Filters() && all_) {
+    // Every row looked at so far was shown.
+    shown_.resize(looked_);
+    for (std::size_t r = 0; r < looked_; ++r) shown_[r] = r;
+    all_ = false;
+  }
+  if (all_) {
+    looked_ = rows.size();
+    return;
+  }
+  for (; looked_ < rows.size(); ++looked_)
+    if (rules.Shows(rows.Row(looked_))) shown_.push_back(looked_);
+}
+
+void RowFilter::Clear() {
+  all_ = true;
+  looked_ = 0;
+  shown_.clear();
+  shown_.shrink_to_fit();
+}
+
+std::size_t RowFilter::ShownIndexOf(std::size_t row) const {
+  if (all_) return row < looked_ ? row : kNoShownRow;
+  const auto it = std::lower_bound(shown_.begin(), shown_.end(), row);
+  return it != shown_.end() && *it == row ? static_cast<std::size_t>(it - shown_.begin()) : kNoShownRow;
+}
+
+std::vector<std::size_t> RowFilter::ShownRows() const {
+  if (!all_) return shown_;
+  std::vector<std::size_t> rows(looked_);
+  for (std::size_t r = 0; r < looked_; ++r) rows[r] = r;
+  return rows;
+}
+
+std::size_t FindShownRow(const MessageRows& rows, const RowFilter& filter, std::size_t start, std::string_view term,
+                         bool caseSensitive) {
+  const TermMatcher matcher(term, caseSensitive);
+  for (std::size_t shown = start; shown < filter.ShownCount(); ++shown) {
+    const MessageItem& item = rows.Row(filter.Row(shown));
+    for (std::size_t i = 0; i < item.ColourCount(); ++i)
+      if (matcher.Matches(item.Text(i))) return shown;
+  }
+  return kNoRow;
+}
+
+std::size_t KeptTop(std::size_t keptShownIndex, std::size_t oldShownIndex, std::size_t oldTop) {
+  const std::size_t offset = oldShownIndex >= oldTop ? oldShownIndex - oldTop : 0;
+  return keptShownIndex >= offset ? keptShownIndex - offset : 0;
+}
+
+}  // namespace ploxen

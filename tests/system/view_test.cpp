@@ -1,0 +1,442 @@
+// The view over the rows taken: rules from the profile, the "Filter" page and
+// the row menu hide, show and colour rows already in the list and rows
+// arriving; the count pane, "Suchen", both saves, following the newest line,
+// copying to the clipboard, and a runaway regular expression.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/row_store.h"
+#include "storage/binary_file.h"
+#include "storage/byte_stream.h"
+#include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_window.h"
+
+namespace ploxen::system_test {
+namespace {
+
+constexpr int kListId = 1000;
+constexpr int kSearchButton = 1028;
+constexpr int kSearchTerm = 1027;
+constexpr int kSaveShown = 32772, kFollow = 32773, kFilterMenu = 32774, kFiltersOff = 32775;
+constexpr int kRuleNew = 1041, kRulePattern = 1047, kRuleAction = 1051, kRules = 1040;
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::string TempFile(const std::string& name) {
+  char dir[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  return std::string(dir) + "ploxen_view_" + std::to_string(GetCurrentProcessId()) + "_" + name;
+}
+
+// The messages of the rows a binary file holds.
+std::vector<std::string> SavedMessages(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  MemorySource source(bytes.data(), bytes.size());
+  MessageRows rows;
+  ReadBinaryFile(source, rows);
+  std::vector<std::string> messages;
+  for (std::size_t r = 0; r < rows.size(); ++r) messages.emplace_back(rows.Row(r).Text(2));
+  return messages;
+}
+
+class ViewTest : public ::testing::Test {
+ protected:
+  void Start(const char* name, const std::function<void(TestProfile&)>& setUp = {}) {
+    if (!profile_) {
+      profile_ = std::make_unique<TestProfile>(name);
+      profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+      if (setUp) setUp(*profile_);
+    }
+    ASSERT_TRUE(ploxen_.Start());
+    main_ = ploxen_.WaitForWindow(kTitle);
+    ASSERT_NE(main_, nullptr);
+  }
+  void Close() {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ploxen_.WaitForExit());
+    EXPECT_EQ(ploxen_.ExitCode(), 0u);
+  }
+  HWND List() const { return GetDlgItem(main_, kListId); }
+  int Selected() const {
+    return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  }
+  void Send(const std::string& text, ULONG_PTR kind = 0x303) { ASSERT_TRUE(SendLine(main_, kind, text)); }
+  // The messages the list shows, in order.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> shown;
+    for (int r = 0; r < ListRowCount(main_); ++r) shown.push_back(ListRowText(main_, r, 2));
+    return shown;
+  }
+  bool WaitForPane(const std::string& text) const {
+    return WaitFor([&] { return StatusPaneText(main_, 1) == text; });
+  }
+  // Where row r of the list is on the screen (the middle of its message cell).
+  POINT RowPoint(int r) const {
+    const auto one = static_cast<DWORD>(SendMessageA(List(), LVM_APPROXIMATEVIEWRECT, 1, MAKELPARAM(-1, -1)));
+    const auto two = static_cast<DWORD>(SendMessageA(List(), LVM_APPROXIMATEVIEWRECT, 2, MAKELPARAM(-1, -1)));
+    const int rowHeight = HIWORD(two) - HIWORD(one);
+    RECT header{};
+    GetWindowRect(FindWindowExA(List(), nullptr, "SysHeader32", nullptr), &header);
+    POINT p{header.left + 250, header.bottom + rowHeight * r + rowHeight / 2};
+    return p;
+  }
+  // Opens the row menu (from the point, or as the context-menu key does) and
+  // picks its item by the arrow keys: 0 copy row, 1 copy shown, 3 hide
+  // process, 4 only this process, 5 highlight text, 7 filters off.
+  void RowMenu(const POINT* at, int item) {
+    const LPARAM where = at ? MAKELPARAM(at->x, at->y) : static_cast<LPARAM>(-1);
+    PostMessageA(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), where);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+      menu = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && ClassName(w) == "#32768"; });
+      return menu != nullptr;
+    })) << "no row menu";
+    const int downs = item + 1 - (item > 2 ? 1 : 0) - (item > 6 ? 1 : 0);  // separators are skipped
+    for (int i = 0; i < downs; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(WaitForWindowGone(menu));
+    ASSERT_TRUE(Responsive(main_));
+  }
+  HWND WaitForDialog(const std::string& title) const {
+    HWND found = nullptr;
+    WaitFor([&] {
+      found = FindProcessWindow(ploxen_.Id(), [&title](HWND w) {
+        return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == title;
+      });
+      return found != nullptr;
+    });
+    return found;
+  }
+
+  std::unique_ptr<TestProfile> profile_;
+  PloxenProcess ploxen_;
+  HWND main_ = nullptr;
+};
+
+// A hide rule and a highlight rule from the profile work on the rows taken
+// and arriving, are written back as they were, and work again after a restart.
+TEST_F(ViewTest, RulesFromTheProfileFilterAndColourAndSurviveARestart) {
+  const std::string hide = "1,3,0,0,0,0,0,geheim, \"quoted\" \\pfad";
+  const std::string mark = "1,0,1,0,2,255,65535,Wich?tig";
+  Start("restart", [&](TestProfile& p) {
+    p.Write("FILTER", "ANZAHL", "2");
+    p.Write("FILTER", "REGEL_0", hide);
+    p.Write("FILTER", "REGEL_1", mark);
+  });
+  Send("erste Zeile");
+  Send("GEHEIM, \"QUOTED\" \\PFAD und mehr");
+  Send("Wichtig: Kessel");
+  ASSERT_TRUE(WaitForPane("2 / 3"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"erste Zeile", "Wichtig: Kessel"}));
+  Send("noch geheim, \"quoted\" \\pfad");
+  Send("letzte");
+  ASSERT_TRUE(WaitForPane("3 / 5"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"erste Zeile", "Wichtig: Kessel", "letzte"}));
+
+  // The highlighted row in the rule's colours: yellow behind, red text.
+  Sleep(300);
+  const POINT p = RowPoint(1);
+  HDC screen = GetDC(nullptr);
+  const COLORREF behind = GetPixel(screen, p.x + 150, p.y);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(behind, 0x00FFFFu) << "the highlight's background";
+  EXPECT_TRUE(SaveWindowShot(main_, ProgramDirectory() + "\\view_highlight.bmp"));
+  Close();
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_0"), hide);
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_1"), mark);
+
+  Start("restart");
+  Send("geheim, \"quoted\" \\pfad");
+  Send("offen");
+  ASSERT_TRUE(WaitForPane("1 / 2"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"offen"}));
+  // "Alle Filter ausschalten" from the menu shows every row again.
+  Click(main_, kFiltersOff);
+  ASSERT_TRUE(WaitForPane("2"));
+  EXPECT_EQ(ListRowCount(main_), 2);
+  Close();
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_0").substr(0, 2), "0,") << "switched off, not removed";
+}
+
+// "Filter ..." opens the sheet on its page; the rule dialog refuses what it
+// cannot take, and the new rule applies at OK to rows taken and arriving.
+TEST_F(ViewTest, ARuleFromTheFilterPageAppliesAtOk) {
+  Start("page");
+  for (const char* line : {"Info eins", "Warnung zwei", "Info drei"}) Send(line);
+  ASSERT_TRUE(WaitForRows(main_, 3));
+  Click(main_, kFilterMenu);
+  HWND sheet = WaitForDialog("Parameter");
+  ASSERT_NE(sheet, nullptr);
+  HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  EXPECT_EQ(WindowText(page), "Filter");
+  Click(page, kRuleNew);
+  HWND rule = WaitForDialog("Filterregel");
+  ASSERT_NE(rule, nullptr);
+  auto expectRefusal = [&](const std::string& starts) {
+    Click(rule, IDOK);
+    HWND box = WaitForDialog("PLOXEN");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box).substr(0, starts.size()), starts);
+    Click(box, IDOK);
+    ASSERT_TRUE(WaitForWindowGone(box));
+    ASSERT_TRUE(WaitFor([&] {
+      GUITHREADINFO gui{};
+      gui.cbSize = sizeof gui;
+      GetGUIThreadInfo(GetWindowThreadProcessId(rule, nullptr), &gui);
+      return gui.hwndFocus == GetDlgItem(rule, kRulePattern);
+    })) << "the focus in the pattern";
+  };
+  expectRefusal("Bitte geben Sie ein Muster ein.");
+  SendMessageA(GetDlgItem(rule, kRulePattern), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("(Warnung"));
+  SendMessageA(GetDlgItem(rule, 1049), BM_SETCHECK, BST_CHECKED, 0);
+  expectRefusal("Der regul\xE4re Ausdruck ist fehlerhaft: Klammern ( ) passen nicht zueinander");
+  SendMessageA(GetDlgItem(rule, kRulePattern), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("^Warn"));
+  SendMessageA(GetDlgItem(rule, kRuleAction), CB_SETCURSEL, 1, 0);  // "Nur passende anzeigen"
+  Click(rule, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(rule));
+  EXPECT_EQ(SendMessageA(GetDlgItem(page, kRules), LVM_GETITEMCOUNT, 0, 0), 1);
+  Click(sheet, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  ASSERT_TRUE(WaitForPane("1 / 3"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Warnung zwei"}));
+  Send("Warnung vier");
+  Send("Info f\xFCnf");
+  ASSERT_TRUE(WaitForPane("2 / 5"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Warnung zwei", "Warnung vier"}));
+  Close();
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_0"), "1,0,1,0,1,0,65535,^Warn");
+}
+
+// The row menu's process rules, on rows with and without a process part.
+TEST_F(ViewTest, RowMenuHidesAndShowsOnlyAProcess) {
+  Start("menu");
+  Send("PID=10,TID=1,   12:00:00.000  (00000ms)   zehn a");
+  Send("PID=20,TID=1,   12:00:00.000  (00000ms)   zwanzig");
+  Send("PID=10,TID=2,   12:00:00.000  (00000ms)   zehn b");
+  Send("ohne Prozess");
+  ASSERT_TRUE(WaitForRows(main_, 4));
+  const POINT first = RowPoint(0);
+  RowMenu(&first, 3);  // "Prozess ausblenden" on PID=10
+  ASSERT_TRUE(WaitForPane("2 / 4"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"(00000ms)   zwanzig", "ohne Prozess"}));
+  Send("PID=10,TID=3,   12:00:00.000  (00000ms)   zehn c");
+  Send("PID=20,TID=3,   12:00:00.000  (00000ms)   zwanzig c");
+  ASSERT_TRUE(WaitForPane("3 / 6"));
+  RowMenu(nullptr, 7);  // "Alle Filter ausschalten", from the key
+  ASSERT_TRUE(WaitForPane("6"));
+  const POINT second = RowPoint(1);
+  RowMenu(&second, 4);  // "Nur diesen Prozess anzeigen" on PID=20
+  ASSERT_TRUE(WaitForPane("2 / 6"));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"(00000ms)   zwanzig", "(00000ms)   zwanzig c"}));
+  // "Text hervorheben ..." opens the rule dialog with the row's message.
+  const POINT top = RowPoint(0);
+  PostMessageA(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), MAKELPARAM(top.x, top.y));
+  HWND menu = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    menu = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && ClassName(w) == "#32768"; });
+    return menu != nullptr;
+  }));
+  for (int i = 0; i < 5; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  HWND rule = WaitForDialog("Filterregel");
+  ASSERT_NE(rule, nullptr);
+  char pattern[100] = {};
+  SendMessageA(GetDlgItem(rule, kRulePattern), WM_GETTEXT, sizeof pattern, reinterpret_cast<LPARAM>(pattern));
+  EXPECT_STREQ(pattern, "(00000ms)   zwanzig");
+  Click(rule, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(rule));
+  ASSERT_TRUE(Responsive(main_));
+  EXPECT_EQ(StatusPaneText(main_, 1), "2 / 6") << "a highlight hides nothing";
+  Close();
+  EXPECT_EQ(profile_->Read("FILTER", "ANZAHL"), "3");
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_2"), "1,3,0,0,2,0,65535,(00000ms)   zwanzig");
+}
+
+// A rule change keeps the selected row selected and where it was on screen.
+TEST_F(ViewTest, ARuleChangeKeepsTheSelectedRowInItsPlace) {
+  Start("keep");
+  for (int i = 0; i < 300; ++i)
+    Send("PID=" + std::to_string(i % 2 + 1) + ",TID=1,   12:00:00.000  (00000ms)   " + (i == 201 ? "Ziel" : "Zeile ") +
+         std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 300));
+  SetDlgItemTextA(main_, kSearchTerm, "Ziel");
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED), 0);
+  ASSERT_EQ(Selected(), 201);
+  const int offset = Selected() - static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0));
+  RowMenu(nullptr, 4);  // "Nur diesen Prozess anzeigen" for the selected row, PID=2
+  ASSERT_TRUE(WaitForPane("150 / 300"));
+  EXPECT_EQ(Selected(), 100);
+  EXPECT_EQ(ListRowText(main_, Selected(), 2), "(00000ms)   Ziel201");
+  EXPECT_EQ(Selected() - static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0)), offset)
+      << "as far from the top as before";
+  Close();
+}
+
+// "Suchen" finds only shown rows; "Speichern" writes every row taken, the
+// new item only the shown ones.
+TEST_F(ViewTest, SearchAndSavesWithAHideRule) {
+  Start("save", [](TestProfile& p) {
+    p.Write("FILTER", "ANZAHL", "1");
+    p.Write("FILTER", "REGEL_0", "1,3,0,0,0,0,0,versteckt");
+  });
+  for (const char* line : {"Ziel eins", "Ziel versteckt", "Ziel drei"}) Send(line);
+  ASSERT_TRUE(WaitForPane("2 / 3"));
+  SetDlgItemTextA(main_, kSearchTerm, "Ziel");
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED), 0);
+  EXPECT_EQ(Selected(), 0);
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED), 0);
+  EXPECT_EQ(Selected(), 1) << "the hidden row is passed over";
+  EXPECT_EQ(ListRowText(main_, 1, 2), "Ziel drei");
+  SetDlgItemTextA(main_, kSearchTerm, "versteckt");
+  PostMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED), 0);
+  HWND box = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), "Eintrag: 'versteckt' nicht gefunden");
+  Click(box, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(box));
+
+  const std::string all = TempFile("alle.bin"), shown = TempFile("angezeigt.bin");
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kSaveButton, all));
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kSaveShown, shown));
+  EXPECT_EQ(SavedMessages(all), (std::vector<std::string>{"Ziel eins", "Ziel versteckt", "Ziel drei"}));
+  EXPECT_EQ(SavedMessages(shown), (std::vector<std::string>{"Ziel eins", "Ziel drei"}));
+  Close();
+  DeleteFileA(all.c_str());
+  DeleteFileA(shown.c_str());
+}
+
+// Following keeps the last row in view; scrolled up it pauses until the
+// user is back at the end; off, the list never scrolls by itself.
+TEST_F(ViewTest, FollowingTheNewestLinePausesWhenScrolledUp) {
+  Start("follow", [](TestProfile& p) { p.Write("ALLGEMEIN", "FOLGEN", "1"); });
+  auto lastInView = [&] {
+    const int top = static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0));
+    const int page = static_cast<int>(SendMessageA(List(), LVM_GETCOUNTPERPAGE, 0, 0));
+    return top + page >= ListRowCount(main_);
+  };
+  auto top = [&] { return static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0)); };
+  for (int i = 0; i < 100; ++i) Send("Zeile " + std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 100));
+  EXPECT_TRUE(WaitFor(lastInView)) << "the newest line is in view";
+  SendMessageA(List(), LVM_ENSUREVISIBLE, 0, FALSE);
+  ASSERT_EQ(top(), 0);
+  for (int i = 100; i < 150; ++i) Send("Zeile " + std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 150));
+  Sleep(200);
+  EXPECT_EQ(top(), 0) << "scrolled up, following pauses";
+  SendMessageA(List(), LVM_ENSUREVISIBLE, ListRowCount(main_) - 1, FALSE);
+  for (int i = 150; i < 200; ++i) Send("Zeile " + std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 200));
+  EXPECT_TRUE(WaitFor(lastInView)) << "back at the end, it follows again";
+  Click(main_, kFollow);  // off
+  ASSERT_TRUE(Responsive(main_));
+  const int before = top();
+  for (int i = 200; i < 260; ++i) Send("Zeile " + std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 260));
+  Sleep(200);
+  EXPECT_EQ(top(), before) << "off, the list stays where it is";
+  Close();
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "FOLGEN"), "0");
+}
+
+// Ctrl+C on the selected row and the row menu's "Alle angezeigten Zeilen
+// kopieren", read back in both clipboard formats.
+TEST_F(ViewTest, CtrlCAndTheMenuCopyRowsInBothFormats) {
+  Start("copy", [](TestProfile& p) {
+    p.Write("FILTER", "ANZAHL", "1");
+    p.Write("FILTER", "REGEL_0", "1,0,0,0,0,0,0,weg");
+  });
+  Send("PID=5,TID=6,   12:00:00.000  (00000ms)   Gr\xF6\xDF" "e \x80");
+  Send("weg damit");
+  Send("zweite");
+  ASSERT_TRUE(WaitForPane("2 / 3"));
+  auto clipboard = [](std::string& ansi, std::wstring& wide) {
+    ansi.clear();
+    wide.clear();
+    if (!OpenClipboard(nullptr)) return;
+    if (HANDLE a = GetClipboardData(CF_TEXT)) {
+      ansi = static_cast<const char*>(GlobalLock(a));
+      GlobalUnlock(a);
+    }
+    if (HANDLE w = GetClipboardData(CF_UNICODETEXT)) {
+      wide = static_cast<const wchar_t*>(GlobalLock(w));
+      GlobalUnlock(w);
+    }
+    CloseClipboard();
+  };
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  // A click on the first row selects it and gives the list the focus.
+  SetForegroundWindow(main_);
+  const POINT row = RowPoint(0);
+  SetCursorPos(row.x, row.y);
+  INPUT click[2] = {};
+  click[0].type = click[1].type = INPUT_MOUSE;
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+  ASSERT_TRUE(WaitFor([&] { return Selected() == 0; }));
+  INPUT keys[4] = {};
+  for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL;
+  keys[1].ki.wVk = keys[2].ki.wVk = 'C';
+  keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, keys, sizeof(INPUT));
+  std::string ansi;
+  std::wstring wide;
+  const std::string first = "PID=5,TID=6\t12:00:00.000\t(00000ms)   Gr\xF6\xDF" "e \x80\r\n";
+  EXPECT_TRUE(WaitFor([&] {
+    clipboard(ansi, wide);
+    return !ansi.empty();
+  }));
+  EXPECT_EQ(ansi, first);
+  EXPECT_EQ(wide, L"PID=5,TID=6\t12:00:00.000\t(00000ms)   Gr\u00F6\u00DFe \u20AC\r\n");
+
+  RowMenu(nullptr, 1);  // "Alle angezeigten Zeilen kopieren"
+  clipboard(ansi, wide);
+  EXPECT_EQ(ansi, first + "\t\tzweite\r\n") << "the hidden row is not copied";
+  EXPECT_EQ(wide.size(), ansi.size());
+  Close();
+}
+
+// A rule that makes a backtracking engine run for ever on a 499-character
+// line: the program stays responsive and the line counts as not matching.
+TEST_F(ViewTest, ARunawayExpressionKeepsTheWindowResponsive) {
+  Start("runaway", [](TestProfile& p) {
+    p.Write("FILTER", "ANZAHL", "1");
+    p.Write("FILTER", "REGEL_0", "1,3,1,1,0,0,0,(a+)+$");
+  });
+  // 499 characters, the most the message column keeps.
+  const std::string line = std::string(498, 'a') + "b";
+  const DWORD start = GetTickCount();
+  for (int i = 0; i < 20; ++i) Send(line);
+  Send("aaaa");
+  ASSERT_TRUE(WaitForPane("20 / 21")) << StatusPaneText(main_, 1);
+  EXPECT_TRUE(Responsive(main_));
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  Close();
+}
+
+}  // namespace
+}  // namespace ploxen::system_test
