@@ -13,6 +13,7 @@ constexpr char kGlobal[] = "Global\\";
 // never longer than this, however many keep coming.
 constexpr DWORD kLetGoMs = 500;
 constexpr DWORD kLetGoQuietMs = 30;
+constexpr ULONGLONG kReopenMs = 2000;
 
 // Senders of every user and integrity level open the objects: no DACL.
 struct OpenToAll {
@@ -124,6 +125,28 @@ void SystemDebugCapture::Serve(Buffer& buffer) {
                message.text);
   SetEvent(buffer.bufferReady);
   if (!woken_.exchange(true, std::memory_order_acq_rel) && wake_) wake_();
+  OpenProcessOnce(message.processId);
+}
+
+// After the buffer is back: a process is opened with its first line (and
+// again after a while, in case its id went to another one), so that its name
+// can still be found when it ended before the reader got to its lines.
+void SystemDebugCapture::OpenProcessOnce(std::uint32_t processId) {
+  if (processId == 0 || processId == lastOpened_) return;
+  lastOpened_ = processId;
+  Recent& recent = recent_[(processId / 4) % kRecentSlots];
+  const ULONGLONG now = GetTickCount64();
+  if (recent.processId == processId && now - recent.tick < kReopenMs) return;
+  recent = Recent{processId, now};
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
+  if (!process) return;
+  const std::size_t head = openedHead_.load(std::memory_order_relaxed);
+  if (head - openedTail_.load(std::memory_order_acquire) >= kOpenedMax) {
+    CloseHandle(process);  // the reader names it itself
+    return;
+  }
+  opened_[head % kOpenedMax] = OpenedProcess{processId, process};
+  openedHead_.store(head + 1, std::memory_order_release);
 }
 
 void SystemDebugCapture::End() {
@@ -137,6 +160,9 @@ void SystemDebugCapture::End() {
   LetSendersGo();
   bufferCount_ = 0;
   global_ = false;
+  lastOpened_ = 0;
+  for (Recent& r : recent_) r = Recent{};
+  TakeOpened([](std::uint32_t, ProcessProbe::Handle process) { CloseHandle(reinterpret_cast<HANDLE>(process)); });
 }
 
 // A sender that opened the objects before they were closed waits up to ten
@@ -194,14 +220,17 @@ ProcessProbe::Handle Win32ProcessProbe::Open(std::uint32_t processId, std::strin
   if (processId == 0) return 0;
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
   if (!process) return 0;
+  name = Name(reinterpret_cast<Handle>(process));
+  return reinterpret_cast<Handle>(process);
+}
+
+std::string Win32ProcessProbe::Name(Handle process) {
   char path[MAX_PATH * 2];
   DWORD size = sizeof path;
-  if (QueryFullProcessImageNameA(process, 0, path, &size)) {
-    const std::string full(path, size);
-    const std::size_t slash = full.find_last_of("\\/");
-    name = slash == std::string::npos ? full : full.substr(slash + 1);
-  }
-  return reinterpret_cast<Handle>(process);
+  if (!QueryFullProcessImageNameA(reinterpret_cast<HANDLE>(process), 0, path, &size)) return {};
+  const std::string full(path, size);
+  const std::size_t slash = full.find_last_of("\\/");
+  return slash == std::string::npos ? full : full.substr(slash + 1);
 }
 
 bool Win32ProcessProbe::Ended(Handle process) {

@@ -58,6 +58,20 @@ class SystemDebugCapture {
   }
   std::uint64_t Lost() const { return queue_ ? queue_->Lost() : 0; }
 
+  // On the reader's side: the processes the capture opened as their first
+  // lines came, each handle the reader's to keep or close. A short-lived
+  // program may be gone before its lines are named.
+  template <typename Take>
+  void TakeOpened(Take&& take) {
+    const std::size_t head = openedHead_.load(std::memory_order_acquire);
+    std::size_t tail = openedTail_.load(std::memory_order_relaxed);
+    for (; tail != head; ++tail) {
+      const OpenedProcess& p = opened_[tail % kOpenedMax];
+      take(p.processId, reinterpret_cast<ProcessProbe::Handle>(p.process));
+    }
+    openedTail_.store(tail, std::memory_order_release);
+  }
+
  private:
   struct Buffer {
     HANDLE bufferReady = nullptr;
@@ -71,6 +85,7 @@ class SystemDebugCapture {
   static DWORD WINAPI CaptureThread(void* self);
   void Run();
   void Serve(Buffer& buffer);
+  void OpenProcessOnce(std::uint32_t processId);
   void LetSendersGo();
 
   std::size_t queueBytes_;
@@ -82,6 +97,23 @@ class SystemDebugCapture {
   HANDLE stop_ = nullptr;
   HANDLE thread_ = nullptr;
   std::atomic<bool> woken_{false};
+
+  struct OpenedProcess {
+    std::uint32_t processId;
+    HANDLE process;
+  };
+  static constexpr std::size_t kOpenedMax = 256;
+  OpenedProcess opened_[kOpenedMax] = {};
+  std::atomic<std::size_t> openedHead_{0};
+  std::atomic<std::size_t> openedTail_{0};
+  // The capture thread's own: ids it opened lately, and when.
+  struct Recent {
+    std::uint32_t processId;
+    ULONGLONG tick;
+  };
+  static constexpr std::size_t kRecentSlots = 512;
+  Recent recent_[kRecentSlots] = {};
+  std::uint32_t lastOpened_ = 0;
 };
 
 // Milliseconds since 1601 (UTC), the capture's arrival times; and the local
@@ -93,6 +125,7 @@ TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs);
 class Win32ProcessProbe : public ProcessProbe {
  public:
   Handle Open(std::uint32_t processId, std::string& name) override;
+  std::string Name(Handle process) override;
   bool Ended(Handle process) override;
   void Close(Handle process) override;
 };

@@ -98,6 +98,21 @@ const std::string& ProgramNames::Name(std::uint32_t processId, std::int64_t nowM
   return entry.name.empty() ? kUnknownProgram : entry.name;
 }
 
+void ProgramNames::Adopt(std::uint32_t processId, ProcessProbe::Handle process) {
+  if (!process) return;
+  const auto [found, added] = entries_.try_emplace(processId);
+  Entry& entry = found->second;
+  if (entry.process) {
+    probe_.Close(process);
+    return;
+  }
+  const std::string name = probe_.Name(process);
+  entry.process = process;
+  entry.name = name.empty() ? kUnknownProgram : name;
+  entry.askNow = false;
+  (void)added;
+}
+
 void ProgramNames::Sweep() {
   for (auto& [processId, entry] : entries_) {
     if (!entry.process || !probe_.Ended(entry.process)) continue;

@@ -73,6 +73,8 @@ class ProcessProbe {
   // Opens a running process: its handle, and its image file name in name.
   // While the handle is held the system gives its id to no other process.
   virtual Handle Open(std::uint32_t processId, std::string& name) = 0;
+  // The image file name of a process opened elsewhere; empty when unknown.
+  virtual std::string Name(Handle process) = 0;
   virtual bool Ended(Handle process) = 0;
   virtual void Close(Handle process) = 0;
 };
@@ -91,6 +93,10 @@ class ProgramNames {
 
   // The name, or "?" when the id stands for no process this program saw.
   const std::string& Name(std::uint32_t processId, std::int64_t nowMs);
+  // A handle the capture opened as the line came, so that a process gone by
+  // the time its lines are named is still known: taken over when the id has
+  // no running process here, else closed again.
+  void Adopt(std::uint32_t processId, ProcessProbe::Handle process);
   // Lets go of the processes that ended, so that their ids can be given
   // again. Call it only when no line read before they ended is still to be
   // named.

@@ -74,7 +74,11 @@ bool SystemWideListener::OnTimer(UINT_PTR id) {
 // question, whose message loop comes back here: that call leaves the rest
 // to the one running.
 void SystemWideListener::Take() {
-  if (taking_ || !capture_.Capturing() || (ready_ && !ready_())) return;
+  if (!capture_.Capturing()) return;
+  // Taken over even while the lines wait: the processes may end meanwhile.
+  auto adopt = [this](std::uint32_t processId, ProcessProbe::Handle process) { names_.Adopt(processId, process); };
+  capture_.TakeOpened(adopt);
+  if (taking_ || (ready_ && !ready_())) return;
   taking_ = true;
   const std::int64_t now = CaptureNowMs();
   // Its own batch: a Stop from within a question's message loop must not
@@ -85,6 +89,7 @@ void SystemWideListener::Take() {
     joiner_.Add(processId, arrivalMs, text, lines);
   });
   joiner_.Flush(now, lines);
+  capture_.TakeOpened(adopt);  // those opened with the lines just taken
   const std::uint64_t lost = capture_.Lost();
   for (const JoinedLine& line : lines) {
     const std::string program = names_.Name(line.processId, now);

@@ -121,6 +121,8 @@ class Capture {
       joiner_.FlushAll(now, lines_);
     else
       joiner_.Flush(now, lines_);
+    // The processes the capture opened with these lines: some may be gone.
+    capture_.TakeOpened([this](std::uint32_t processId, ProcessProbe::Handle process) { names_.Adopt(processId, process); });
     for (const JoinedLine& line : lines_) {
       const std::string program = names_.Name(line.processId, now);
       if (path_.empty()) {

@@ -161,7 +161,15 @@ class FakeProcesses : public ProcessProbe {
     held[h] = processId;
     return h;
   }
+  std::string Name(Handle h) override { return names.count(h) ? names.at(h) : ""; }
   bool Ended(Handle h) override { return running.count(held.at(h)) == 0 || ended.count(h) != 0; }
+  // A handle opened elsewhere while the process ran.
+  Handle OpenedElsewhere(std::uint32_t processId) {
+    const Handle h = ++lastHandle;
+    held[h] = processId;
+    names[h] = running.at(processId);
+    return h;
+  }
   void Close(Handle h) override { held.erase(h); }
   // The process ends; the handles held on it still say so.
   void End(std::uint32_t processId) {
@@ -174,8 +182,27 @@ class FakeProcesses : public ProcessProbe {
   std::map<std::uint32_t, int> opens;
   std::map<Handle, std::uint32_t> held;
   std::map<Handle, bool> ended;
+  std::map<Handle, std::string> names;
   Handle lastHandle = 0;
 };
+
+TEST(ProgramNames, AProcessOpenedWithItsLineIsNamedAfterItEnded) {
+  FakeProcesses processes;
+  processes.running = {{300, "kurz.exe"}, {400, "lang.exe"}};
+  ProgramNames names(processes);
+  const auto shortLived = processes.OpenedElsewhere(300);
+  processes.End(300);  // gone before its line was named
+  names.Adopt(300, shortLived);
+  EXPECT_EQ(names.Name(300, 0), "kurz.exe");
+  EXPECT_EQ(processes.opens[300], 0);
+
+  EXPECT_EQ(names.Name(400, 0), "lang.exe");
+  const auto again = processes.OpenedElsewhere(400);
+  names.Adopt(400, again);
+  EXPECT_EQ(processes.held.count(again), 0u) << "a second handle of a known process is closed again";
+  names.Adopt(500, 0);
+  EXPECT_EQ(names.Name(500, 0), "?");
+}
 
 TEST(ProgramNames, LookedUpOncePerProcessAndKeptAfterItEnded) {
   FakeProcesses processes;
