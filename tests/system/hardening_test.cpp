@@ -9,48 +9,23 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tests/system/ploxen_process.h"
-#include "tests/system/ploxen_window.h"
+#include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
 namespace {
 
-constexpr int kListId = 1000;
 constexpr int kCloseButton = 1;
 constexpr int kRemarkButton = 1030;
 constexpr int kSearchButton = 1028;
 constexpr int kSearchTerm = 1027;
 
-class HardeningTest : public ::testing::Test {
+class HardeningTest : public PloxenTest {
  protected:
-  void Start(const char* name, const std::function<void(TestProfile&)>& setUp = {}) {
-    profile_ = std::make_unique<TestProfile>(name);
-    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    if (setUp) setUp(*profile_);
-    ASSERT_TRUE(ploxen_.Start());
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
-  }
-  void Close() {
-    PostMessageA(main_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(ploxen_.WaitForExit());
-    EXPECT_EQ(ploxen_.ExitCode(), 0u);
-  }
-  HWND List() const { return GetDlgItem(main_, kListId); }
-  int Selected() const {
-    return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  }
   int TopRow() const { return static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0)); }
-
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_;
-  HWND main_ = nullptr;
 };
 
 TEST_F(HardeningTest, TypingIntoTheListNeitherSelectsNorScrolls) {
@@ -140,12 +115,6 @@ TEST_F(HardeningTest, HiddenStartKeepsTheButtonsAboveTheStatusBar) {
     EXPECT_LE(item.bottom, bar.top) << "control " << id << " reaches under the status bar";
   }
   Close();
-}
-
-std::string TempPath(const std::string& name) {
-  char dir[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, dir);
-  return std::string(dir) + name;
 }
 
 TEST_F(HardeningTest, RowLimitYesWithAStoredNameNoFileMayHaveStillSaves) {

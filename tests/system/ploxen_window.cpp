@@ -1,5 +1,7 @@
 #include "tests/system/ploxen_window.h"
 
+#include "tests/system/ploxen_test.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -228,6 +230,21 @@ bool SaveWindowShot(HWND window, const std::string& path) {
   WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
   CloseHandle(out);
   return true;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+std::string TempPath(const std::string& name) {
+  char dir[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, dir);
+  return std::string(dir) + "ploxen_" + std::to_string(GetCurrentProcessId()) + "_" + name;
 }
 
 }  // namespace ploxen::system_test

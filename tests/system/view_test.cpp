@@ -18,33 +18,17 @@
 #include "core/row_store.h"
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
-#include "tests/system/ploxen_process.h"
-#include "tests/system/ploxen_window.h"
+#include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
 namespace {
 
-constexpr int kListId = 1000;
 constexpr int kSearchButton = 1028;
 constexpr int kSearchTerm = 1027;
 constexpr int kSaveShown = 32772, kFollow = 32773, kFilterMenu = 32774, kFiltersOff = 32775;
 constexpr int kRuleNew = 1041, kRulePattern = 1047, kRuleAction = 1051, kRules = 1040;
 
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-std::string TempFile(const std::string& name) {
-  char dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, dir);
-  return std::string(dir) + "ploxen_view_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
+std::string TempFile(const std::string& name) { return TempPath("view_" + name); }
 
 // The messages of the rows a binary file holds.
 std::vector<std::string> SavedMessages(const std::string& path) {
@@ -58,27 +42,8 @@ std::vector<std::string> SavedMessages(const std::string& path) {
   return messages;
 }
 
-class ViewTest : public ::testing::Test {
+class ViewTest : public PloxenTest {
  protected:
-  void Start(const char* name, const std::function<void(TestProfile&)>& setUp = {}) {
-    if (!profile_) {
-      profile_ = std::make_unique<TestProfile>(name);
-      profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-      if (setUp) setUp(*profile_);
-    }
-    ASSERT_TRUE(ploxen_.Start());
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
-  }
-  void Close() {
-    PostMessageA(main_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(ploxen_.WaitForExit());
-    EXPECT_EQ(ploxen_.ExitCode(), 0u);
-  }
-  HWND List() const { return GetDlgItem(main_, kListId); }
-  int Selected() const {
-    return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  }
   void Send(const std::string& text, ULONG_PTR kind = 0x303) { ASSERT_TRUE(SendLine(main_, kind, text)); }
   // The messages the list shows, in order.
   std::vector<std::string> Shown() const {
@@ -87,7 +52,7 @@ class ViewTest : public ::testing::Test {
     return shown;
   }
   bool WaitForPane(const std::string& text) const {
-    return WaitFor([&] { return StatusPaneText(main_, 1) == text; });
+    return WaitUntil([&] { return StatusPaneText(main_, 1) == text; });
   }
   // Where row r of the list is on the screen (the middle of its message cell).
   POINT RowPoint(int r) const {
@@ -106,7 +71,7 @@ class ViewTest : public ::testing::Test {
     const LPARAM where = at ? MAKELPARAM(at->x, at->y) : static_cast<LPARAM>(-1);
     PostMessageA(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), where);
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
       menu = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && ClassName(w) == "#32768"; });
       return menu != nullptr;
     })) << "no row menu";
@@ -118,7 +83,7 @@ class ViewTest : public ::testing::Test {
   }
   HWND WaitForDialog(const std::string& title) const {
     HWND found = nullptr;
-    WaitFor([&] {
+    WaitUntil([&] {
       found = FindProcessWindow(ploxen_.Id(), [&title](HWND w) {
         return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == title;
       });
@@ -198,7 +163,7 @@ TEST_F(ViewTest, ARuleFromTheFilterPageAppliesAtOk) {
     EXPECT_EQ(MessageBoxText(box).substr(0, starts.size()), starts);
     Click(box, IDOK);
     ASSERT_TRUE(WaitForWindowGone(box));
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
       GUITHREADINFO gui{};
       gui.cbSize = sizeof gui;
       GetGUIThreadInfo(GetWindowThreadProcessId(rule, nullptr), &gui);
@@ -251,7 +216,7 @@ TEST_F(ViewTest, RowMenuHidesAndShowsOnlyAProcess) {
   const POINT top = RowPoint(0);
   PostMessageA(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), MAKELPARAM(top.x, top.y));
   HWND menu = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
+  ASSERT_TRUE(WaitUntil([&] {
     menu = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && ClassName(w) == "#32768"; });
     return menu != nullptr;
   }));
@@ -336,7 +301,7 @@ TEST_F(ViewTest, FollowingTheNewestLinePausesWhenScrolledUp) {
   auto top = [&] { return static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0)); };
   for (int i = 0; i < 100; ++i) Send("Zeile " + std::to_string(i));
   ASSERT_TRUE(WaitForRows(main_, 100));
-  EXPECT_TRUE(WaitFor(lastInView)) << "the newest line is in view";
+  EXPECT_TRUE(WaitUntil(lastInView)) << "the newest line is in view";
   SendMessageA(List(), LVM_ENSUREVISIBLE, 0, FALSE);
   ASSERT_EQ(top(), 0);
   for (int i = 100; i < 150; ++i) Send("Zeile " + std::to_string(i));
@@ -346,7 +311,7 @@ TEST_F(ViewTest, FollowingTheNewestLinePausesWhenScrolledUp) {
   SendMessageA(List(), LVM_ENSUREVISIBLE, ListRowCount(main_) - 1, FALSE);
   for (int i = 150; i < 200; ++i) Send("Zeile " + std::to_string(i));
   ASSERT_TRUE(WaitForRows(main_, 200));
-  EXPECT_TRUE(WaitFor(lastInView)) << "back at the end, it follows again";
+  EXPECT_TRUE(WaitUntil(lastInView)) << "back at the end, it follows again";
   Click(main_, kFollow);  // off
   ASSERT_TRUE(Responsive(main_));
   const int before = top();
@@ -396,7 +361,7 @@ TEST_F(ViewTest, CtrlCAndTheMenuCopyRowsInBothFormats) {
   click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, click, sizeof(INPUT));
-  ASSERT_TRUE(WaitFor([&] { return Selected() == 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return Selected() == 0; }));
   INPUT keys[4] = {};
   for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
   keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL;
@@ -406,7 +371,7 @@ TEST_F(ViewTest, CtrlCAndTheMenuCopyRowsInBothFormats) {
   std::string ansi;
   std::wstring wide;
   const std::string first = "PID=5,TID=6\t12:00:00.000\t(00000ms)   Gr\xF6\xDF" "e \x80\r\n";
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(WaitUntil([&] {
     clipboard(ansi, wide);
     return !ansi.empty();
   }));
