@@ -91,10 +91,6 @@ class ViewTest : public PloxenTest {
     });
     return found;
   }
-
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_;
-  HWND main_ = nullptr;
 };
 
 // A hide rule and a highlight rule from the profile work on the rows taken
