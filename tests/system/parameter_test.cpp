@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_test.h"
 #include "tests/system/ploxen_window.h"
 
 namespace ploxen::system_test {
@@ -104,7 +105,21 @@ class ParameterTest : public ::testing::Test {
       PostMessageA(main_, WM_SYSCOMMAND, 0x20, 0);
     else
       Click(main_, 32);
-    return WaitForTopLevel("Parameter");
+    HWND sheet = WaitForTopLevel("Parameter");
+    // The sheet places its buttons by a message it posts itself once it is
+    // made; on a busy machine the test may look before that.
+    if (sheet) {
+      WaitUntil(
+          [sheet] {
+            RECT ok{}, cancel{}, help{};
+            GetWindowRect(GetDlgItem(sheet, IDOK), &ok);
+            GetWindowRect(GetDlgItem(sheet, IDCANCEL), &cancel);
+            GetWindowRect(GetDlgItem(sheet, kHelp), &help);
+            return IsWindowVisible(GetDlgItem(sheet, kHelp)) && cancel.left - ok.left == help.left - cancel.left;
+          },
+          5000);
+    }
+    return sheet;
   }
   static HWND ShowPage(HWND sheet, int index) {
     SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
