@@ -10,11 +10,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/build.sh"
 source "$here/display.sh"
 
-ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench
+ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench ploxen_filter_bench
 ploxen_build mingw ploxen_flood_bench ploxen_debug_bench ploxen_mailslot_bench ploxen_automation_bench ploxen_systemwide_bench
 "$PLOXEN_BUILD/native/bin/ploxen_intake_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_storage_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_search_bench"
+"$PLOXEN_BUILD/native/bin/ploxen_filter_bench"
 
 trap ploxen_display_stop EXIT
 ploxen_display_start
