@@ -223,8 +223,13 @@ bool CPLOXENDlg::OnInit() {
   ShowRowCount();
   if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
   if (settings_.intake.systemWeit) SetSystemWide(true);
+  ApplyNetwork(LoadNetworkSettings(profile_));
   return true;
 }
+
+void CPLOXENDlg::ApplyNetwork(const NetworkSettings& now) { network_ = now; }
+
+LostLines CPLOXENDlg::CountLostLines() const { return LostLines{}; }
 
 void CPLOXENDlg::ApplyPlacement() {
   WINDOWPLACEMENT wp{};

@@ -13,6 +13,8 @@
 #include "core/intake.h"
 #include "core/message_list_ctrl.h"
 #include "fw/ini_profile.h"
+#include "net/lost_lines.h"
+#include "net/network_settings.h"
 #include "sources/automation_object.h"
 #include "sources/dbwin32_listener.h"
 #include "sources/debug_monitor.h"
@@ -108,10 +110,16 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void StoreSettings();
   void ApplyPlacement();
   Placement WindowPlacement() const;
+  // The network roads and the forwarding as the settings ask; each part is
+  // restarted only when its own settings changed since the last call.
+  void ApplyNetwork(const NetworkSettings& now);
+  // Every road's dropped lines, for the status bar.
+  LostLines CountLostLines() const;
 
   std::string commandLine_;
   fw::IniProfile profile_;
   Settings settings_;
+  NetworkSettings network_;  // as applied to the roads
   RemoteMailslot remote_;  // the mailslot road, polled by the remote timer
   MessageListCtrl list_;
   MessageIntake intake_;
