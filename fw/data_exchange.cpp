@@ -30,8 +30,10 @@ void ExchangeTable::LoadEntry(HWND dialog, const Entry& entry) const {
     SetWindowTextA(control, (*text)->c_str());
   } else if (auto* number = std::get_if<unsigned*>(&entry.field)) {
     SetWindowTextA(control, std::to_string(**number).c_str());
+  } else if (auto* choice = std::get_if<Choice>(&entry.field)) {
+    SendMessageA(control, BM_SETCHECK, *choice->field == choice->value ? BST_CHECKED : BST_UNCHECKED, 0);
   } else {
-    SetWindowTextA(control, std::to_string(*std::get<Number>(entry.field).field).c_str());
+    SetWindowTextA(control, std::to_string(*std::get<IntField>(entry.field).field).c_str());
   }
 }
 
@@ -43,12 +45,22 @@ bool ExchangeTable::Store(HWND dialog) const {
       **on = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
       continue;
     }
+    if (auto* choice = std::get_if<Choice>(&entry.field)) {
+      if (SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED) *choice->field = std::string(choice->value);
+      continue;
+    }
     const std::string text = ControlText(control);
-    if (auto* field = std::get_if<std::string*>(&entry.field)) {
-      if (entry.maxChars && text.size() > entry.maxChars) {
-        Refuse(dialog, control, ploxen::LengthRefusal(entry.maxChars));
-        return false;
-      }
+    auto* field = std::get_if<std::string*>(&entry.field);
+    std::optional<std::string> refusal;
+    if (field && entry.maxChars && text.size() > entry.maxChars)
+      refusal = ploxen::LengthRefusal(entry.maxChars);
+    else if (entry.check)
+      refusal = entry.check(text);
+    if (refusal) {
+      Refuse(dialog, control, *refusal);
+      return false;
+    }
+    if (field) {
       **field = text;
       continue;
     }
@@ -61,7 +73,7 @@ bool ExchangeTable::Store(HWND dialog) const {
     if (auto* number = std::get_if<unsigned*>(&entry.field))
       **number = static_cast<unsigned>(value);
     else
-      *std::get<Number>(entry.field).field = static_cast<int>(value);
+      *std::get<IntField>(entry.field).field = static_cast<int>(value);
   }
   return true;
 }

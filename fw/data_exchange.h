@@ -8,7 +8,10 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -18,6 +21,10 @@ namespace fw {
 
 class ExchangeTable {
  public:
+  // A field's own rule for the text of its edit: the refusal the user
+  // reads, or none when the text is accepted.
+  using Rule = std::function<std::optional<std::string>(std::string_view text)>;
+
   // A check box and an on/off field: any non-zero field shows checked, and a
   // checked box stores 1.
   void Check(int id, int& field) { entries_.push_back({id, &field, {}, 0}); }
@@ -29,7 +36,21 @@ class ExchangeTable {
   void Unsigned(int id, unsigned& field, unsigned min = 0, unsigned max = UINT32_MAX) {
     entries_.push_back({id, &field, ploxen::NumberRule::Unsigned(min, max), 0});
   }
-  void Signed(int id, int& field) { entries_.push_back({id, Number{&field}, ploxen::NumberRule::Signed(), 0}); }
+  void Signed(int id, int& field) { entries_.push_back({id, IntField{&field}, ploxen::NumberRule::Signed(), 0}); }
+  // An edit whose text the rule must accept before the field takes it.
+  void Text(int id, std::string& field, std::size_t maxChars, Rule rule) {
+    entries_.push_back({id, &field, {}, maxChars, std::move(rule)});
+  }
+  // An edit holding a whole number, which the rule accepts or refuses in
+  // words of its own (a port, say, where a range would not say enough).
+  void Number(int id, int& field, Rule rule) {
+    entries_.push_back({id, IntField{&field}, ploxen::NumberRule::Signed(), 0, std::move(rule)});
+  }
+  // One radio button of a group that picks a text: checked while the field
+  // holds value, and a checked button stores it. The value is a literal.
+  void Radio(int id, std::string& field, std::string_view value) {
+    entries_.push_back({id, Choice{&field, value}, {}, 0});
+  }
 
   void Load(HWND dialog) const;
   // Only the control with that id.
@@ -37,15 +58,20 @@ class ExchangeTable {
   bool Store(HWND dialog) const;
 
  private:
-  struct Number {
+  struct IntField {
     int* field;
   };
-  using Field = std::variant<int*, std::string*, unsigned*, Number>;
+  struct Choice {
+    std::string* field;
+    std::string_view value;
+  };
+  using Field = std::variant<int*, std::string*, unsigned*, IntField, Choice>;
   struct Entry {
     int id;
     Field field;
     ploxen::NumberRule rule;
     std::size_t maxChars;
+    Rule check = nullptr;  // asked before the number rule or the text is taken
   };
   void LoadEntry(HWND dialog, const Entry& entry) const;
   static void Refuse(HWND dialog, HWND control, const std::string& text);

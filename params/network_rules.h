@@ -1,0 +1,17 @@
+// What the page "Netzwerk" refuses, by the rules of the NETZ settings. The
+// two ports share one rule; their refusals name the port meant.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ploxen {
+
+std::optional<std::string> RemotePortRefusal(std::string_view text);
+std::optional<std::string> SyslogPortRefusal(std::string_view text);
+// An empty target is refused only while forwarding is on: with it off there
+// is nothing to send anywhere, and an empty profile entry says so.
+std::optional<std::string> ForwardTargetRefusal(std::string_view text, bool forwarding);
+
+}  // namespace ploxen
