@@ -54,6 +54,34 @@ constexpr const char* kPageHelp[kParameterPageCount] = {
     "Das Muster ist ein Text (wie bei 'Suchen') oder ein regul\xE4rer\r\n"
     "Ausdruck. Das K\xE4stchen vor jeder Regel schaltet sie ein und aus.\r\n"
     "'Nach oben' und 'Nach unten' \xE4ndern die Reihenfolge.\r\n\r\n",
+    // Netzwerk
+    "Andere Rechner, Ger\xE4te und Linux-Rechner schicken ihre Zeilen\r\n"
+    "\xFC" "ber das Netzwerk; PLOXEN.EXE kann auch jede angezeigte Zeile\r\n"
+    "an einen Syslog-Server weiterleiten. Alles gilt ab 'OK'.\r\n\r\n"
+    "* Fernmeldungen:  Zeilen im Format des Mailslots\r\n"
+    " (Nummer,Rechner,Art,Text), \xFC" "ber UDP eine Zeile je Paket, \xFC" "ber\r\n"
+    " TCP Zeilen mit Zeilenvorschub, beides am selben Port.\r\n"
+    " Vorbelegung: Port 2014. Zum Beispiel:\r\n"
+    " ploxen_mailslot_send -udp pc-name:2014 Hallo\r\n\r\n"
+    "* Syslog:  Meldungen nach RFC 5424 und RFC 3164 \xFC" "ber UDP und TCP.\r\n"
+    " Vorbelegung: Port 514. Die Schwere der Meldung gibt die Farbe.\r\n"
+    " Ist der Port belegt oder fehlt das Recht, so wird dies einmal\r\n"
+    " gemeldet; das Programm l\xE4uft weiter.\r\n\r\n"
+    "* Erlaubte Absender:  Adressen und Netze, durch Leerzeichen\r\n"
+    " getrennt, zum Beispiel:\r\n"
+    "   192.168.1.0/24 10.0.0.7\r\n"
+    "   10.0.0.0/8 fd00::/8 ::1\r\n"
+    " Leer: nur dieser Rechner.  *: jeder Rechner.\r\n"
+    " Zeilen anderer Absender werden nicht angezeigt, aber gez\xE4hlt.\r\n\r\n"
+    "* Weiterleiten:  Jede angezeigte Zeile geht auch an das Ziel,\r\n"
+    " als Rechner:Port, zum Beispiel loghost:514, 192.168.1.5:514\r\n"
+    " oder [::1]:514.\r\n"
+    " TCP: Jede Zeile kommt an. Ist das Ziel nicht erreichbar, so\r\n"
+    " warten die Zeilen, bis die Verbindung wieder steht.\r\n"
+    " UDP: Zeilen k\xF6nnen unterwegs verloren gehen, ohne dass es\r\n"
+    " jemand bemerkt.\r\n\r\n"
+    "Mussten Zeilen verworfen werden, so zeigt die Statusleiste ihre\r\n"
+    "Anzahl; der Tooltip nennt sie f\xFCr jeden Weg.\r\n\r\n",
 };
 
 constexpr const char* kGuidePieces[] = {

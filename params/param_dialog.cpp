@@ -13,6 +13,7 @@
 #include "params/field_rules.h"
 #include "params/font_rules.h"
 #include "params/help_texts.h"
+#include "params/network_rules.h"
 #include "res/resource.h"
 
 namespace ploxen {
@@ -284,6 +285,21 @@ void CPageFilter::OnMove(int by) {
   Fill(to);
 }
 
+// In the order the user reads them, so that the first refusal is the
+// topmost; the target's rule reads the forwarding switch stored before it.
+CPageNetz::CPageNetz() : PropertyPage(IDD_PAGE_NETZ) {
+  exchange_.Check(IDC_NET_REMOTE, values.fernmeldungen);
+  exchange_.Number(IDC_NET_REMOTE_PORT, values.fernPort, RemotePortRefusal);
+  exchange_.Check(IDC_NET_SYSLOG, values.syslog);
+  exchange_.Number(IDC_NET_SYSLOG_PORT, values.syslogPort, SyslogPortRefusal);
+  exchange_.Text(IDC_NET_SENDERS, values.absender, kSendersMaxChars, SendersRefusal);
+  exchange_.Check(IDC_NET_FORWARD, values.weiterleiten);
+  exchange_.Text(IDC_NET_TARGET, values.ziel, kTargetMaxChars,
+                 [this](std::string_view text) { return ForwardTargetRefusal(text, values.weiterleiten != 0); });
+  exchange_.Radio(IDC_NET_TCP, values.zielProtokoll, kProtocolTcp);
+  exchange_.Radio(IDC_NET_UDP, values.zielProtokoll, kProtocolUdp);
+}
+
 namespace {
 constexpr const char* kColumnNames[] = {"Alle Spalten", "Prozess/Thread", "Uhrzeit", "Meldung"};
 constexpr const char* kActionNames[] = {"Ausblenden", "Nur passende anzeigen", "Hervorheben"};
@@ -370,7 +386,7 @@ bool CRuleDlg::OnDestroy() {
 CParamDlg::CParamDlg(std::string caption, HWND owner, int startPage)
     : ModalSheet(std::move(caption), owner, startPage) {
   for (fw::PropertyPage* page : std::initializer_list<fw::PropertyPage*>{&allg, &meld, &suchen, &remote, &email,
-                                                                         &sysInfo, &vba, &filter})
+                                                                         &sysInfo, &vba, &filter, &netz})
     AddPage(*page);
 }
 

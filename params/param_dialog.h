@@ -1,4 +1,4 @@
-// The parameter sheet "Parameter" with its eight pages, and the help window
+// The parameter sheet "Parameter" with its nine pages, and the help window
 // that shows the help of the page in front.
 #pragma once
 
@@ -8,6 +8,7 @@
 
 #include "fw/property_sheet.h"
 #include "fw/window.h"
+#include "net/network_settings.h"
 #include "params/page_values.h"
 
 namespace ploxen {
@@ -97,6 +98,13 @@ class CPageFilter : public fw::PropertyPage {
   bool filling_ = false;  // check boxes set by Fill are no user's change
 };
 
+// The network roads and the forwarding; the record is the NETZ settings.
+class CPageNetz : public fw::PropertyPage {
+ public:
+  CPageNetz();
+  NetworkSettings values;
+};
+
 // One rule: pattern, column, kind, case, action and the two colours from
 // the system's colour dialog. OK refuses an empty pattern and a regular
 // expression that does not compile.
@@ -130,6 +138,7 @@ class CParamDlg : public fw::ModalSheet {
   CPageSysInfo sysInfo;
   CPageVBA vba;
   CPageFilter filter;
+  CPageNetz netz;
 
  protected:
   void OnInit() override;

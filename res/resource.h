@@ -10,7 +10,7 @@
 #define IDD_MAIN 102
 #define IDD_REMARK 139
 // The parameter sheet's pages, in tab order: 130, 131, 140, 132, 133, 136,
-// 138, 141; and its help window.
+// 138, 141, 144; and its help window.
 #define IDD_PAGE_ALLG 130
 #define IDD_PAGE_MELD 131
 #define IDD_PAGE_REMOTE 132
@@ -23,6 +23,7 @@
 #define IDD_RULE 142         // one filter or highlight rule
 // The context menu of a list row.
 #define IDR_ROW_MENU 143
+#define IDD_PAGE_NETZ 144  // the ninth page, after "Filter"
 
 // Controls. Closing the main window is its OK, so the close button is IDOK.
 #define IDC_CLOSE 1
@@ -82,6 +83,16 @@
 #define IDC_RULE_TEXT_COLOUR 1052
 #define IDC_RULE_BACK_COLOUR 1053
 #define IDC_RULE_SAMPLE 1054
+// The "Netzwerk" page.
+#define IDC_NET_REMOTE 1055
+#define IDC_NET_REMOTE_PORT 1056
+#define IDC_NET_SYSLOG 1057
+#define IDC_NET_SYSLOG_PORT 1058
+#define IDC_NET_SENDERS 1059
+#define IDC_NET_FORWARD 1060
+#define IDC_NET_TARGET 1061
+#define IDC_NET_TCP 1062
+#define IDC_NET_UDP 1063
 #define IDC_SHEET_HELP 9  // the sheet's own Help button
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -116,4 +127,5 @@
 #define IDS_NO_SEARCH_TERM 111
 #define IDS_OLE_INIT_FAILED 112
 #define ID_INDICATOR_ROWS 113  // status pane: initial text "\n" tool tip
+#define ID_INDICATOR_LOST 114  // the lost-lines pane, hidden until a line is lost
 #define IDS_IDLE_PROMPT 57345

@@ -179,6 +179,7 @@ TEST_F(Resources, StringsReadExactly) {
        "Fehler bei der OLE-Initialisierung. \xDC" "berpr\xFC" "fen Sie, ob die OLE-Bibliotheken "
        "in der richtigen Version vorliegen."},
       {ID_INDICATOR_ROWS, "0\nAnzahl Zeilen"},
+      {ID_INDICATOR_LOST, "\nVerlorene Zeilen"},
       {IDS_IDLE_PROMPT, "Bereit"},
       {IDM_OPEN,
        "Laden einer vorher gespeicherten bin\xE4ren Datei (*.bin)\nLaden einer bin\xE4ren Datei"},
@@ -305,6 +306,7 @@ TEST_F(Resources, ParameterTemplates) {
       {IDD_PAGE_SYSINFO, 300, 150, "Information", kPage},   {IDD_PAGE_VBA, 300, 150, "VBA", kPage},
       {IDD_PAGE_SUCHEN, 300, 150, "Suchen", kPage},         {IDD_HILFE, 258, 151, "Hilfefenster", WS_POPUP},
       {IDD_PAGE_FILTER, 300, 150, "Filter", kPage},         {IDD_RULE, 270, 140, "Filterregel", WS_POPUP},
+      {IDD_PAGE_NETZ, 300, 150, "Netzwerk", kPage},
   };
   for (const auto& t : templates) {
     const DialogTemplate d = Dialog(t.id);
@@ -371,6 +373,15 @@ TEST_F(Resources, ParameterTemplates) {
       {IDD_RULE, IDC_RULE_REGEX, kButton, 50, 40, 90, 10, "Regul\xE4rer Ausdruck", BS_AUTOCHECKBOX},
       {IDD_RULE, IDC_RULE_CASE, kButton, 50, 52, 150, 10, "Gro\xDF- und Kleinschreibung beachten", BS_AUTOCHECKBOX},
       {IDD_HILFE, IDC_HELP_TEXT, kEdit, 3, 3, 252, 127, "", kMultiLine | WS_BORDER},
+      {IDD_PAGE_NETZ, IDC_NET_REMOTE, kButton, 20, 23, 170, 10, "Fernmeldungen \xFC" "ber UDP und TCP empfangen", BS_AUTOCHECKBOX},
+      {IDD_PAGE_NETZ, IDC_NET_REMOTE_PORT, kEdit, 248, 21, 32, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_NETZ, IDC_NET_SYSLOG, kButton, 20, 40, 170, 10, "Syslog \xFC" "ber UDP und TCP empfangen", BS_AUTOCHECKBOX},
+      {IDD_PAGE_NETZ, IDC_NET_SYSLOG_PORT, kEdit, 248, 38, 32, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_NETZ, IDC_NET_SENDERS, kEdit, 84, 55, 196, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_NETZ, IDC_NET_FORWARD, kButton, 20, 101, 170, 10, "Jede angezeigte Zeile weiterleiten", BS_AUTOCHECKBOX},
+      {IDD_PAGE_NETZ, IDC_NET_TARGET, kEdit, 84, 117, 96, 14, "", ES_AUTOHSCROLL},
+      {IDD_PAGE_NETZ, IDC_NET_TCP, kButton, 220, 119, 28, 10, "TCP", BS_AUTORADIOBUTTON},
+      {IDD_PAGE_NETZ, IDC_NET_UDP, kButton, 252, 119, 28, 10, "UDP", BS_AUTORADIOBUTTON},
   };
   for (const auto& row : controls) {
     const DialogTemplate d = Dialog(row.dialog);
@@ -387,14 +398,21 @@ TEST_F(Resources, ParameterTemplates) {
   }
   EXPECT_FALSE(Dialog(IDD_PAGE_VBA).Find(IDC_GUIDE)->style & WS_TABSTOP);
   EXPECT_FALSE(Dialog(IDD_HILFE).Find(IDC_HELP_TEXT)->style & ES_WANTRETURN);
+  // The two protocols are one group: arrow keys move between them, and the
+  // group ends before the next control.
+  const DialogTemplate netz = Dialog(IDD_PAGE_NETZ);
+  EXPECT_TRUE(netz.Find(IDC_NET_TCP)->style & WS_GROUP);
+  EXPECT_FALSE(netz.Find(IDC_NET_UDP)->style & WS_GROUP);
+  for (std::size_t i = 0; i + 1 < netz.controls.size(); ++i)
+    if (netz.controls[i].id == IDC_NET_UDP) EXPECT_TRUE(netz.controls[i + 1].style & WS_GROUP);
 }
 
 // A caption wider than its control is cut off on screen. Measured in the
-// template's font as the dialog manager scales it; a check box's box and gap
-// take about 12 units.
+// template's font as the dialog manager scales it; a check box's or radio
+// button's box and gap take about 12 units.
 TEST_F(Resources, ParameterCaptionsFitTheirControls) {
   for (WORD id : {IDD_PAGE_ALLG, IDD_PAGE_MELD, IDD_PAGE_REMOTE, IDD_PAGE_SYSINFO, IDD_PAGE_SUCHEN, IDD_HILFE,
-                  IDD_PAGE_FILTER, IDD_RULE}) {
+                  IDD_PAGE_FILTER, IDD_RULE, IDD_PAGE_NETZ}) {
     const DialogTemplate d = Dialog(id);
     const SIZE base = BaseUnits(d);
     HDC dc = CreateCompatibleDC(nullptr);
@@ -404,7 +422,7 @@ TEST_F(Resources, ParameterCaptionsFitTheirControls) {
     for (const Control& c : d.controls) {
       if (c.title.empty() || (c.classAtom != kStatic && c.classAtom != kButton)) continue;
       const DWORD type = c.style & BS_TYPEMASK;
-      const int box = c.classAtom == kButton && type == BS_AUTOCHECKBOX ? 12 : 0;
+      const int box = c.classAtom == kButton && (type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON) ? 12 : 0;
       SIZE text{};
       GetTextExtentPoint32A(dc, c.title.c_str(), static_cast<int>(c.title.size()), &text);
       EXPECT_LE(text.cx, MulDiv(c.cx - box, base.cx, 4))
