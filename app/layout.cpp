@@ -21,4 +21,19 @@ MainLayout LayoutControls(int w, int h, int comboWidth, bool hasToolBar) {
   return l;
 }
 
+std::vector<int> StatusPartEdges(int barWidth, int gripWidth, const std::vector<int>& paneWidths) {
+  std::size_t count = paneWidths.size();
+  while (count > 1 && paneWidths[count - 1] <= 0) --count;
+  int fixed = 0;
+  for (std::size_t i = 1; i < count; ++i) fixed += std::max(0, paneWidths[i]);
+  std::vector<int> edges(count);
+  // Too narrow a bar squeezes the stretching pane to nothing, never below.
+  int right = std::max(0, barWidth - gripWidth - fixed);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) right += std::max(0, paneWidths[i]);
+    edges[i] = i + 1 == count ? -1 : right;
+  }
+  return edges;
+}
+
 }  // namespace ploxen

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/layout.h"
 #include "fw/message_pointer.h"
 #include "fw/strings.h"
 
@@ -95,6 +96,8 @@ bool CModelessMain::CreateStatusBar() {
   // One tool per pane; the text is asked for when it is needed.
   paneTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, fw::Instance(), nullptr);
+  // A long tip is broken into lines rather than running off the screen.
+  if (paneTips_) SendMessageA(paneTips_, TTM_SETMAXTIPWIDTH, 0, 400);
   SetWindowSubclass(statusBar_, StatusBarProc, 0, reinterpret_cast<DWORD_PTR>(this));
   for (std::size_t i = 0; i < indicators_.size(); ++i) {
     TOOLINFOA tool{};
@@ -145,40 +148,47 @@ void CModelessMain::LayoutStatusBar() {
   SendMessageA(statusBar_, WM_SIZE, 0, 0);
   RECT client{};
   GetClientRect(statusBar_, &client);
-  // Pane 0 stretches; every other pane is as wide as its whole string.
-  std::vector<int> widths(indicators_.size());
+  // Pane 0 stretches; every other pane is as wide as its whole string, or a
+  // fitted pane as its text.
   HDC dc = GetDC(statusBar_);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(statusBar_, WM_GETFONT, 0, 0)));
   std::vector<int> own(indicators_.size(), 0);
-  int fixed = 0;
   for (std::size_t i = 1; i < indicators_.size(); ++i) {
-    const std::string text = fw::String(indicators_[i]);
+    const bool fitted = i < fitted_.size() && fitted_[i];
+    const std::string text = fitted ? *fitted_[i] : fw::String(indicators_[i]);
+    if (fitted && text.empty()) continue;
     SIZE size{};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     own[i] = size.cx + 12;
-    fixed += own[i];
   }
   SelectObject(dc, old);
   ReleaseDC(statusBar_, dc);
-  const int grip = GetSystemMetrics(SM_CXVSCROLL);
-  int right = client.right - grip - fixed;
-  for (std::size_t i = 0; i < indicators_.size(); ++i) {
-    if (i > 0) right += own[i];
-    widths[i] = i + 1 == indicators_.size() ? -1 : right;
-  }
-  SendMessageA(statusBar_, SB_SETPARTS, widths.size(), reinterpret_cast<LPARAM>(widths.data()));
+  const std::vector<int> edges = StatusPartEdges(client.right, GetSystemMetrics(SM_CXVSCROLL), own);
+  SendMessageA(statusBar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  // A part the bar has just made again starts empty.
+  for (std::size_t i = 0; i < fitted_.size() && i < edges.size(); ++i)
+    if (fitted_[i]) SetPaneText(static_cast<int>(i), fitted_[i]->c_str());
   for (std::size_t i = 0; paneTips_ && i < indicators_.size(); ++i) {
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = statusBar_;
     tool.uId = i;
-    SendMessageA(statusBar_, SB_GETRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
+    // A pane left out has no part, and its tool an empty rectangle.
+    if (i < edges.size()) SendMessageA(statusBar_, SB_GETRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
     SendMessageA(paneTips_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
 void CModelessMain::SetPaneText(int pane, const char* text) {
   if (statusBar_) SendMessageA(statusBar_, SB_SETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text));
+}
+
+void CModelessMain::SetFittedPane(int pane, std::string text) {
+  if (pane <= 0) return;  // the prompt pane stretches
+  const std::size_t at = static_cast<std::size_t>(pane);
+  if (fitted_.size() <= at) fitted_.resize(at + 1);
+  fitted_[at] = std::move(text);
+  LayoutStatusBar();
 }
 
 RECT CModelessMain::GetFreeClientRect() const {
@@ -254,26 +264,34 @@ bool CModelessMain::OnDestroy() {
   return false;
 }
 
+std::string CModelessMain::PaneToolTip(std::size_t pane) const {
+  const unsigned id = pane < indicators_.size() ? indicators_[pane] : 0;
+  return id ? ploxen::ToolTipText(fw::String(id)) : std::string();
+}
+
 bool CModelessMain::ToolTipText(NMHDR* header) {
   UINT_PTR id = header->idFrom;
   if (header->hwndFrom == paneTips_) {
-    id = id < indicators_.size() ? indicators_[id] : 0;  // a pane index
-  } else if (header->code == TTN_NEEDTEXTA) {
-    if (reinterpret_cast<NMTTDISPINFOA*>(header)->uFlags & TTF_IDISHWND)
+    tipText_ = PaneToolTip(id);  // a pane index
+  } else {
+    if (header->code == TTN_NEEDTEXTA) {
+      if (reinterpret_cast<NMTTDISPINFOA*>(header)->uFlags & TTF_IDISHWND)
+        id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+    } else if (reinterpret_cast<NMTTDISPINFOW*>(header)->uFlags & TTF_IDISHWND) {
       id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-  } else if (reinterpret_cast<NMTTDISPINFOW*>(header)->uFlags & TTF_IDISHWND) {
-    id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
+    }
+    tipText_ = id ? ploxen::ToolTipText(fw::String(static_cast<unsigned>(id))) : std::string();
   }
-  const std::string tip = id ? ploxen::ToolTipText(fw::String(static_cast<unsigned>(id))) : std::string();
   if (header->code == TTN_NEEDTEXTA) {
     auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
-    lstrcpynA(info->szText, tip.c_str(), sizeof info->szText);
-    info->lpszText = info->szText;
+    info->szText[0] = '\0';
+    info->lpszText = tipText_.data();
   } else {
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
-    MultiByteToWideChar(CP_ACP, 0, tip.c_str(), -1, info->szText, 80);
-    info->szText[79] = L'\0';
-    info->lpszText = info->szText;
+    tipWide_.assign(tipText_.size() + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, tipWide_.data(), static_cast<int>(tipWide_.size()));
+    info->szText[0] = L'\0';
+    info->lpszText = tipWide_.data();
   }
   SetWindowPos(header->hwndFrom, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOMOVE);
   return true;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "app/menu_prompt.h"
@@ -25,6 +27,10 @@ class CModelessMain : public fw::Dialog {
   // The client rectangle less the bars.
   RECT GetFreeClientRect() const;
   void SetPaneText(int pane, const char* text);
+  // A pane as wide as the text it shows now instead of its indicator string,
+  // left out of the bar while that text is empty. Only the last panes may be
+  // left out: the others keep their indices.
+  void SetFittedPane(int pane, std::string text);
   HWND StatusBar() const { return statusBar_; }
 
  protected:
@@ -40,6 +46,8 @@ class CModelessMain : public fw::Dialog {
   // Whether the window has a handler for a menu command; the menu pass
   // disables the items that have none.
   virtual bool HandlesCommand(unsigned /*id*/) const { return false; }
+  // A pane's tool tip: by default the indicator string's second part.
+  virtual std::string PaneToolTip(std::size_t pane) const;
 
   virtual bool CreateStatusBar();
   virtual void DestroyStatusBar();
@@ -58,6 +66,11 @@ class CModelessMain : public fw::Dialog {
   static LRESULT CALLBACK StatusBarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
 
   std::vector<unsigned> indicators_;
+  std::vector<std::optional<std::string>> fitted_;  // by pane: the text of a fitted pane
+  // A tip's text lives here until the tip asks again: it may be longer
+  // than the notification's own buffer.
+  std::string tipText_;
+  std::wstring tipWide_;
   int menuId_ = 0;
   HMENU menu_ = nullptr;
   HWND statusBar_ = nullptr;

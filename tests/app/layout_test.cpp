@@ -1,4 +1,4 @@
-// Placement of the list and the button row.
+// Placement of the list and the button row, and the status bar's panes.
 #include <gtest/gtest.h>
 
 #include "app/layout.h"
@@ -34,6 +34,24 @@ TEST(LayoutControls, TinyWindowGivesAnEmptyListNotANegativeOne) {
   const MainLayout l = LayoutControls(4, 20, 80, false);
   EXPECT_EQ(l.listWidth, 0);
   EXPECT_EQ(l.listHeight, 0);
+}
+
+TEST(StatusPartEdges, FixedPanesSitAtTheRightAndTheLastReachesUnderTheGrip) {
+  EXPECT_EQ(StatusPartEdges(600, 17, {0, 40, 120}), (std::vector<int>{423, 463, -1}));
+  EXPECT_EQ(StatusPartEdges(600, 17, {0, 40}), (std::vector<int>{543, -1}));
+  EXPECT_EQ(StatusPartEdges(600, 17, {0}), (std::vector<int>{-1}));
+}
+
+TEST(StatusPartEdges, EmptyPanesAtTheEndTakeNoRoomAndNoPart) {
+  // The count pane stands where it stood before the lost-lines pane had anything to show.
+  EXPECT_EQ(StatusPartEdges(600, 17, {0, 40, 0}), StatusPartEdges(600, 17, {0, 40}));
+  EXPECT_EQ(StatusPartEdges(600, 17, {0, 0, 0}), (std::vector<int>{-1}));
+  // An empty pane between others keeps its place, as wide as nothing.
+  EXPECT_EQ(StatusPartEdges(600, 17, {0, 0, 50}), (std::vector<int>{533, 533, -1}));
+}
+
+TEST(StatusPartEdges, NarrowBarSqueezesOnlyTheStretchingPane) {
+  EXPECT_EQ(StatusPartEdges(100, 17, {0, 40, 120}), (std::vector<int>{0, 40, -1}));
 }
 
 }  // namespace
