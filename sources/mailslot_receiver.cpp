@@ -25,9 +25,12 @@ std::size_t MailslotReceiver::Tick() {
   if (drained == Drain::kClosed) return 0;
   // Lines read before a failure are out of the mailslot already: they are
   // handed on, not lost, and the failure is told afterwards.
-  for (const std::string& line : lines) {
-    if (closed_) return lines.size();
-    HandleLine(line);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (closed_) {
+      lost_ += lines.size() - i;
+      return lines.size();
+    }
+    HandleLine(lines[i]);
   }
   if (drained == Drain::kQueryFailed) {
     window_.ShowNotice(RemoteNotice::kQueryFailed);
@@ -91,6 +94,7 @@ void MailslotReceiver::Close() {
 void MailslotReceiver::HandleLine(const std::string& message) {
   const std::optional<RemoteLine> line = ParseRemoteLine(message);
   if (!line) {
+    ++lost_;
     window_.ShowNotice(RemoteNotice::kBadFormat);
     return;
   }

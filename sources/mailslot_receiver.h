@@ -83,6 +83,10 @@ class MailslotReceiver {
   void Close();
 
   std::int32_t LastSequence() const { return sequence_.Last(); }
+  // Lines read but not shown, other than repeats: those not in the format
+  // (each also told in a box), and those still waiting when the mailslot was
+  // closed under a box.
+  std::uint64_t Lost() const { return lost_; }
 
  private:
   void HandleLine(const std::string& message);
@@ -94,6 +98,7 @@ class MailslotReceiver {
   bool ticking_ = false;
   bool closed_ = false;
   bool readFailureShown_ = false;
+  std::uint64_t lost_ = 0;
 };
 
 }  // namespace ploxen

@@ -35,6 +35,9 @@ class SystemWideListener : public fw::Window {
   void Stop();
   bool Running() const { return capture_.Capturing(); }
   bool Global() const { return capture_.Global(); }
+  // Lines the capture had no room for since the program started, shown or
+  // not yet shown as a red row.
+  std::uint64_t Lost() const { return capture_.Lost(); }
 
  protected:
   bool OnTimer(UINT_PTR id) override;

@@ -53,6 +53,7 @@ class RemoteMailslot : private RemoteWindow {
 
   std::size_t Tick() { return receiver_.Tick(); }
   void Close() { receiver_.Close(); }
+  std::uint64_t Lost() const { return receiver_.Lost(); }
 
  private:
   void AddMessage(MessageKind kind, const char* text, MessageSource source) override { lines_(kind, text, source); }

@@ -100,6 +100,7 @@ TEST_F(MailslotReceiverTest, OneTickTakesEveryWaitingMessageEachInABufferOfItsSi
   EXPECT_EQ(mailslot.readSizes, (std::vector<std::size_t>{31, 18, 12, 15}));
   EXPECT_EQ(mailslot.creates, 1);
   EXPECT_EQ(receiver.LastSequence(), 20);
+  EXPECT_EQ(receiver.Lost(), 0u);
 }
 
 TEST_F(MailslotReceiverTest, OnlyARepeatOfThePreviousNumberIsDroppedAcrossTicks) {
@@ -108,6 +109,7 @@ TEST_F(MailslotReceiverTest, OnlyARepeatOfThePreviousNumberIsDroppedAcrossTicks)
   Send({"5,H,259,e: repeats the last one of the previous tick", "x,H,259,f", "y,H,259,g: both count as 0"});
   receiver.Tick();
   EXPECT_EQ(Texts(), (Texts_{"(H)  a", "(H)  c", "(H)  d", "(H)  f"}));
+  EXPECT_EQ(receiver.Lost(), 0u) << "a repeat is the same line again, not a lost one";
 }
 
 TEST_F(MailslotReceiverTest, EachLineWithoutThreeCommasGetsItsBoxAndTheRestGoOn) {
@@ -116,6 +118,7 @@ TEST_F(MailslotReceiverTest, EachLineWithoutThreeCommasGetsItsBoxAndTheRestGoOn)
   EXPECT_EQ(window.notices, Notices(3, RemoteNotice::kBadFormat));
   EXPECT_EQ(Texts(), Texts_{"(HOST)  danach"});
   EXPECT_TRUE(remoteActive);
+  EXPECT_EQ(receiver.Lost(), 3u) << "told and counted";
 }
 
 TEST_F(MailslotReceiverTest, ASecondProgramHoldingTheNameIsToldOnceAndLaterTicksAreSilent) {
@@ -181,6 +184,7 @@ TEST_F(MailslotReceiverTest, ClosingUnderABoxStopsTheRunningTick) {
   receiver.Tick();
   EXPECT_FALSE(mailslot.open);
   EXPECT_TRUE(window.lines.empty());
+  EXPECT_EQ(receiver.Lost(), 2u) << "the bad line, and the good one read but never shown";
 }
 
 TEST_F(MailslotReceiverTest, SwitchedOffTheNextTickClosesTheMailslotAndReadsNothing) {
