@@ -36,6 +36,11 @@ constexpr UINT_PTR kTimerCatchUp = 10;
 constexpr UINT kWorkerLinesMessage = WM_APP + 1;
 constexpr UINT_PTR kTimerWorkerLines = 11;
 constexpr UINT kWorkerLinesMs = 15;
+// The roads count their lost lines as they go; the pane looks at the counts
+// now and then, so that no line costs anything for it.
+constexpr UINT_PTR kTimerLostLines = 20;
+constexpr UINT kLostLinesMs = 1000;
+constexpr int kLostLinesPane = 2;
 
 // Milliseconds of a steady clock, finer than the tick count.
 double NowMs() {
@@ -178,10 +183,13 @@ void CPLOXENDlg::SetSystemWide(bool on) {
   }
 }
 
-bool CPLOXENDlg::Create() { return CModelessMain::Create(IDD_MAIN, {0, ID_INDICATOR_ROWS}, 0, IDR_MAINFRAME, nullptr); }
+bool CPLOXENDlg::Create() {
+  return CModelessMain::Create(IDD_MAIN, {0, ID_INDICATOR_ROWS, ID_INDICATOR_LOST}, 0, IDR_MAINFRAME, nullptr);
+}
 
 bool CPLOXENDlg::OnInit() {
   CModelessMain::OnInit();
+  SetFittedPane(kLostLinesPane, LostLinesPaneText(LostLines{}));  // not there until a line is lost
 
   HMENU system = GetSystemMenu(hwnd_, FALSE);
   if (system) {
@@ -224,12 +232,30 @@ bool CPLOXENDlg::OnInit() {
   if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
   if (settings_.intake.systemWeit) SetSystemWide(true);
   ApplyNetwork(LoadNetworkSettings(profile_));
+  SetTimer(hwnd_, kTimerLostLines, kLostLinesMs, nullptr);
   return true;
 }
 
 void CPLOXENDlg::ApplyNetwork(const NetworkSettings& now) { network_ = now; }
 
-LostLines CPLOXENDlg::CountLostLines() const { return LostLines{}; }
+LostLines CPLOXENDlg::CountLostLines() const {
+  LostLines lost;
+  lost.mailslot = remote_.Lost();
+  lost.systemWide = systemWide_.Lost();
+  return lost;
+}
+
+void CPLOXENDlg::ShowLostLines() {
+  const LostLines lost = CountLostLines();
+  if (lost.Total() == lostShown_) return;
+  lostShown_ = lost.Total();
+  SetFittedPane(kLostLinesPane, LostLinesPaneText(lost));
+}
+
+std::string CPLOXENDlg::PaneToolTip(std::size_t pane) const {
+  if (pane == static_cast<std::size_t>(kLostLinesPane)) return LostLinesToolTip(CountLostLines());
+  return CModelessMain::PaneToolTip(pane);
+}
 
 void CPLOXENDlg::ApplyPlacement() {
   WINDOWPLACEMENT wp{};
@@ -541,6 +567,7 @@ void CPLOXENDlg::OnParameter(int startPage) {
   sheet.remote.values.interval = static_cast<unsigned>(settings_.intervall);
   sheet.remote.values.remote = settings_.fernDebug;
   sheet.filter.values.rules = rules_;
+  sheet.netz.values = network_;
 
   parameterSheet_ = &sheet;
   const INT_PTR result = sheet.RunModal();
@@ -607,6 +634,9 @@ void CPLOXENDlg::OnParameter(int startPage) {
     remote_.Close();
     if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
   }
+
+  SaveNetworkSettings(sheet.netz.values, profile_);
+  ApplyNetwork(sheet.netz.values);
 }
 
 bool CPLOXENDlg::AllowClose() {
@@ -707,6 +737,9 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
       }
       intake_.TakeQueued();
       return true;
+    case kTimerLostLines:
+      ShowLostLines();
+      return true;
     case kTimerCatchUp:
       // A quiet spell means the burst is over: show its rest at once. While
       // lines keep coming, the lines themselves catch up when it is time.
@@ -768,6 +801,7 @@ bool CPLOXENDlg::OnDestroy() {
   systemWide_.Stop();
   KillTimer(hwnd_, kTimerRemote);
   KillTimer(hwnd_, kTimerRemoteBurst);
+  KillTimer(hwnd_, kTimerLostLines);
   remote_.Close();
   StoreSettings();
   list_.DeleteAllRows();

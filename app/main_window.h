@@ -59,6 +59,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void OnCancel() override;
   bool OnCommand(int id, int code, HWND control) override;
   bool HandlesCommand(unsigned id) const override;
+  std::string PaneToolTip(std::size_t pane) const override;
   bool OnTimer(UINT_PTR id) override;
   bool OnSize(UINT type, int w, int h) override;
   bool OnPaint() override;
@@ -115,6 +116,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void ApplyNetwork(const NetworkSettings& now);
   // Every road's dropped lines, for the status bar.
   LostLines CountLostLines() const;
+  // The lost-lines pane, once any road lost a line.
+  void ShowLostLines();
 
   std::string commandLine_;
   fw::IniProfile profile_;
@@ -133,6 +136,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   bool listHasRows_ = true;  // forces the first button update
   int shownCount_ = -1;
   std::string paneText_;
+  std::uint64_t lostShown_ = 0;  // the total the lost-lines pane shows
   std::vector<ViewRule> rules_;
   // The row the row menu was opened for, as it was then: lines may arrive
   // while the menu is open, and the row limit may clear the list.
