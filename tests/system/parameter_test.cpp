@@ -1,8 +1,8 @@
 // The parameter sheet as a user meets it: opened from the menu and the
-// system menu, every page's change in effect at OK, nothing at Cancel,
-// refusals that keep the sheet open, the help of each page, and input no
-// page should take. Screenshots of the pages and the help window are kept
-// beside the test program.
+// system menu, every page's change in effect at OK (the network settings in
+// the profile), nothing at Cancel, refusals that keep the sheet open, the
+// help of each page, and input no page should take. Screenshots of the
+// pages and the help window are kept beside the test program.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -23,10 +23,15 @@ namespace ploxen::system_test {
 namespace {
 
 constexpr int kApply = 0x3021, kHelp = 9;
-constexpr const char* kPageTitles[] = {"Allgemeine Daten", "Meldungen", "Suchen", "Remote Debug",
-                                       "Email", "Information", "VBA", "Filter"};
-constexpr const char* kShotNames[] = {"allgemein", "meldungen", "suchen", "remote", "email", "information", "vba", "filter"};
-constexpr int kPageCount = 8;
+constexpr const char* kPageTitles[] = {"Allgemeine Daten", "Meldungen", "Suchen", "Remote Debug", "Email",
+                                       "Information",      "VBA",       "Filter", "Netzwerk"};
+constexpr const char* kShotNames[] = {"allgemein",   "meldungen", "suchen", "remote",  "email",
+                                      "information", "vba",       "filter", "netzwerk"};
+constexpr int kPageCount = 9;
+// The page "Netzwerk" and its controls.
+constexpr int kNetPage = 8;
+constexpr int kNetRemote = 1055, kNetRemotePort = 1056, kNetSyslog = 1057, kNetSyslogPort = 1058,
+              kNetSenders = 1059, kNetForward = 1060, kNetTarget = 1061, kNetTcp = 1062, kNetUdp = 1063;
 
 std::string LongText(HWND control) {
   std::vector<char> text(static_cast<std::size_t>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
@@ -370,6 +375,12 @@ TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
       SetText(GetDlgItem(page, 1025), std::string(200, 'F'));
     }
     if (i == 3) SetText(GetDlgItem(page, 1018), "250");
+    if (i == kNetPage) {
+      SetText(GetDlgItem(page, kNetRemotePort), "2014");
+      SetText(GetDlgItem(page, kNetSyslogPort), "514");
+      SetText(GetDlgItem(page, kNetSenders), "");
+      SetText(GetDlgItem(page, kNetTarget), "");
+    }
     ASSERT_TRUE(Responsive(main_)) << "page " << i;
   }
   HWND general = ShowPage(sheet, 0);
@@ -435,7 +446,8 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
                           "Zur Zeit ist noch kein E-Mail m\xF6glich\r\n",
                           "Keine Hilfe vorhanden\r\n",
                           "Keine Hilfe vorhanden\r\n",
-                          "Die Regeln bestimmen"};
+                          "Die Regeln bestimmen",
+                          "Andere Rechner, Ger\xE4te und Linux-Rechner"};
   for (int i = 0; i < kPageCount; ++i) {
     HWND page = ShowPage(sheet, i);
     // F1 on the keyboard, with the sheet in front.
@@ -481,6 +493,89 @@ TEST_F(ParameterTest, SaveFileAndFontComeFromTheSystemDialogs) {
   EXPECT_EQ(LongText(GetDlgItem(page, 1025)), "DejaVu Sans");
   Click(sheet, IDCANCEL);
   ASSERT_TRUE(WaitForWindowGone(sheet));
+}
+
+bool Checked(HWND page, int id) { return SendMessageA(GetDlgItem(page, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// The page shows the profile's NETZ section, and OK writes back what the user
+// left on it; an empty target is no refusal while forwarding is off.
+TEST_F(ParameterTest, NetworkPageShowsTheProfileAndOkWritesItBack) {
+  Start("netz", {{"NETZ.FERNMELDUNGEN", "0"}, {"NETZ.SYSLOG", "0"}, {"NETZ.FERNPORT", "47014"},
+                 {"NETZ.SYSLOGPORT", "47514"}, {"NETZ.ABSENDER", "192.168.1.0/24 10.0.0.7"},
+                 {"NETZ.WEITERLEITEN", "1"}, {"NETZ.ZIEL", "127.0.0.1:9"}, {"NETZ.ZIELPROTOKOLL", "udp"}});
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, kNetPage);
+  ASSERT_NE(page, nullptr);
+  EXPECT_FALSE(Checked(page, kNetRemote));
+  EXPECT_FALSE(Checked(page, kNetSyslog));
+  EXPECT_EQ(LongText(GetDlgItem(page, kNetRemotePort)), "47014");
+  EXPECT_EQ(LongText(GetDlgItem(page, kNetSyslogPort)), "47514");
+  EXPECT_EQ(LongText(GetDlgItem(page, kNetSenders)), "192.168.1.0/24 10.0.0.7");
+  EXPECT_TRUE(Checked(page, kNetForward));
+  EXPECT_EQ(LongText(GetDlgItem(page, kNetTarget)), "127.0.0.1:9");
+  EXPECT_FALSE(Checked(page, kNetTcp));
+  EXPECT_TRUE(Checked(page, kNetUdp)) << "the protocol as the profile spells it in any case";
+
+  SetCheck(page, kNetRemote, true);
+  SetText(GetDlgItem(page, kNetRemotePort), " 47015 ");
+  SetText(GetDlgItem(page, kNetSenders), "*");
+  SetCheck(page, kNetForward, false);
+  SetText(GetDlgItem(page, kNetTarget), "");
+  SetCheck(page, kNetUdp, false);
+  SetCheck(page, kNetTcp, true);
+  PressOk(sheet);
+  const std::pair<const char*, const char*> written[] = {
+      {"FERNMELDUNGEN", "1"}, {"SYSLOG", "0"},       {"FERNPORT", "47015"}, {"SYSLOGPORT", "47514"},
+      {"ABSENDER", "*"},      {"WEITERLEITEN", "0"}, {"ZIEL", ""},          {"ZIELPROTOKOLL", "TCP"}};
+  for (const auto& [key, value] : written) EXPECT_EQ(profile_->Read("NETZ", key), value) << key;
+
+  sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  page = ShowPage(sheet, kNetPage);
+  EXPECT_TRUE(Checked(page, kNetRemote)) << "the sheet opens with what OK took";
+  EXPECT_TRUE(Checked(page, kNetTcp));
+  EXPECT_EQ(LongText(GetDlgItem(page, kNetRemotePort)), "47015");
+  Click(sheet, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+}
+
+// Each refusal names what is wrong, the focus goes to the field and the sheet
+// stays open; Cancel afterwards leaves the profile as it was.
+TEST_F(ParameterTest, NetworkPageRefusesBadPortsSendersAndTargetsAndCancelChangesNothing) {
+  Start("netz_refused", {{"NETZ.FERNPORT", "2014"}});
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, kNetPage);
+  ASSERT_NE(page, nullptr);
+  HWND remotePort = GetDlgItem(page, kNetRemotePort), syslogPort = GetDlgItem(page, kNetSyslogPort);
+  HWND senders = GetDlgItem(page, kNetSenders), target = GetDlgItem(page, kNetTarget);
+  SetText(remotePort, "0");
+  ExpectRefusal(sheet, remotePort, "Port f\xFCr Fernmeldungen: Bitte eine Zahl von 1 bis 65535 eingeben.");
+  SetText(remotePort, "2015");
+  SetText(syslogPort, "514x");
+  ExpectRefusal(sheet, syslogPort, "Port f\xFCr Syslog: Bitte eine ganze Zahl ohne Vorzeichen eingeben.");
+  SetText(syslogPort, "5514");
+  SetText(senders, "192.168.1.0/24 192.168.1.300");
+  ExpectRefusal(sheet, senders,
+                "Der Absender \"192.168.1.300\" ist keine g\xFCltige Adresse und kein Netz. Erlaubt sind etwa "
+                "192.168.1.0/24, 10.0.0.7, ::1 oder *.");
+  SetText(senders, "");
+  SetCheck(page, kNetForward, true);
+  for (const char* bad : {"", "loghost"}) {
+    SCOPED_TRACE(bad);
+    SetText(target, bad);
+    ExpectRefusal(sheet, target,
+                  ("Das Ziel \"" + std::string(bad) +
+                   "\" ist ung\xFCltig. Bitte Rechner und Port angeben, etwa loghost:514, 192.168.1.5:514 oder "
+                   "[::1]:514 (Port 1 bis 65535).").c_str());
+  }
+  SetText(target, "loghost:514");
+  Click(sheet, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  Close();
+  EXPECT_EQ(profile_->Read("NETZ", "FERNPORT"), "2014");
+  for (const char* key : {"SYSLOGPORT", "WEITERLEITEN", "ZIEL", "ABSENDER"}) EXPECT_EQ(profile_->Read("NETZ", key), "") << key;
 }
 
 // A second program could not have the mailslot; once the first is gone, an
