@@ -1,6 +1,6 @@
 // Remote mode as a user meets it: lines written with ploxen_mailslot_send
-// become rows, bad lines are told in a box, a second PLOXEN cannot have the
-// mailslot, and without remote mode there is none.
+// become rows, bad lines are told in a box and counted as lost, a second
+// PLOXEN cannot have the mailslot, and without remote mode there is none.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,6 +12,7 @@
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
 #include "tests/system/ploxen_process.h"
+#include "tests/system/ploxen_test.h"
 #include "tests/system/ploxen_window.h"
 
 namespace ploxen::system_test {
@@ -131,7 +132,7 @@ TEST_F(RemoteMode, LinesBecomeRowsInTheirKindsColours) {
   DeleteFileA(saved.c_str());
 }
 
-TEST_F(RemoteMode, RepeatsAreDroppedAndALineWithTwoCommasIsToldInABox) {
+TEST_F(RemoteMode, RepeatsAreDroppedAndALineWithTwoCommasIsToldInABoxAndCounted) {
   StartRemote("remote_repeats");
   Sent("-raw 5,H,259,a -raw 5,H,259,b -raw 6,H,259,c -raw 5,H,259,d");
   ASSERT_TRUE(WaitForRows(main_, 3));
@@ -141,6 +142,13 @@ TEST_F(RemoteMode, RepeatsAreDroppedAndALineWithTwoCommasIsToldInABox) {
   Sent("-raw 8,H,259,danach");
   ASSERT_TRUE(WaitForRows(main_, 4)) << "the bad line added no row";
   EXPECT_EQ(ListRowText(main_, 3, 2), "(H)  danach");
+  // Told and also counted; the repeats were no loss.
+  EXPECT_TRUE(WaitUntil([this] { return StatusPaneText(main_, 2) == "Verlorene Zeilen: 1"; }))
+      << StatusPaneText(main_, 2);
+  EXPECT_EQ(StatusPaneCount(main_), 3);
+  EXPECT_EQ(StatusPaneToolTip(main_, 2),
+            "Verlorene Zeilen: Warteschlange voll 0, Mailslot 1, Fernmeldungen \xFC" "ber Netzwerk 0, Syslog 0, "
+            "nicht erlaubte Absender 0, Weiterleitung 0, systemweit 0");
 }
 
 TEST_F(RemoteMode, ASecondProgramIsToldOnceWhileTheFirstKeepsReceiving) {

@@ -1,6 +1,7 @@
 // The main window as a user meets it: lines sent by copy-data become rows,
-// the buttons and the count pane follow, bad input cannot hurt it, and the
-// profile is written when it closes.
+// the buttons and the count pane follow (and no lost-lines pane while none
+// was lost), bad input cannot hurt it, and the profile is written when it
+// closes.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -62,6 +63,19 @@ TEST_F(MainWindowTest, CopyDataLinesBecomeRows) {
   EXPECT_EQ(ListRowCount(main_), 0);
   EXPECT_EQ(StatusPaneText(main_, 1), "0");
   EXPECT_FALSE(ButtonEnabled(main_, 1001));
+  Close();
+}
+
+// While no road lost a line the bar has only the prompt and the count; the
+// count's tip is its indicator string's.
+TEST_F(MainWindowTest, LostLinesPaneIsAbsentWhileNothingWasLost) {
+  Start("no_loss");
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(SendLine(main_, 0x303, "Zeile " + std::to_string(i)));
+  ASSERT_TRUE(WaitForRows(main_, 50));
+  Sleep(1500);  // the pane looks at the counts once a second
+  EXPECT_EQ(StatusPaneCount(main_), 2);
+  EXPECT_EQ(StatusPaneText(main_, 2), "");
+  EXPECT_EQ(StatusPaneToolTip(main_, 1), "Anzahl Zeilen");
   Close();
 }
 

@@ -34,6 +34,10 @@ std::string ListRowText(HWND main, int row, int column);
 // A top-level window of the process with that class, shown or not.
 HWND ProcessWindowOfClass(DWORD processId, const char* className);
 std::string StatusPaneText(HWND main, int pane);
+// The parts the status bar has now: a pane left out is not among them.
+int StatusPaneCount(HWND main);
+// A pane's tool tip, as the tip window would show it with the mouse on the pane.
+std::string StatusPaneToolTip(HWND main, int pane);
 bool ButtonEnabled(HWND main, int id);
 // Waits until the window was destroyed.
 bool WaitForWindowGone(HWND window, DWORD timeoutMs = 10000);
