@@ -36,22 +36,11 @@ TEST(LayoutControls, TinyWindowGivesAnEmptyListNotANegativeOne) {
   EXPECT_EQ(l.listHeight, 0);
 }
 
-TEST(StatusPartEdges, FixedPanesSitAtTheRightAndTheLastReachesUnderTheGrip) {
-  EXPECT_EQ(StatusPartEdges(600, 17, {0, 40, 120}), (std::vector<int>{423, 463, -1}));
-  EXPECT_EQ(StatusPartEdges(600, 17, {0, 40}), (std::vector<int>{543, -1}));
-  EXPECT_EQ(StatusPartEdges(600, 17, {0}), (std::vector<int>{-1}));
-}
-
-TEST(StatusPartEdges, EmptyPanesAtTheEndTakeNoRoomAndNoPart) {
-  // The count pane stands where it stood before the lost-lines pane had anything to show.
-  EXPECT_EQ(StatusPartEdges(600, 17, {0, 40, 0}), StatusPartEdges(600, 17, {0, 40}));
-  EXPECT_EQ(StatusPartEdges(600, 17, {0, 0, 0}), (std::vector<int>{-1}));
-  // An empty pane between others keeps its place, as wide as nothing.
-  EXPECT_EQ(StatusPartEdges(600, 17, {0, 0, 50}), (std::vector<int>{533, 533, -1}));
-}
-
-TEST(StatusPartEdges, NarrowBarSqueezesOnlyTheStretchingPane) {
-  EXPECT_EQ(StatusPartEdges(100, 17, {0, 40, 120}), (std::vector<int>{0, 40, -1}));
+TEST(StatusPartEdges, FixedPanesSitAtTheRightAndEmptyOnesAtTheEndAreLeftOut) {
+  EXPECT_EQ(StatusPartEdges(600, 17, {0, 40, 120}), (std::vector<int>{423, 463, -1})) << "the last under the grip";
+  EXPECT_EQ(StatusPartEdges(600, 17, {0, 40, 0}), (std::vector<int>{543, -1}));
+  EXPECT_EQ(StatusPartEdges(600, 17, {0, 0, 50}), (std::vector<int>{533, 533, -1})) << "one between keeps its place";
+  EXPECT_EQ(StatusPartEdges(100, 17, {0, 40, 120}), (std::vector<int>{0, 40, -1})) << "only the prompt is squeezed";
 }
 
 }  // namespace

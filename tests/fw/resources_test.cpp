@@ -373,15 +373,6 @@ TEST_F(Resources, ParameterTemplates) {
       {IDD_RULE, IDC_RULE_REGEX, kButton, 50, 40, 90, 10, "Regul\xE4rer Ausdruck", BS_AUTOCHECKBOX},
       {IDD_RULE, IDC_RULE_CASE, kButton, 50, 52, 150, 10, "Gro\xDF- und Kleinschreibung beachten", BS_AUTOCHECKBOX},
       {IDD_HILFE, IDC_HELP_TEXT, kEdit, 3, 3, 252, 127, "", kMultiLine | WS_BORDER},
-      {IDD_PAGE_NETZ, IDC_NET_REMOTE, kButton, 20, 23, 170, 10, "Fernmeldungen \xFC" "ber UDP und TCP empfangen", BS_AUTOCHECKBOX},
-      {IDD_PAGE_NETZ, IDC_NET_REMOTE_PORT, kEdit, 248, 21, 32, 14, "", ES_AUTOHSCROLL},
-      {IDD_PAGE_NETZ, IDC_NET_SYSLOG, kButton, 20, 40, 170, 10, "Syslog \xFC" "ber UDP und TCP empfangen", BS_AUTOCHECKBOX},
-      {IDD_PAGE_NETZ, IDC_NET_SYSLOG_PORT, kEdit, 248, 38, 32, 14, "", ES_AUTOHSCROLL},
-      {IDD_PAGE_NETZ, IDC_NET_SENDERS, kEdit, 84, 55, 196, 14, "", ES_AUTOHSCROLL},
-      {IDD_PAGE_NETZ, IDC_NET_FORWARD, kButton, 20, 101, 170, 10, "Jede angezeigte Zeile weiterleiten", BS_AUTOCHECKBOX},
-      {IDD_PAGE_NETZ, IDC_NET_TARGET, kEdit, 84, 117, 96, 14, "", ES_AUTOHSCROLL},
-      {IDD_PAGE_NETZ, IDC_NET_TCP, kButton, 220, 119, 28, 10, "TCP", BS_AUTORADIOBUTTON},
-      {IDD_PAGE_NETZ, IDC_NET_UDP, kButton, 252, 119, 28, 10, "UDP", BS_AUTORADIOBUTTON},
   };
   for (const auto& row : controls) {
     const DialogTemplate d = Dialog(row.dialog);

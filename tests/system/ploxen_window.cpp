@@ -111,51 +111,36 @@ int StatusPaneCount(HWND main) {
   return bar ? static_cast<int>(SendMessageA(bar, SB_GETPARTS, 0, 0)) : -1;
 }
 
-// The tip window is asked for a tool's text as it asks the tool itself when
-// it is about to show; structures and text live in the other process.
+// The tip windows are asked for the bar's tool as they ask the bar itself
+// when about to show it; the structure and the text live in the other process.
 std::string StatusPaneToolTip(HWND main, int pane) {
   HWND bar = GetDlgItem(main, 0xE801);
-  if (!bar) return "<no status bar>";
   DWORD pid = 0;
   GetWindowThreadProcessId(bar, &pid);
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return "<no access>";
-  constexpr SIZE_T kTextChars = 1024;
-  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t),
-                                                   MEM_COMMIT, PAGE_READWRITE));
-  std::string text = "<no pane tips>";
-  if (remote) {
-    auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(TTTOOLINFOW));
-    // The pane tips are the tip window whose tools belong to the bar.
-    HWND tips = FindProcessWindow(pid, [&](HWND w) {
-      if (ClassName(w) != "tooltips_class32" || SendMessageA(w, TTM_GETTOOLCOUNT, 0, 0) <= 0) return false;
-      TTTOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      SIZE_T moved = 0;
-      WriteProcessMemory(process, remote, &tool, sizeof tool, &moved);
-      if (!SendMessageW(w, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote))) return false;
-      ReadProcessMemory(process, remote, &tool, sizeof tool, &moved);
-      return tool.hwnd == bar;
-    });
-    if (tips) {
-      TTTOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      tool.hwnd = bar;
-      tool.uId = static_cast<UINT_PTR>(pane);
-      tool.lpszText = remoteText;
-      std::vector<wchar_t> wide(kTextChars + 1, L'\0');
-      SIZE_T moved = 0;
-      WriteProcessMemory(process, remote, &tool, sizeof tool, &moved);
-      WriteProcessMemory(process, remoteText, wide.data(), kTextChars * sizeof(wchar_t), &moved);
-      SendMessageW(tips, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote));
-      ReadProcessMemory(process, remoteText, wide.data(), kTextChars * sizeof(wchar_t), &moved);
-      char ansi[kTextChars * 2] = {};
-      WideCharToMultiByte(1252, 0, wide.data(), -1, ansi, sizeof ansi - 1, nullptr, nullptr);
-      text = ansi;
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
+  if (!bar || !process) return "<no status bar>";
+  constexpr std::size_t kChars = 1024;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  std::vector<wchar_t> wide(kChars, L'\0');
+  FindProcessWindow(pid, [&](HWND tips) {
+    if (!remote || ClassName(tips) != "tooltips_class32") return false;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = bar;
+    tool.uId = static_cast<UINT_PTR>(pane);
+    tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
+    SIZE_T moved = 0;
+    WriteProcessMemory(process, remote, &tool, sizeof tool, &moved);
+    WriteProcessMemory(process, tool.lpszText, wide.data(), kChars * sizeof(wchar_t), &moved);
+    SendMessageW(tips, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));  // another window's tools leave it empty
+    ReadProcessMemory(process, tool.lpszText, wide.data(), (kChars - 1) * sizeof(wchar_t), &moved);
+    return wide[0] != L'\0';
+  });
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
+  char text[kChars * 2] = {};
+  WideCharToMultiByte(1252, 0, wide.data(), -1, text, sizeof text - 1, nullptr, nullptr);
   return text;
 }
 
