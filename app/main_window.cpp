@@ -134,6 +134,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
       monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }),
       systemWide_([this](MessageKind kind, const char* text) { AddMessage(kind, text, kSourceSystemWide); },
                   [this] { return !intake_.Busy(); }) {
+  intake_.ObserveRows(&forwarder_);
   list_.OnStateChange([this] { UpdateListState(); });
   list_.OnBehind([this] {
     if (!catchUpTimer_ && hwnd_)
@@ -227,9 +228,23 @@ bool CPLOXENDlg::OnInit() {
   return true;
 }
 
-void CPLOXENDlg::ApplyNetwork(const NetworkSettings& now) { network_ = now; }
+void CPLOXENDlg::ApplyNetwork(const NetworkSettings& now) {
+  if (now.weiterleiten != network_.weiterleiten || now.ziel != network_.ziel ||
+      now.zielProtokoll != network_.zielProtokoll) {
+    forwarder_.Stop();
+    if (now.weiterleiten)
+      forwarder_.Start(now.ziel, now.zielProtokoll != kProtocolUdp);
+    else
+      forwarder_.DropWaiting();
+  }
+  network_ = now;
+}
 
-LostLines CPLOXENDlg::CountLostLines() const { return LostLines{}; }
+LostLines CPLOXENDlg::CountLostLines() const {
+  LostLines lost;
+  lost.forwarding = forwarder_.Lost();
+  return lost;
+}
 
 void CPLOXENDlg::ApplyPlacement() {
   WINDOWPLACEMENT wp{};
@@ -766,6 +781,7 @@ bool CPLOXENDlg::OnDestroy() {
   intake_.CloseQueue();
   monitor_.Stop();
   systemWide_.Stop();
+  forwarder_.Stop();
   KillTimer(hwnd_, kTimerRemote);
   KillTimer(hwnd_, kTimerRemoteBurst);
   remote_.Close();
