@@ -21,7 +21,7 @@ namespace {
 constexpr DWORD kSliceMs = 100;
 // A target that neither takes nor refuses a connection in this time counts
 // as unreachable for now (a host that drops the packets).
-constexpr DWORD kConnectTimeoutMs = 5000;
+constexpr DWORD kConnectTimeoutMs = 10000;
 
 std::int64_t UtcMsNow() {
   FILETIME now;

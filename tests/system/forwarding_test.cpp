@@ -4,54 +4,20 @@
 // is not there yet, or gone for a while, arrive when it is back, none lost.
 // ctest names the folder (PLOXEN_RSYSLOG) that holds the script and a folder
 // for each test's server; its fixture also ends any server a test left.
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "tests/system/rsyslog_server.h"
 
 #include "tests/system/ploxen_test.h"
 
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace ploxen::system_test {
 namespace {
 
-std::string WindowsPath(const std::string& unixPath) {
-  std::string path = "Z:" + unixPath;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// A port of 127.0.0.1 that nothing uses, for TCP and UDP alike.
-int FreePort() {
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    SOCKET tcp = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    int length = sizeof address;
-    bind(tcp, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(tcp, reinterpret_cast<sockaddr*>(&address), &length);
-    SOCKET udp = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    const bool free = bind(udp, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    closesocket(udp);
-    closesocket(tcp);
-    if (free && address.sin_port != 0) return ntohs(address.sin_port);
-  }
-  return 0;
-}
+using rsyslog::Received;
+using rsyslog::RsyslogServer;
 
 std::string ComputerName() {
   char name[256] = {};
@@ -62,126 +28,24 @@ std::string ComputerName() {
   return name;
 }
 
-struct Received {
-  std::string host, app, severity, text;
-};
-
-// rsyslogd in a folder of its own, started and stopped through the script.
-class Rsyslog {
- public:
-  Rsyslog(std::string script, std::string folder, int port)
-      : script_(std::move(script)), folder_(std::move(folder)), port_(port) {
-    DeleteFileA(WindowsPath(folder_ + "/received.log").c_str());
-  }
-  ~Rsyslog() { Stop(); }
-  Rsyslog(const Rsyslog&) = delete;
-  Rsyslog& operator=(const Rsyslog&) = delete;
-
-  // Empty once it takes messages over TCP and UDP, else what went wrong.
-  std::string Start() {
-    const std::string outcome = Run("start \"" + folder_ + "\" " + std::to_string(port_));
-    if (outcome != "ok") return outcome;
-    running_ = true;
-    // Probes until one of each kind came through: only then is a row that
-    // is sent lost by the server's fault, not because it was still starting.
-    bool tcp = false, udp = false;
-    for (int attempt = 0; attempt < 100 && !(tcp && udp); ++attempt) {
-      if (!tcp) Probe(SOCK_STREAM, "<13>1 - - PROBE - - - tcp\n");
-      if (!udp) Probe(SOCK_DGRAM, "<13>1 - - PROBE - - - udp");
-      Sleep(200);
-      for (const Received& r : All()) {
-        tcp = tcp || (r.app == "PROBE" && r.text == "tcp");
-        udp = udp || (r.app == "PROBE" && r.text == "udp");
-      }
-    }
-    return tcp && udp ? "" : "rsyslogd took no probe within 20 s";
-  }
-  void Stop() {
-    if (!running_) return;
-    running_ = false;
-    EXPECT_EQ(Run("stop \"" + folder_ + "\""), "ok");
-  }
-  // What it received from PLOXEN, in order.
-  std::vector<Received> Messages() const {
-    std::vector<Received> rows;
-    for (Received& r : All())
-      if (r.app != "PROBE") rows.push_back(std::move(r));
-    return rows;
-  }
-
- private:
-  // Wine starts the Unix program but gives no process to wait for: the
-  // script writes its outcome into a marker file.
-  std::string Run(const std::string& arguments) {
-    const std::string marker = folder_ + ".marker";
-    DeleteFileA(WindowsPath(marker).c_str());
-    std::string line = "/bin/sh \"" + script_ + "\" " + arguments + " \"" + marker + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-      return "cannot start /bin/sh";
-    if (info.hThread) CloseHandle(info.hThread);
-    if (info.hProcess) CloseHandle(info.hProcess);
-    const std::string path = WindowsPath(marker);
-    if (!WaitUntil([&] { return Exists(path); }, 30000)) return "rsyslog.sh wrote no outcome";
-    std::string outcome;
-    WaitUntil([&] {
-      outcome = FileText(path);
-      return !outcome.empty() && outcome.back() == '\n';
-    });
-    while (!outcome.empty() && (outcome.back() == '\n' || outcome.back() == '\r')) outcome.pop_back();
-    return outcome;
-  }
-  void Probe(int type, const char* message) const {
-    SOCKET s = socket(AF_INET, type, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port_));
-    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-      send(s, message, static_cast<int>(std::strlen(message)), 0);
-    closesocket(s);
-  }
-  // host TAB app TAB severity TAB message, one a line.
-  std::vector<Received> All() const {
-    std::vector<Received> rows;
-    std::istringstream in(FileText(WindowsPath(folder_ + "/received.log")));
-    std::string line;
-    while (std::getline(in, line)) {
-      Received r;
-      std::istringstream fields(line);
-      std::getline(fields, r.host, '\t');
-      std::getline(fields, r.app, '\t');
-      std::getline(fields, r.severity, '\t');
-      std::getline(fields, r.text);
-      rows.push_back(std::move(r));
-    }
-    return rows;
-  }
-
-  const std::string script_;
-  const std::string folder_;
-  const int port_;
-  bool running_ = false;
-};
-
 class Forwarding : public PloxenTest {
  protected:
   void SetUp() override {
     const char* root = std::getenv("PLOXEN_RSYSLOG");
     if (!root || !*root) GTEST_SKIP() << "PLOXEN_RSYSLOG names no folder: the test runs through ctest";
-    if (!Exists("Z:\\usr\\sbin\\rsyslogd")) GTEST_SKIP() << "rsyslogd is not installed (Debian package rsyslog)";
+    if (!rsyslog::Installed()) GTEST_SKIP() << "rsyslogd is not installed (Debian package rsyslog)";
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-    port_ = FreePort();
+    winsock_ = true;
+    port_ = rsyslog::FreePort();
     ASSERT_NE(port_, 0);
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-    rsyslog_ = std::make_unique<Rsyslog>(std::string(root) + "/rsyslog.sh", std::string(root) + "/" + name, port_);
+    rsyslog_ = std::make_unique<RsyslogServer>(std::string(root) + "/rsyslog.sh", std::string(root) + "/" + name, port_);
   }
   void TearDown() override {
+    if (rsyslog_) EXPECT_EQ(rsyslog_->Stop(), "");
     rsyslog_.reset();
-    WSACleanup();
+    if (winsock_) WSACleanup();
   }
 
   void StartForwarding(const char* name, const char* protocol) {
@@ -235,8 +99,9 @@ class Forwarding : public PloxenTest {
     return texts;
   }
 
+  bool winsock_ = false;
   int port_ = 0;
-  std::unique_ptr<Rsyslog> rsyslog_;
+  std::unique_ptr<RsyslogServer> rsyslog_;
 };
 
 TEST_F(Forwarding, EveryRowShownReachesRsyslogInOrderOverTcp) {
@@ -295,7 +160,7 @@ TEST_F(Forwarding, RowsWaitWhileRsyslogIsAwayAndArriveWhenItIsBack) {
   ASSERT_TRUE(WaitForMessages(100)) << rsyslog_->Messages().size() << " of 100";
   EXPECT_EQ(Texts(rsyslog_->Messages()), Numbered(1, 100));
 
-  rsyslog_->Stop();
+  ASSERT_EQ(rsyslog_->Stop(), "");
   SendRows(101, 200);
   ASSERT_TRUE(WaitForRows(main_, 200));
   Sleep(1000);
@@ -304,6 +169,47 @@ TEST_F(Forwarding, RowsWaitWhileRsyslogIsAwayAndArriveWhenItIsBack) {
   EXPECT_EQ(Texts(rsyslog_->Messages()), Numbered(1, 200));
   ASSERT_TRUE(Responsive(main_));
   Close();
+}
+
+// A target that takes no connection and refuses none (its queue of
+// connections is full, so its system drops the requests): PLOXEN.EXE still
+// goes at once when closed, long before an attempt to connect gives up.
+TEST(ForwardingStop, ClosingWhileTheTargetDoesNotAnswerIsQuick) {
+  WSADATA data;
+  ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof address;
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 1), 0);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::vector<SOCKET> fillers;
+  for (int i = 0; i < 4; ++i) {
+    fillers.push_back(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    u_long nonBlocking = 1;
+    ioctlsocket(fillers.back(), FIONBIO, &nonBlocking);
+    connect(fillers.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+  }
+  Sleep(300);
+
+  TestProfile profile("forward_stop");
+  profile.Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+  profile.Write("NETZ", "WEITERLEITEN", "1");
+  profile.Write("NETZ", "ZIEL", "127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+  PloxenProcess ploxen;
+  ASSERT_TRUE(ploxen.Start());
+  HWND main = ploxen.WaitForWindow(kTitle);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(SendLine(main, 0x303, "wartet auf das Ziel"));
+  Sleep(1000);  // the worker is trying to connect now
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(ploxen.WaitForExit(5000)) << "an attempt to connect gives up only after 10 s";
+  EXPECT_EQ(ploxen.ExitCode(), 0u);
+  for (SOCKET filler : fillers) closesocket(filler);
+  closesocket(listener);
+  WSACleanup();
 }
 
 }  // namespace
