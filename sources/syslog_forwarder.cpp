@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 
 #include "net/forward_sender.h"
 #include "net/network_settings.h"
@@ -73,20 +74,24 @@ struct Lookup {
 
 std::shared_ptr<Lookup> Resolve(const NetworkTarget& target, bool tcp, const ForwardQueue& queue) {
   auto lookup = std::make_shared<Lookup>();
-  std::thread([lookup, target, tcp] {
-    const WinsockUse winsock;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = tcp ? SOCK_STREAM : SOCK_DGRAM;
-    hints.ai_protocol = tcp ? IPPROTO_TCP : IPPROTO_UDP;
-    addrinfo* addresses = nullptr;
-    if (getaddrinfo(target.host.c_str(), std::to_string(target.port).c_str(), &hints, &addresses) != 0)
-      addresses = nullptr;
-    std::lock_guard<std::mutex> lock(lookup->mutex);
-    lookup->addresses = addresses;
-    lookup->done = true;
-    lookup->finished.notify_all();
-  }).detach();
+  try {
+    std::thread([lookup, target, tcp] {
+      const WinsockUse winsock;
+      addrinfo hints{};
+      hints.ai_family = AF_UNSPEC;
+      hints.ai_socktype = tcp ? SOCK_STREAM : SOCK_DGRAM;
+      hints.ai_protocol = tcp ? IPPROTO_TCP : IPPROTO_UDP;
+      addrinfo* addresses = nullptr;
+      if (getaddrinfo(target.host.c_str(), std::to_string(target.port).c_str(), &hints, &addresses) != 0)
+        addresses = nullptr;
+      std::lock_guard<std::mutex> lock(lookup->mutex);
+      lookup->addresses = addresses;
+      lookup->done = true;
+      lookup->finished.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return nullptr;  // no thread to spare: unreachable for now
+  }
   std::unique_lock<std::mutex> lock(lookup->mutex);
   while (!lookup->done && !queue.Stopping()) lookup->finished.wait_for(lock, std::chrono::milliseconds(kSliceMs));
   return lookup->done ? lookup : nullptr;
@@ -192,19 +197,23 @@ class SocketLink : public ForwardLink {
 void SyslogForwarder::Start(const std::string& target, bool tcp) {
   Stop();
   queue_.ClearStop();
-  worker_ = std::thread([this, target, tcp, host = ComputerName()] {
-    const WinsockUse winsock;
-    SocketLink link(target, tcp, queue_);
-    ForwardSender sender(queue_, link, tcp ? ForwardFraming::kOctetCounted : ForwardFraming::kDatagram, host);
-    while (!queue_.Stopping()) {
-      const std::int64_t next = sender.Round();
-      if (next == ForwardSender::kWaitForRows)
-        queue_.WaitForRows();
-      else if (next > 0)
-        queue_.Pause(next);
-    }
-    sender.Finish();
-  });
+  try {
+    worker_ = std::thread([this, target, tcp, host = ComputerName()] {
+      const WinsockUse winsock;
+      SocketLink link(target, tcp, queue_);
+      ForwardSender sender(queue_, link, tcp ? ForwardFraming::kOctetCounted : ForwardFraming::kDatagram, host);
+      while (!queue_.Stopping()) {
+        const std::int64_t next = sender.Round();
+        if (next == ForwardSender::kWaitForRows)
+          queue_.WaitForRows();
+        else if (next > 0)
+          queue_.Pause(next);
+      }
+      sender.Finish();
+    });
+  } catch (const std::system_error&) {
+    // No worker: the rows wait all the same, and what has no room is counted.
+  }
   running_ = true;
 }
 
