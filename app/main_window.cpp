@@ -139,6 +139,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
       monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }),
       systemWide_([this](MessageKind kind, const char* text) { AddMessage(kind, text, kSourceSystemWide); },
                   [this] { return !intake_.Busy(); }) {
+  intake_.ObserveRows(&forwarder_);
   list_.OnStateChange([this] { UpdateListState(); });
   list_.OnBehind([this] {
     if (!catchUpTimer_ && hwnd_)
@@ -236,12 +237,23 @@ bool CPLOXENDlg::OnInit() {
   return true;
 }
 
-void CPLOXENDlg::ApplyNetwork(const NetworkSettings& now) { network_ = now; }
+void CPLOXENDlg::ApplyNetwork(const NetworkSettings& now) {
+  if (now.weiterleiten != network_.weiterleiten || now.ziel != network_.ziel ||
+      now.zielProtokoll != network_.zielProtokoll) {
+    forwarder_.Stop();
+    if (now.weiterleiten)
+      forwarder_.Start(now.ziel, now.zielProtokoll != kProtocolUdp);
+    else
+      forwarder_.DropWaiting();
+  }
+  network_ = now;
+}
 
 LostLines CPLOXENDlg::CountLostLines() const {
   LostLines lost;
   lost.mailslot = remote_.Lost();
   lost.systemWide = systemWide_.Lost();
+  lost.forwarding = forwarder_.Lost();
   return lost;
 }
 
@@ -799,6 +811,7 @@ bool CPLOXENDlg::OnDestroy() {
   intake_.CloseQueue();
   monitor_.Stop();
   systemWide_.Stop();
+  forwarder_.Stop();
   KillTimer(hwnd_, kTimerRemote);
   KillTimer(hwnd_, kTimerRemoteBurst);
   KillTimer(hwnd_, kTimerLostLines);

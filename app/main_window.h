@@ -18,6 +18,7 @@
 #include "sources/automation_object.h"
 #include "sources/dbwin32_listener.h"
 #include "sources/debug_monitor.h"
+#include "sources/syslog_forwarder.h"
 #include "sources/system_wide_listener.h"
 #include "sources/win32_mailslot.h"
 #include "search/view_rules.h"
@@ -123,6 +124,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   fw::IniProfile profile_;
   Settings settings_;
   NetworkSettings network_;  // as applied to the roads
+  SyslogForwarder forwarder_;  // told of every row by the intake
   RemoteMailslot remote_;  // the mailslot road, polled by the remote timer
   MessageListCtrl list_;
   MessageIntake intake_;

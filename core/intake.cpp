@@ -169,6 +169,7 @@ void MessageIntake::Append(MessageKind kind, std::string_view text) {
                                         ColourPair{colour, kMessageColumnBack}};
   const std::string_view strings[kColumnCount] = {prefix.process, prefix.time, message_};
   rows_.AppendRow(kind, colours, strings, kColumnCount);
+  if (observer_) observer_->RowAppended(kind, strings, kColumnCount);
 
   // The marker is looked for in the whole message part, before the cut.
   if (category == kCategoryConstructor && fullMessage.find(kSignalMarker) != std::string_view::npos)

@@ -44,6 +44,15 @@ bool CategoryShown(const IntakeSwitches& switches, int category);
 // True when the road is open: remarks always, the others behind their switch.
 bool SourceAccepted(const IntakeSwitches& switches, MessageSource source);
 
+// Told of every row the intake appends, after the row is stored, on the
+// intake's thread: the row's kind and its column strings, valid only for the
+// call. It runs on every line, so it may only copy what it needs.
+class RowObserver {
+ public:
+  virtual ~RowObserver() = default;
+  virtual void RowAppended(MessageKind kind, const std::string_view* strings, std::size_t count) = 0;
+};
+
 // The intake's only contact with the person at the screen.
 class UserDialogs {
  public:
@@ -86,6 +95,9 @@ class MessageIntake {
   void CloseQueue();
   bool QueuedWaiting() const { return queueWaiting_.load(std::memory_order_acquire); }
 
+  // Rows read from a file do not come through here, so they are not told.
+  void ObserveRows(RowObserver* observer) { observer_ = observer; }
+
   // Deletes all rows and starts the indentation again.
   void ClearList();
   // After a file was opened into the list.
@@ -112,6 +124,7 @@ class MessageIntake {
   const IntakeSwitches& switches_;
   RowStore& rows_;
   UserDialogs& dialogs_;
+  RowObserver* observer_ = nullptr;
 
   mutable std::recursive_mutex mutex_;
   bool running_ = false;

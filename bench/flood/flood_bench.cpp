@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "bench/ploxen_launch.h"
+#include "bench/flood/flood_rounds.h"
 
 namespace {
 
@@ -15,19 +15,6 @@ constexpr char kNullTitle[] = "PLOXEN flood null receiver";
 constexpr char kNullClass[] = "PloxenFloodNullReceiver";
 
 using namespace ploxen::bench;
-
-bool SenderSucceeded(PROCESS_INFORMATION& sender) {
-  DWORD code = 1;
-  WaitForSingleObject(sender.hProcess, INFINITE);
-  GetExitCodeProcess(sender.hProcess, &code);
-  Release(sender);
-  return code == 0;
-}
-
-std::string SenderLine(const std::string& target, int lines) {
-  return "\"" + Directory() + "\\ploxen_send.exe\" " + target + " -kind 0x303 -count " + std::to_string(lines) +
-         " Zeile der Flut mit etwas Text wie ihn ein Programm schreibt";
-}
 
 // The null receiver: a hidden window on a thread of its own.
 std::atomic<long> g_nullLines{0};
@@ -73,27 +60,6 @@ double NullRound(int lines) {
   PROCESS_INFORMATION sender = Launch(SenderLine("-title \"" + std::string(kNullTitle) + "\"", lines));
   if (!sender.hProcess || !SenderSucceeded(sender) || g_nullLines != lines) return 0;
   return lines / (Seconds() - start);
-}
-
-// Lines per second from the first line sent until the list shows the last.
-double PloxenRound(int lines, const std::string& profile) {
-  UseFreshProfile(profile);
-  WritePrivateProfileStringA("LISTBOX", "MAXCOUNT", "0", profile.c_str());
-  PROCESS_INFORMATION ploxen = Launch("\"" + Directory() + "\\PLOXEN.EXE\"");
-  if (!ploxen.hProcess) return 0;
-  const PloxenWindow window = FindPloxen(ploxen.dwProcessId);
-  double rate = 0;
-  if (window.list) {
-    const double start = Seconds();
-    PROCESS_INFORMATION sender = Launch(SenderLine("-pid " + std::to_string(ploxen.dwProcessId), lines));
-    bool sent = sender.hProcess && SenderSucceeded(sender);
-    const double deadline = Seconds() + 120;
-    while (sent && RowCount(window.list) < lines && Seconds() < deadline) Sleep(2);
-    if (sent && RowCount(window.list) == lines) rate = lines / (Seconds() - start);
-  }
-  ClosePloxen(ploxen, window.main);
-  DeleteFileA(profile.c_str());
-  return rate;
 }
 
 }  // namespace
