@@ -6,8 +6,9 @@
 //   drain's rate, none lost.
 // - UDP: first the rate the bare UDP drain takes without loss is found by
 //   pacing (halved from full speed until nothing is lost, then narrowed),
-//   then the datagrams go at that rate into the drain and into PLOXEN.
-//   Goal: PLOXEN loses at most 0.1 %.
+//   then the datagrams go at that rate into the drain (a quarter slower
+//   when the drain loses some this time) and into PLOXEN. Goal: PLOXEN
+//   loses at most 0.1 %.
 //   ploxen_network_bench [lines] [tcp rounds]
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -294,8 +295,18 @@ int main(int argc, char** argv) {
   const double shownTcp = Median(shown);
 
   // UDP: the rate the bare drain takes, then both at that rate.
-  const double rate = LosslessRate(datagrams, lines);
-  const UdpTrial bareUdp = BareUdp(datagrams, lines, rate);
+  // The drain must take the rate again right before PLOXEN does: on a busy
+  // machine a rate found lossless a moment ago may not be, and a rate the
+  // baseline itself loses at says nothing. Then a quarter less is tried.
+  double rate = LosslessRate(datagrams, lines);
+  UdpTrial bareUdp;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    bareUdp = BareUdp(datagrams, lines, rate);
+    if (bareUdp.received == lines) break;
+    std::printf("UDP: the drain lost %d at %.0f/s this time\n", lines - bareUdp.received, bareUdp.sentRate);
+    std::fflush(stdout);
+    rate = 0.75 * bareUdp.sentRate;
+  }
   int udpRows = 0;
   double udpShownRate = 0;
   {
@@ -329,6 +340,9 @@ int main(int argc, char** argv) {
               bareUdp.received, lines - bareUdp.received);
   std::printf("  PLOXEN.EXE                 %9.0f lines/s shown, %d lost (%.3f %%)\n", udpShownRate, udpLost,
               udpLostShare);
-  std::printf("  goal: at most 0.1 %% lost: %s\n", udpLostShare <= 0.1 ? "met" : "not met");
+  if (bareUdp.received != lines)
+    std::printf("  goal: undecided, the baseline itself lost datagrams at every rate tried\n");
+  else
+    std::printf("  goal: at most 0.1 %% lost: %s\n", udpLostShare <= 0.1 ? "met" : "not met");
   return 0;
 }
