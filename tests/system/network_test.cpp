@@ -9,6 +9,8 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
