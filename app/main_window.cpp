@@ -138,7 +138,14 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
       listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }),
       monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }),
       systemWide_([this](MessageKind kind, const char* text) { AddMessage(kind, text, kSourceSystemWide); },
-                  [this] { return !intake_.Busy(); }) {
+                  [this] { return !intake_.Busy(); }),
+      // The network's lines come in as the mailslot's do.
+      networkIn_([this](MessageKind kind, std::string_view text) {
+        HWND window = hwnd_;
+        return intake_.TryQueue(kind, text, kSourceSystem, [this, window] {
+          if (!workerLinesArmed_.exchange(true)) PostMessageA(window, kWorkerLinesMessage, 0, 0);
+        });
+      }) {
   intake_.ObserveRows(&forwarder_);
   list_.OnStateChange([this] { UpdateListState(); });
   list_.OnBehind([this] {
@@ -246,6 +253,18 @@ void CPLOXENDlg::ApplyNetwork(const NetworkSettings& now) {
     else
       forwarder_.DropWaiting();
   }
+  // A list the page would refuse (a hand-edited profile) is this computer only.
+  SenderList::Parsed senders = SenderList::Parse(now.absender);
+  if (!senders.list) senders.list = SenderList{};
+  const NetworkListener::Road remote{now.fernmeldungen != 0, now.fernPort};
+  const NetworkListener::Road syslog{now.syslog != 0, now.syslogPort};
+  if (!(remote == NetworkListener::Road{network_.fernmeldungen != 0, network_.fernPort}) ||
+      !(syslog == NetworkListener::Road{network_.syslog != 0, network_.syslogPort})) {
+    const std::string notice = ClosedPortsNotice(networkIn_.Apply(remote, syslog, *senders.list));
+    if (!notice.empty()) MessageBoxA(hwnd_, notice.c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
+  } else if (now.absender != network_.absender) {
+    networkIn_.SetSenders(*senders.list);
+  }
   network_ = now;
 }
 
@@ -254,6 +273,11 @@ LostLines CPLOXENDlg::CountLostLines() const {
   lost.mailslot = remote_.Lost();
   lost.systemWide = systemWide_.Lost();
   lost.forwarding = forwarder_.Lost();
+  const LostLines in = networkIn_.Lost();
+  lost.queueFull += in.queueFull;
+  lost.remoteNetwork += in.remoteNetwork;
+  lost.syslog += in.syslog;
+  lost.refusedSenders += in.refusedSenders;
   return lost;
 }
 
@@ -809,6 +833,8 @@ bool CPLOXENDlg::OnDestroy() {
   // A child still running goes on without the monitor; no line of it
   // reaches the list once the window is going.
   intake_.CloseQueue();
+  // Its worker waits for nothing, so this ends within one of its waits.
+  networkIn_.Stop();
   monitor_.Stop();
   systemWide_.Stop();
   forwarder_.Stop();

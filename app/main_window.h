@@ -19,6 +19,7 @@
 #include "sources/dbwin32_listener.h"
 #include "sources/debug_monitor.h"
 #include "sources/syslog_forwarder.h"
+#include "sources/network_listener.h"
 #include "sources/system_wide_listener.h"
 #include "sources/win32_mailslot.h"
 #include "search/view_rules.h"
@@ -132,6 +133,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   DebugMonitor monitor_;
   SystemWideListener systemWide_;
   bool systemWideBusy_ = false;  // the last start found another monitor
+  NetworkListener networkIn_;  // remote lines and syslog over the network
   std::atomic<bool> workerLinesArmed_{false};  // a wake-up or the batch timer is on its way
   HFONT listFont_ = nullptr;
   int rememberedTermIndex_ = -1;

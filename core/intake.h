@@ -88,6 +88,12 @@ class MessageIntake {
   // the queue is closed.
   static constexpr std::size_t kQueuedMax = 10000;
   bool Queue(MessageKind kind, const char* text, MessageSource source, const std::function<void()>& wake);
+  // The same without waiting, for a worker that must not stop (one that
+  // also serves other senders): a full queue takes nothing and the caller
+  // decides whether to keep the line or count it. wake runs as for Queue.
+  enum class TryResult { kQueued, kFull, kClosed };
+  TryResult TryQueue(MessageKind kind, std::string_view text, MessageSource source,
+                     const std::function<void()>& wake);
   // On the intake's own thread: every queued line, unless a call is running
   // there (it takes them when it ends).
   void TakeQueued();

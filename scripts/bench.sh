@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every benchmark: the native ones, then the copy-data flood
 # (also with forwarding to a real rsyslogd), the debug monitor's burst, the
-# mailslot burst and the automation calls of the real PLOXEN.EXE under Wine on
-# a display (a virtual one when there is none). Each prints its figures
-# beside a baseline of the same run.
+# mailslot burst, the automation calls and syslog over TCP and UDP of the
+# real PLOXEN.EXE under Wine on a display (a virtual one when there is none).
+# Each prints its figures beside a baseline of the same run.
 #   bash scripts/bench.sh [flood lines] [flood rounds]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,7 +12,7 @@ source "$here/build.sh"
 source "$here/display.sh"
 
 ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench ploxen_filter_bench
-ploxen_build mingw ploxen_flood_bench ploxen_forward_bench ploxen_debug_bench ploxen_mailslot_bench ploxen_automation_bench ploxen_systemwide_bench
+ploxen_build mingw ploxen_flood_bench ploxen_forward_bench ploxen_debug_bench ploxen_mailslot_bench ploxen_automation_bench ploxen_systemwide_bench ploxen_network_bench
 "$PLOXEN_BUILD/native/bin/ploxen_intake_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_storage_bench"
 "$PLOXEN_BUILD/native/bin/ploxen_search_bench"
@@ -33,3 +33,4 @@ WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_debug_bench.exe"
 WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_mailslot_bench.exe"
 WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_automation_bench.exe"
 WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_systemwide_bench.exe"
+WINEDEBUG=-all ploxen_wine "$PLOXEN_BUILD/mingw/bin/ploxen_network_bench.exe"

@@ -1,27 +1,40 @@
 // Writes remote lines "seq,computer,kind,text" to the mailslot of a running
-// PLOXEN in remote mode, from a batch file or a test:
-//   ploxen_mailslot_send [-computer NAME] [-host NAME] [-seq N] [-kind K]
-//                        [-count N] [-stdin] [-raw TEXT]... [-rawfile PATH] text...
+// PLOXEN in remote mode, or over the network to its FERNPORT, from a batch
+// file or a test:
+//   ploxen_mailslot_send [-computer NAME | -udp HOST:PORT | -tcp HOST:PORT]
+//                        [-host NAME] [-seq N] [-kind K] [-count N] [-stdin]
+//                        [-raw TEXT]... [-rawfile PATH] text...
 // -computer NAME writes to \\NAME\mailslot\ploxen instead of this computer's
-// mailslot; -host NAME is the computer field (default: this computer's name);
-// -seq N numbers the lines from N (default 1), one more per line; -kind K is
-// the kind code (default 0x303; C notation, written in decimal); -count N
-// writes the text N times, numbered; -stdin writes each input line.
-// -raw TEXT writes TEXT as it is (no NUL, no numbering; may be given several
-// times, and "" writes an empty message); -rawfile PATH writes a file's bytes
-// as one message. Lines in the format end with a NUL, as senders write them.
+// mailslot; -udp sends each line as one datagram, -tcp each line ended by a
+// line feed on one connection; -host NAME is the computer field (default:
+// this computer's name); -seq N numbers the lines from N (default 1), one
+// more per line; -kind K is the kind code (default 0x303; C notation, written
+// in decimal); -count N writes the text N times, numbered; -stdin writes each
+// input line. -raw TEXT writes TEXT as it is (no NUL, no numbering; may be
+// given several times, and "" writes an empty message); -rawfile PATH writes
+// a file's bytes as one message. Lines in the format end with a NUL in the
+// mailslot, as senders write them; over the network a datagram is the line
+// itself, and on TCP -raw TEXT is followed by a line feed while -rawfile
+// goes as it is.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "net/network_settings.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: ploxen_mailslot_send [-computer NAME] [-host NAME] [-seq N] [-kind K] [-count N] [-stdin]\n"
+               "usage: ploxen_mailslot_send [-computer NAME | -udp HOST:PORT | -tcp HOST:PORT]\n"
+               "                            [-host NAME] [-seq N] [-kind K] [-count N] [-stdin]\n"
                "                            [-raw TEXT]... [-rawfile PATH] text...\n");
   return 2;
 }
@@ -41,7 +54,15 @@ bool ReadWholeFile(const char* path, std::string& bytes) {
   return true;
 }
 
-class Mailslot {
+// Where the lines go: the mailslot or a socket.
+class Road {
+ public:
+  virtual ~Road() = default;
+  // One line or raw message; withEnd adds the road's line end.
+  virtual bool Write(const std::string& bytes, bool withEnd) = 0;
+};
+
+class Mailslot : public Road {
  public:
   explicit Mailslot(const std::string& name) : name_(name) {
     handle_ = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -54,7 +75,7 @@ class Mailslot {
   bool Open() const { return handle_ != INVALID_HANDLE_VALUE; }
   DWORD Error() const { return error_; }
   // One message of exactly these bytes.
-  bool Write(const std::string& bytes, bool withNul) {
+  bool Write(const std::string& bytes, bool withNul) override {
     DWORD written = 0;
     const DWORD size = static_cast<DWORD>(bytes.size() + (withNul ? 1 : 0));
     if (WriteFile(handle_, bytes.c_str(), size, &written, nullptr) && written == size) return true;
@@ -69,6 +90,79 @@ class Mailslot {
   DWORD error_;
 };
 
+std::unique_ptr<Road> OpenMailslot(const std::string& computer) {
+  const std::string name = "\\\\" + computer + "\\mailslot\\ploxen";
+  auto slot = std::make_unique<Mailslot>(name);
+  if (slot->Open()) return slot;
+  if (slot->Error() == ERROR_FILE_NOT_FOUND)
+    std::fprintf(stderr, "ploxen_mailslot_send: no mailslot %s: is PLOXEN running with FERNDEBUG=1?\n", name.c_str());
+  else
+    std::fprintf(stderr, "ploxen_mailslot_send: cannot open %s (error %lu)\n", name.c_str(),
+                 static_cast<unsigned long>(slot->Error()));
+  return nullptr;
+}
+
+class NetworkRoad : public Road {
+ public:
+  NetworkRoad(bool tcp, std::string target) : tcp_(tcp), target_(std::move(target)) {}
+  ~NetworkRoad() override {
+    if (socket_ != INVALID_SOCKET) {
+      shutdown(socket_, SD_SEND);
+      closesocket(socket_);
+    }
+    if (started_) WSACleanup();
+  }
+  bool Open() {
+    const std::optional<ploxen::NetworkTarget> target = ploxen::ParseNetworkTarget(target_);
+    if (!target) {
+      std::fprintf(stderr, "ploxen_mailslot_send: %s is not HOST:PORT\n", target_.c_str());
+      return false;
+    }
+    WSADATA data{};
+    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    addrinfo hints{};
+    hints.ai_socktype = tcp_ ? SOCK_STREAM : SOCK_DGRAM;
+    addrinfo* found = nullptr;
+    if (!started_ || getaddrinfo(target->host.c_str(), std::to_string(target->port).c_str(), &hints, &found) != 0) {
+      std::fprintf(stderr, "ploxen_mailslot_send: cannot find %s\n", target->host.c_str());
+      return false;
+    }
+    for (addrinfo* a = found; a && socket_ == INVALID_SOCKET; a = a->ai_next) {
+      socket_ = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+      if (socket_ != INVALID_SOCKET && connect(socket_, a->ai_addr, static_cast<int>(a->ai_addrlen)) != 0) {
+        closesocket(socket_);
+        socket_ = INVALID_SOCKET;
+      }
+    }
+    freeaddrinfo(found);
+    if (socket_ == INVALID_SOCKET)
+      std::fprintf(stderr, "ploxen_mailslot_send: cannot connect to %s (error %d)\n", target_.c_str(),
+                   WSAGetLastError());
+    return socket_ != INVALID_SOCKET;
+  }
+  bool Write(const std::string& bytes, bool withEnd) override {
+    const std::string out = tcp_ && withEnd ? bytes + "\n" : bytes;
+    std::size_t sent = 0;
+    // A datagram goes whole or not at all; a stream may take it in parts.
+    do {
+      const int n = send(socket_, out.data() + sent, static_cast<int>(out.size() - sent), 0);
+      if (n < 0) {
+        std::fprintf(stderr, "ploxen_mailslot_send: sending to %s failed (error %d)\n", target_.c_str(),
+                     WSAGetLastError());
+        return false;
+      }
+      sent += static_cast<std::size_t>(n);
+    } while (tcp_ && sent < out.size());
+    return true;
+  }
+
+ private:
+  bool tcp_;
+  std::string target_;
+  bool started_ = false;
+  SOCKET socket_ = INVALID_SOCKET;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,12 +173,18 @@ int main(int argc, char** argv) {
   long count = 1;
   bool fromStdin = false;
   std::vector<std::string> raw;
+  std::vector<bool> rawIsFile;
   std::string text;
+  std::string network;  // HOST:PORT
+  bool tcp = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     if (arg == "-computer" && hasValue) {
       computer = argv[++i];
+    } else if ((arg == "-udp" || arg == "-tcp") && hasValue) {
+      tcp = arg == "-tcp";
+      network = argv[++i];
     } else if (arg == "-host" && hasValue) {
       host = argv[++i];
     } else if (arg == "-seq" && hasValue) {
@@ -97,6 +197,7 @@ int main(int argc, char** argv) {
       fromStdin = true;
     } else if (arg == "-raw" && hasValue) {
       raw.push_back(argv[++i]);
+      rawIsFile.push_back(false);
     } else if (arg == "-rawfile" && hasValue) {
       std::string bytes;
       if (!ReadWholeFile(argv[++i], bytes)) {
@@ -104,6 +205,7 @@ int main(int argc, char** argv) {
         return 2;
       }
       raw.push_back(bytes);
+      rawIsFile.push_back(true);
     } else {
       if (!text.empty()) text += ' ';
       text += arg;
@@ -111,33 +213,35 @@ int main(int argc, char** argv) {
   }
   if (text.empty() && !fromStdin && raw.empty()) return Usage();
 
-  const std::string name = "\\\\" + computer + "\\mailslot\\ploxen";
-  Mailslot slot(name);
-  if (!slot.Open()) {
-    if (slot.Error() == ERROR_FILE_NOT_FOUND)
-      std::fprintf(stderr, "ploxen_mailslot_send: no mailslot %s: is PLOXEN running with FERNDEBUG=1?\n",
-                   name.c_str());
-    else
-      std::fprintf(stderr, "ploxen_mailslot_send: cannot open %s (error %lu)\n", name.c_str(),
-                   static_cast<unsigned long>(slot.Error()));
-    return 1;
+  std::unique_ptr<Road> road;
+  const bool overNetwork = !network.empty();
+  if (overNetwork) {
+    auto socketRoad = std::make_unique<NetworkRoad>(tcp, network);
+    if (!socketRoad->Open()) return 1;
+    road = std::move(socketRoad);
+  } else {
+    road = OpenMailslot(computer);
+    if (!road) return 1;
   }
+  Road& slot = *road;
 
-  for (const std::string& message : raw)
-    if (!slot.Write(message, false)) return 1;
+  for (std::size_t r = 0; r < raw.size(); ++r)
+    if (!slot.Write(raw[r], overNetwork && !rawIsFile[r])) return 1;
   auto line = [&](const std::string& t) {
     return std::to_string(sequence++) + "," + host + "," + std::to_string(kind) + "," + t;
   };
+  // The mailslot's lines end with a NUL; a datagram or a TCP line does not.
+  const bool withEnd = !overNetwork || tcp;
   if (fromStdin) {
     char buffer[4096];
     while (std::fgets(buffer, sizeof buffer, stdin)) {
       std::string s(buffer);
       while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
-      if (!slot.Write(line(s), true)) return 1;
+      if (!slot.Write(line(s), withEnd)) return 1;
     }
   } else if (!text.empty()) {
     for (long n = 0; n < count; ++n)
-      if (!slot.Write(line(count > 1 ? text + " " + std::to_string(n + 1) : text), true)) return 1;
+      if (!slot.Write(line(count > 1 ? text + " " + std::to_string(n + 1) : text), withEnd)) return 1;
   }
   return 0;
 }

@@ -65,5 +65,28 @@ TEST_F(WorkerQueueTest, AFullQueueHoldsTheWorkerUntilTakenAndClosingReleasesIt) 
   EXPECT_EQ(rows.size(), MessageIntake::kQueuedMax);  // what waited at the close is dropped
 }
 
+TEST_F(WorkerQueueTest, TryQueueNeverWaitsAndTellsFullFromClosed) {
+  switches.maxCount = 0;
+  using Result = MessageIntake::TryResult;
+  const auto tryQueue = [this](std::string_view text) {
+    return intake.TryQueue(100, text, kSourceSystem, [this] { ++wakes; });
+  };
+  for (std::size_t i = 0; i < MessageIntake::kQueuedMax; ++i) ASSERT_EQ(tryQueue("zeile"), Result::kQueued);
+  EXPECT_EQ(wakes, 1);
+  EXPECT_EQ(tryQueue("zu viel"), Result::kFull);
+  intake.TakeQueued();
+  ASSERT_EQ(rows.size(), MessageIntake::kQueuedMax);
+  // Room again: the next batch wakes the taker once more, in order with Queue.
+  EXPECT_EQ(tryQueue(std::string_view("danach\0Rest", 11)), Result::kQueued);
+  EXPECT_TRUE(Queue("mit Queue"));
+  EXPECT_EQ(wakes, 2);
+  intake.TakeQueued();
+  ASSERT_EQ(rows.size(), MessageIntake::kQueuedMax + 2);
+  EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax), "danach");  // cut at a NUL like every road
+  EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax + 1), "mit Queue");
+  intake.CloseQueue();
+  EXPECT_EQ(tryQueue("geschlossen"), Result::kClosed);
+}
+
 }  // namespace
 }  // namespace ploxen::test

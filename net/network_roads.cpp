@@ -1,0 +1,60 @@
+#include "net/network_roads.h"
+
+#include "net/syslog_message.h"
+
+namespace ploxen {
+
+std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddress& sender, std::string_view bytes,
+                                                  bool cut, std::int64_t arrivalLocalMs) {
+  if (!senders_.Allows(sender)) {
+    refused_.fetch_add(1, std::memory_order_relaxed);
+    return std::nullopt;
+  }
+  // An empty datagram carries no line, as an empty TCP line gives no frame.
+  if (bytes.empty() && !cut) return std::nullopt;
+  const std::string address = FormatIpAddress(sender);
+  NetworkLine line;
+  if (road == NetworkRoad::kRemote) {
+    NetworkRemoteLine remote = TakeNetworkRemoteLine(address, bytes, sequences_);
+    if (cut || remote.verdict == RemoteVerdict::kMalformed) remote_.fetch_add(1, std::memory_order_relaxed);
+    if (remote.verdict != RemoteVerdict::kShow) return std::nullopt;
+    line.kind = remote.kind;
+    line.text = std::move(remote.text);
+  } else {
+    if (cut) syslog_.fetch_add(1, std::memory_order_relaxed);
+    const SyslogMessage message = ParseSyslog(bytes);
+    SyslogRowContext context;
+    context.toLocalMs = toLocalMs_;
+    context.arrivalLocalMs = arrivalLocalMs;
+    context.sender = address;
+    line.kind = SyslogKind(message.severity);
+    line.text = SyslogRowText(message, context);
+  }
+  if (line.text.size() > kNetworkLineMax) line.text.resize(kNetworkLineMax);
+  return line;
+}
+
+LostLines NetworkLineTaker::Lost() const {
+  LostLines lost;
+  lost.queueFull = queueFull_.load(std::memory_order_relaxed);
+  lost.remoteNetwork = remote_.load(std::memory_order_relaxed);
+  lost.syslog = syslog_.load(std::memory_order_relaxed);
+  lost.refusedSenders = refused_.load(std::memory_order_relaxed);
+  return lost;
+}
+
+std::string ClosedPortsNotice(const std::vector<ClosedPort>& ports) {
+  std::string text;
+  for (const ClosedPort& closed : ports) {
+    if (!closed.udp && !closed.tcp) continue;
+    text += "Der Port " + std::to_string(closed.port);
+    text += closed.road == NetworkRoad::kRemote ? " f\xFCr Fernmeldungen" : " f\xFCr Syslog";
+    text += closed.udp && closed.tcp ? " (UDP und TCP)" : closed.udp ? " (UDP)" : " (TCP)";
+    text += " kann nicht ge\xF6" "ffnet werden: ein anderes Programm benutzt ihn, oder es fehlt das Recht dazu.\n";
+  }
+  if (text.empty()) return text;
+  text += "PLOXEN l\xE4uft ohne diesen Empfang weiter.";
+  return text;
+}
+
+}  // namespace ploxen

@@ -1,0 +1,85 @@
+// What a network listener makes of what it receives: each UDP datagram or
+// TCP frame, with its sender's address, becomes a line for the intake or a
+// lost line counted for its road. Nothing received is ever shown in a box:
+// nobody on the network may open windows on the user's screen.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/message_kind.h"
+#include "net/lost_lines.h"
+#include "net/remote_senders.h"
+#include "net/sender_list.h"
+
+namespace ploxen {
+
+enum class NetworkRoad {
+  kRemote,  // "seq,computer,kind,text" on FERNPORT
+  kSyslog,  // RFC 5424 / RFC 3164 on SYSLOGPORT
+};
+
+// Lines are handed on no longer than this: enough for the widest prefix
+// (host and application of 255 characters each) and the message column, so
+// the list shows the same as from the whole line, while 10,000 waiting lines
+// stay within a few dozen megabytes.
+constexpr std::size_t kNetworkLineMax = 4096;
+
+struct NetworkLine {
+  MessageKind kind = 0;
+  std::string text;  // in the intake's prefix form for syslog
+};
+
+class NetworkLineTaker {
+ public:
+  // UTC milliseconds to local ones at that instant (same epoch).
+  using ToLocalMs = std::function<std::int64_t(std::int64_t utcMs)>;
+
+  NetworkLineTaker(SenderList senders, ToLocalMs toLocalMs)
+      : senders_(std::move(senders)), toLocalMs_(std::move(toLocalMs)) {}
+
+  void SetSenders(SenderList senders) { senders_ = std::move(senders); }
+  bool Allows(const IpAddress& sender) const { return senders_.Allows(sender); }
+
+  // One datagram or one frame; cut when the framer had to cut it (it is
+  // shown as far as it came, and counted, since its end is lost). None for
+  // a line counted as lost, a repeat, or an empty datagram.
+  std::optional<NetworkLine> Take(NetworkRoad road, const IpAddress& sender, std::string_view bytes, bool cut,
+                                  std::int64_t arrivalLocalMs);
+
+  // Losses the listener sees itself: a UDP line that found the intake's
+  // queue full, a connection from a sender not allowed (closed unread).
+  void CountQueueFull() { queueFull_.fetch_add(1, std::memory_order_relaxed); }
+  void CountRefused() { refused_.fetch_add(1, std::memory_order_relaxed); }
+
+  // From any thread.
+  LostLines Lost() const;
+
+ private:
+  SenderList senders_;
+  ToLocalMs toLocalMs_;
+  SenderSequences sequences_;
+  std::atomic<std::uint64_t> queueFull_{0};
+  std::atomic<std::uint64_t> remote_{0};
+  std::atomic<std::uint64_t> syslog_{0};
+  std::atomic<std::uint64_t> refused_{0};
+};
+
+// A port a listener could not open (in use, or no right to it).
+struct ClosedPort {
+  NetworkRoad road = NetworkRoad::kRemote;
+  int port = 0;
+  bool udp = false;  // which of the two sockets failed
+  bool tcp = false;
+};
+
+// The one notice a start of the listener gives for all its closed ports.
+std::string ClosedPortsNotice(const std::vector<ClosedPort>& ports);
+
+}  // namespace ploxen

@@ -1,0 +1,87 @@
+#include "net/network_roads.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace ploxen {
+namespace {
+
+constexpr std::int64_t kArrival = (9 * 3600 + 30 * 60) * 1000LL;  // 09:30:00.000 local
+
+SenderList Senders(std::string_view text) { return *SenderList::Parse(text).list; }
+
+class TakerTest : public ::testing::Test {
+ protected:
+  std::optional<NetworkLine> Take(NetworkRoad road, std::string_view bytes, bool cut = false,
+                                  const IpAddress& from = IpAddress::V4(127, 0, 0, 1)) {
+    return taker.Take(road, from, bytes, cut, kArrival);
+  }
+  NetworkLineTaker taker{Senders("127.0.0.1 10.1.0.0/16"), [](std::int64_t utc) { return utc + 3600000; }};
+};
+
+TEST_F(TakerTest, RemoteLinesShowWithTheirKindAndRepeatsPerSenderGoQuietly) {
+  auto line = Take(NetworkRoad::kRemote, "1,PC07,259,Hallo, Welt");
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->kind, 259);
+  EXPECT_EQ(line->text, "(PC07)  Hallo, Welt");
+  EXPECT_FALSE(Take(NetworkRoad::kRemote, "1,PC07,259,wieder"));
+  // Another address numbers from 1 as well.
+  EXPECT_TRUE(Take(NetworkRoad::kRemote, "1,PC07,259,anderer", false, IpAddress::V4(10, 1, 2, 3)));
+  EXPECT_EQ(taker.Lost(), LostLines{});  // a repeat is no loss
+}
+
+TEST_F(TakerTest, EveryLossIsCountedForItsRoad) {
+  EXPECT_FALSE(Take(NetworkRoad::kRemote, "ohne Komma"));
+  EXPECT_FALSE(Take(NetworkRoad::kRemote, "2,H,259,fremd", false, IpAddress::V4(127, 0, 0, 2)));
+  EXPECT_FALSE(Take(NetworkRoad::kSyslog, "<11>fremd", false, IpAddress::V4(10, 2, 0, 1)));
+  // A cut line is shown as far as it came and counted: its end is lost.
+  EXPECT_TRUE(Take(NetworkRoad::kRemote, "3,H,259," + std::string(100, 'x'), true));
+  EXPECT_TRUE(Take(NetworkRoad::kSyslog, "<11>abgeschnitten", true));
+  EXPECT_FALSE(Take(NetworkRoad::kSyslog, ""));  // nothing arrived: nothing lost
+  taker.CountQueueFull();
+  taker.CountRefused();
+  LostLines expected;
+  expected.remoteNetwork = 2;
+  expected.syslog = 1;
+  expected.refusedSenders = 3;
+  expected.queueFull = 1;
+  EXPECT_EQ(taker.Lost(), expected);
+
+  // A new sender list applies to the next line.
+  taker.SetSenders(Senders("*"));
+  EXPECT_TRUE(Take(NetworkRoad::kRemote, "4,H,259,jetzt erlaubt", false, IpAddress::V4(127, 0, 0, 2)));
+  EXPECT_EQ(taker.Lost().refusedSenders, 3u);
+}
+
+TEST_F(TakerTest, SyslogRowsNameHostAndAppInLocalTimeWithTheSenderAsFallbackHost) {
+  auto line = Take(NetworkRoad::kSyslog, "<12>1 2026-03-01T10:00:00.250Z web app 42 ID7 - Platte fast voll");
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->kind, 0x203);
+  EXPECT_EQ(line->text, "PID=web app[42],TID=ID7,   11:00:00.250  Platte fast voll");
+  line = Take(NetworkRoad::kSyslog, "<15>kein Kopf", false, IpAddress::V4(10, 1, 0, 9));
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->kind, 0x303);
+  EXPECT_EQ(line->text, "PID=10.1.0.9 -,TID=-,   09:30:00.000  kein Kopf");
+}
+
+TEST_F(TakerTest, AHugeSyslogLineIsHandedOnShortenedButShowsTheSame) {
+  const auto line = Take(NetworkRoad::kSyslog, "<11>1 - h a - - - " + std::string(60000, 'y'));
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->text.size(), kNetworkLineMax);
+  EXPECT_EQ(line->text.substr(0, 36), "PID=h a,TID=-,   09:30:00.000  yyyyy");
+  EXPECT_EQ(taker.Lost(), LostLines{});
+}
+
+TEST(ClosedPortsNotice, NamesEachPortItsRoadAndTheSocketsThatFailed) {
+  EXPECT_EQ(ClosedPortsNotice({}), "");
+  EXPECT_EQ(ClosedPortsNotice({{NetworkRoad::kSyslog, 514, true, true}, {NetworkRoad::kRemote, 2014, false, true}}),
+            "Der Port 514 f\xFCr Syslog (UDP und TCP) kann nicht ge\xF6" "ffnet werden: ein anderes Programm benutzt "
+            "ihn, oder es fehlt das Recht dazu.\n"
+            "Der Port 2014 f\xFCr Fernmeldungen (TCP) kann nicht ge\xF6" "ffnet werden: ein anderes Programm benutzt "
+            "ihn, oder es fehlt das Recht dazu.\n"
+            "PLOXEN l\xE4uft ohne diesen Empfang weiter.");
+}
+
+}  // namespace
+}  // namespace ploxen
