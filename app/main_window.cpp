@@ -140,9 +140,9 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
       systemWide_([this](MessageKind kind, const char* text) { AddMessage(kind, text, kSourceSystemWide); },
                   [this] { return !intake_.Busy(); }),
       // The network's lines come in as the mailslot's do.
-      networkIn_([this](MessageKind kind, std::string_view text) {
+      networkIn_([this](std::deque<NetworkLine>& lines) {
         HWND window = hwnd_;
-        return intake_.TryQueue(kind, text, kSourceSystem, [this, window] {
+        return intake_.TryQueueFront(lines, kSourceSystem, [this, window] {
           if (!workerLinesArmed_.exchange(true)) PostMessageA(window, kWorkerLinesMessage, 0, 0);
         });
       }) {

@@ -94,6 +94,11 @@ class MessageIntake {
   enum class TryResult { kQueued, kFull, kClosed };
   TryResult TryQueue(MessageKind kind, std::string_view text, MessageSource source,
                      const std::function<void()>& wake);
+  // The same for many lines under one lock, their texts moved, not copied:
+  // lines from the front of `lines` (a deque of anything with kind and
+  // text) as far as there is room; kFull when some are left.
+  template <typename Lines>
+  TryResult TryQueueFront(Lines& lines, MessageSource source, const std::function<void()>& wake);
   // On the intake's own thread: every queued line, unless a call is running
   // there (it takes them when it ends).
   void TakeQueued();
@@ -146,5 +151,23 @@ class MessageIntake {
   int depth_ = 0;
   std::string message_;  // work area of the message column, kept to save allocations
 };
+
+template <typename Lines>
+MessageIntake::TryResult MessageIntake::TryQueueFront(Lines& lines, MessageSource source,
+                                                      const std::function<void()>& wake) {
+  bool woken = false;
+  {
+    std::lock_guard<std::mutex> queue(queueMutex_);
+    if (queueClosed_) return TryResult::kClosed;
+    woken = queued_.empty() && !lines.empty();
+    while (!lines.empty() && queued_.size() < kQueuedMax) {
+      queued_.push_back(HeldLine{lines.front().kind, std::move(lines.front().text), source});
+      lines.pop_front();
+    }
+    if (!queued_.empty()) queueWaiting_.store(true, std::memory_order_release);
+  }
+  if (woken && wake) wake();
+  return lines.empty() ? TryResult::kQueued : TryResult::kFull;
+}
 
 }  // namespace ploxen

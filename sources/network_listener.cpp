@@ -143,6 +143,7 @@ struct NetworkListener::State {
   std::vector<std::unique_ptr<Connection>> connections;
   ConnectionTable table;
   std::deque<NetworkLine> waiting;  // TCP lines the queue had no room for yet
+  std::deque<NetworkLine> datagrams;  // one round's UDP lines, handed over together
   bool intakeClosed = false;
   std::vector<char> buffer = std::vector<char>(kDatagramMax);
 
@@ -245,12 +246,10 @@ void NetworkListener::Run() {
 
   // A TCP line waits for room; false while the queue is still full.
   auto handOverWaiting = [&] {
-    while (!s.waiting.empty() && !s.intakeClosed) {
-      const NetworkLine& line = s.waiting.front();
-      const MessageIntake::TryResult result = handOver_(line.kind, line.text);
+    if (!s.waiting.empty() && !s.intakeClosed) {
+      const MessageIntake::TryResult result = handOver_(s.waiting);
       if (result == MessageIntake::TryResult::kFull) return false;
       if (result == MessageIntake::TryResult::kClosed) s.intakeClosed = true;
-      s.waiting.pop_front();
     }
     s.waiting.clear();
     return true;
@@ -351,11 +350,16 @@ void NetworkListener::Run() {
           std::optional<NetworkLine> line = taker_.Take(road, PeerAddress(peer),
                                                         std::string_view(s.buffer.data(), static_cast<std::size_t>(got)),
                                                         false, arrival);
-          if (!line || s.intakeClosed) continue;
-          const MessageIntake::TryResult result = handOver_(line->kind, line->text);
-          if (result == MessageIntake::TryResult::kFull) taker_.CountQueueFull();
-          if (result == MessageIntake::TryResult::kClosed) s.intakeClosed = true;
+          if (line && !s.intakeClosed) s.datagrams.push_back(std::move(*line));
         }
+        // The round's lines go together; those the queue has no room for
+        // are lost as datagrams are, and counted.
+        if (!s.datagrams.empty() && handOver_(s.datagrams) == MessageIntake::TryResult::kClosed) {
+          s.intakeClosed = true;
+          s.datagrams.clear();
+        }
+        for (std::size_t n = 0; n < s.datagrams.size(); ++n) taker_.CountQueueFull();
+        s.datagrams.clear();
       } else {
         for (int n = 0; n < kAcceptsPerRound; ++n) {
           sockaddr_in peer{};

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -25,8 +26,9 @@ namespace ploxen {
 
 class NetworkListener {
  public:
-  // Hands one line to the intake; must not wait.
-  using HandOver = std::function<MessageIntake::TryResult(MessageKind kind, std::string_view text)>;
+  // Hands lines to the intake from the front of the deque, as many as it
+  // has room for, in one go: one lock and no copy per line. Must not wait.
+  using HandOver = std::function<MessageIntake::TryResult(std::deque<NetworkLine>& lines)>;
 
   struct Road {
     bool on = false;

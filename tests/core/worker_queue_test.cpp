@@ -2,6 +2,8 @@
 #include "tests/support/intake_fixture.h"
 
 #include <atomic>
+#include <deque>
+#include <string>
 #include <thread>
 
 namespace ploxen::test {
@@ -86,6 +88,37 @@ TEST_F(WorkerQueueTest, TryQueueNeverWaitsAndTellsFullFromClosed) {
   EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax + 1), "mit Queue");
   intake.CloseQueue();
   EXPECT_EQ(tryQueue("geschlossen"), Result::kClosed);
+}
+
+TEST_F(WorkerQueueTest, ABatchTakesWhatFitsInOrderAndKeepsTheRest) {
+  switches.maxCount = 0;
+  using Result = MessageIntake::TryResult;
+  struct Line {
+    MessageKind kind;
+    std::string text;
+  };
+  std::deque<Line> lines;
+  for (std::size_t i = 0; i < MessageIntake::kQueuedMax - 1; ++i) lines.push_back(Line{100, "vorher"});
+  EXPECT_EQ(intake.TryQueueFront(lines, kSourceSystem, [this] { ++wakes; }), Result::kQueued);
+  EXPECT_TRUE(lines.empty());
+  lines = {Line{0x103, "passt"}, Line{100, "wartet 1"}, Line{100, "wartet 2"}};
+  EXPECT_EQ(intake.TryQueueFront(lines, kSourceSystem, [this] { ++wakes; }), Result::kFull);
+  ASSERT_EQ(lines.size(), 2u);  // the worker keeps these for later
+  EXPECT_EQ(lines.front().text, "wartet 1");
+  EXPECT_EQ(wakes, 1);  // one wake-up for the whole batch
+  intake.TakeQueued();
+  EXPECT_EQ(intake.TryQueueFront(lines, kSourceSystem, [this] { ++wakes; }), Result::kQueued);
+  EXPECT_EQ(wakes, 2);
+  intake.TakeQueued();
+  ASSERT_EQ(rows.size(), MessageIntake::kQueuedMax + 2);
+  EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax - 1), "passt");
+  EXPECT_EQ(RowAt(MessageIntake::kQueuedMax - 1).kind, 0x103);
+  EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax), "wartet 1");
+  EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax + 1), "wartet 2");
+  intake.CloseQueue();
+  lines = {Line{100, "geschlossen"}};
+  EXPECT_EQ(intake.TryQueueFront(lines, kSourceSystem, [this] { ++wakes; }), Result::kClosed);
+  EXPECT_EQ(lines.size(), 1u);
 }
 
 }  // namespace
