@@ -43,7 +43,7 @@ SystemDebugCapture::Begun SystemWideListener::Start() {
 
 void SystemWideListener::Stop() {
   capture_.End();
-  capture_.Drain([](std::uint32_t, std::int64_t, std::string_view) {});
+  capture_.Drain([this](std::uint32_t, std::int64_t, std::string_view) { ++droppedAtStop_; });
   lostShown_ = capture_.Lost();
   joiner_ = LineJoiner();
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);

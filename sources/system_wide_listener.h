@@ -31,13 +31,14 @@ class SystemWideListener : public fw::Window {
   // A message-only window of its own takes the lines; its time differences
   // start again. kBusy: another monitor reads the buffer, and nothing runs.
   SystemDebugCapture::Begun Start();
-  // The objects are closed at once; lines not yet shown are dropped.
+  // The objects are closed at once; lines not yet shown are dropped and
+  // counted with the lost ones.
   void Stop();
   bool Running() const { return capture_.Capturing(); }
   bool Global() const { return capture_.Global(); }
   // Lines the capture had no room for since the program started, shown or
   // not yet shown as a red row.
-  std::uint64_t Lost() const { return capture_.Lost(); }
+  std::uint64_t Lost() const { return capture_.Lost() + droppedAtStop_; }
 
  protected:
   bool OnTimer(UINT_PTR id) override;
@@ -56,6 +57,7 @@ class SystemWideListener : public fw::Window {
   LineStamp stamp_;
   std::vector<JoinedLine> lines_;
   std::uint64_t lostShown_ = 0;
+  std::uint64_t droppedAtStop_ = 0;
   std::int64_t lastSweepMs_ = 0;
   bool taking_ = false;
   bool looking_ = false;  // the batch timer runs
