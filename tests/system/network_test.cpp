@@ -266,6 +266,11 @@ TEST_F(NetworkTest, LinesFromASenderNotAllowedAreDroppedOnEveryRoad) {
   EXPECT_EQ(ListRowCount(main_), 3);
   EXPECT_EQ(ListRowText(main_, 2, 2), "zuletzt");
   EXPECT_EQ(WaitForMessageBox(ploxen_.Id(), 500), nullptr);
+  // Two datagrams and two connections, each counted where the user sees it.
+  EXPECT_TRUE(WaitUntil([this] { return StatusPaneText(main_, 2) == "Verlorene Zeilen: 4"; }))
+      << StatusPaneText(main_, 2);
+  EXPECT_NE(StatusPaneToolTip(main_, 2).find("nicht erlaubte Absender 4,"), std::string::npos)
+      << StatusPaneToolTip(main_, 2);
 }
 
 TEST_F(NetworkTest, APortInUseIsToldOnceAndEverythingElseRunsOn) {
