@@ -51,6 +51,18 @@ IntakeSwitches BenchSwitches() {
   return s;
 }
 
+// One batch of the shape's line, stamped afresh when the shape is.
+void AddBatch(MessageIntake& intake, const Shape& shape, LineStamp& stamp) {
+  for (int i = 0; i < kBatch; ++i) {
+    if (shape.stamped) {
+      const std::string line = stamp.Stamp(shape.text);
+      intake.AddMessage(shape.kind, line.c_str(), shape.source);
+    } else {
+      intake.AddMessage(shape.kind, shape.text.c_str(), shape.source);
+    }
+  }
+}
+
 void BM_AddMessage(benchmark::State& state) {
   const Shape& shape = Shapes()[static_cast<std::size_t>(state.range(0))];
   const IntakeSwitches switches = BenchSwitches();
@@ -59,14 +71,7 @@ void BM_AddMessage(benchmark::State& state) {
   MessageIntake intake(switches, rows, dialogs);
   LineStamp stamp;
   for (auto _ : state) {
-    for (int i = 0; i < kBatch; ++i) {
-      if (shape.stamped) {
-        const std::string line = stamp.Stamp(shape.text);
-        intake.AddMessage(shape.kind, line.c_str(), shape.source);
-      } else {
-        intake.AddMessage(shape.kind, shape.text.c_str(), shape.source);
-      }
-    }
+    AddBatch(intake, shape, stamp);
     intake.ClearList();
   }
   state.SetItemsProcessed(state.iterations() * kBatch);
@@ -97,14 +102,7 @@ void BM_AddMessageForwarded(benchmark::State& state) {
   intake.ObserveRows(&observer);
   LineStamp stamp;
   for (auto _ : state) {
-    for (int i = 0; i < kBatch; ++i) {
-      if (shape.stamped) {
-        const std::string line = stamp.Stamp(shape.text);
-        intake.AddMessage(shape.kind, line.c_str(), shape.source);
-      } else {
-        intake.AddMessage(shape.kind, shape.text.c_str(), shape.source);
-      }
-    }
+    AddBatch(intake, shape, stamp);
     state.PauseTiming();
     intake.ClearList();
     queue.DropAll();
