@@ -1,6 +1,7 @@
 #include "params/network_rules.h"
 
 #include "net/network_settings.h"
+#include "net/sender_list.h"
 
 namespace ploxen {
 
@@ -12,6 +13,25 @@ std::optional<std::string> Named(const char* field, std::optional<std::string> r
 }
 
 bool Blank(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size() || a.empty()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+bool ThisComputer(std::string_view host, std::string_view thisComputer) {
+  if (SameName(host, "localhost") || SameName(host, thisComputer)) return true;
+  // The first label of a full name is enough: "pc07.example.com" is pc07.
+  const std::size_t dot = host.find('.');
+  if (dot != std::string_view::npos && !ParseIpAddress(host) && SameName(host.substr(0, dot), thisComputer))
+    return true;
+  const std::optional<IpAddress> address = ParseIpAddress(host);
+  return address && SenderList{}.Allows(*address);  // the empty list is loopback
+}
 
 }  // namespace
 
@@ -26,6 +46,16 @@ std::optional<std::string> SyslogPortRefusal(std::string_view text) {
 std::optional<std::string> ForwardTargetRefusal(std::string_view text, bool forwarding) {
   if (!forwarding && Blank(text)) return std::nullopt;
   return TargetRefusal(text);
+}
+
+std::optional<std::string> ForwardLoopRefusal(std::string_view text, bool syslogOn, int syslogPort,
+                                              std::string_view thisComputer) {
+  const std::optional<NetworkTarget> target = ParseNetworkTarget(text);
+  if (!syslogOn || !target || target->port != syslogPort || !ThisComputer(target->host, thisComputer))
+    return std::nullopt;
+  return "Das Ziel \"" + std::string(text) +
+         "\" ist der eigene Syslog-Empfang dieses PLOXEN: jede Zeile k\xE4me zur\xFC" "ck und w\xFCrde wieder "
+         "weitergeleitet, ohne Ende. Bitte einen anderen Syslog-Server oder einen anderen Port angeben.";
 }
 
 }  // namespace ploxen

@@ -13,5 +13,10 @@ std::optional<std::string> SyslogPortRefusal(std::string_view text);
 // An empty target is refused only while forwarding is on: with it off there
 // is nothing to send anywhere, and an empty profile entry says so.
 std::optional<std::string> ForwardTargetRefusal(std::string_view text, bool forwarding);
+// Forwarding to this program's own syslog road would send every row round
+// and round for ever: a target on this computer (a loopback address,
+// "localhost" or thisComputer) at the syslog port while that road is on.
+std::optional<std::string> ForwardLoopRefusal(std::string_view text, bool syslogOn, int syslogPort,
+                                              std::string_view thisComputer);
 
 }  // namespace ploxen

@@ -285,8 +285,16 @@ void CPageFilter::OnMove(int by) {
   Fill(to);
 }
 
+namespace {
+std::string ThisComputerName() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof name;
+  return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
+}
+}  // namespace
+
 // In the order the user reads them, so that the first refusal is the
-// topmost; the target's rule reads the forwarding switch stored before it.
+// topmost; the target's rules read the switches and ports stored before it.
 CPageNetz::CPageNetz() : PropertyPage(IDD_PAGE_NETZ) {
   exchange_.Check(IDC_NET_REMOTE, values.fernmeldungen);
   exchange_.Number(IDC_NET_REMOTE_PORT, values.fernPort, RemotePortRefusal);
@@ -294,8 +302,12 @@ CPageNetz::CPageNetz() : PropertyPage(IDD_PAGE_NETZ) {
   exchange_.Number(IDC_NET_SYSLOG_PORT, values.syslogPort, SyslogPortRefusal);
   exchange_.Text(IDC_NET_SENDERS, values.absender, kSendersMaxChars, SendersRefusal);
   exchange_.Check(IDC_NET_FORWARD, values.weiterleiten);
-  exchange_.Text(IDC_NET_TARGET, values.ziel, kTargetMaxChars,
-                 [this](std::string_view text) { return ForwardTargetRefusal(text, values.weiterleiten != 0); });
+  exchange_.Text(IDC_NET_TARGET, values.ziel, kTargetMaxChars, [this](std::string_view text) {
+    const bool forwarding = values.weiterleiten != 0;
+    if (auto refusal = ForwardTargetRefusal(text, forwarding)) return refusal;
+    if (!forwarding) return std::optional<std::string>{};
+    return ForwardLoopRefusal(text, values.syslog != 0, values.syslogPort, ThisComputerName());
+  });
   exchange_.Radio(IDC_NET_TCP, values.zielProtokoll, kProtocolTcp);
   exchange_.Radio(IDC_NET_UDP, values.zielProtokoll, kProtocolUdp);
 }

@@ -24,5 +24,14 @@ TEST(NetworkRules, TargetMayBeEmptyOnlyWhileForwardingIsOff) {
   }
 }
 
+TEST(NetworkRules, ForwardingToItsOwnSyslogRoadIsRefused) {
+  for (const char* self : {"127.0.0.1:514", "LOCALHOST:514", "[::1]:514", "pc07:514", "Pc07.example.com:514"})
+    EXPECT_NE(ForwardLoopRefusal(self, true, 514, "PC07"), std::nullopt) << self;
+  EXPECT_EQ(ForwardLoopRefusal("127.0.0.1:514", false, 514, "PC07"), std::nullopt);  // road off
+  EXPECT_EQ(ForwardLoopRefusal("127.0.0.1:5514", true, 514, "PC07"), std::nullopt);  // another port
+  for (const char* other : {"loghost:514", "192.168.1.5:514", "pc070:514", "bad"})
+    EXPECT_EQ(ForwardLoopRefusal(other, true, 514, "PC07"), std::nullopt) << other;
+}
+
 }  // namespace
 }  // namespace ploxen::test

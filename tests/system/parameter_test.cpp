@@ -547,11 +547,18 @@ TEST_F(ParameterTest, NetworkPageRefusesBadPortsSendersAndTargetsAndCancelChange
   ExpectRefusal(sheet, target,
                 "Das Ziel \"\" ist ung\xFCltig. Bitte Rechner und Port angeben, etwa loghost:514, "
                 "192.168.1.5:514 oder [::1]:514 (Port 1 bis 65535).");
+  // Its own syslog road as the target: every row would come round again.
+  SetCheck(page, kNetSyslog, true);
+  SetText(target, "localhost:5514");
+  ExpectRefusal(sheet, target,
+                "Das Ziel \"localhost:5514\" ist der eigene Syslog-Empfang dieses PLOXEN: jede Zeile k\xE4me "
+                "zur\xFC" "ck und w\xFCrde wieder weitergeleitet, ohne Ende. Bitte einen anderen Syslog-Server oder "
+                "einen anderen Port angeben.");
   Click(sheet, IDCANCEL);
   ASSERT_TRUE(WaitForWindowGone(sheet));
   Close();
   EXPECT_EQ(profile_->Read("NETZ", "FERNPORT"), "2014");
-  for (const char* key : {"SYSLOGPORT", "WEITERLEITEN", "ABSENDER"}) EXPECT_EQ(profile_->Read("NETZ", key), "") << key;
+  for (const char* key : {"SYSLOG", "SYSLOGPORT", "WEITERLEITEN", "ABSENDER", "ZIEL"}) EXPECT_EQ(profile_->Read("NETZ", key), "") << key;
 }
 
 // A second program could not have the mailslot; once the first is gone, an
