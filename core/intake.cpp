@@ -110,21 +110,6 @@ bool MessageIntake::Queue(MessageKind kind, const char* text, MessageSource sour
   return true;
 }
 
-MessageIntake::TryResult MessageIntake::TryQueue(MessageKind kind, std::string_view text, MessageSource source,
-                                                 const std::function<void()>& wake) {
-  bool wasEmpty = false;
-  {
-    std::lock_guard<std::mutex> queue(queueMutex_);
-    if (queueClosed_) return TryResult::kClosed;
-    if (queued_.size() >= kQueuedMax) return TryResult::kFull;
-    wasEmpty = queued_.empty();
-    queued_.push_back(HeldLine{kind, std::string(text), source});
-    queueWaiting_.store(true, std::memory_order_release);
-  }
-  if (wasEmpty && wake) wake();
-  return TryResult::kQueued;
-}
-
 void MessageIntake::TakeQueued() {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (running_) {

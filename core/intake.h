@@ -89,14 +89,11 @@ class MessageIntake {
   static constexpr std::size_t kQueuedMax = 10000;
   bool Queue(MessageKind kind, const char* text, MessageSource source, const std::function<void()>& wake);
   // The same without waiting, for a worker that must not stop (one that
-  // also serves other senders): a full queue takes nothing and the caller
-  // decides whether to keep the line or count it. wake runs as for Queue.
+  // also serves other senders), and for many lines under one lock, their
+  // texts moved, not copied: lines from the front of `lines` (a deque of
+  // anything with kind and text) as far as there is room; kFull when some
+  // are left, for the caller to keep or count. wake runs as for Queue.
   enum class TryResult { kQueued, kFull, kClosed };
-  TryResult TryQueue(MessageKind kind, std::string_view text, MessageSource source,
-                     const std::function<void()>& wake);
-  // The same for many lines under one lock, their texts moved, not copied:
-  // lines from the front of `lines` (a deque of anything with kind and
-  // text) as far as there is room; kFull when some are left.
   template <typename Lines>
   TryResult TryQueueFront(Lines& lines, MessageSource source, const std::function<void()>& wake);
   // On the intake's own thread: every queued line, unless a call is running

@@ -12,7 +12,7 @@ std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddr
   }
   // An empty datagram carries no line, as an empty TCP line gives no frame.
   if (bytes.empty() && !cut) return std::nullopt;
-  const std::string address = FormatIpAddress(sender);
+  const std::string& address = AddressText(sender);
   NetworkLine line;
   if (road == NetworkRoad::kRemote) {
     NetworkRemoteLine remote = TakeNetworkRemoteLine(address, bytes, sequences_);
@@ -32,6 +32,14 @@ std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddr
   }
   if (line.text.size() > kNetworkLineMax) line.text.resize(kNetworkLineMax);
   return line;
+}
+
+const std::string& NetworkLineTaker::AddressText(const IpAddress& sender) {
+  if (!lastSender_ || lastSender_->family != sender.family || lastSender_->bytes != sender.bytes) {
+    lastSender_ = sender;
+    lastAddress_ = FormatIpAddress(sender);
+  }
+  return lastAddress_;
 }
 
 LostLines NetworkLineTaker::Lost() const {

@@ -62,9 +62,15 @@ class NetworkLineTaker {
   LostLines Lost() const;
 
  private:
+  // The address as text, for every line; a sender mostly sends many in a
+  // row, so the last one is kept.
+  const std::string& AddressText(const IpAddress& sender);
+
   SenderList senders_;
   ToLocalMs toLocalMs_;
   SenderSequences sequences_;
+  std::optional<IpAddress> lastSender_;
+  std::string lastAddress_;
   std::atomic<std::uint64_t> queueFull_{0};
   std::atomic<std::uint64_t> remote_{0};
   std::atomic<std::uint64_t> syslog_{0};

@@ -70,8 +70,13 @@ TEST_F(WorkerQueueTest, AFullQueueHoldsTheWorkerUntilTakenAndClosingReleasesIt) 
 TEST_F(WorkerQueueTest, TryQueueNeverWaitsAndTellsFullFromClosed) {
   switches.maxCount = 0;
   using Result = MessageIntake::TryResult;
+  struct Line {
+    MessageKind kind;
+    std::string text;
+  };
   const auto tryQueue = [this](std::string_view text) {
-    return intake.TryQueue(100, text, kSourceSystem, [this] { ++wakes; });
+    std::deque<Line> one{Line{100, std::string(text)}};
+    return intake.TryQueueFront(one, kSourceSystem, [this] { ++wakes; });
   };
   for (std::size_t i = 0; i < MessageIntake::kQueuedMax; ++i) ASSERT_EQ(tryQueue("zeile"), Result::kQueued);
   EXPECT_EQ(wakes, 1);
