@@ -166,11 +166,34 @@ std::string LostLinesText(std::uint64_t lost) {
   return text;
 }
 
-std::string SystemWideState(bool running, bool global, bool busy) {
+std::string CaptureRefusedText(CaptureBegun begun, unsigned long error) {
+  switch (begun) {
+    case CaptureBegun::kCapturing: return "";
+    case CaptureBegun::kBusy: return kSystemWideBusy;
+    case CaptureBegun::kDenied: return kSystemWideDenied;
+    case CaptureBegun::kFailed: break;
+  }
+  char text[120];
+  std::snprintf(text, sizeof text, "Die systemweiten Debug-Ausgaben k\xF6nnen nicht gelesen werden (Fehler %lu).", error);
+  return text;
+}
+
+std::string SystemWideState(bool running, bool global, CaptureBegun lastStart) {
   if (running)
     return global ? "Systemweit gelesen: diese Sitzung und \"Global\\\" (Dienste)"
                   : "Systemweit gelesen: nur diese Sitzung";
-  return busy ? "Systemweit: wird bereits von einem anderen Programm gelesen" : "";
+  switch (lastStart) {
+    case CaptureBegun::kCapturing: break;
+    case CaptureBegun::kBusy: return "Systemweit: wird bereits von einem anderen Programm gelesen";
+    case CaptureBegun::kDenied:
+      return "Systemweit: wird bereits von einem anderen Programm gelesen, das den Zugriff verweigert";
+    case CaptureBegun::kFailed: return "Systemweit: kann nicht gelesen werden";
+  }
+  return "";
+}
+
+std::string SystemWideState(bool running, bool global, bool busy) {
+  return SystemWideState(running, global, busy ? CaptureBegun::kBusy : CaptureBegun::kCapturing);
 }
 
 std::string ConsoleLine(const TimeOfDay& time, std::uint32_t processId, std::string_view program,

@@ -124,9 +124,23 @@ std::string SystemWideRowText(std::uint32_t processId, std::string_view program,
                               LineStamp& stamp);
 // What the user is told where lines could not be kept.
 std::string LostLinesText(std::uint64_t lost);
-// What the parameter page says of the road: which names it reads, or that
-// another monitor has them; empty while it is off.
+
+// How a start of the capture went: it reads; another monitor has the
+// buffer; another monitor's objects may not be opened by this program (made
+// with default security by an elevated program); or the system refused with
+// an error of its own.
+enum class CaptureBegun { kCapturing, kBusy, kDenied, kFailed };
+constexpr char kSystemWideBusy[] = "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen.";
+constexpr char kSystemWideDenied[] =
+    "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen, "
+    "das PLOXEN den Zugriff verweigert (etwa weil es als Administrator l\xE4uft).";
+// The message for a start that did not come to reading; empty for one that did.
+std::string CaptureRefusedText(CaptureBegun begun, unsigned long error);
+// What the parameter page says of the road: which names it reads, or why
+// its last start did not read; empty while it is off.
+std::string SystemWideState(bool running, bool global, CaptureBegun lastStart);
 std::string SystemWideState(bool running, bool global, bool busy);
+
 // A console line: "12:00:00.000  1234  prog.exe  text".
 std::string ConsoleLine(const TimeOfDay& time, std::uint32_t processId, std::string_view program,
                         std::string_view text);

@@ -25,16 +25,20 @@ SystemWideListener::~SystemWideListener() { Stop(); }
 
 SystemDebugCapture::Begun SystemWideListener::Start() {
   if (capture_.Capturing()) return SystemDebugCapture::Begun::kCapturing;
+  startError_ = 0;
   if (!hwnd_ || !IsWindow(hwnd_)) {
     RegisterHiddenWindowClass(kClassName, 0);
-    if (!Create(kClassName, kClassName, 0, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr))
+    if (!Create(kClassName, kClassName, 0, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr)) {
+      startError_ = GetLastError();
       return SystemDebugCapture::Begun::kFailed;
+    }
   }
   stamp_.Restart();
   lostShown_ = capture_.Lost();
   HWND window = hwnd_;
   const auto begun = capture_.Begin([window] { PostMessageA(window, kWakeMessage, 0, 0); });
   if (begun != SystemDebugCapture::Begun::kCapturing) {
+    startError_ = capture_.Error();
     DestroyWindow(hwnd_);
     hwnd_ = nullptr;
   }

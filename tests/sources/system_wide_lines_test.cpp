@@ -336,5 +336,28 @@ TEST(SystemWideTexts, LostLinesConsoleLineAndPageState) {
   EXPECT_NE(SystemWideState(false, false, true).find("anderen Programm"), std::string::npos);
 }
 
+// Each way a start can end: what the box says, and what the page says after.
+TEST(SystemWideTexts, EveryStartThatDoesNotReadIsToldWithItsReason) {
+  const struct {
+    CaptureBegun begun;
+    std::string box, page;
+  } cases[] = {
+      {CaptureBegun::kCapturing, "", ""},
+      {CaptureBegun::kBusy, "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen.",
+       "Systemweit: wird bereits von einem anderen Programm gelesen"},
+      {CaptureBegun::kDenied,
+       "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen, das PLOXEN den Zugriff "
+       "verweigert (etwa weil es als Administrator l\xE4uft).",
+       "Systemweit: wird bereits von einem anderen Programm gelesen, das den Zugriff verweigert"},
+      {CaptureBegun::kFailed, "Die systemweiten Debug-Ausgaben k\xF6nnen nicht gelesen werden (Fehler 6).",
+       "Systemweit: kann nicht gelesen werden"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CaptureRefusedText(c.begun, 6), c.box);
+    EXPECT_EQ(SystemWideState(false, false, c.begun), c.page);
+    EXPECT_EQ(SystemWideState(true, false, c.begun), "Systemweit gelesen: nur diese Sitzung") << "a running road reads";
+  }
+}
+
 }  // namespace
 }  // namespace ploxen::test
