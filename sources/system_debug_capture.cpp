@@ -124,24 +124,25 @@ DWORD WINAPI SystemDebugCapture::CaptureThread(void* self) {
 }
 
 void SystemDebugCapture::Run() {
-  HANDLE waits[3] = {stop_, buffers_[0].dataReady, buffers_[1].dataReady};
   const DWORD count = static_cast<DWORD>(1 + bufferCount_);
+  BufferTurns turns(static_cast<std::size_t>(bufferCount_));
   for (;;) {
+    HANDLE waits[3] = {stop_, nullptr, nullptr};
+    for (DWORD place = 0; place + 1 < count; ++place) waits[place + 1] = buffers_[turns.At(place)].dataReady;
     const DWORD signalled = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
     if (signalled == WAIT_OBJECT_0 || signalled < WAIT_OBJECT_0 || signalled >= WAIT_OBJECT_0 + count) return;
-    Serve(buffers_[signalled - WAIT_OBJECT_0 - 1]);
+    const std::size_t place = signalled - WAIT_OBJECT_0 - 1;
+    Serve(buffers_[turns.At(place)]);
+    turns.Served(place);
   }
 }
 
 // Copy, give the buffer back, and only then anything else: every sender on
 // the machine waits for this.
 void SystemDebugCapture::Serve(Buffer& buffer) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
+  const std::int64_t now = CaptureNowMs();
   const SectionMessage message = ReadSection(buffer.view, kSectionSize);
-  queue_->Push(message.processId,
-               static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000),
-               message.text);
+  queue_->Push(message.processId, now, message.text);
   SetEvent(buffer.bufferReady);
   if (!woken_.exchange(true, std::memory_order_acq_rel) && wake_) wake_();
   OpenProcessOnce(message.processId);
@@ -207,20 +208,39 @@ void SystemDebugCapture::LetSendersGo() {
 }
 
 std::int64_t CaptureNowMs() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000);
+  static const LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart / frequency.QuadPart * 1000 + now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
 }
 
 TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs) {
+  // The wall clock's distance is read again once a second of arrivals.
+  thread_local WallClockOffset offset;
+  thread_local std::int64_t offsetSecond = -1;
+  thread_local std::int64_t offsetMs = 0;
+  if (arrivalMs / 1000 != offsetSecond) {
+    FILETIME wall;
+    GetSystemTimePreciseAsFileTime(&wall);
+    const std::int64_t monotonic = CaptureNowMs();
+    const auto wallNowMs =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(wall.dwHighDateTime) << 32 | wall.dwLowDateTime) / 10000);
+    offsetMs = offset.Follow(wallNowMs - monotonic);
+    offsetSecond = arrivalMs / 1000;
+  }
+  const std::int64_t wallMs = arrivalMs + offsetMs;  // since 1601 (UTC)
   // Lines come in bursts: the local time is worked out once a second (the
   // time zone lookup is dear under Wine), the milliseconds for each line.
   thread_local std::int64_t cachedSecond = -1;
   thread_local TimeOfDay cached;
-  const std::int64_t second = arrivalMs / 1000;
+  const std::int64_t second = wallMs / 1000;
   if (second == cachedSecond) {
     TimeOfDay t = cached;
-    t.millisecond = static_cast<int>(arrivalMs % 1000);
+    t.millisecond = static_cast<int>(wallMs % 1000);
     return t;
   }
   const std::uint64_t ticks = static_cast<std::uint64_t>(second) * 10000000;
@@ -231,7 +251,7 @@ TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs) {
   cached = TimeOfDay{t.wHour, t.wMinute, t.wSecond, 0};
   cachedSecond = second;
   TimeOfDay now = cached;
-  now.millisecond = static_cast<int>(arrivalMs % 1000);
+  now.millisecond = static_cast<int>(wallMs % 1000);
   return now;
 }
 

@@ -142,8 +142,9 @@ class SystemDebugCapture {
   std::uint32_t lastOpened_ = 0;
 };
 
-// Milliseconds since 1601 (UTC), the capture's arrival times; and the local
-// time of day of one.
+// The capture's arrival times: milliseconds of a monotonic clock, so that
+// the quiet time after a piece does not jump when the wall clock is set;
+// and the local time of day of one.
 std::int64_t CaptureNowMs();
 TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs);
 

@@ -72,9 +72,19 @@ void LineJoiner::FlushWaiting(std::int64_t nowMs, bool all, std::vector<JoinedLi
   }
 }
 
-ProgramNames::~ProgramNames() {
+std::size_t LineJoiner::Drop() {
+  const std::size_t dropped = pending_.size();
+  pending_.clear();
+  return dropped;
+}
+
+ProgramNames::~ProgramNames() { Clear(); }
+
+void ProgramNames::Clear() {
   for (auto& [processId, entry] : entries_)
     if (entry.process) probe_.Close(entry.process);
+  entries_.clear();
+  ended_.clear();
 }
 
 const std::string& ProgramNames::Name(std::uint32_t processId, std::int64_t nowMs) {
@@ -194,6 +204,13 @@ std::string SystemWideState(bool running, bool global, CaptureBegun lastStart) {
 
 std::string SystemWideState(bool running, bool global, bool busy) {
   return SystemWideState(running, global, busy ? CaptureBegun::kBusy : CaptureBegun::kCapturing);
+}
+
+std::int64_t WallClockOffset::Follow(std::int64_t readingMs) {
+  const std::int64_t moved = readingMs - offsetMs_;
+  if (!known_ || moved > kRoundingMs || moved < -kRoundingMs) offsetMs_ = readingMs;
+  known_ = true;
+  return offsetMs_;
 }
 
 std::string ConsoleLine(const TimeOfDay& time, std::uint32_t processId, std::string_view program,

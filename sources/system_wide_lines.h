@@ -52,6 +52,8 @@ class LineJoiner {
   void Flush(std::int64_t nowMs, std::vector<JoinedLine>& out);
   // All pieces still waiting, at once (the road stops).
   void FlushAll(std::int64_t nowMs, std::vector<JoinedLine>& out);
+  // Gives up the pieces still waiting: the number of lines lost with them.
+  std::size_t Drop();
   bool Pending() const { return !pending_.empty(); }
 
  private:
@@ -101,6 +103,9 @@ class ProgramNames {
   // again. Call it only when no line read before they ended is still to be
   // named.
   void Sweep();
+  // Lets go of every process (the road stops): no handle is held while
+  // nothing is read.
+  void Clear();
   std::size_t Held() const;
 
  private:
@@ -140,6 +145,38 @@ std::string CaptureRefusedText(CaptureBegun begun, unsigned long error);
 // its last start did not read; empty while it is off.
 std::string SystemWideState(bool running, bool global, CaptureBegun lastStart);
 std::string SystemWideState(bool running, bool global, bool busy);
+
+// The wall clock's distance from the monotonic clock that times the
+// capture's lines, in milliseconds, for their time of day. Each reading is
+// rounded on both clocks; one within that rounding of the distance in use is
+// not taken, so that lines in a row are never stamped back by it, while a
+// clock that was set or has drifted is followed.
+class WallClockOffset {
+ public:
+  static constexpr std::int64_t kRoundingMs = 1;
+  // A new reading (wall minus monotonic); returns the distance in use.
+  std::int64_t Follow(std::int64_t readingMs);
+
+ private:
+  bool known_ = false;
+  std::int64_t offsetMs_ = 0;
+};
+
+// The order in which the capture waits for its buffers (the session's and
+// the "Global\" one). A wait takes the first one ready; the buffer served
+// last goes to the end, so that a flood into one does not starve the other.
+class BufferTurns {
+ public:
+  explicit BufferTurns(std::size_t buffers) : count_(buffers ? buffers : 1) {}
+  // The buffer waited for in this place.
+  std::size_t At(std::size_t place) const { return (first_ + place) % count_; }
+  // The wait gave the buffer in this place.
+  void Served(std::size_t place) { first_ = (At(place) + 1) % count_; }
+
+ private:
+  std::size_t count_;
+  std::size_t first_ = 0;
+};
 
 // A console line: "12:00:00.000  1234  prog.exe  text".
 std::string ConsoleLine(const TimeOfDay& time, std::uint32_t processId, std::string_view program,

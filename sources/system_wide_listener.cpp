@@ -47,9 +47,15 @@ SystemDebugCapture::Begun SystemWideListener::Start() {
 
 void SystemWideListener::Stop() {
   capture_.End();
-  capture_.Drain([this](std::uint32_t, std::int64_t, std::string_view) { ++droppedAtStop_; });
+  // What was not shown is counted as lines: those still queued, as they
+  // would have been joined, and the pieces waiting for their line feed.
+  std::vector<JoinedLine> dropped;
+  capture_.Drain([this, &dropped](std::uint32_t processId, std::int64_t arrivalMs, std::string_view text) {
+    joiner_.Add(processId, arrivalMs, text, dropped);
+  });
+  droppedAtStop_ += dropped.size() + joiner_.Drop();
   lostShown_ = capture_.Lost();
-  joiner_ = LineJoiner();
+  names_.Clear();
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   hwnd_ = nullptr;
   looking_ = false;
@@ -113,6 +119,8 @@ void SystemWideListener::Take() {
     names_.Sweep();
     lastSweepMs_ = now;
   }
+  // Stopped from within a question: the lines named since hold processes.
+  if (!capture_.Capturing()) names_.Clear();
   taking_ = false;
 }
 

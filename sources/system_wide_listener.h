@@ -34,7 +34,7 @@ class SystemWideListener : public fw::Window {
   SystemDebugCapture::Begun Start();
   unsigned long StartError() const { return startError_; }
   // The objects are closed at once; lines not yet shown are dropped and
-  // counted with the lost ones.
+  // counted with the lost ones, and no process is held any more.
   void Stop();
   bool Running() const { return capture_.Capturing(); }
   bool Global() const { return capture_.Global(); }

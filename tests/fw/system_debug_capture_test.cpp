@@ -1,6 +1,6 @@
 // The system-wide capture's objects as the system sees them: the security
-// they are made with (read back part by part), and what senders and another
-// monitor may then do with them. Wine keeps the
+// they are made with (read back part by part), what senders and another
+// monitor may then do with them, and the capture's clock. Wine keeps the
 // integrity label but does not enforce it: that a low-integrity sender may
 // write shows only on Windows.
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/line_stamp.h"
 #include "sources/system_debug_capture.h"
 
 namespace ploxen::test {
@@ -166,6 +167,21 @@ TEST_F(CaptureObjects, MadeWithThatSecuritySendersWriteAndASecondMonitorIsToldBu
   EXPECT_EQ(second.Begin([] {}), SystemDebugCapture::Begun::kBusy);
   EXPECT_FALSE(second.Capturing());
   capture.End();
+}
+
+// Arrivals are timed by a monotonic clock; their time of day is still the
+// wall clock's.
+TEST(CaptureClock, AnArrivalNowIsStampedWithTheTimeOfDayNow) {
+  for (int i = 0; i < 2; ++i) {
+    const TimeOfDay before = LocalTimeOfDay();
+    const TimeOfDay stamped = CaptureTimeOfDay(CaptureNowMs());
+    const TimeOfDay after = LocalTimeOfDay();
+    auto ms = [](const TimeOfDay& t) { return ((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + t.millisecond; };
+    if (ms(after) < ms(before)) continue;  // midnight passed
+    EXPECT_GE(ms(stamped), ms(before) - 3);
+    EXPECT_LE(ms(stamped), ms(after) + 3);
+    if (i == 0) Sleep(1100);  // the next second's reading of the wall clock
+  }
 }
 
 }  // namespace
