@@ -183,12 +183,15 @@ void CPLOXENDlg::SetDbWin32Listener(bool on) {
 
 void CPLOXENDlg::SetSystemWide(bool on) {
   systemWide_.Stop();
-  systemWideBusy_ = false;
+  systemWideStart_ = CaptureBegun::kCapturing;
   if (!on) return;
-  if (systemWide_.Start() == SystemDebugCapture::Begun::kBusy) {
-    systemWideBusy_ = true;
-    MessageBoxA(hwnd_, kSystemWideBusy, kCaption, MB_OK | MB_ICONINFORMATION);
-  }
+  // The switch stays on: the next start tries again. The user learns why
+  // nothing comes.
+  systemWideStart_ = systemWide_.Start();
+  const std::string refused = CaptureRefusedText(systemWideStart_, systemWide_.StartError());
+  if (!refused.empty())
+    MessageBoxA(hwnd_, refused.c_str(), kCaption,
+                MB_OK | (systemWideStart_ == CaptureBegun::kFailed ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 bool CPLOXENDlg::Create() {
@@ -591,7 +594,7 @@ void CPLOXENDlg::OnParameter(int startPage) {
   general.ploxen = settings_.intake.ploxen;
   general.dbWin32 = settings_.intake.dbWin32;
   general.systemWeit = settings_.intake.systemWeit;
-  general.systemWeitState = SystemWideState(systemWide_.Running(), systemWide_.Global(), systemWideBusy_);
+  general.systemWeitState = SystemWideState(systemWide_.Running(), systemWide_.Global(), systemWideStart_);
 
   IntakeSwitches& in = settings_.intake;
   MessageValues& messages = sheet.meld.values;

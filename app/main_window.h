@@ -132,7 +132,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   DBWin32Listener listener_;
   DebugMonitor monitor_;
   SystemWideListener systemWide_;
-  bool systemWideBusy_ = false;  // the last start found another monitor
+  CaptureBegun systemWideStart_ = CaptureBegun::kCapturing;  // how the last start went
   NetworkListener networkIn_;  // remote lines and syslog over the network
   std::atomic<bool> workerLinesArmed_{false};  // a wake-up or the batch timer is on its way
   HFONT listFont_ = nullptr;

@@ -1,5 +1,7 @@
 #include "sources/system_debug_capture.h"
 
+#include <sddl.h>
+
 #include <cstring>
 
 namespace ploxen {
@@ -15,45 +17,57 @@ constexpr DWORD kLetGoMs = 500;
 constexpr DWORD kLetGoQuietMs = 30;
 constexpr ULONGLONG kReopenMs = 2000;
 
-// Senders of every user and integrity level open the objects: no DACL.
-struct OpenToAll {
-  SECURITY_DESCRIPTOR descriptor{};
-  SECURITY_ATTRIBUTES attributes{};
-  OpenToAll() {
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-    attributes.nLength = sizeof attributes;
-    attributes.lpSecurityDescriptor = &descriptor;
-  }
-};
+// What this program needs of its own objects: to wait for a message and to
+// give the buffer back. Asking for no more, it finds another monitor's
+// objects that senders may open, as its own allow them.
+constexpr DWORD kEventAccess = SYNCHRONIZE | EVENT_MODIFY_STATE;
 }  // namespace
+
+SenderSecurity::SenderSecurity(const char* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)) return;
+  attributes_.nLength = sizeof attributes_;
+  attributes_.lpSecurityDescriptor = descriptor;
+}
+
+SenderSecurity::~SenderSecurity() {
+  if (attributes_.lpSecurityDescriptor) LocalFree(attributes_.lpSecurityDescriptor);
+}
 
 SystemDebugCapture::SystemDebugCapture(std::size_t queueBytes) : queueBytes_(queueBytes) {}
 
-SystemDebugCapture::Made SystemDebugCapture::Make(Buffer& buffer, const std::string& scope) {
-  OpenToAll open;
+SystemDebugCapture::Made SystemDebugCapture::Make(Buffer& buffer, const std::string& scope, unsigned long& error) {
+  SenderSecurity events(kSenderEventsSddl);
+  SenderSecurity section(kSenderSectionSddl);
   // Each object that exists already belongs to another monitor: nothing of
-  // it is touched, and what was made here goes again.
-  auto made = [](HANDLE handle) {
-    if (!handle) return Made::kFailed;
+  // it is touched, and what was made here goes again. One this program may
+  // not open was made by a monitor that keeps it from others.
+  auto made = [&error](HANDLE handle) {
+    error = handle ? ERROR_SUCCESS : GetLastError();
+    if (!handle) return error == ERROR_ACCESS_DENIED ? Made::kDenied : Made::kFailed;
     return GetLastError() == ERROR_ALREADY_EXISTS ? Made::kExists : Made::kMade;
   };
-  Made result = Made::kMade;
+  Made result = events.Attributes() && section.Attributes() ? Made::kMade : Made::kFailed;
+  if (result == Made::kFailed) error = GetLastError();
   HANDLE* handles[3] = {&buffer.bufferReady, &buffer.dataReady, &buffer.section};
   for (int i = 0; i < 3 && result == Made::kMade; ++i) {
     SetLastError(ERROR_SUCCESS);
     if (i == 0)
-      *handles[i] = CreateEventA(&open.attributes, FALSE, TRUE, (scope + kBufferReady).c_str());
+      *handles[i] = CreateEventExA(events.Attributes(), (scope + kBufferReady).c_str(), CREATE_EVENT_INITIAL_SET,
+                                   kEventAccess);
     else if (i == 1)
-      *handles[i] = CreateEventA(&open.attributes, FALSE, FALSE, (scope + kDataReady).c_str());
+      *handles[i] = CreateEventExA(events.Attributes(), (scope + kDataReady).c_str(), 0, kEventAccess);
     else
-      *handles[i] = CreateFileMappingA(INVALID_HANDLE_VALUE, &open.attributes, PAGE_READWRITE, 0,
+      *handles[i] = CreateFileMappingA(INVALID_HANDLE_VALUE, section.Attributes(), PAGE_READWRITE, 0,
                                        static_cast<DWORD>(kSectionSize), (scope + kSection).c_str());
     result = made(*handles[i]);
   }
   if (result == Made::kMade) {
     buffer.view = static_cast<const unsigned char*>(MapViewOfFile(buffer.section, FILE_MAP_READ, 0, 0, kSectionSize));
-    if (!buffer.view) result = Made::kFailed;
+    if (!buffer.view) {
+      error = GetLastError();
+      result = Made::kFailed;
+    }
   }
   if (result != Made::kMade) Close(buffer);
   return result;
@@ -68,8 +82,11 @@ void SystemDebugCapture::Close(Buffer& buffer) {
 
 SystemDebugCapture::Begun SystemDebugCapture::Begin(Wake wake) {
   if (thread_) return Begun::kCapturing;
-  const Made session = Make(buffers_[0], "");
-  if (session != Made::kMade) return session == Made::kExists ? Begun::kBusy : Begun::kFailed;
+  error_ = 0;
+  const Made session = Make(buffers_[0], "", error_);
+  if (session == Made::kExists) return Begun::kBusy;
+  if (session == Made::kDenied) return Begun::kDenied;
+  if (session == Made::kFailed) return Begun::kFailed;
   bufferCount_ = 1;
   if (!queue_) queue_.reset(new CaptureQueue(queueBytes_));
   // Global names need the right to create global objects: without it, or
@@ -77,7 +94,8 @@ SystemDebugCapture::Begun SystemDebugCapture::Begin(Wake wake) {
   // Where the session's names are the global ones (Wine), the objects just
   // made are found again and nothing more is made.
   global_ = false;
-  if (Make(buffers_[1], kGlobal) == Made::kMade) {
+  unsigned long globalError = 0;
+  if (Make(buffers_[1], kGlobal, globalError) == Made::kMade) {
     bufferCount_ = 2;
     global_ = true;
   }
@@ -87,6 +105,7 @@ SystemDebugCapture::Begun SystemDebugCapture::Begin(Wake wake) {
   stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   thread_ = stop_ ? CreateThread(nullptr, 0, CaptureThread, this, 0, nullptr) : nullptr;
   if (!thread_) {
+    error_ = GetLastError();
     for (int i = 0; i < bufferCount_; ++i) Close(buffers_[i]);
     if (stop_) CloseHandle(stop_);
     stop_ = nullptr;
@@ -105,24 +124,25 @@ DWORD WINAPI SystemDebugCapture::CaptureThread(void* self) {
 }
 
 void SystemDebugCapture::Run() {
-  HANDLE waits[3] = {stop_, buffers_[0].dataReady, buffers_[1].dataReady};
   const DWORD count = static_cast<DWORD>(1 + bufferCount_);
+  BufferTurns turns(static_cast<std::size_t>(bufferCount_));
   for (;;) {
+    HANDLE waits[3] = {stop_, nullptr, nullptr};
+    for (DWORD place = 0; place + 1 < count; ++place) waits[place + 1] = buffers_[turns.At(place)].dataReady;
     const DWORD signalled = WaitForMultipleObjects(count, waits, FALSE, INFINITE);
     if (signalled == WAIT_OBJECT_0 || signalled < WAIT_OBJECT_0 || signalled >= WAIT_OBJECT_0 + count) return;
-    Serve(buffers_[signalled - WAIT_OBJECT_0 - 1]);
+    const std::size_t place = signalled - WAIT_OBJECT_0 - 1;
+    Serve(buffers_[turns.At(place)]);
+    turns.Served(place);
   }
 }
 
 // Copy, give the buffer back, and only then anything else: every sender on
 // the machine waits for this.
 void SystemDebugCapture::Serve(Buffer& buffer) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
+  const std::int64_t now = CaptureNowMs();
   const SectionMessage message = ReadSection(buffer.view, kSectionSize);
-  queue_->Push(message.processId,
-               static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000),
-               message.text);
+  queue_->Push(message.processId, now, message.text);
   SetEvent(buffer.bufferReady);
   if (!woken_.exchange(true, std::memory_order_acq_rel) && wake_) wake_();
   OpenProcessOnce(message.processId);
@@ -188,20 +208,39 @@ void SystemDebugCapture::LetSendersGo() {
 }
 
 std::int64_t CaptureNowMs() {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  return static_cast<std::int64_t>((static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000);
+  static const LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart / frequency.QuadPart * 1000 + now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
 }
 
 TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs) {
+  // The wall clock's distance is read again once a second of arrivals.
+  thread_local WallClockOffset offset;
+  thread_local std::int64_t offsetSecond = -1;
+  thread_local std::int64_t offsetMs = 0;
+  if (arrivalMs / 1000 != offsetSecond) {
+    FILETIME wall;
+    GetSystemTimePreciseAsFileTime(&wall);
+    const std::int64_t monotonic = CaptureNowMs();
+    const auto wallNowMs =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(wall.dwHighDateTime) << 32 | wall.dwLowDateTime) / 10000);
+    offsetMs = offset.Follow(wallNowMs - monotonic);
+    offsetSecond = arrivalMs / 1000;
+  }
+  const std::int64_t wallMs = arrivalMs + offsetMs;  // since 1601 (UTC)
   // Lines come in bursts: the local time is worked out once a second (the
   // time zone lookup is dear under Wine), the milliseconds for each line.
   thread_local std::int64_t cachedSecond = -1;
   thread_local TimeOfDay cached;
-  const std::int64_t second = arrivalMs / 1000;
+  const std::int64_t second = wallMs / 1000;
   if (second == cachedSecond) {
     TimeOfDay t = cached;
-    t.millisecond = static_cast<int>(arrivalMs % 1000);
+    t.millisecond = static_cast<int>(wallMs % 1000);
     return t;
   }
   const std::uint64_t ticks = static_cast<std::uint64_t>(second) * 10000000;
@@ -212,7 +251,7 @@ TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs) {
   cached = TimeOfDay{t.wHour, t.wMinute, t.wSecond, 0};
   cachedSecond = second;
   TimeOfDay now = cached;
-  now.millisecond = static_cast<int>(arrivalMs % 1000);
+  now.millisecond = static_cast<int>(wallMs % 1000);
   return now;
 }
 

@@ -19,9 +19,32 @@
 
 namespace ploxen {
 
+// Who may do what with the capture's objects, in SDDL: senders of every
+// user, app container and integrity level may wait for the buffer, signal
+// and write their message (SYNCHRONIZE | EVENT_MODIFY_STATE on the events,
+// SECTION_MAP_READ | SECTION_MAP_WRITE on the section), nothing more; the
+// low label lets low-integrity senders write at all.
+constexpr char kSenderEventsSddl[] = "D:P(A;;0x100002;;;WD)(A;;0x100002;;;AC)S:(ML;;NW;;;LW)";
+constexpr char kSenderSectionSddl[] = "D:P(A;;0x6;;;WD)(A;;0x6;;;AC)S:(ML;;NW;;;LW)";
+
+// One of those descriptors, built for CreateEvent and CreateFileMapping;
+// Attributes() is null where the system could not build it.
+class SenderSecurity {
+ public:
+  explicit SenderSecurity(const char* sddl);
+  ~SenderSecurity();
+  SenderSecurity(const SenderSecurity&) = delete;
+  SenderSecurity& operator=(const SenderSecurity&) = delete;
+  SECURITY_ATTRIBUTES* Attributes() { return attributes_.lpSecurityDescriptor ? &attributes_ : nullptr; }
+  PSECURITY_DESCRIPTOR Descriptor() const { return attributes_.lpSecurityDescriptor; }
+
+ private:
+  SECURITY_ATTRIBUTES attributes_{};
+};
+
 class SystemDebugCapture {
  public:
-  enum class Begun { kCapturing, kBusy, kFailed };
+  using Begun = CaptureBegun;
 
   // Called on the capture thread once lines wait and the reader was not yet
   // told since its last Drain: it must not block (post a message, set an event).
@@ -32,9 +55,11 @@ class SystemDebugCapture {
   SystemDebugCapture(const SystemDebugCapture&) = delete;
   SystemDebugCapture& operator=(const SystemDebugCapture&) = delete;
 
-  // kBusy: another monitor owns the buffer; nothing of it was touched and
-  // nothing stays open.
+  // kBusy, kDenied: another monitor owns the buffer; nothing of it was
+  // touched and nothing stays open. kFailed: Error() says why.
   Begun Begin(Wake wake);
+  // The system's error of the last Begin that did not come to capturing.
+  unsigned long Error() const { return error_; }
   // Closes the objects, so that no sender waits for a monitor that is gone,
   // and ends the thread. Lines already queued can still be drained.
   void End();
@@ -79,8 +104,8 @@ class SystemDebugCapture {
     HANDLE section = nullptr;
     const unsigned char* view = nullptr;
   };
-  enum class Made { kMade, kExists, kFailed };
-  static Made Make(Buffer& buffer, const std::string& scope);
+  enum class Made { kMade, kExists, kDenied, kFailed };
+  static Made Make(Buffer& buffer, const std::string& scope, unsigned long& error);
   static void Close(Buffer& buffer);
   static DWORD WINAPI CaptureThread(void* self);
   void Run();
@@ -94,6 +119,7 @@ class SystemDebugCapture {
   Buffer buffers_[2];
   int bufferCount_ = 0;
   bool global_ = false;
+  unsigned long error_ = 0;
   HANDLE stop_ = nullptr;
   HANDLE thread_ = nullptr;
   std::atomic<bool> woken_{false};
@@ -116,8 +142,9 @@ class SystemDebugCapture {
   std::uint32_t lastOpened_ = 0;
 };
 
-// Milliseconds since 1601 (UTC), the capture's arrival times; and the local
-// time of day of one.
+// The capture's arrival times: milliseconds of a monotonic clock, so that
+// the quiet time after a piece does not jump when the wall clock is set;
+// and the local time of day of one.
 std::int64_t CaptureNowMs();
 TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs);
 
@@ -129,8 +156,5 @@ class Win32ProcessProbe : public ProcessProbe {
   bool Ended(Handle process) override;
   void Close(Handle process) override;
 };
-
-// The message of a second monitor.
-constexpr char kSystemWideBusy[] = "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen.";
 
 }  // namespace ploxen

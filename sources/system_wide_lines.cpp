@@ -72,9 +72,19 @@ void LineJoiner::FlushWaiting(std::int64_t nowMs, bool all, std::vector<JoinedLi
   }
 }
 
-ProgramNames::~ProgramNames() {
+std::size_t LineJoiner::Drop() {
+  const std::size_t dropped = pending_.size();
+  pending_.clear();
+  return dropped;
+}
+
+ProgramNames::~ProgramNames() { Clear(); }
+
+void ProgramNames::Clear() {
   for (auto& [processId, entry] : entries_)
     if (entry.process) probe_.Close(entry.process);
+  entries_.clear();
+  ended_.clear();
 }
 
 const std::string& ProgramNames::Name(std::uint32_t processId, std::int64_t nowMs) {
@@ -166,11 +176,41 @@ std::string LostLinesText(std::uint64_t lost) {
   return text;
 }
 
-std::string SystemWideState(bool running, bool global, bool busy) {
+std::string CaptureRefusedText(CaptureBegun begun, unsigned long error) {
+  switch (begun) {
+    case CaptureBegun::kCapturing: return "";
+    case CaptureBegun::kBusy: return kSystemWideBusy;
+    case CaptureBegun::kDenied: return kSystemWideDenied;
+    case CaptureBegun::kFailed: break;
+  }
+  char text[120];
+  std::snprintf(text, sizeof text, "Die systemweiten Debug-Ausgaben k\xF6nnen nicht gelesen werden (Fehler %lu).", error);
+  return text;
+}
+
+std::string SystemWideState(bool running, bool global, CaptureBegun lastStart) {
   if (running)
     return global ? "Systemweit gelesen: diese Sitzung und \"Global\\\" (Dienste)"
                   : "Systemweit gelesen: nur diese Sitzung";
-  return busy ? "Systemweit: wird bereits von einem anderen Programm gelesen" : "";
+  switch (lastStart) {
+    case CaptureBegun::kCapturing: break;
+    case CaptureBegun::kBusy: return "Systemweit: wird bereits von einem anderen Programm gelesen";
+    case CaptureBegun::kDenied:
+      return "Systemweit: wird bereits von einem anderen Programm gelesen, das den Zugriff verweigert";
+    case CaptureBegun::kFailed: return "Systemweit: kann nicht gelesen werden";
+  }
+  return "";
+}
+
+std::string SystemWideState(bool running, bool global, bool busy) {
+  return SystemWideState(running, global, busy ? CaptureBegun::kBusy : CaptureBegun::kCapturing);
+}
+
+std::int64_t WallClockOffset::Follow(std::int64_t readingMs) {
+  const std::int64_t moved = readingMs - offsetMs_;
+  if (!known_ || moved > kRoundingMs || moved < -kRoundingMs) offsetMs_ = readingMs;
+  known_ = true;
+  return offsetMs_;
 }
 
 std::string ConsoleLine(const TimeOfDay& time, std::uint32_t processId, std::string_view program,

@@ -52,6 +52,8 @@ class LineJoiner {
   void Flush(std::int64_t nowMs, std::vector<JoinedLine>& out);
   // All pieces still waiting, at once (the road stops).
   void FlushAll(std::int64_t nowMs, std::vector<JoinedLine>& out);
+  // Gives up the pieces still waiting: the number of lines lost with them.
+  std::size_t Drop();
   bool Pending() const { return !pending_.empty(); }
 
  private:
@@ -101,6 +103,9 @@ class ProgramNames {
   // again. Call it only when no line read before they ended is still to be
   // named.
   void Sweep();
+  // Lets go of every process (the road stops): no handle is held while
+  // nothing is read.
+  void Clear();
   std::size_t Held() const;
 
  private:
@@ -124,9 +129,55 @@ std::string SystemWideRowText(std::uint32_t processId, std::string_view program,
                               LineStamp& stamp);
 // What the user is told where lines could not be kept.
 std::string LostLinesText(std::uint64_t lost);
-// What the parameter page says of the road: which names it reads, or that
-// another monitor has them; empty while it is off.
+
+// How a start of the capture went: it reads; another monitor has the
+// buffer; another monitor's objects may not be opened by this program (made
+// with default security by an elevated program); or the system refused with
+// an error of its own.
+enum class CaptureBegun { kCapturing, kBusy, kDenied, kFailed };
+constexpr char kSystemWideBusy[] = "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen.";
+constexpr char kSystemWideDenied[] =
+    "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen, "
+    "das PLOXEN den Zugriff verweigert (etwa weil es als Administrator l\xE4uft).";
+// The message for a start that did not come to reading; empty for one that did.
+std::string CaptureRefusedText(CaptureBegun begun, unsigned long error);
+// What the parameter page says of the road: which names it reads, or why
+// its last start did not read; empty while it is off.
+std::string SystemWideState(bool running, bool global, CaptureBegun lastStart);
 std::string SystemWideState(bool running, bool global, bool busy);
+
+// The wall clock's distance from the monotonic clock that times the
+// capture's lines, in milliseconds, for their time of day. Each reading is
+// rounded on both clocks; one within that rounding of the distance in use is
+// not taken, so that lines in a row are never stamped back by it, while a
+// clock that was set or has drifted is followed.
+class WallClockOffset {
+ public:
+  static constexpr std::int64_t kRoundingMs = 1;
+  // A new reading (wall minus monotonic); returns the distance in use.
+  std::int64_t Follow(std::int64_t readingMs);
+
+ private:
+  bool known_ = false;
+  std::int64_t offsetMs_ = 0;
+};
+
+// The order in which the capture waits for its buffers (the session's and
+// the "Global\" one). A wait takes the first one ready; the buffer served
+// last goes to the end, so that a flood into one does not starve the other.
+class BufferTurns {
+ public:
+  explicit BufferTurns(std::size_t buffers) : count_(buffers ? buffers : 1) {}
+  // The buffer waited for in this place.
+  std::size_t At(std::size_t place) const { return (first_ + place) % count_; }
+  // The wait gave the buffer in this place.
+  void Served(std::size_t place) { first_ = (At(place) + 1) % count_; }
+
+ private:
+  std::size_t count_;
+  std::size_t first_ = 0;
+};
+
 // A console line: "12:00:00.000  1234  prog.exe  text".
 std::string ConsoleLine(const TimeOfDay& time, std::uint32_t processId, std::string_view program,
                         std::string_view text);

@@ -25,16 +25,20 @@ SystemWideListener::~SystemWideListener() { Stop(); }
 
 SystemDebugCapture::Begun SystemWideListener::Start() {
   if (capture_.Capturing()) return SystemDebugCapture::Begun::kCapturing;
+  startError_ = 0;
   if (!hwnd_ || !IsWindow(hwnd_)) {
     RegisterHiddenWindowClass(kClassName, 0);
-    if (!Create(kClassName, kClassName, 0, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr))
+    if (!Create(kClassName, kClassName, 0, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr)) {
+      startError_ = GetLastError();
       return SystemDebugCapture::Begun::kFailed;
+    }
   }
   stamp_.Restart();
   lostShown_ = capture_.Lost();
   HWND window = hwnd_;
   const auto begun = capture_.Begin([window] { PostMessageA(window, kWakeMessage, 0, 0); });
   if (begun != SystemDebugCapture::Begun::kCapturing) {
+    startError_ = capture_.Error();
     DestroyWindow(hwnd_);
     hwnd_ = nullptr;
   }
@@ -43,9 +47,15 @@ SystemDebugCapture::Begun SystemWideListener::Start() {
 
 void SystemWideListener::Stop() {
   capture_.End();
-  capture_.Drain([this](std::uint32_t, std::int64_t, std::string_view) { ++droppedAtStop_; });
+  // What was not shown is counted as lines: those still queued, as they
+  // would have been joined, and the pieces waiting for their line feed.
+  std::vector<JoinedLine> dropped;
+  capture_.Drain([this, &dropped](std::uint32_t processId, std::int64_t arrivalMs, std::string_view text) {
+    joiner_.Add(processId, arrivalMs, text, dropped);
+  });
+  droppedAtStop_ += dropped.size() + joiner_.Drop();
   lostShown_ = capture_.Lost();
-  joiner_ = LineJoiner();
+  names_.Clear();
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   hwnd_ = nullptr;
   looking_ = false;
@@ -109,6 +119,8 @@ void SystemWideListener::Take() {
     names_.Sweep();
     lastSweepMs_ = now;
   }
+  // Stopped from within a question: the lines named since hold processes.
+  if (!capture_.Capturing()) names_.Clear();
   taking_ = false;
 }
 

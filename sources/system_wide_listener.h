@@ -29,10 +29,12 @@ class SystemWideListener : public fw::Window {
   ~SystemWideListener() override;
 
   // A message-only window of its own takes the lines; its time differences
-  // start again. kBusy: another monitor reads the buffer, and nothing runs.
+  // start again. kBusy, kDenied: another monitor reads the buffer, and
+  // nothing runs; kFailed: StartError() says why.
   SystemDebugCapture::Begun Start();
+  unsigned long StartError() const { return startError_; }
   // The objects are closed at once; lines not yet shown are dropped and
-  // counted with the lost ones.
+  // counted with the lost ones, and no process is held any more.
   void Stop();
   bool Running() const { return capture_.Capturing(); }
   bool Global() const { return capture_.Global(); }
@@ -58,6 +60,7 @@ class SystemWideListener : public fw::Window {
   std::vector<JoinedLine> lines_;
   std::uint64_t lostShown_ = 0;
   std::uint64_t droppedAtStop_ = 0;
+  unsigned long startError_ = 0;
   std::int64_t lastSweepMs_ = 0;
   bool taking_ = false;
   bool looking_ = false;  // the batch timer runs

@@ -2,7 +2,8 @@
 // and its tests, from one or more threads; or writes the shared section by
 // hand, as a misbehaving sender might.
 //   ploxen_ods_send [-threads N] [-lines N] [-tag TEXT] [-wide] [-pause MS] [KIND...]
-//     KIND: line (default), multi, pieces, long, umlaut, all
+//     KIND: line (default), multi, pieces, long, umlaut, all; and open, a
+//     piece without a line end, which the next one goes on
 //     Every line starts "TAG THREAD NUMBER", numbered from 1 per thread.
 //   ploxen_ods_send -section PID [-nonul] [TEXT]
 //     One message into the section with that process id; -nonul fills all
@@ -75,6 +76,8 @@ void WriteKind(const std::string& kind, const std::string& head, bool wide, Timi
     std::string text = head + " lang ";
     for (char c = 'a'; text.size() < 4000; c = c == 'z' ? 'a' : static_cast<char>(c + 1)) text += c;
     Write(text + "\n", wide, timing);
+  } else if (kind == "open") {
+    Write(head + " offen ", wide, timing);
   } else if (kind == "umlaut") {
     Write(head + " \xC4rger \xFC" "ber Gr\xF6\xDF" "e\n", wide, timing);
   }

@@ -148,6 +148,68 @@ TEST(Join, ALineWithoutEndIsHandedOnAtItsMaximumAndAtTheEnd) {
   EXPECT_FALSE(joiner.Pending());
 }
 
+TEST(Join, PiecesGivenUpAtAStopAreCountedOneLineEachAndTheProcessStartsAfresh) {
+  LineJoiner joiner;
+  std::vector<JoinedLine> out;
+  joiner.Add(1, 0, "a", out);
+  joiner.Add(1, 5, "b", out);
+  joiner.Add(2, 5, "x\ny", out);
+  joiner.Add(3, 5, "z\n", out);
+  EXPECT_EQ(Texts(out), (std::vector<std::string>{"2:x", "3:z"}));
+  EXPECT_EQ(joiner.Drop(), 2u) << "\"ab\" and \"y\"";
+  EXPECT_FALSE(joiner.Pending());
+  EXPECT_EQ(joiner.Drop(), 0u);
+  joiner.Add(1, 10, "c\n", out);
+  EXPECT_EQ(Texts(out).back(), "1:c");
+}
+
+// ------------------------------------------------------------ clocks and turns
+
+TEST(WallClockOffset, FollowsASetClockButNotTheRoundingOfItsReadings) {
+  const struct {
+    std::int64_t reading, inUse;
+  } steps[] = {
+      {5000, 5000},       // the first reading
+      {5001, 5000},       // rounding either way
+      {4999, 5000},
+      {5002, 5002},       // drifted
+      {5002 - 3600000, 5002 - 3600000},  // set back an hour
+      {5002 - 3600000 + 1, 5002 - 3600000},
+      {5002, 5002},       // and forward again
+  };
+  WallClockOffset offset;
+  for (const auto& step : steps) EXPECT_EQ(offset.Follow(step.reading), step.inUse) << step.reading;
+}
+
+// The capture waits as WaitForMultipleObjects does: the first ready in its
+// order wins. Both buffers flooded, the services' one still gets every
+// other turn.
+TEST(BufferTurns, AFloodIntoOneBufferDoesNotStarveTheOther) {
+  const struct {
+    std::size_t buffers;
+    std::vector<bool> ready;  // per buffer, ready in every round
+    std::vector<std::size_t> served;
+  } cases[] = {
+      {2, {true, true}, {0, 1, 0, 1, 0, 1}},
+      {2, {true, false}, {0, 0, 0, 0, 0, 0}},
+      {2, {false, true}, {1, 1, 1, 1, 1, 1}},
+      {1, {true}, {0, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    BufferTurns turns(c.buffers);
+    std::vector<std::size_t> served;
+    for (int round = 0; round < 6; ++round) {
+      for (std::size_t place = 0; place < c.buffers; ++place) {
+        if (!c.ready[turns.At(place)]) continue;
+        served.push_back(turns.At(place));
+        turns.Served(place);
+        break;
+      }
+    }
+    EXPECT_EQ(served, c.served) << c.buffers << " buffers, " << c.ready[0];
+  }
+}
+
 // ------------------------------------------------------------ program names
 
 class FakeProcesses : public ProcessProbe {
@@ -255,14 +317,21 @@ TEST(ProgramNames, KeepsABoundedNumberOfIdsWithoutAProcess) {
   EXPECT_EQ(processes.opens[ProgramNames::kEndedMax + 100], 1);
 }
 
-TEST(ProgramNames, HandlesAreClosedWithTheCache) {
+TEST(ProgramNames, HandlesAreClosedAtAStopAndWithTheCache) {
   FakeProcesses processes;
-  processes.running = {{1, "a.exe"}, {2, "b.exe"}};
+  processes.running = {{1, "a.exe"}, {2, "b.exe"}, {3, "c.exe"}};
   {
     ProgramNames names(processes);
     names.Name(1, 0);
     names.Name(2, 0);
-    EXPECT_EQ(processes.held.size(), 2u);
+    names.Adopt(3, processes.OpenedElsewhere(3));
+    processes.End(3);
+    EXPECT_EQ(processes.held.size(), 3u);
+    names.Clear();
+    EXPECT_TRUE(processes.held.empty()) << "nothing held while the road is off";
+    EXPECT_EQ(names.Held(), 0u);
+    EXPECT_EQ(names.Name(1, 10), "a.exe") << "asked again after a new start";
+    EXPECT_EQ(processes.opens[1], 2);
   }
   EXPECT_TRUE(processes.held.empty());
 }
@@ -334,6 +403,29 @@ TEST(SystemWideTexts, LostLinesConsoleLineAndPageState) {
   EXPECT_EQ(SystemWideState(true, false, false), "Systemweit gelesen: nur diese Sitzung");
   EXPECT_NE(SystemWideState(true, true, false).find("Global\\"), std::string::npos);
   EXPECT_NE(SystemWideState(false, false, true).find("anderen Programm"), std::string::npos);
+}
+
+// Each way a start can end: what the box says, and what the page says after.
+TEST(SystemWideTexts, EveryStartThatDoesNotReadIsToldWithItsReason) {
+  const struct {
+    CaptureBegun begun;
+    std::string box, page;
+  } cases[] = {
+      {CaptureBegun::kCapturing, "", ""},
+      {CaptureBegun::kBusy, "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen.",
+       "Systemweit: wird bereits von einem anderen Programm gelesen"},
+      {CaptureBegun::kDenied,
+       "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen, das PLOXEN den Zugriff "
+       "verweigert (etwa weil es als Administrator l\xE4uft).",
+       "Systemweit: wird bereits von einem anderen Programm gelesen, das den Zugriff verweigert"},
+      {CaptureBegun::kFailed, "Die systemweiten Debug-Ausgaben k\xF6nnen nicht gelesen werden (Fehler 6).",
+       "Systemweit: kann nicht gelesen werden"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CaptureRefusedText(c.begun, 6), c.box);
+    EXPECT_EQ(SystemWideState(false, false, c.begun), c.page);
+    EXPECT_EQ(SystemWideState(true, false, c.begun), "Systemweit gelesen: nur diese Sitzung") << "a running road reads";
+  }
 }
 
 }  // namespace

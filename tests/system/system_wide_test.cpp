@@ -1,13 +1,15 @@
 // The "Systemweit" road as a user meets it: every program's OutputDebugString
 // becomes a row with its process id and program name, nothing is read with
-// the switch off, a second monitor is told, the row-limit question holds no
-// sender up, the switch works at OK, ploxen_capture writes the console and a
-// file PLOXEN opens, and bad sections and floods lose nothing.
+// the switch off, a second monitor is told, so is a start whose buffer may
+// not be opened, the row-limit question holds no sender up, the switch works
+// at OK, ploxen_capture writes the console and a file PLOXEN opens, and bad
+// sections and floods lose nothing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <fstream>
@@ -29,6 +31,9 @@ namespace ploxen::system_test {
 namespace {
 
 constexpr char kBusy[] = "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen.";
+constexpr char kDenied[] =
+    "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen, das PLOXEN den Zugriff "
+    "verweigert (etwa weil es als Administrator l\xE4uft).";
 constexpr char kSender[] = "ploxen_ods_send.exe";
 constexpr int kOpenCommand = 32771;
 constexpr int kSwitch = 1038, kState = 1039;
@@ -200,6 +205,18 @@ class SystemWide : public ::testing::Test {
         << ListRowCount(main) << " rows of " << atLeast;
     Sleep(300);  // stray lines of programs beside the test come in too
   }
+  // The parameter sheet opened on the page with the road's switch.
+  HWND GeneralPage(HWND& sheet) {
+    Click(main_, 32);
+    EXPECT_TRUE(WaitFor([&] {
+      sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) {
+        return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == "Parameter";
+      });
+      return sheet != nullptr;
+    }));
+    SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  }
   void ExpectBox(DWORD processId, const char* text, int button = IDOK) {
     HWND box = WaitForMessageBox(processId, 20000);
     ASSERT_NE(box, nullptr) << "no box \"" << text << "\"";
@@ -301,6 +318,56 @@ TEST_F(SystemWide, ASecondMonitorIsToldOnceAndTheFirstKeepsReading) {
   EXPECT_TRUE(BufferHeld()) << "the second program left the first one's buffer alone";
 }
 
+// Another program holds the buffer so that PLOXEN may not open it (as an
+// elevated monitor does whose objects have default security), or holds its
+// name with an object of another kind. Each start is told with its reason,
+// the switch stays on, and the page says why nothing comes.
+TEST_F(SystemWide, ABufferThatCannotBeOpenedIsToldWithItsReason) {
+  PSECURITY_DESCRIPTOR noAccess = nullptr;  // an empty DACL: nobody else may open it
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:", SDDL_REVISION_1, &noAccess, nullptr));
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, noAccess, FALSE};
+  const struct {
+    const char* name;
+    bool mutex;
+    const char* box;
+    const char* page;
+  } cases[] = {
+      {"denied", false, kDenied, "Systemweit: wird bereits von einem anderen Programm gelesen, das den Zugriff verweigert"},
+      {"other_kind", true, "Die systemweiten Debug-Ausgaben k\xF6nnen nicht gelesen werden (Fehler 6).",
+       "Systemweit: kann nicht gelesen werden"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HANDLE held = c.mutex ? CreateMutexA(&attributes, FALSE, "DBWIN_BUFFER_READY")
+                          : CreateEventA(&attributes, FALSE, TRUE, "DBWIN_BUFFER_READY");
+    ASSERT_NE(held, nullptr);
+    profile_ = std::make_unique<TestProfile>(std::string("systemwide_") + c.name);
+    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
+    profile_->Write("ALLGEMEIN", "SYSTEMWEIT", "1");
+    ASSERT_TRUE(ploxen_.Start());
+    ExpectBox(ploxen_.Id(), c.box);
+    main_ = ploxen_.WaitForWindow(kTitle);
+    ASSERT_NE(main_, nullptr);
+    HWND sheet = nullptr;
+    HWND page = GeneralPage(sheet);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(SendMessageA(GetDlgItem(page, kSwitch), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(WindowText(GetDlgItem(page, kState)), c.page);
+    if (!c.mutex) {
+      Sleep(500);  // painted whole
+      EXPECT_TRUE(SaveWindowShot(sheet, ProgramDirectory() + "\\parameter_systemweit_verweigert.bmp"));
+    }
+    Click(sheet, IDCANCEL);
+    ASSERT_TRUE(WaitForWindowGone(sheet));
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(ploxen_.WaitForExit());
+    main_ = nullptr;
+    EXPECT_EQ(profile_->Read("ALLGEMEIN", "SYSTEMWEIT"), "1") << "tried again at the next start";
+    CloseHandle(held);
+  }
+  LocalFree(noAccess);
+}
+
 // The list is full: the next line asks, and while the question is open a
 // program writes 20,000 lines at the transport's pace; after the answer they
 // are all rows.
@@ -342,17 +409,6 @@ TEST_F(SystemWide, RowLimitQuestionHoldsNoSenderUpAndEveryLineFollows) {
 
 TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
   Start("sheet", "0");
-  auto sheetPage = [this](HWND& sheet) {
-    Click(main_, 32);
-    EXPECT_TRUE(WaitFor([&] {
-      sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) {
-        return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == "Parameter";
-      });
-      return sheet != nullptr;
-    }));
-    SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
-    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-  };
   auto pressOk = [this](HWND sheet) {
     Click(sheet, IDOK);
     ASSERT_TRUE(WaitForWindowGone(sheet));
@@ -360,7 +416,7 @@ TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
   };
 
   HWND sheet = nullptr;
-  HWND page = sheetPage(sheet);
+  HWND page = GeneralPage(sheet);
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(WindowText(GetDlgItem(page, kSwitch)), "Systemweit");
   EXPECT_EQ(SendMessageA(GetDlgItem(page, kSwitch), BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -374,7 +430,12 @@ TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
   ASSERT_EQ(sender.Wait(30000), 0u);
   WaitForRowCount(main_, 10);
 
-  page = sheetPage(sheet);
+  // A program in the middle of a line when the road goes off: its line is
+  // counted as lost, once.
+  ToolProcess open;
+  ASSERT_TRUE(open.Start(SenderCommand("-tag OFFEN -lines 1000 -pause 20 open")));
+  Sleep(500);
+  page = GeneralPage(sheet);
   EXPECT_EQ(SendMessageA(GetDlgItem(page, kSwitch), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(WindowText(GetDlgItem(page, kState)).rfind("Systemweit gelesen: ", 0), 0u) << "the page says what is read";
   Sleep(500);  // painted whole
@@ -382,6 +443,8 @@ TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
   SendMessageA(GetDlgItem(page, kSwitch), BM_SETCHECK, BST_UNCHECKED, 0);
   pressOk(sheet);
   ASSERT_TRUE(WaitFor([] { return !BufferHeld(); }, 5000)) << "the buffer is given up at once";
+  EXPECT_TRUE(WaitFor([this] { return StatusPaneText(main_, 2) == "Verlorene Zeilen: 1"; }, 5000))
+      << StatusPaneText(main_, 2);
   const int rowsBefore = ListRowCount(main_);
   ToolProcess quiet;
   ASSERT_TRUE(quiet.Start(SenderCommand("-tag AUS -lines 100 line")));
