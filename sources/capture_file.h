@@ -31,7 +31,7 @@ class CaptureFile : private UserDialogs {
 
  private:
   bool AskYesNo(int) override { return false; }
-  void Save() override {}
+  bool Save() override { return false; }
 
   IntakeSwitches switches_;
   MessageRows rows_;

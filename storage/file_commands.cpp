@@ -52,12 +52,12 @@ class PendingFile {
 };
 
 template <typename Write>
-void WriteWith(const std::string& path, FileAccess& files, Write write) {
+bool WriteWith(const std::string& path, FileAccess& files, Write write) {
   std::string temporary, error;
   std::unique_ptr<OutputFile> created = files.CreateBeside(path, temporary, error);
   if (!created) {
     files.ShowMessage(FileErrorText(error));
-    return;
+    return false;
   }
   PendingFile pending(files, std::move(created), temporary);
   bool whole = write(pending.File());
@@ -69,10 +69,11 @@ void WriteWith(const std::string& path, FileAccess& files, Write write) {
   }
   if (whole && files.Replace(temporary, path, error)) {
     pending.Kept();
-    return;
+    return true;
   }
   pending.Discard();
   files.ShowMessage(FileErrorText(error));
+  return false;
 }
 
 }  // namespace
@@ -120,13 +121,14 @@ std::string TemporaryPathBeside(std::string_view target, std::uint32_t number) {
   return path;
 }
 
-std::string SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files) {
+SaveResult SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files) {
   const SavePlan plan = PlanSave(chosenPath);
+  bool written = false;
   if (plan.format == SaveFormat::kBinary)
-    WriteWith(plan.path, files, [&](OutputFile& f) { return WriteBinaryFile(rows, f); });
+    written = WriteWith(plan.path, files, [&](OutputFile& f) { return WriteBinaryFile(rows, f); });
   else if (plan.format == SaveFormat::kCsv)
-    WriteWith(plan.path, files, [&](OutputFile& f) { return ExportCsv(rows, f); });
-  return plan.path;
+    written = WriteWith(plan.path, files, [&](OutputFile& f) { return ExportCsv(rows, f); });
+  return SaveResult{plan.path, written};
 }
 
 void OpenList(std::string_view chosenPath, RowStore& rows, MessageIntake& intake, FileAccess& files) {

@@ -74,10 +74,15 @@ OpenPlan PlanOpen(std::string_view chosenPath);
 // hex digits, ".tmp". The caller tries further numbers while one is taken.
 std::string TemporaryPathBeside(std::string_view target, std::uint32_t number);
 
-// The Save command after its dialog: writes the list as the extension says
-// and returns the new save file. A failure is shown, and the file that was
-// there before stays as it was; nothing written in vain is left behind.
-std::string SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files);
+struct SaveResult {
+  std::string path;  // the new save file
+  bool written;      // false after a failure and for an extension that writes nothing
+};
+
+// The Save command after its dialog: writes the list as the extension says.
+// A failure is shown, and the file that was there before stays as it was;
+// nothing written in vain is left behind.
+SaveResult SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files);
 
 // The Open command after its dialog: for BIN and LOG the list is emptied and
 // the file read into it; for every extension the indentation starts again and

@@ -119,7 +119,7 @@ TEST(File, SaveAndOpenThroughThePlatform) {
   CollectingAccess files;
   MessageRows rows;
   AddRow(rows, 0x103, "p", "t", "Gr\xF6\xDF" "e");
-  const std::string saved = SaveList(dir / "liste", rows, files);
+  const std::string saved = SaveList(dir / "liste", rows, files).path;
   EXPECT_EQ(saved, dir / "liste.BIN");
   EXPECT_NE(GetFileAttributesA(saved.c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -127,7 +127,7 @@ TEST(File, SaveAndOpenThroughThePlatform) {
   MessageRows back;
   struct NoDialogs : UserDialogs {
     bool AskYesNo(int) override { return false; }
-    void Save() override {}
+    bool Save() override { return false; }
   } dialogs;
   MessageIntake intake(switches, back, dialogs);
   OpenList(saved, back, intake, files);

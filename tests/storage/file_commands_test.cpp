@@ -172,8 +172,8 @@ class FileCommandsTest : public IntakeTest {
 
 TEST_F(FileCommandsTest, LogAndBinHoldTheSameBytes) {
   Fill();
-  EXPECT_EQ(SaveList("x.log", rows, files), "x.log");
-  EXPECT_EQ(SaveList("x.bin", rows, files), "x.bin");
+  EXPECT_EQ(SaveList("x.log", rows, files).path, "x.log");
+  EXPECT_EQ(SaveList("x.bin", rows, files).path, "x.bin");
   EXPECT_EQ(files.stored["x.log"], files.stored["x.bin"]);
   EXPECT_EQ(files.stored["x.bin"].substr(0, 4), std::string("\x01\0\0\0", 4));
   EXPECT_TRUE(files.messages.empty());
@@ -181,7 +181,9 @@ TEST_F(FileCommandsTest, LogAndBinHoldTheSameBytes) {
 
 TEST_F(FileCommandsTest, BareNameSavesBinaryUnderDotBin) {
   Fill();
-  EXPECT_EQ(SaveList("x", rows, files), "x.BIN");
+  const SaveResult saved = SaveList("x", rows, files);
+  EXPECT_EQ(saved.path, "x.BIN");
+  EXPECT_TRUE(saved.written);
   EXPECT_EQ(files.placed, std::vector<std::string>{"x.BIN"});
 }
 
@@ -195,7 +197,9 @@ TEST_F(FileCommandsTest, CsvIsTheExport) {
 
 TEST_F(FileCommandsTest, UnknownExtensionWritesNothingShowsNothingButIsRemembered) {
   Fill();
-  EXPECT_EQ(SaveList("x.txt", rows, files), "x.txt");
+  const SaveResult saved = SaveList("x.txt", rows, files);
+  EXPECT_EQ(saved.path, "x.txt");
+  EXPECT_FALSE(saved.written);
   EXPECT_TRUE(files.stored.empty());
   EXPECT_TRUE(files.messages.empty());
 }
@@ -259,7 +263,9 @@ TEST_P(FailedSaveTest, OldFileStaysAndThePartialOneGoes) {
   files.diskSpace = c.diskSpace;
   files.failClose = c.failClose;
   if (c.locked) files.lockedTarget = c.path;
-  EXPECT_EQ(SaveList(c.path, rows, files), c.path);
+  const SaveResult saved = SaveList(c.path, rows, files);
+  EXPECT_EQ(saved.path, c.path);
+  EXPECT_FALSE(saved.written);
   EXPECT_EQ(files.stored, (std::map<std::string, std::string>{{c.path, old}}));
   EXPECT_TRUE(files.placed.empty());
   EXPECT_EQ(files.messages, std::vector<std::string>{c.message});

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <windows.h>
@@ -152,6 +153,60 @@ TEST_F(SafeSave, SaveThatDoesNotFitKeepsTheOldFileWhole) {
   EXPECT_EQ(folderAtMessage_, std::vector<std::string>{"liste.bin"});
   EXPECT_TRUE(FileBytes(path) == old);
   EXPECT_EQ(ListRowCount(main_), kRowsOfTheOldFile + kRowsThatDoNotFit) << "the list is kept";
+}
+
+// The row limit's "Ja" with a save that does not fit: the rows stay and the
+// question comes again, a line that arrives meanwhile waits, and "Nein"
+// then clears the list.
+TEST_F(SafeSave, RowLimitSaveThatFailsKeepsTheRowsAndAsksAgain) {
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(ploxen_.WaitForExit());
+  profile_->Write("LISTBOX", "MAXCOUNT", "100");
+  ASSERT_TRUE(ploxen_.Start());
+  main_ = ploxen_.WaitForWindow(kTitle);
+  ASSERT_NE(main_, nullptr);
+  // 100 rows of 490 characters would fit on the empty disk; a file there
+  // leaves less room than they take.
+  {
+    std::ofstream filler(disk_ + "\\filler.bin", std::ios::binary);
+    filler << std::string(40 * 1024, 'f');
+  }
+  SendRows(100, std::string(490, 'x'));
+  std::thread overflow([&] { SendLine(main_, 0x303, "die 101.", 9, 120000); });
+  struct Joined {
+    std::thread& t;
+    ~Joined() { t.join(); }
+  } joined{overflow};
+  const std::string question =
+      "Die maximal Anzahl der Listboxeintr\xE4" "ge ist erreicht.\nDer Listboxinhalt wird jetzt gel\xF6" "scht.\n\n"
+      "Wollen Sie den Listboxinhalt vorher in eine Datei speichern ?";
+  HWND box = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(MessageBoxText(box), question);
+  Click(box, IDYES);
+  HWND dialog = WaitForOtherBox(ploxen_.Id(), box);
+  ASSERT_NE(dialog, nullptr) << "Ja opens the Save dialog";
+  const std::string path = disk_ + "\\voll.bin";
+  SendMessageA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(dialog, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(dialog));
+  HWND message = WaitForMessageBox(ploxen_.Id(), 30000);
+  ASSERT_NE(message, nullptr) << "the failed save is reported";
+  EXPECT_EQ(MessageBoxText(message), SystemErrorText(ERROR_DISK_FULL));
+  Click(message, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(message));
+
+  box = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(box, nullptr) << "the question comes again; rows now " << ListRowCount(main_);
+  EXPECT_EQ(MessageBoxText(box), question);
+  EXPECT_EQ(ListRowCount(main_), 100) << "every row is still there";
+  EXPECT_EQ(FolderNames(disk_), std::vector<std::string>{"filler.bin"});
+  ASSERT_TRUE(SendLine(main_, 0x303, "w\xE4hrend der Frage")) << "a line during the question is taken at once";
+  Click(box, IDNO);
+  ASSERT_TRUE(WaitForRows(main_, 2)) << ListRowCount(main_);
+  EXPECT_EQ(ListRowText(main_, 0, 2), "die 101.");
+  EXPECT_EQ(ListRowText(main_, 1, 2), "w\xE4hrend der Frage");
+  EXPECT_EQ(WaitForMessageBox(ploxen_.Id(), 500), nullptr) << "asked no more";
 }
 
 }  // namespace
