@@ -13,6 +13,9 @@
 
 #include <windows.h>
 
+#include "core/row_store.h"
+#include "storage/binary_file.h"
+#include "storage/byte_stream.h"
 #include "tests/system/ploxen_process.h"
 #include "tests/system/ploxen_window.h"
 
@@ -153,6 +156,43 @@ TEST_F(SafeSave, SaveThatDoesNotFitKeepsTheOldFileWhole) {
   EXPECT_EQ(folderAtMessage_, std::vector<std::string>{"liste.bin"});
   EXPECT_TRUE(FileBytes(path) == old);
   EXPECT_EQ(ListRowCount(main_), kRowsOfTheOldFile + kRowsThatDoNotFit) << "the list is kept";
+}
+
+// A folder where the user may change a file but make none (the fixture's
+// immutable folder beside the disk): the save writes the file in place.
+TEST_F(SafeSave, FolderThatTakesNoNewFileIsWrittenInPlace) {
+  const std::string share = disk_ + ".share";
+  const std::string path = share + "\\liste.bin";
+  HANDLE probe = CreateFileA((share + "\\probe.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+    GTEST_SKIP() << share << " takes new files: making it immutable needs root (see the small_disk output)";
+  }
+  const std::string old = "alte Datei";
+  ASSERT_TRUE(FileBytes(path) == std::vector<unsigned char>(old.begin(), old.end()));
+  SendRows(3, "neue Zeile");
+  Click(main_, kSaveButton);
+  HWND dialog = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(dialog, nullptr);
+  SendMessageA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(dialog, IDOK);
+  HWND replace = WaitForOtherBox(ploxen_.Id(), dialog);
+  ASSERT_NE(replace, nullptr) << "the dialog asks before it takes an existing file";
+  Click(replace, IDYES);
+  ASSERT_TRUE(WaitForWindowGone(dialog));
+  ASSERT_TRUE(Responsive(main_));
+  HWND message = WaitForMessageBox(ploxen_.Id(), 1000);
+  EXPECT_EQ(message, nullptr) << MessageBoxText(message);
+  if (message) Click(message, IDOK);
+
+  const std::vector<unsigned char> bytes = FileBytes(path);
+  MessageRows rows;
+  MemorySource source(bytes.data(), bytes.size());
+  EXPECT_EQ(ReadBinaryFile(source, rows).status, BinaryReadResult::kComplete);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows.Row(2).Text(2), "2 neue Zeile");
+  EXPECT_EQ(FolderNames(share), std::vector<std::string>{"liste.bin"});
 }
 
 // The row limit's "Ja" with a save that does not fit: the rows stay and the
