@@ -81,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(AskAgainCase{"No", {false}, {}, 1, 0},
                       AskAgainCase{"YesWritten", {true}, {true}, 1, 1},
                       AskAgainCase{"YesNothingWrittenThenNo", {true, false}, {false}, 2, 1},
-                      AskAgainCase{"YesTwiceNothingWrittenThenWritten", {true, true, true}, {false, false, true}, 3, 3}),
+                      AskAgainCase{"YesTwiceNothingWrittenThenWritten", {true, true, true}, {false, false, true},
+                                   3, 3}),
     [](const ::testing::TestParamInfo<AskAgainCase>& info) { return std::string(info.param.name); });
 
 TEST_F(RowLimitTest, RejectedLinesNeverAsk) {

@@ -236,9 +236,9 @@ TEST(File, ASavedOverFileKeepsItsAttributesAndCreationTime) {
     EXPECT_EQ(back.size(), 1u);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(GetFileAttributesExA(old.c_str(), GetFileExInfoStandard, &data));
-    if (inPlace || !wine) EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) << (inPlace ? "in place" : "beside");
-    if (timeSet)
-      EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &created), 0) << (inPlace ? "in place" : "beside");
+    const char* const way = inPlace ? "in place" : "beside";
+    if (inPlace || !wine) EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) << way;
+    if (timeSet) EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &created), 0) << way;
   }
   EXPECT_TRUE(files.messages.empty());
   EXPECT_EQ(FolderNames(dir / "*").size(), 2u) << "nothing left beside";
