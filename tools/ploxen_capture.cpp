@@ -52,7 +52,8 @@ class DiskFile : public CaptureTarget {
     bool notAllowed = false;
     std::unique_ptr<ploxen::OutputFile> created = files.CreateBeside(path, temporary, error, notAllowed);
     if (!created && !notAllowed) return false;
-    if (created) {
+    const bool beside = created != nullptr;
+    if (beside) {
       const std::vector<unsigned char> header = CaptureFile::Header(0);
       const bool whole = created->Write(header.data(), header.size()) && created->Close();
       if (!whole) error = created->Error();
@@ -62,7 +63,7 @@ class DiskFile : public CaptureTarget {
         return false;
       }
     }
-    file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, created ? OPEN_EXISTING : OPEN_ALWAYS,
+    file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, beside ? OPEN_EXISTING : OPEN_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file_ != INVALID_HANDLE_VALUE) return true;
     error = fw::ErrorText(GetLastError());
