@@ -388,11 +388,13 @@ bool CPLOXENDlg::AskYesNo(int stringId) {
                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void CPLOXENDlg::OnSave() {
+bool CPLOXENDlg::OnSave() {
   const auto path = fw::ChooseFile(hwnd_, fw::FileDialog::kSave, kSaveFilter, settings_.saveDatei);
-  if (!path) return;
+  if (!path) return false;
   fw::FileAccess files(hwnd_);
-  settings_.saveDatei = SaveList(*path, list_.Rows(), files);
+  const SaveResult saved = SaveList(*path, list_.Rows(), files);
+  settings_.saveDatei = saved.path;
+  return saved.written;
 }
 
 // Only the rows the rules show, each with its own colours.

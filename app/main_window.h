@@ -74,7 +74,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
  private:
   // UserDialogs: the row-limit question and the Save command.
   bool AskYesNo(int stringId) override;
-  void Save() override { OnSave(); }
+  bool Save() override { return OnSave(); }
 
   void CreateList();
   void LayoutControls();
@@ -83,7 +83,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void ShowRowCount();
   void CatchUpList();
   bool AllowClose();
-  void OnSave();
+  // True when a file was written.
+  bool OnSave();
   void OnSaveShown();
   void OnOpen();
   // The view: rules applied to every row, following the newest line, copying.

@@ -21,7 +21,7 @@ constexpr int kBatch = 10000;  // lines per iteration; the list is cleared after
 class NoDialogs : public UserDialogs {
  public:
   bool AskYesNo(int) override { return false; }
-  void Save() override {}
+  bool Save() override { return false; }
 };
 
 struct Shape {

@@ -18,7 +18,7 @@ constexpr std::size_t kRows = 1000000;
 class NoDialogs : public UserDialogs {
  public:
   bool AskYesNo(int) override { return false; }
-  void Save() override {}
+  bool Save() override { return false; }
 };
 
 inline const MessageRows& TypicalRows() {

@@ -156,8 +156,11 @@ void MessageIntake::Append(MessageKind kind, std::string_view text) {
 
   // A negative limit from a hand-edited profile would clear the list on
   // every line; it counts as no limit, like 0.
+  // The rows go only once they are in a file or the user let them go: a
+  // save that wrote nothing (a full disk, a cancelled dialog) asks again.
   if (switches_.maxCount > 0 && rows_.RowCount() >= switches_.maxCount) {
-    if (dialogs_.AskYesNo(kRowLimitQuestion)) dialogs_.Save();
+    while (dialogs_.AskYesNo(kRowLimitQuestion) && !dialogs_.Save()) {
+    }
     ClearList();
   }
 

@@ -59,8 +59,9 @@ class UserDialogs {
   virtual ~UserDialogs() = default;
   // Yes/No question with the question icon; true for Yes.
   virtual bool AskYesNo(int stringId) = 0;
-  // The Save command; the user may cancel its file dialog.
-  virtual void Save() = 0;
+  // The Save command; true when it wrote a file, false when the user
+  // cancelled its file dialog or the file could not be written.
+  virtual bool Save() = 0;
 };
 
 class MessageIntake {

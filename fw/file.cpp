@@ -15,7 +15,10 @@ std::string ErrorText(DWORD error) {
 
 std::unique_ptr<File> File::Open(const std::string& path, Mode mode, DWORD& error) {
   const bool write = mode != Mode::kRead;
-  const DWORD creation = mode == Mode::kCreateWrite ? CREATE_ALWAYS : mode == Mode::kCreateNew ? CREATE_NEW : OPEN_EXISTING;
+  const DWORD creation = mode == Mode::kCreateWrite ? CREATE_ALWAYS
+                         : mode == Mode::kCreateNew ? CREATE_NEW
+                         : mode == Mode::kInPlace   ? OPEN_ALWAYS
+                                                    : OPEN_EXISTING;
   HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, 0, nullptr, creation,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -23,6 +26,11 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, DWORD& erro
     return nullptr;
   }
   std::unique_ptr<File> file(new File(h, write));
+  // Emptied here rather than by CREATE_ALWAYS, which refuses a hidden file.
+  if (mode == Mode::kInPlace && !SetEndOfFile(h)) {
+    error = GetLastError();
+    return nullptr;
+  }
   if (!write) {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(h, &size)) {
@@ -96,7 +104,7 @@ bool File::Close() {
 }
 
 std::unique_ptr<ploxen::OutputFile> FileAccess::CreateBeside(const std::string& path, std::string& temporary,
-                                                             std::string& error) {
+                                                             std::string& error, bool& notAllowed) {
   // Another save beside the same target (a second PLOXEN) or a file left
   // there takes a number: the next one is tried.
   const std::uint32_t first = GetTickCount() ^ (GetCurrentProcessId() << 16);
@@ -106,10 +114,30 @@ std::unique_ptr<ploxen::OutputFile> FileAccess::CreateBeside(const std::string& 
     if (std::unique_ptr<File> file = File::Open(temporary, File::Mode::kCreateNew, code)) return file;
   }
   error = ErrorText(code);
+  notAllowed = code == ERROR_ACCESS_DENIED || code == ERROR_NETWORK_ACCESS_DENIED;
   return nullptr;
 }
 
+std::unique_ptr<ploxen::OutputFile> FileAccess::OpenInPlace(const std::string& path, std::string& error) {
+  return File::Open(path, File::Mode::kInPlace, error);
+}
+
 bool FileAccess::Replace(const std::string& from, const std::string& to, std::string& error) {
+  // Where ReplaceFile cannot do it (no old file, a file system without it)
+  // the plain move is left. A folder of the target's name is never given
+  // to ReplaceFile: Wine's puts the file in its place. Its own write-through
+  // flag is not supported, so the file is flushed after it, where it may be.
+  const DWORD old = GetFileAttributesA(to.c_str());
+  const bool oldFile = old != INVALID_FILE_ATTRIBUTES && !(old & FILE_ATTRIBUTE_DIRECTORY);
+  if (oldFile && ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    HANDLE placed = CreateFileA(to.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (placed != INVALID_HANDLE_VALUE) {
+      FlushFileBuffers(placed);
+      CloseHandle(placed);
+    }
+    return true;
+  }
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   error = ErrorText(GetLastError());
   return false;

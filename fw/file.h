@@ -16,8 +16,9 @@ std::string ErrorText(DWORD error);
 
 class File : public ploxen::OutputFile, public ploxen::InputFile {
  public:
-  // kCreateNew fails with ERROR_FILE_EXISTS when there is a file of that name.
-  enum class Mode { kCreateWrite, kCreateNew, kRead };
+  // kCreateNew fails with ERROR_FILE_EXISTS when there is a file of that
+  // name; kInPlace empties a file that is there and keeps its attributes.
+  enum class Mode { kCreateWrite, kCreateNew, kInPlace, kRead };
 
   ~File() override;
   // Null, with the system's error text, when the file cannot be opened.
@@ -54,9 +55,13 @@ class File : public ploxen::OutputFile, public ploxen::InputFile {
 class FileAccess : public ploxen::FileAccess {
  public:
   explicit FileAccess(HWND owner) : owner_(owner) {}
+  // Not allowed: the folder refuses the new file with "access denied".
   std::unique_ptr<ploxen::OutputFile> CreateBeside(const std::string& path, std::string& temporary,
-                                                   std::string& error) override;
-  // Moved with MOVEFILE_WRITE_THROUGH: done when the move is on the disk.
+                                                   std::string& error, bool& notAllowed) override;
+  std::unique_ptr<ploxen::OutputFile> OpenInPlace(const std::string& path, std::string& error) override;
+  // An existing file is replaced with ReplaceFile, which keeps its access
+  // list, attributes and creation time; otherwise the file is moved with
+  // MOVEFILE_WRITE_THROUGH, done when the move is on the disk.
   bool Replace(const std::string& from, const std::string& to, std::string& error) override;
   void Remove(const std::string& path) override;
   std::unique_ptr<ploxen::InputFile> OpenRead(const std::string& path, std::string& error) override;

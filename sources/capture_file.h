@@ -13,30 +13,52 @@
 
 namespace ploxen {
 
+// The file as the capture writes it.
+class CaptureTarget {
+ public:
+  virtual ~CaptureTarget() = default;
+  // False when not every byte was written.
+  virtual bool WriteAt(std::uint64_t offset, const unsigned char* bytes, std::size_t size) = 0;
+  // The file ends at size: what a failed write left behind it goes.
+  virtual bool CutAt(std::uint64_t size) = 0;
+};
+
 class CaptureFile : private UserDialogs {
  public:
+  // Rows that wait for a file that cannot be written; beyond, they are given up.
+  static constexpr std::size_t kWaitingMax = 50000;
+
   CaptureFile();
   CaptureFile(const CaptureFile&) = delete;
   CaptureFile& operator=(const CaptureFile&) = delete;
 
   // One line of the road, as it would come to PLOXEN's list.
   void Add(MessageKind kind, const char* text) { intake_.AddMessage(kind, text, kSourceSystemWide); }
+  // Rows taken and not yet in the file.
   std::size_t Waiting() const { return rows_.size(); }
-  // The records of the rows added since the last call, which are let go;
-  // the count of all rows taken so far grows by them.
-  std::vector<unsigned char> TakeRecords();
+  // The file with no rows: only a header.
+  bool Start(CaptureTarget& file);
+  // The waiting rows' records behind those in the file, all or none, then
+  // the header with the new count. False when the file failed: what the
+  // write left is cut off again and the rows wait for the next call, up to
+  // kWaitingMax of them; more are given up.
+  bool Write(CaptureTarget& file);
+  // Rows in the file.
   std::uint32_t Count() const { return count_; }
+  std::uint64_t GivenUp() const { return givenUp_; }
   // What stands at the start of the file for that many rows.
   static std::vector<unsigned char> Header(std::uint32_t count);
 
  private:
   bool AskYesNo(int) override { return false; }
-  void Save() override {}
+  bool Save() override { return false; }
 
   IntakeSwitches switches_;
   MessageRows rows_;
   MessageIntake intake_;
   std::uint32_t count_ = 0;
+  std::uint64_t size_ = 0;  // header and whole records
+  std::uint64_t givenUp_ = 0;
 };
 
 }  // namespace ploxen

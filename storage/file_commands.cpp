@@ -51,28 +51,48 @@ class PendingFile {
   bool kept_ = false;
 };
 
+// Writes and closes the file: false with the first failure's text in error.
+// The last bytes may fail only at the close.
 template <typename Write>
-void WriteWith(const std::string& path, FileAccess& files, Write write) {
+bool WriteWhole(OutputFile& file, Write write, std::string& error) {
+  bool whole = write(file);
+  if (!whole) error = file.Error();
+  if (!file.Close() && whole) {
+    whole = false;
+    error = file.Error();
+  }
+  return whole;
+}
+
+// Where the folder takes no new file: the target itself, as saves were
+// written before they went beside it.
+template <typename Write>
+bool WriteInPlace(const std::string& path, FileAccess& files, Write write) {
+  std::string error;
+  std::unique_ptr<OutputFile> file = files.OpenInPlace(path, error);
+  if (file && WriteWhole(*file, write, error)) return true;
+  files.ShowMessage(FileErrorText(error));
+  return false;
+}
+
+template <typename Write>
+bool WriteWith(const std::string& path, FileAccess& files, Write write) {
   std::string temporary, error;
-  std::unique_ptr<OutputFile> created = files.CreateBeside(path, temporary, error);
+  bool notAllowed = false;
+  std::unique_ptr<OutputFile> created = files.CreateBeside(path, temporary, error, notAllowed);
+  if (!created && notAllowed) return WriteInPlace(path, files, write);
   if (!created) {
     files.ShowMessage(FileErrorText(error));
-    return;
+    return false;
   }
   PendingFile pending(files, std::move(created), temporary);
-  bool whole = write(pending.File());
-  if (!whole) error = pending.File().Error();
-  // The last bytes may fail only at the close; the first failure is the one told.
-  if (!pending.File().Close() && whole) {
-    whole = false;
-    error = pending.File().Error();
-  }
-  if (whole && files.Replace(temporary, path, error)) {
+  if (WriteWhole(pending.File(), write, error) && files.Replace(temporary, path, error)) {
     pending.Kept();
-    return;
+    return true;
   }
   pending.Discard();
   files.ShowMessage(FileErrorText(error));
+  return false;
 }
 
 }  // namespace
@@ -120,13 +140,14 @@ std::string TemporaryPathBeside(std::string_view target, std::uint32_t number) {
   return path;
 }
 
-std::string SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files) {
+SaveResult SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files) {
   const SavePlan plan = PlanSave(chosenPath);
+  bool written = false;
   if (plan.format == SaveFormat::kBinary)
-    WriteWith(plan.path, files, [&](OutputFile& f) { return WriteBinaryFile(rows, f); });
+    written = WriteWith(plan.path, files, [&](OutputFile& f) { return WriteBinaryFile(rows, f); });
   else if (plan.format == SaveFormat::kCsv)
-    WriteWith(plan.path, files, [&](OutputFile& f) { return ExportCsv(rows, f); });
-  return plan.path;
+    written = WriteWith(plan.path, files, [&](OutputFile& f) { return ExportCsv(rows, f); });
+  return SaveResult{plan.path, written};
 }
 
 void OpenList(std::string_view chosenPath, RowStore& rows, MessageIntake& intake, FileAccess& files) {

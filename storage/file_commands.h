@@ -26,17 +26,22 @@ class OutputFile : public ByteSink {
 class InputFile : public ByteSource {};
 
 // The file layer and the message box, as the commands need them. A save
-// never writes into the file it replaces: it writes a new file beside it and
-// puts that in its place once it is whole, so a failure leaves the old file
-// as it was.
+// writes a new file beside the one it replaces and puts that in its place
+// once it is whole, so a failure leaves the old file as it was. Only where
+// the folder takes no new file does it write the target itself.
 class FileAccess {
  public:
   virtual ~FileAccess() = default;
   // A new file in the folder of path, under a name no file there has
   // (TemporaryPathBeside), written exclusively; its name in temporary. Null
-  // with the file layer's text in error when it cannot be made.
+  // with the file layer's text in error when it cannot be made; notAllowed
+  // then says that the folder lets this user make no file (a share, a tight
+  // access list), who may still be allowed to change path itself.
   virtual std::unique_ptr<OutputFile> CreateBeside(const std::string& path, std::string& temporary,
-                                                   std::string& error) = 0;
+                                                   std::string& error, bool& notAllowed) = 0;
+  // The target itself, emptied or made, written exclusively. Null with the
+  // file layer's text in error.
+  virtual std::unique_ptr<OutputFile> OpenInPlace(const std::string& path, std::string& error) = 0;
   // Puts the closed file from in the place of to, which need not exist yet.
   // False with the file layer's text in error; to is then unchanged.
   virtual bool Replace(const std::string& from, const std::string& to, std::string& error) = 0;
@@ -74,10 +79,17 @@ OpenPlan PlanOpen(std::string_view chosenPath);
 // hex digits, ".tmp". The caller tries further numbers while one is taken.
 std::string TemporaryPathBeside(std::string_view target, std::uint32_t number);
 
-// The Save command after its dialog: writes the list as the extension says
-// and returns the new save file. A failure is shown, and the file that was
-// there before stays as it was; nothing written in vain is left behind.
-std::string SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files);
+struct SaveResult {
+  std::string path;  // the new save file
+  bool written;      // false after a failure and for an extension that writes nothing
+};
+
+// The Save command after its dialog: writes the list as the extension says.
+// A failure is shown, and the file that was there before stays as it was;
+// nothing written in vain is left behind. Where no file can be made beside
+// the target, the target is written in place, and a failure then leaves it
+// part written.
+SaveResult SaveList(std::string_view chosenPath, const MessageRows& rows, FileAccess& files);
 
 // The Open command after its dialog: for BIN and LOG the list is emptied and
 // the file read into it; for every extension the indentation starts again and

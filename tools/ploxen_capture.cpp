@@ -2,16 +2,20 @@
 // servers and unattended runs: one line per line as it comes, or with -o into
 // PLOXEN's binary file, which PLOXEN opens. Ctrl+C, closing the console, or
 // "ploxen_capture -stop" from another window ends it with the file complete.
+// A console is written in UTF-16, so that it shows the umlauts; redirected,
+// the output is code page 1252 bytes.
 //   ploxen_capture [-o FILE]
 //   ploxen_capture -stop
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/line_stamp.h"
+#include "fw/console.h"
+#include "fw/file.h"
 #include "sources/capture_file.h"
 #include "sources/system_debug_capture.h"
 #include "sources/system_wide_lines.h"
@@ -36,82 +40,129 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   return TRUE;
 }
 
-// The binary file, whole after every batch: records at the end, then the
-// row count at the start.
-class OutputFile {
+// The binary file on the disk. It is made as "Speichern" makes a file: new
+// beside the target, with the header of no rows, and put in the target's
+// place once that is written, so an old file goes only for a whole one.
+// Where the folder takes no new file, the target is written in place.
+class DiskFile : public CaptureTarget {
  public:
-  bool Open(const std::string& path) {
-    file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) return false;
-    const std::vector<unsigned char> header = CaptureFile::Header(0);
-    return WriteAt(0, header);
+  bool Open(const std::string& path, std::string& error) {
+    fw::FileAccess files(nullptr);
+    std::string temporary;
+    bool notAllowed = false;
+    std::unique_ptr<ploxen::OutputFile> created = files.CreateBeside(path, temporary, error, notAllowed);
+    if (!created && !notAllowed) return false;
+    const bool beside = created != nullptr;
+    if (beside) {
+      const std::vector<unsigned char> header = CaptureFile::Header(0);
+      const bool whole = created->Write(header.data(), header.size()) && created->Close();
+      if (!whole) error = created->Error();
+      created.reset();
+      if (!whole || !files.Replace(temporary, path, error)) {
+        files.Remove(temporary);
+        return false;
+      }
+    }
+    file_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, beside ? OPEN_EXISTING : OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file_ != INVALID_HANDLE_VALUE) return true;
+    error = fw::ErrorText(GetLastError());
+    return false;
   }
-  bool Append(CaptureFile& rows) {
-    if (rows.Waiting() == 0) return true;
-    const std::vector<unsigned char> records = rows.TakeRecords();
-    LARGE_INTEGER end{};
-    if (!SetFilePointerEx(file_, LARGE_INTEGER{}, &end, FILE_END)) return false;
-    return WriteAt(static_cast<std::uint64_t>(end.QuadPart), records) && WriteAt(0, CaptureFile::Header(rows.Count()));
+  bool WriteAt(std::uint64_t offset, const unsigned char* bytes, std::size_t size) override {
+    DWORD written = 0;
+    if (!MoveTo(offset) || !WriteFile(file_, bytes, static_cast<DWORD>(size), &written, nullptr)) return Fail();
+    if (written == size) return true;
+    error_ = ERROR_DISK_FULL;
+    return false;
   }
+  bool CutAt(std::uint64_t size) override { return (MoveTo(size) && SetEndOfFile(file_)) || Fail(); }
+  // Why the last write failed.
+  std::string Error() const { return fw::ErrorText(error_); }
   void Close() {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
   }
-  ~OutputFile() { Close(); }
+  ~DiskFile() override { Close(); }
 
  private:
-  bool WriteAt(std::uint64_t offset, const std::vector<unsigned char>& bytes) {
+  bool MoveTo(std::uint64_t offset) {
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(offset);
-    DWORD written = 0;
-    return SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) &&
-           WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+    return SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) != FALSE;
   }
+  bool Fail() {
+    error_ = GetLastError();
+    return false;
+  }
+
   HANDLE file_ = INVALID_HANDLE_VALUE;
+  DWORD error_ = ERROR_SUCCESS;
 };
 
 class Capture {
  public:
-  explicit Capture(const std::string& path) : path_(path), stamp_([this] { return CaptureTimeOfDay(stampTime_); }) {}
+  explicit Capture(const std::string& path)
+      : path_(path),
+        stamp_([this] { return CaptureTimeOfDay(stampTime_); }),
+        out_(GetStdHandle(STD_OUTPUT_HANDLE)),
+        err_(GetStdHandle(STD_ERROR_HANDLE)) {}
 
   int Run() {
-    if (!path_.empty() && !file_.Open(path_)) {
-      std::fprintf(stderr, "Die Datei %s kann nicht angelegt werden (Fehler %lu).\n", path_.c_str(), GetLastError());
-      return 1;
-    }
+    // The buffer first: a capture that cannot start leaves the file alone.
     HANDLE wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     const auto begun = capture_.Begin([wake] { SetEvent(wake); });
     if (begun == SystemDebugCapture::Begun::kBusy) {
-      std::fprintf(stderr, "%s\n", kSystemWideBusy);
+      Say(kSystemWideBusy);
+      CloseHandle(wake);
       return 2;
     }
     if (begun != SystemDebugCapture::Begun::kCapturing) {
-      std::fprintf(stderr, "Die systemweiten Debug-Ausgaben k\xF6nnen nicht gelesen werden (Fehler %lu).\n",
-                   GetLastError());
+      Say("Die systemweiten Debug-Ausgaben k\xF6nnen nicht gelesen werden (Fehler " + std::to_string(GetLastError()) +
+          ").");
+      CloseHandle(wake);
       return 1;
     }
-    std::fprintf(stderr, "%s\n", SystemWideState(true, capture_.Global(), false).c_str());
+    if (!path_.empty()) {
+      std::string error;
+      bool open = file_.Open(path_, error);
+      if (open && !rows_.Start(file_)) {
+        open = false;
+        error = file_.Error();
+      }
+      if (!open) {
+        Say("Die Datei " + path_ + " kann nicht angelegt werden: " + error);
+        capture_.End();
+        CloseHandle(wake);
+        return 1;
+      }
+    }
+    Say(SystemWideState(true, capture_.Global(), false));
     HANDLE waits[2] = {g_stop, wake};
-    bool ok = true;
     for (;;) {
       const DWORD signalled = WaitForMultipleObjects(2, waits, FALSE, kLookMs);
       if (signalled == WAIT_OBJECT_0) break;
-      do ok = Take(false) && ok;
+      do Take(false);
       while (capture_.Rearm());
     }
     // Closed first, so that no sender waits for this program any more.
     capture_.End();
-    ok = Take(true) && ok;
+    Take(true);
     file_.Close();
     CloseHandle(wake);
-    if (!path_.empty()) std::fprintf(stderr, "%lu Zeilen in %s\n", static_cast<unsigned long>(rows_.Count()), path_.c_str());
-    return ok ? 0 : 1;
+    if (path_.empty()) return 0;
+    Say(std::to_string(rows_.Count()) + " Zeilen in " + path_);
+    const std::uint64_t missing = rows_.Waiting() + rows_.GivenUp();
+    if (missing == 0) return 0;
+    Say(std::to_string(missing) + " Zeilen konnten nicht in " + path_ + " geschrieben werden.");
+    return 1;
   }
 
  private:
-  bool Take(bool last) {
+  // A line on standard error.
+  void Say(const std::string& text) { err_.Write(text + "\n"); }
+
+  void Take(bool last) {
     const std::int64_t now = CaptureNowMs();
     lines_.clear();
     capture_.Drain([this](std::uint32_t processId, std::int64_t arrivalMs, std::string_view text) {
@@ -123,38 +174,60 @@ class Capture {
       joiner_.Flush(now, lines_);
     // The processes the capture opened with these lines: some may be gone.
     capture_.TakeOpened([this](std::uint32_t processId, ProcessProbe::Handle process) { names_.Adopt(processId, process); });
+    // A batch goes to the console in one write: a log shows it at once.
+    printed_.clear();
     for (const JoinedLine& line : lines_) {
       const std::string program = names_.Name(line.processId, now);
       if (path_.empty()) {
-        const std::string text = ConsoleLine(CaptureTimeOfDay(line.arrivalMs), line.processId, program, line.text);
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\n', stdout);
+        printed_ += ConsoleLine(CaptureTimeOfDay(line.arrivalMs), line.processId, program, line.text);
+        printed_ += '\n';
       } else {
         stampTime_ = line.arrivalMs;
         rows_.Add(0x303, SystemWideRowText(line.processId, program, line.text, stamp_).c_str());
       }
     }
+    if (!printed_.empty()) out_.Write(printed_);
     const std::uint64_t lost = capture_.Lost();
     if (lost > lostShown_) {
       const std::string text = LostLinesText(lost - lostShown_);
-      std::fprintf(stderr, "%s\n", text.c_str());
-      if (!path_.empty()) {
-        stampTime_ = now;
-        rows_.Add(0x103, (std::string(ploxen::kPlaceholderPrefix) + stamp_.Stamp(text)).c_str());
-      }
+      Say(text);
+      AddToFile(now, text);
       lostShown_ = lost;
     }
     if (now - lastSweepMs_ >= kSweepMs) {
       names_.Sweep();
       lastSweepMs_ = now;
     }
-    // A log shows each batch at once.
-    std::fflush(stdout);
-    if (path_.empty() || file_.Append(rows_)) return true;
-    if (!writeFailed_) std::fprintf(stderr, "Die Datei %s kann nicht geschrieben werden (Fehler %lu).\n", path_.c_str(), GetLastError());
-    writeFailed_ = true;
-    return false;
+    if (!path_.empty()) WriteRows(now, last);
   }
+
+  // A red row of the file's own.
+  void AddToFile(std::int64_t now, const std::string& text) {
+    if (path_.empty()) return;
+    stampTime_ = now;
+    rows_.Add(0x103, (std::string(ploxen::kPlaceholderPrefix) + stamp_.Stamp(text)).c_str());
+  }
+
+  // After a failure the rows wait, and are tried again after a pause.
+  void WriteRows(std::int64_t now, bool last) {
+    if (!last && now < retryAtMs_) return;
+    if (rows_.Write(file_)) {
+      retryAtMs_ = 0;
+    } else {
+      if (!writeFailed_) Say("Die Datei " + path_ + " kann nicht geschrieben werden: " + file_.Error());
+      writeFailed_ = true;
+      retryAtMs_ = now + kRetryMs;
+    }
+    if (rows_.GivenUp() > givenUpShown_) {
+      const std::string text = std::to_string(rows_.GivenUp() - givenUpShown_) +
+                               " Zeilen konnten nicht in die Datei geschrieben werden und sind verloren.";
+      Say(text);
+      AddToFile(now, text);
+      givenUpShown_ = rows_.GivenUp();
+    }
+  }
+
+  static constexpr std::int64_t kRetryMs = 1000;
 
   std::string path_;
   SystemDebugCapture capture_;
@@ -164,17 +237,22 @@ class Capture {
   std::int64_t stampTime_ = 0;
   LineStamp stamp_;
   std::vector<JoinedLine> lines_;
+  std::string printed_;
   CaptureFile rows_;
-  OutputFile file_;
+  DiskFile file_;
+  fw::StandardStream out_;
+  fw::StandardStream err_;
   std::uint64_t lostShown_ = 0;
+  std::uint64_t givenUpShown_ = 0;
   std::int64_t lastSweepMs_ = 0;
+  std::int64_t retryAtMs_ = 0;
   bool writeFailed_ = false;
 };
 
 int Usage() {
-  std::fprintf(stderr,
-               "ploxen_capture [-o DATEI]   Debug-Ausgaben aller Programme lesen, bis Strg+C\n"
-               "ploxen_capture -stop        ein laufendes ploxen_capture beenden\n");
+  fw::StandardStream(GetStdHandle(STD_ERROR_HANDLE))
+      .Write("ploxen_capture [-o DATEI]   Debug-Ausgaben aller Programme lesen, bis Strg+C\n"
+             "ploxen_capture -stop        ein laufendes ploxen_capture beenden\n");
   return 1;
 }
 
@@ -188,7 +266,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "-stop") == 0 && argc == 2) {
       HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, kStopEvent);
       if (!stop) {
-        std::fprintf(stderr, "Kein ploxen_capture l\xE4uft.\n");
+        fw::StandardStream(GetStdHandle(STD_ERROR_HANDLE)).Write("Kein ploxen_capture l\xE4uft.\n");
         return 1;
       }
       SetEvent(stop);

@@ -1,6 +1,8 @@
 // The row-limit question, and lines that arrive while it is on screen.
 #include "tests/support/intake_fixture.h"
 
+#include <deque>
+#include <ostream>
 #include <thread>
 
 namespace ploxen::test {
@@ -36,6 +38,52 @@ TEST_F(RowLimitTest, YesSavesTheFullListBeforeClearing) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(MessageAt(0), "neu");
 }
+
+// A save that wrote no file (a full disk, a cancelled dialog) keeps every
+// row and asks again; the rows go after a written file or No. Lines that
+// come during each question are held and follow; they ask nothing.
+struct AskAgainCase {
+  const char* name;
+  std::deque<bool> answers;
+  std::deque<bool> saveWrites;
+  std::size_t questions;
+  int saves;
+};
+
+void PrintTo(const AskAgainCase& c, std::ostream* out) { *out << c.name; }
+
+class RowLimitAskAgainTest : public RowLimitTest, public ::testing::WithParamInterface<AskAgainCase> {};
+
+TEST_P(RowLimitAskAgainTest, RowsStayUntilAFileIsWrittenOrTheUserSaysNo) {
+  const AskAgainCase& c = GetParam();
+  switches.maxCount = 5;
+  Fill(5);
+  dialogs.answers = c.answers;
+  dialogs.saveWrites = c.saveWrites;
+  std::vector<std::size_t> rowsAsked, rowsSaved;
+  dialogs.onAsk = [&] {
+    rowsAsked.push_back(rows.size());
+    Add(3, ("held " + std::to_string(rowsAsked.size())).c_str());
+  };
+  dialogs.onSave = [&] { rowsSaved.push_back(rows.size()); };
+  Add(3, "neu");
+  EXPECT_EQ(dialogs.questions.size(), c.questions);
+  EXPECT_EQ(dialogs.saves, c.saves);
+  EXPECT_EQ(rowsAsked, std::vector<std::size_t>(c.questions, 5u)) << "every question sees the full list";
+  EXPECT_EQ(rowsSaved, std::vector<std::size_t>(static_cast<std::size_t>(c.saves), 5u));
+  ASSERT_EQ(rows.size(), 1 + c.questions);
+  EXPECT_EQ(MessageAt(0), "neu");
+  for (std::size_t i = 1; i <= c.questions; ++i) EXPECT_EQ(MessageAt(i), "held " + std::to_string(i));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, RowLimitAskAgainTest,
+    ::testing::Values(AskAgainCase{"No", {false}, {}, 1, 0},
+                      AskAgainCase{"YesWritten", {true}, {true}, 1, 1},
+                      AskAgainCase{"YesNothingWrittenThenNo", {true, false}, {false}, 2, 1},
+                      AskAgainCase{"YesTwiceNothingWrittenThenWritten", {true, true, true}, {false, false, true},
+                                   3, 3}),
+    [](const ::testing::TestParamInfo<AskAgainCase>& info) { return std::string(info.param.name); });
 
 TEST_F(RowLimitTest, RejectedLinesNeverAsk) {
   switches.maxCount = 2;

@@ -119,7 +119,7 @@ TEST(File, SaveAndOpenThroughThePlatform) {
   CollectingAccess files;
   MessageRows rows;
   AddRow(rows, 0x103, "p", "t", "Gr\xF6\xDF" "e");
-  const std::string saved = SaveList(dir / "liste", rows, files);
+  const std::string saved = SaveList(dir / "liste", rows, files).path;
   EXPECT_EQ(saved, dir / "liste.BIN");
   EXPECT_NE(GetFileAttributesA(saved.c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -127,7 +127,7 @@ TEST(File, SaveAndOpenThroughThePlatform) {
   MessageRows back;
   struct NoDialogs : UserDialogs {
     bool AskYesNo(int) override { return false; }
-    void Save() override {}
+    bool Save() override { return false; }
   } dialogs;
   MessageIntake intake(switches, back, dialogs);
   OpenList(saved, back, intake, files);
@@ -198,12 +198,59 @@ TEST(File, SaveTakesTheOldFilesPlaceOnlyWhenWhole) {
   EXPECT_EQ(FolderNames(dir / "*"), (std::vector<std::string>{"alt.csv", "neu.csv"}));
 }
 
+// What the old file is beyond its bytes (here its attributes and creation
+// time; its access list too) stays: ReplaceFile carries it over to the new
+// file, and writing in place keeps the file itself. Wine's ReplaceFile is a
+// plain move, and Wine keeps no creation time a program sets; those parts
+// are looked at only where the platform does them.
+TEST(File, ASavedOverFileKeepsItsAttributesAndCreationTime) {
+  const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  TempFolder dir;
+  CollectingAccess files;
+  MessageRows rows;
+  AddRow(rows, 0x103, "p", "t", "neu");
+  FILETIME created{};
+  SYSTEMTIME y2001{2001, 2, 0, 3, 4, 5, 6, 0};
+  ASSERT_TRUE(SystemTimeToFileTime(&y2001, &created));
+  for (const bool inPlace : {false, true}) {
+    const std::string old = dir / (inPlace ? "inplace.bin" : "beside.bin");
+    HANDLE h = CreateFileA(old.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FILETIME kept{};
+    const bool timeSet = SetFileTime(h, &created, nullptr, nullptr) && GetFileTime(h, &kept, nullptr, nullptr) &&
+                         CompareFileTime(&kept, &created) == 0;
+    CloseHandle(h);
+    if (inPlace) {
+      std::string error;
+      auto file = files.OpenInPlace(old, error);
+      ASSERT_NE(file, nullptr) << error;
+      ASSERT_TRUE(WriteBinaryFile(rows, *file) && file->Close());
+    } else {
+      ASSERT_TRUE(SaveList(old, rows, files).written);
+    }
+    MessageRows back;
+    std::string error;
+    auto in = fw::File::Open(old, fw::File::Mode::kRead, error);
+    ASSERT_NE(in, nullptr) << error;
+    EXPECT_EQ(ReadBinaryFile(*in, back).status, BinaryReadResult::kComplete);
+    EXPECT_EQ(back.size(), 1u);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(old.c_str(), GetFileExInfoStandard, &data));
+    const char* const way = inPlace ? "in place" : "beside";
+    if (inPlace || !wine) EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) << way;
+    if (timeSet) EXPECT_EQ(CompareFileTime(&data.ftCreationTime, &created), 0) << way;
+  }
+  EXPECT_TRUE(files.messages.empty());
+  EXPECT_EQ(FolderNames(dir / "*").size(), 2u) << "nothing left beside";
+}
+
 TEST(File, NewFilesBesideATargetNeverMeet) {
   TempFolder dir;
   CollectingAccess files;
   std::string first, second, error;
-  auto a = files.CreateBeside(dir / "x.bin", first, error);
-  auto b = files.CreateBeside(dir / "x.bin", second, error);
+  bool notAllowed = false;
+  auto a = files.CreateBeside(dir / "x.bin", first, error, notAllowed);
+  auto b = files.CreateBeside(dir / "x.bin", second, error, notAllowed);
   ASSERT_NE(a, nullptr);
   ASSERT_NE(b, nullptr) << error;
   EXPECT_NE(first, second);
@@ -215,8 +262,9 @@ TEST(File, NewFilesBesideATargetNeverMeet) {
   files.Remove(second);
   EXPECT_TRUE(FolderNames(dir / "*").empty());
 
-  EXPECT_EQ(files.CreateBeside(dir / "kein\\ordner\\x.bin", first, error), nullptr);
+  EXPECT_EQ(files.CreateBeside(dir / "kein\\ordner\\x.bin", first, error, notAllowed), nullptr);
   EXPECT_EQ(error, fw::ErrorText(ERROR_PATH_NOT_FOUND));
+  EXPECT_FALSE(notAllowed) << "a missing folder is no reason to write in place";
 }
 
 }  // namespace

@@ -18,9 +18,11 @@ namespace ploxen::test {
 namespace {
 
 constexpr char kDiskFull[] = "Nicht gen\xFC" "gend Speicherplatz auf dem Datentr\xE4" "ger.";
+constexpr char kDenied[] = "Zugriff verweigert";
 
 // Files in memory; paths that start with "bad:" cannot be opened. A disk
-// that is full after diskSpace bytes fails the write that passes it.
+// that is full after diskSpace bytes fails the write that passes it. In a
+// folder "share:" the user may change a file but make none.
 class MemoryFiles : public FileAccess {
  public:
   class Out : public OutputFile {
@@ -63,10 +65,15 @@ class MemoryFiles : public FileAccess {
     MemorySource source_;
   };
 
-  std::unique_ptr<OutputFile> CreateBeside(const std::string& path, std::string& temporary,
-                                           std::string& error) override {
+  std::unique_ptr<OutputFile> CreateBeside(const std::string& path, std::string& temporary, std::string& error,
+                                           bool& notAllowed) override {
     if (path.rfind("bad:", 0) == 0) {
       error = "Das System kann den angegebenen Pfad nicht finden.";
+      return nullptr;
+    }
+    if (path.rfind("share:", 0) == 0) {
+      error = kDenied;
+      notAllowed = true;
       return nullptr;
     }
     besides.push_back(path);
@@ -76,6 +83,17 @@ class MemoryFiles : public FileAccess {
     open.insert(temporary);
     written = 0;
     return std::make_unique<Out>(*this, temporary);
+  }
+  std::unique_ptr<OutputFile> OpenInPlace(const std::string& path, std::string& error) override {
+    if (path.rfind("share:", 0) == 0 && !stored.count(path)) {
+      error = kDenied;
+      return nullptr;
+    }
+    inPlace.push_back(path);
+    stored[path].clear();
+    open.insert(path);
+    written = 0;
+    return std::make_unique<Out>(*this, path);
   }
   bool Replace(const std::string& from, const std::string& to, std::string& error) override {
     if (open.count(from)) faults.push_back("put in place while open: " + from);
@@ -105,7 +123,7 @@ class MemoryFiles : public FileAccess {
 
   std::map<std::string, std::string> stored;
   std::set<std::string> open;
-  std::vector<std::string> besides, placed, opened, messages;
+  std::vector<std::string> besides, inPlace, placed, opened, messages;
   std::vector<std::string> faults;  // what the platform would refuse
   std::size_t diskSpace = SIZE_MAX;
   std::size_t written = 0;
@@ -172,8 +190,8 @@ class FileCommandsTest : public IntakeTest {
 
 TEST_F(FileCommandsTest, LogAndBinHoldTheSameBytes) {
   Fill();
-  EXPECT_EQ(SaveList("x.log", rows, files), "x.log");
-  EXPECT_EQ(SaveList("x.bin", rows, files), "x.bin");
+  EXPECT_EQ(SaveList("x.log", rows, files).path, "x.log");
+  EXPECT_EQ(SaveList("x.bin", rows, files).path, "x.bin");
   EXPECT_EQ(files.stored["x.log"], files.stored["x.bin"]);
   EXPECT_EQ(files.stored["x.bin"].substr(0, 4), std::string("\x01\0\0\0", 4));
   EXPECT_TRUE(files.messages.empty());
@@ -181,7 +199,9 @@ TEST_F(FileCommandsTest, LogAndBinHoldTheSameBytes) {
 
 TEST_F(FileCommandsTest, BareNameSavesBinaryUnderDotBin) {
   Fill();
-  EXPECT_EQ(SaveList("x", rows, files), "x.BIN");
+  const SaveResult saved = SaveList("x", rows, files);
+  EXPECT_EQ(saved.path, "x.BIN");
+  EXPECT_TRUE(saved.written);
   EXPECT_EQ(files.placed, std::vector<std::string>{"x.BIN"});
 }
 
@@ -195,7 +215,9 @@ TEST_F(FileCommandsTest, CsvIsTheExport) {
 
 TEST_F(FileCommandsTest, UnknownExtensionWritesNothingShowsNothingButIsRemembered) {
   Fill();
-  EXPECT_EQ(SaveList("x.txt", rows, files), "x.txt");
+  const SaveResult saved = SaveList("x.txt", rows, files);
+  EXPECT_EQ(saved.path, "x.txt");
+  EXPECT_FALSE(saved.written);
   EXPECT_TRUE(files.stored.empty());
   EXPECT_TRUE(files.messages.empty());
 }
@@ -211,6 +233,7 @@ TEST_F(FileCommandsTest, SaveWritesInLargeBlocksNotPerField) {
 TEST_F(FileCommandsTest, FileErrorsAreShownWithTheirOwnText) {
   Fill();
   SaveList("bad:\\x.bin", rows, files);
+  EXPECT_TRUE(files.inPlace.empty()) << "only a folder that refuses new files is written in place";
   ASSERT_EQ(files.messages.size(), 1u);
   EXPECT_EQ(files.messages[0], "Das System kann den angegebenen Pfad nicht finden.");
   files.diskSpace = 0;
@@ -259,7 +282,9 @@ TEST_P(FailedSaveTest, OldFileStaysAndThePartialOneGoes) {
   files.diskSpace = c.diskSpace;
   files.failClose = c.failClose;
   if (c.locked) files.lockedTarget = c.path;
-  EXPECT_EQ(SaveList(c.path, rows, files), c.path);
+  const SaveResult saved = SaveList(c.path, rows, files);
+  EXPECT_EQ(saved.path, c.path);
+  EXPECT_FALSE(saved.written);
   EXPECT_EQ(files.stored, (std::map<std::string, std::string>{{c.path, old}}));
   EXPECT_TRUE(files.placed.empty());
   EXPECT_EQ(files.messages, std::vector<std::string>{c.message});
@@ -294,6 +319,51 @@ TEST_F(FileCommandsTest, SaveEndedByAnExceptionRemovesThePartialFile) {
   EXPECT_THROW(SaveList("x.bin", rows, files), std::bad_alloc);
   EXPECT_EQ(files.stored, (std::map<std::string, std::string>{{"x.bin", "alt"}}));
 }
+
+// A folder where the user may change a file but make none: the target is
+// written in place, as before saves went beside it; a failure is told and
+// leaves it part written, and a target that is not there cannot be made.
+struct InPlaceCase {
+  const char* name;
+  bool targetThere;
+  std::size_t diskSpace;
+  bool failClose;
+  const char* message;  // none when the save succeeds
+};
+
+void PrintTo(const InPlaceCase& c, std::ostream* out) { *out << c.name; }
+
+class InPlaceSaveTest : public FileCommandsTest, public ::testing::WithParamInterface<InPlaceCase> {};
+
+TEST_P(InPlaceSaveTest, TargetIsWrittenItself) {
+  const InPlaceCase& c = GetParam();
+  for (int i = 0; i < 30000; ++i) Add(3, "PID=1,TID=2,   12:00:00.000  (00000ms)   eine Zeile");
+  const std::string path = "share:\\liste.bin";
+  if (c.targetThere) files.stored[path] = "alte Datei";
+  files.diskSpace = c.diskSpace;
+  files.failClose = c.failClose;
+  const SaveResult saved = SaveList(path, rows, files);
+  EXPECT_EQ(saved.written, c.message == nullptr);
+  EXPECT_TRUE(files.placed.empty());
+  if (!c.message) {
+    EXPECT_TRUE(files.messages.empty());
+    MemorySink expected;
+    WriteBinaryFile(rows, expected);
+    EXPECT_EQ(files.stored, (std::map<std::string, std::string>{
+                                {path, std::string(expected.Bytes().begin(), expected.Bytes().end())}}));
+    return;
+  }
+  EXPECT_EQ(files.messages, std::vector<std::string>{c.message});
+  EXPECT_EQ(files.stored.size(), c.targetThere ? 1u : 0u) << "nothing beside it";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shares, InPlaceSaveTest,
+    ::testing::Values(InPlaceCase{"OverAnOldFile", true, SIZE_MAX, false, nullptr},
+                      InPlaceCase{"NoFileToChange", false, SIZE_MAX, false, kDenied},
+                      InPlaceCase{"DiskFullAfterABlock", true, kStreamBuffer, false, kDiskFull},
+                      InPlaceCase{"ShareGoneAtTheClose", true, SIZE_MAX, true, kGone}),
+    [](const ::testing::TestParamInfo<InPlaceCase>& info) { return std::string(info.param.name); });
 
 struct TemporaryCase {
   const char* target;

@@ -2,6 +2,7 @@
 // row-limit question.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,18 +25,29 @@ class ScriptedDialogs : public UserDialogs {
   bool AskYesNo(int stringId) override {
     questions.push_back(stringId);
     if (onAsk) onAsk();
-    return answerYes;
+    return Next(answers, answerYes);
   }
-  void Save() override {
+  bool Save() override {
     ++saves;
     if (onSave) onSave();
+    return Next(saveWrites, true);
   }
 
   bool answerYes = false;
+  std::deque<bool> answers;     // the answers in turn, then answerYes
+  std::deque<bool> saveWrites;  // whether each save writes a file, then yes
   std::vector<int> questions;
   int saves = 0;
   std::function<void()> onAsk;   // runs while the question is "on screen"
   std::function<void()> onSave;  // runs while the Save dialog is "on screen"
+
+ private:
+  static bool Next(std::deque<bool>& script, bool otherwise) {
+    if (script.empty()) return otherwise;
+    const bool next = script.front();
+    script.pop_front();
+    return next;
+  }
 };
 
 struct Row {

@@ -56,7 +56,7 @@ bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str(
 class NoDialogs : public UserDialogs {
  public:
   bool AskYesNo(int) override { return false; }
-  void Save() override {}
+  bool Save() override { return false; }
 };
 
 // What the program must have written: the same lines through the same intake.

@@ -97,7 +97,7 @@ class RemoteMode : public ::testing::Test {
 class NoDialogs : public UserDialogs {
  public:
   bool AskYesNo(int) override { return false; }
-  void Save() override {}
+  bool Save() override { return false; }
 };
 
 TEST_F(RemoteMode, LinesBecomeRowsInTheirKindsColours) {

@@ -3,15 +3,20 @@
 // test fixture mounts (small_disk.sh) and names by PLOXEN_SMALL_DISK.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <windows.h>
 
+#include "core/row_store.h"
+#include "storage/binary_file.h"
+#include "storage/byte_stream.h"
 #include "tests/system/ploxen_process.h"
 #include "tests/system/ploxen_window.h"
 
@@ -19,6 +24,7 @@ namespace ploxen::system_test {
 namespace {
 
 constexpr int kRowsOfTheOldFile = 5;
+constexpr char kBusy[] = "Die systemweiten Debug-Ausgaben werden bereits von einem anderen Programm gelesen.";
 // 400 rows of 499 characters: several times what the disk holds.
 constexpr int kRowsThatDoNotFit = 400;
 
@@ -69,6 +75,75 @@ HWND WaitForOtherBox(DWORD processId, HWND other, DWORD timeoutMs = 10000) {
     Sleep(50);
   } while (GetTickCount() - start < timeoutMs);
   return nullptr;
+}
+
+// Some program reads the system's debug-output buffer. Opening the event
+// takes nothing from its owner.
+bool BufferHeld() {
+  HANDLE ready = OpenEventA(SYNCHRONIZE, FALSE, "DBWIN_BUFFER_READY");
+  if (!ready) return false;
+  CloseHandle(ready);
+  return true;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 20000) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+// One debug-output buffer per Wine server: its tests take turns.
+class SystemWideTurn {
+ public:
+  SystemWideTurn() : turn_(CreateMutexA(nullptr, FALSE, "ploxen_system_test_systemwide")) {
+    const DWORD waited = turn_ ? WaitForSingleObject(turn_, 240000) : WAIT_FAILED;
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  ~SystemWideTurn() {
+    if (held_) ReleaseMutex(turn_);
+    if (turn_) CloseHandle(turn_);
+  }
+  bool Held() const { return held_ && WaitFor([] { return !BufferHeld(); }); }
+
+ private:
+  HANDLE turn_;
+  bool held_ = false;
+};
+
+// The rows of a capture file whose text goes on with one of the tags, that
+// part of the text each, in file order; nothing when the file is not whole.
+std::vector<std::string> TaggedRows(const std::vector<unsigned char>& bytes, const std::vector<std::string>& tags) {
+  MessageRows rows;
+  MemorySource source(bytes.data(), bytes.size());
+  const BinaryReadResult result = ReadBinaryFile(source, rows);
+  EXPECT_EQ(result.status, BinaryReadResult::kComplete) << result.rowsRead << " rows read";
+  std::vector<std::string> tagged;
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const std::string text(rows.Row(r).Text(2));
+    const std::size_t at = text.find("] ");
+    if (at == std::string::npos) continue;
+    for (const std::string& tag : tags)
+      if (text.compare(at + 2, tag.size() + 1, tag + " ") == 0) tagged.push_back(text.substr(at + 2));
+  }
+  return tagged;
+}
+
+std::vector<std::string> SentLines(const std::string& tag, int lines) {
+  std::vector<std::string> sent;
+  for (int n = 1; n <= lines; ++n) sent.push_back(tag + " 0 " + std::to_string(n) + " Zeile");
+  return sent;
+}
+
+std::string Tool(const char* name) { return "\"" + ProgramDirectory() + "\\" + name + "\" "; }
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 class SafeSave : public ::testing::Test {
@@ -152,6 +227,160 @@ TEST_F(SafeSave, SaveThatDoesNotFitKeepsTheOldFileWhole) {
   EXPECT_EQ(folderAtMessage_, std::vector<std::string>{"liste.bin"});
   EXPECT_TRUE(FileBytes(path) == old);
   EXPECT_EQ(ListRowCount(main_), kRowsOfTheOldFile + kRowsThatDoNotFit) << "the list is kept";
+}
+
+// ploxen_capture -o over an old file while another program reads the
+// debug output: it cannot start, and the old file stays as it was.
+TEST_F(SafeSave, CaptureThatCannotStartLeavesTheFileAlone) {
+  SystemWideTurn turn;
+  ASSERT_TRUE(turn.Held()) << "a monitor left over from before";
+  ToolProcess holder;
+  ASSERT_TRUE(holder.Start(Tool("ploxen_capture.exe")));
+  ASSERT_TRUE(WaitFor(BufferHeld)) << "the first capture did not start";
+  const std::string path = disk_ + "\\alt.bin";
+  {
+    std::ofstream old(path, std::ios::binary);
+    old << "alte Datei";
+  }
+  const ToolRun second = RunTool("ploxen_capture.exe", "-o \"" + path + "\"");
+  EXPECT_EQ(second.exitCode, 2u) << second.errors;
+  EXPECT_NE(second.errors.find(kBusy), std::string::npos) << second.errors;
+  const std::string old = "alte Datei";
+  EXPECT_TRUE(FileBytes(path) == std::vector<unsigned char>(old.begin(), old.end()));
+  EXPECT_EQ(FolderNames(disk_), std::vector<std::string>{"alt.bin"});
+  EXPECT_EQ(RunTool("ploxen_capture.exe", "-stop").exitCode, 0u);
+  EXPECT_EQ(holder.Wait(30000), 0u) << holder.Output();
+}
+
+// ploxen_capture -o on a disk that fills while lines come: the file stays
+// whole (PLOXEN opens it) and says the error once; once there is room
+// again, the lines that waited follow, none lost and none twice.
+TEST_F(SafeSave, CaptureFileStaysWholeWhenTheDiskFillsAndTakesTheLinesLater) {
+  SystemWideTurn turn;
+  ASSERT_TRUE(turn.Held()) << "a monitor left over from before";
+  const std::string filler = disk_ + "\\filler.bin";
+  {
+    std::ofstream out(filler, std::ios::binary);
+    out << std::string(52 * 1024, 'f');
+  }
+  const std::string path = disk_ + "\\capture.bin";
+  ToolProcess capture;
+  ASSERT_TRUE(capture.Start(Tool("ploxen_capture.exe") + "-o \"" + path + "\""));
+  ASSERT_TRUE(WaitFor(BufferHeld)) << "ploxen_capture did not start reading";
+  // Some 120 bytes a row: more than the 12 KB left.
+  const ToolRun full = RunTool("ploxen_ods_send.exe", "-tag VOLL -lines 150 line");
+  ASSERT_EQ(full.exitCode, 0u) << full.errors;
+  const std::string failed = "kann nicht geschrieben werden";
+  for (int i = 0; i < 50 && capture.Output().find(failed) == std::string::npos; ++i) capture.Wait(200);
+  ASSERT_NE(capture.Output().find(failed), std::string::npos) << "the disk did not fill: " << capture.Output();
+  const std::vector<std::string> whileFull = TaggedRows(FileBytes(path), {"VOLL"});
+  EXPECT_LT(whileFull.size(), 150u);
+  EXPECT_TRUE(std::equal(whileFull.begin(), whileFull.end(), SentLines("VOLL", 150).begin()))
+      << "the rows in the file are the first ones, whole";
+
+  ASSERT_TRUE(DeleteFileA(filler.c_str()));
+  const ToolRun more = RunTool("ploxen_ods_send.exe", "-tag MEHR -lines 20 line");
+  ASSERT_EQ(more.exitCode, 0u) << more.errors;
+  Sleep(1500);  // a failed write is tried again after a second
+  EXPECT_EQ(RunTool("ploxen_capture.exe", "-stop").exitCode, 0u);
+  EXPECT_EQ(capture.Wait(30000), 0u) << capture.Output();
+  EXPECT_EQ(Occurrences(capture.Output(), failed), 1u) << capture.Output();
+
+  std::vector<std::string> sent = SentLines("VOLL", 150);
+  const std::vector<std::string> later = SentLines("MEHR", 20);
+  sent.insert(sent.end(), later.begin(), later.end());
+  EXPECT_EQ(TaggedRows(FileBytes(path), {"VOLL", "MEHR"}), sent);
+}
+
+// A folder where the user may change a file but make none (the fixture's
+// immutable folder beside the disk): the save writes the file in place.
+TEST_F(SafeSave, FolderThatTakesNoNewFileIsWrittenInPlace) {
+  const std::string share = disk_ + ".share";
+  const std::string path = share + "\\liste.bin";
+  HANDLE probe = CreateFileA((share + "\\probe.tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+    GTEST_SKIP() << share << " takes new files: making it immutable needs root (see the small_disk output)";
+  }
+  const std::string old = "alte Datei";
+  ASSERT_TRUE(FileBytes(path) == std::vector<unsigned char>(old.begin(), old.end()));
+  SendRows(3, "neue Zeile");
+  Click(main_, kSaveButton);
+  HWND dialog = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(dialog, nullptr);
+  SendMessageA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(dialog, IDOK);
+  HWND replace = WaitForOtherBox(ploxen_.Id(), dialog);
+  ASSERT_NE(replace, nullptr) << "the dialog asks before it takes an existing file";
+  Click(replace, IDYES);
+  ASSERT_TRUE(WaitForWindowGone(dialog));
+  ASSERT_TRUE(Responsive(main_));
+  HWND message = WaitForMessageBox(ploxen_.Id(), 1000);
+  EXPECT_EQ(message, nullptr) << MessageBoxText(message);
+  if (message) Click(message, IDOK);
+
+  const std::vector<unsigned char> bytes = FileBytes(path);
+  MessageRows rows;
+  MemorySource source(bytes.data(), bytes.size());
+  EXPECT_EQ(ReadBinaryFile(source, rows).status, BinaryReadResult::kComplete);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows.Row(2).Text(2), "2 neue Zeile");
+  EXPECT_EQ(FolderNames(share), std::vector<std::string>{"liste.bin"});
+}
+
+// The row limit's "Ja" with a save that does not fit: the rows stay and the
+// question comes again, a line that arrives meanwhile waits, and "Nein"
+// then clears the list.
+TEST_F(SafeSave, RowLimitSaveThatFailsKeepsTheRowsAndAsksAgain) {
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(ploxen_.WaitForExit());
+  profile_->Write("LISTBOX", "MAXCOUNT", "100");
+  ASSERT_TRUE(ploxen_.Start());
+  main_ = ploxen_.WaitForWindow(kTitle);
+  ASSERT_NE(main_, nullptr);
+  // 100 rows of 490 characters would fit on the empty disk; a file there
+  // leaves less room than they take.
+  {
+    std::ofstream filler(disk_ + "\\filler.bin", std::ios::binary);
+    filler << std::string(40 * 1024, 'f');
+  }
+  SendRows(100, std::string(490, 'x'));
+  std::thread overflow([&] { SendLine(main_, 0x303, "die 101.", 9, 120000); });
+  struct Joined {
+    std::thread& t;
+    ~Joined() { t.join(); }
+  } joined{overflow};
+  const std::string question =
+      "Die maximal Anzahl der Listboxeintr\xE4" "ge ist erreicht.\nDer Listboxinhalt wird jetzt gel\xF6" "scht.\n\n"
+      "Wollen Sie den Listboxinhalt vorher in eine Datei speichern ?";
+  HWND box = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(box, nullptr);
+  ASSERT_EQ(MessageBoxText(box), question);
+  Click(box, IDYES);
+  HWND dialog = WaitForOtherBox(ploxen_.Id(), box);
+  ASSERT_NE(dialog, nullptr) << "Ja opens the Save dialog";
+  const std::string path = disk_ + "\\voll.bin";
+  SendMessageA(FileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  Click(dialog, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(dialog));
+  HWND message = WaitForMessageBox(ploxen_.Id(), 30000);
+  ASSERT_NE(message, nullptr) << "the failed save is reported";
+  EXPECT_EQ(MessageBoxText(message), SystemErrorText(ERROR_DISK_FULL));
+  Click(message, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(message));
+
+  box = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(box, nullptr) << "the question comes again; rows now " << ListRowCount(main_);
+  EXPECT_EQ(MessageBoxText(box), question);
+  EXPECT_EQ(ListRowCount(main_), 100) << "every row is still there";
+  EXPECT_EQ(FolderNames(disk_), std::vector<std::string>{"filler.bin"});
+  ASSERT_TRUE(SendLine(main_, 0x303, "w\xE4hrend der Frage")) << "a line during the question is taken at once";
+  Click(box, IDNO);
+  ASSERT_TRUE(WaitForRows(main_, 2)) << ListRowCount(main_);
+  EXPECT_EQ(ListRowText(main_, 0, 2), "die 101.");
+  EXPECT_EQ(ListRowText(main_, 1, 2), "w\xE4hrend der Frage");
+  EXPECT_EQ(WaitForMessageBox(ploxen_.Id(), 500), nullptr) << "asked no more";
 }
 
 }  // namespace
