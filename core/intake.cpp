@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "core/colours.h"
@@ -143,7 +144,7 @@ void MessageIntake::Append(MessageKind kind, std::string_view text) {
 
   if (category == kCategoryDestructor && text.find(kSignalMarker) != std::string_view::npos)
     depth_ = std::max(0, depth_ - kIndentStep);
-  const int indent = depth_;
+  const int indent = std::min(depth_, kIndentShownMax);
 
   const LinePrefix prefix = SplitPrefix(text);
   const std::string_view fullMessage = text.substr(prefix.messageStart);
@@ -172,7 +173,8 @@ void MessageIntake::Append(MessageKind kind, std::string_view text) {
   if (observer_) observer_->RowAppended(kind, strings, kColumnCount);
 
   // The marker is looked for in the whole message part, before the cut.
-  if (category == kCategoryConstructor && fullMessage.find(kSignalMarker) != std::string_view::npos)
+  if (category == kCategoryConstructor && fullMessage.find(kSignalMarker) != std::string_view::npos &&
+      depth_ <= std::numeric_limits<int>::max() - kIndentStep)
     depth_ += kIndentStep;
 }
 

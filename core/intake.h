@@ -18,6 +18,11 @@ namespace ploxen {
 
 constexpr std::size_t kMessageMax = 499;  // message column, after the prefix
 constexpr int kIndentStep = 3;
+// The list shows 499 characters of a message: at this indentation (166
+// steps) its first character is still among them; more blanks could never be
+// seen, yet every row would store them. The depth counts on beyond it, so
+// constructors and destructors still balance.
+constexpr int kIndentShownMax = 498;
 constexpr std::string_view kSignalMarker = " der Klasse CSignal ";
 constexpr std::string_view kPlaceholderPrefix = "PID=????,TID=????,   ";
 constexpr int kRowLimitQuestion = 104;  // string id of the row-limit question
