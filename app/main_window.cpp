@@ -277,6 +277,7 @@ LostLines CPLOXENDlg::CountLostLines() const {
   lost.queueFull += in.queueFull;
   lost.remoteNetwork += in.remoteNetwork;
   lost.syslog += in.syslog;
+  lost.wrongFormat += in.wrongFormat;
   lost.refusedSenders += in.refusedSenders;
   return lost;
 }

@@ -29,6 +29,11 @@ constexpr int kCategoryThread = 103;
 constexpr int kCategoryProcess = 104;
 
 constexpr int CategoryOf(MessageKind kind) { return kind & 0xFF; }
+// One of the nine categories the list can show, switched on or not.
+constexpr bool KnownCategory(int category) {
+  return (category >= kCategoryConstructor && category <= kCategoryProgram) ||
+         (category >= kCategoryTrace && category <= kCategoryProcess);
+}
 constexpr int LevelOf(MessageKind kind) { return (kind >> 8) & 0xFF; }
 
 // Message types as macro authors know them.
