@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
+#include <functional>
+#include <iostream>
 #include <iterator>
 #include <random>
 #include <thread>
@@ -77,6 +80,13 @@ class Connection {
       if ((n = send(s_, bytes.data(), static_cast<int>(bytes.size()), 0)) <= 0) return false;
     return true;
   }
+  // As much as the sockets' buffers take now, without waiting for the reader.
+  void SendWhatFits(std::string_view bytes) {
+    u_long nonBlocking = 1;
+    ioctlsocket(s_, FIONBIO, &nonBlocking);
+    for (int n; !bytes.empty(); bytes.remove_prefix(static_cast<std::size_t>(n)))
+      if ((n = send(s_, bytes.data(), static_cast<int>(bytes.size()), 0)) <= 0) return;
+  }
   void Close() {
     if (s_ != INVALID_SOCKET) closesocket(s_);
     s_ = INVALID_SOCKET;
@@ -129,11 +139,13 @@ class NetworkTest : public PloxenTest {
   void TearDown() override {
     if (main_ && IsWindow(main_)) Close();
   }
-  void StartRoads(const char* name, const std::string& senders = "") {
+  void StartRoads(const char* name, const std::string& senders = "",
+                  const std::function<void(TestProfile&)>& more = {}) {
     remote_ = FreePort();
     syslog_ = FreePort();
     ASSERT_TRUE(remote_ && syslog_ && remote_ != syslog_);
     Start(name, [&](TestProfile& profile) {
+      if (more) more(profile);
       profile.Write("NETZ", "FERNMELDUNGEN", "1");
       profile.Write("NETZ", "SYSLOG", "1");
       profile.Write("NETZ", "FERNPORT", std::to_string(remote_));
@@ -357,6 +369,57 @@ TEST_F(NetworkTest, BadInputHurtsNoGoodLine) {
   const std::size_t peak = PeakMegabytes();
   EXPECT_GT(peak, 0u);
   EXPECT_LT(peak, 128u) << "peak working set in MB";
+}
+
+// A sender keeps 64 connections idle, then for 30 s opens one after another,
+// each with 128 KiB of short lines, while the row-limit question holds the
+// list: the lines of connections pushed out unread wait only as far as their
+// bound, the rest is counted, and PLOXEN takes good lines afterwards. The
+// sender's lines are constructor traces, switched off, so that what the
+// connections still open sent passes the intake quickly afterwards.
+TEST_F(NetworkTest, ConnectionsPushedOutWithTheirLinesUnreadLeaveMemoryBounded) {
+  StartRoads("net_pushed_out", "", [](TestProfile& p) {
+    p.Write("LISTBOX", "MAXCOUNT", "3");
+    p.Write("LISTBOX", "KONSTRUKTOR", "0");
+  });
+  for (const char* text : {"eins", "zwei", "drei"}) Good(text);
+  ASSERT_TRUE(SendOnce(remote_, std::to_string(++sequence_) + ",GUT,259,vier\n"));
+  HWND question = WaitForMessageBox(ploxen_.Id());
+  ASSERT_NE(question, nullptr);
+
+  std::vector<std::unique_ptr<Connection>> idle;
+  for (int i = 0; i < 64; ++i) idle.push_back(std::make_unique<Connection>(remote_));
+  std::string lines;
+  while (lines.size() < 128 * 1024) lines += "1,FLUT,1,x\n2,FLUT,1,x\n";
+  std::deque<std::unique_ptr<Connection>> sending;
+  std::size_t peak = 0;
+  int opened = 0;
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 30000 && peak < 128;) {
+    sending.push_back(std::make_unique<Connection>(remote_));
+    if (sending.back()->Open()) {
+      sending.back()->SendWhatFits(lines);
+      ++opened;
+    }
+    if (sending.size() > 64) sending.pop_front();
+    if (opened % 8 == 0) peak = PeakMegabytes();
+  }
+  sending.clear();
+  idle.clear();
+  peak = std::max(peak, PeakMegabytes());
+  std::cout << "peak working set " << peak << " MB after " << opened << " connections\n";
+  EXPECT_LT(peak, 128u) << "MB";
+
+  Click(question, IDNO);
+  ASSERT_TRUE(WaitForWindowGone(question));
+  ASSERT_TRUE(Shows("(GUT)  vier"));
+  Good("nach dem Ansturm");
+  ASSERT_TRUE(SendDatagram(syslog_, "<14>auch per UDP"));
+  EXPECT_TRUE(Shows("auch per UDP"));
+  const std::string tip = StatusPaneToolTip(main_, 2);
+  const std::size_t full = tip.find("Warteschlange voll ");
+  ASSERT_NE(full, std::string::npos) << tip;
+  EXPECT_GT(std::atoll(tip.c_str() + full + 19), 0) << tip;
+  EXPECT_EQ(WaitForMessageBox(ploxen_.Id(), 500), nullptr);
 }
 
 }  // namespace
