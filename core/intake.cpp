@@ -43,7 +43,8 @@ bool CategoryShown(const IntakeSwitches& s, int category) {
 bool SourceAccepted(const IntakeSwitches& s, MessageSource source) {
   switch (source) {
     case kSourceRemark: return true;
-    case kSourceSystem: return s.ploxen != 0;
+    case kSourceSystem:
+    case kSourceForwardedRow: return s.ploxen != 0;
     case kSourceDbWin32: return s.dbWin32 != 0;
     case kSourceSystemWide: return s.systemWeit != 0;
     default: return false;
@@ -134,11 +135,11 @@ void MessageIntake::CloseQueue() {
 
 void MessageIntake::Take(MessageKind kind, const char* text, MessageSource source) {
   if (CategoryShown(switches_, CategoryOf(kind)) && SourceAccepted(switches_, source) && text)
-    Append(kind, text);
+    Append(kind, text, source);
   rows_.UpdateListState();
 }
 
-void MessageIntake::Append(MessageKind kind, std::string_view text) {
+void MessageIntake::Append(MessageKind kind, std::string_view text, MessageSource source) {
   const int category = CategoryOf(kind);
   const Colour colour = MessageColour(kind);
 
@@ -170,7 +171,7 @@ void MessageIntake::Append(MessageKind kind, std::string_view text) {
                                         ColourPair{colour, kMessageColumnBack}};
   const std::string_view strings[kColumnCount] = {prefix.process, prefix.time, message_};
   rows_.AppendRow(kind, colours, strings, kColumnCount);
-  if (observer_) observer_->RowAppended(kind, strings, kColumnCount);
+  if (observer_) observer_->RowAppended(kind, source, strings, kColumnCount);
 
   // The marker is looked for in the whole message part, before the cut.
   if (category == kCategoryConstructor && fullMessage.find(kSignalMarker) != std::string_view::npos &&

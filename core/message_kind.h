@@ -17,6 +17,9 @@ constexpr MessageSource kSourceRemark = 1;   // typed by the user
 constexpr MessageSource kSourceSystem = 2;   // copy-data, mailslot, debug monitor, automation
 constexpr MessageSource kSourceDbWin32 = 3;  // hidden "DBWin32" listener
 constexpr MessageSource kSourceSystemWide = 4;  // every program's debug output, without a debugger
+// A row some PLOXEN forwarded, come back by syslog (its application "PLOXEN"):
+// shown as the network's other lines are, never forwarded again.
+constexpr MessageSource kSourceForwardedRow = 5;
 
 constexpr int kCategoryConstructor = 1;
 constexpr int kCategoryDestructor = 2;

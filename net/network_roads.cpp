@@ -1,5 +1,6 @@
 #include "net/network_roads.h"
 
+#include "net/syslog_forward.h"
 #include "net/syslog_message.h"
 
 namespace ploxen {
@@ -32,6 +33,9 @@ std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddr
     context.sender = address;
     line.kind = SyslogKind(message.severity);
     line.text = SyslogRowText(message, context);
+    // Some PLOXEN forwarded it, maybe this one through a relay (rsyslog keeps
+    // the name as the tag): it must not go round again.
+    if (message.app == kForwardApp) line.source = kSourceForwardedRow;
   }
   if (line.text.size() > kNetworkLineMax) line.text.resize(kNetworkLineMax);
   return line;

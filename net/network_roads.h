@@ -35,6 +35,7 @@ constexpr std::size_t kNetworkLineMax = 4096;
 struct NetworkLine {
   MessageKind kind = 0;
   std::string text;  // in the intake's prefix form for syslog
+  MessageSource source = kSourceSystem;  // kSourceForwardedRow for syslog from a PLOXEN
 };
 
 class NetworkLineTaker {
