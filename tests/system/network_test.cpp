@@ -284,6 +284,31 @@ TEST_F(NetworkTest, LinesFromASenderNotAllowedAreDroppedOnEveryRoad) {
       << StatusPaneToolTip(main_, 2);
 }
 
+// What the list could never show is counted where the user sees it: remote
+// lines whose kind is no number or names no category, and the octet-counted
+// frames that follow one stray byte, which the framer must take for one
+// endless line. A category switched off is the user's choice, no loss.
+TEST_F(NetworkTest, LinesInNoFormatTheListCanShowAreCounted) {
+  StartRoads("net_format");
+  Good("vorher");
+  for (const char* line : {"2,PC,x,keine Zahl", "3,PC,261,keine Kategorie", "4,PC,102,abgeschaltet"})
+    ASSERT_TRUE(SendDatagram(remote_, line));
+  std::string stream = "x";
+  while (stream.size() < 3 * 65536 + 1000) stream += "12 <11>gezaehlt";
+  ASSERT_TRUE(SendOnce(syslog_, stream));
+  Good("nachher");
+  // Two datagrams and two frames' worth passed over; the cut line is shown, and counted for syslog.
+  EXPECT_TRUE(WaitUntil([this] { return StatusPaneText(main_, 2) == "Verlorene Zeilen: 5"; }))
+      << StatusPaneText(main_, 2);
+  EXPECT_EQ(StatusPaneToolTip(main_, 2),
+            "Verlorene Zeilen: Warteschlange voll 0, Mailslot 0, Fernmeldungen \xFC" "ber Netzwerk 0, Syslog 1, "
+            "falsches Format 4, nicht erlaubte Absender 0, Weiterleitung 0, systemweit 0");
+  ASSERT_EQ(ListRowCount(main_), 3);
+  int cut = 0;
+  for (int row = 0; row < 3; ++row) cut += ListRowText(main_, row, 2).rfind("x12 <11>gezaehlt12 <", 0) == 0;
+  EXPECT_EQ(cut, 1);
+}
+
 TEST_F(NetworkTest, APortInUseIsToldOnceAndEverythingElseRunsOn) {
   const int busy = FreePort();
   SOCKET holder = BoundSocket(SOCK_STREAM, "0.0.0.0", busy);  // the syslog port's TCP side
