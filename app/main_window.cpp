@@ -142,7 +142,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
       // The network's lines come in as the mailslot's do.
       networkIn_([this](std::deque<NetworkLine>& lines) {
         HWND window = hwnd_;
-        return intake_.TryQueueFront(lines, kSourceSystem, [this, window] {
+        return intake_.TryQueueFront(lines, [this, window] {
           if (!workerLinesArmed_.exchange(true)) PostMessageA(window, kWorkerLinesMessage, 0, 0);
         });
       }) {
@@ -280,6 +280,7 @@ LostLines CPLOXENDlg::CountLostLines() const {
   lost.queueFull += in.queueFull;
   lost.remoteNetwork += in.remoteNetwork;
   lost.syslog += in.syslog;
+  lost.wrongFormat += in.wrongFormat;
   lost.refusedSenders += in.refusedSenders;
   return lost;
 }

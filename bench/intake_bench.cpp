@@ -83,7 +83,7 @@ void BM_AddMessage(benchmark::State& state) {
 class QueueRows : public RowObserver {
  public:
   explicit QueueRows(ForwardQueue& queue) : queue_(queue) {}
-  void RowAppended(MessageKind kind, const std::string_view* strings, std::size_t count) override {
+  void RowAppended(MessageKind kind, MessageSource, const std::string_view* strings, std::size_t count) override {
     queue_.Push(kind, strings, count, 0);
   }
 

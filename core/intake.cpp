@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "core/colours.h"
@@ -42,7 +43,8 @@ bool CategoryShown(const IntakeSwitches& s, int category) {
 bool SourceAccepted(const IntakeSwitches& s, MessageSource source) {
   switch (source) {
     case kSourceRemark: return true;
-    case kSourceSystem: return s.ploxen != 0;
+    case kSourceSystem:
+    case kSourceForwardedRow: return s.ploxen != 0;
     case kSourceDbWin32: return s.dbWin32 != 0;
     case kSourceSystemWide: return s.systemWeit != 0;
     default: return false;
@@ -133,17 +135,17 @@ void MessageIntake::CloseQueue() {
 
 void MessageIntake::Take(MessageKind kind, const char* text, MessageSource source) {
   if (CategoryShown(switches_, CategoryOf(kind)) && SourceAccepted(switches_, source) && text)
-    Append(kind, text);
+    Append(kind, text, source);
   rows_.UpdateListState();
 }
 
-void MessageIntake::Append(MessageKind kind, std::string_view text) {
+void MessageIntake::Append(MessageKind kind, std::string_view text, MessageSource source) {
   const int category = CategoryOf(kind);
   const Colour colour = MessageColour(kind);
 
   if (category == kCategoryDestructor && text.find(kSignalMarker) != std::string_view::npos)
     depth_ = std::max(0, depth_ - kIndentStep);
-  const int indent = depth_;
+  const int indent = std::min(depth_, kIndentShownMax);
 
   const LinePrefix prefix = SplitPrefix(text);
   const std::string_view fullMessage = text.substr(prefix.messageStart);
@@ -172,10 +174,11 @@ void MessageIntake::Append(MessageKind kind, std::string_view text) {
                                         ColourPair{colour, kMessageColumnBack}};
   const std::string_view strings[kColumnCount] = {prefix.process, prefix.time, message_};
   rows_.AppendRow(kind, colours, strings, kColumnCount);
-  if (observer_) observer_->RowAppended(kind, strings, kColumnCount);
+  if (observer_) observer_->RowAppended(kind, source, strings, kColumnCount);
 
   // The marker is looked for in the whole message part, before the cut.
-  if (category == kCategoryConstructor && fullMessage.find(kSignalMarker) != std::string_view::npos)
+  if (category == kCategoryConstructor && fullMessage.find(kSignalMarker) != std::string_view::npos &&
+      depth_ <= std::numeric_limits<int>::max() - kIndentStep)
     depth_ += kIndentStep;
 }
 

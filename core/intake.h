@@ -18,6 +18,11 @@ namespace ploxen {
 
 constexpr std::size_t kMessageMax = 499;  // message column, after the prefix
 constexpr int kIndentStep = 3;
+// The list shows 499 characters of a message: at this indentation (166
+// steps) its first character is still among them; more blanks could never be
+// seen, yet every row would store them. The depth counts on beyond it, so
+// constructors and destructors still balance.
+constexpr int kIndentShownMax = 498;
 constexpr std::string_view kSignalMarker = " der Klasse CSignal ";
 constexpr std::string_view kPlaceholderPrefix = "PID=????,TID=????,   ";
 constexpr int kRowLimitQuestion = 104;  // string id of the row-limit question
@@ -45,12 +50,14 @@ bool CategoryShown(const IntakeSwitches& switches, int category);
 bool SourceAccepted(const IntakeSwitches& switches, MessageSource source);
 
 // Told of every row the intake appends, after the row is stored, on the
-// intake's thread: the row's kind and its column strings, valid only for the
-// call. It runs on every line, so it may only copy what it needs.
+// intake's thread: the row's kind, the road it came by and its column
+// strings, valid only for the call. It runs on every line, so it may only
+// copy what it needs.
 class RowObserver {
  public:
   virtual ~RowObserver() = default;
-  virtual void RowAppended(MessageKind kind, const std::string_view* strings, std::size_t count) = 0;
+  virtual void RowAppended(MessageKind kind, MessageSource source, const std::string_view* strings,
+                           std::size_t count) = 0;
 };
 
 // The intake's only contact with the person at the screen.
@@ -92,11 +99,12 @@ class MessageIntake {
   // The same without waiting, for a worker that must not stop (one that
   // also serves other senders), and for many lines under one lock, their
   // texts moved, not copied: lines from the front of `lines` (a deque of
-  // anything with kind and text) as far as there is room; kFull when some
-  // are left, for the caller to keep or count. wake runs as for Queue.
+  // anything with kind, text and source) as far as there is room; kFull
+  // when some are left, for the caller to keep or count. wake runs as for
+  // Queue.
   enum class TryResult { kQueued, kFull, kClosed };
   template <typename Lines>
-  TryResult TryQueueFront(Lines& lines, MessageSource source, const std::function<void()>& wake);
+  TryResult TryQueueFront(Lines& lines, const std::function<void()>& wake);
   // On the intake's own thread: every queued line, unless a call is running
   // there (it takes them when it ends).
   void TakeQueued();
@@ -128,7 +136,7 @@ class MessageIntake {
   void Take(MessageKind kind, const char* text, MessageSource source);
   void TakeQueuedBatch();
   void TakeHeldLines();
-  void Append(MessageKind kind, std::string_view text);
+  void Append(MessageKind kind, std::string_view text, MessageSource source);
 
   const IntakeSwitches& switches_;
   RowStore& rows_;
@@ -151,15 +159,14 @@ class MessageIntake {
 };
 
 template <typename Lines>
-MessageIntake::TryResult MessageIntake::TryQueueFront(Lines& lines, MessageSource source,
-                                                      const std::function<void()>& wake) {
+MessageIntake::TryResult MessageIntake::TryQueueFront(Lines& lines, const std::function<void()>& wake) {
   bool woken = false;
   {
     std::lock_guard<std::mutex> queue(queueMutex_);
     if (queueClosed_) return TryResult::kClosed;
     woken = queued_.empty() && !lines.empty();
     while (!lines.empty() && queued_.size() < kQueuedMax) {
-      queued_.push_back(HeldLine{lines.front().kind, std::move(lines.front().text), source});
+      queued_.push_back(HeldLine{lines.front().kind, std::move(lines.front().text), lines.front().source});
       lines.pop_front();
     }
     if (!queued_.empty()) queueWaiting_.store(true, std::memory_order_release);

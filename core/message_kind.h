@@ -17,6 +17,9 @@ constexpr MessageSource kSourceRemark = 1;   // typed by the user
 constexpr MessageSource kSourceSystem = 2;   // copy-data, mailslot, debug monitor, automation
 constexpr MessageSource kSourceDbWin32 = 3;  // hidden "DBWin32" listener
 constexpr MessageSource kSourceSystemWide = 4;  // every program's debug output, without a debugger
+// A row some PLOXEN forwarded, come back by syslog (its application "PLOXEN"):
+// shown as the network's other lines are, never forwarded again.
+constexpr MessageSource kSourceForwardedRow = 5;
 
 constexpr int kCategoryConstructor = 1;
 constexpr int kCategoryDestructor = 2;
@@ -29,6 +32,11 @@ constexpr int kCategoryThread = 103;
 constexpr int kCategoryProcess = 104;
 
 constexpr int CategoryOf(MessageKind kind) { return kind & 0xFF; }
+// One of the nine categories the list can show, switched on or not.
+constexpr bool KnownCategory(int category) {
+  return (category >= kCategoryConstructor && category <= kCategoryProgram) ||
+         (category >= kCategoryTrace && category <= kCategoryProcess);
+}
 constexpr int LevelOf(MessageKind kind) { return (kind >> 8) & 0xFF; }
 
 // Message types as macro authors know them.

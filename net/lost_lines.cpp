@@ -12,7 +12,8 @@ std::string LostLinesToolTip(const LostLines& lost) {
   auto part = [](const char* name, std::uint64_t count) { return std::string(name) + " " + std::to_string(count); };
   return "Verlorene Zeilen: " + part("Warteschlange voll", lost.queueFull) + ", " +
          part("Mailslot", lost.mailslot) + ", " + part("Fernmeldungen \xFC" "ber Netzwerk", lost.remoteNetwork) +
-         ", " + part("Syslog", lost.syslog) + ", " + part("nicht erlaubte Absender", lost.refusedSenders) + ", " +
+         ", " + part("Syslog", lost.syslog) + ", " + part("falsches Format", lost.wrongFormat) + ", " +
+         part("nicht erlaubte Absender", lost.refusedSenders) + ", " +
          part("Weiterleitung", lost.forwarding) + ", " + part("systemweit", lost.systemWide);
 }
 

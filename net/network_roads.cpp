@@ -1,5 +1,6 @@
 #include "net/network_roads.h"
 
+#include "net/syslog_forward.h"
 #include "net/syslog_message.h"
 
 namespace ploxen {
@@ -16,7 +17,10 @@ std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddr
   NetworkLine line;
   if (road == NetworkRoad::kRemote) {
     NetworkRemoteLine remote = TakeNetworkRemoteLine(address, bytes, sequences_);
-    if (cut || remote.verdict == RemoteVerdict::kMalformed) remote_.fetch_add(1, std::memory_order_relaxed);
+    if (remote.verdict == RemoteVerdict::kMalformed)
+      wrongFormat_.fetch_add(1, std::memory_order_relaxed);
+    else if (cut)
+      remote_.fetch_add(1, std::memory_order_relaxed);
     if (remote.verdict != RemoteVerdict::kShow) return std::nullopt;
     line.kind = remote.kind;
     line.text = std::move(remote.text);
@@ -29,9 +33,32 @@ std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddr
     context.sender = address;
     line.kind = SyslogKind(message.severity);
     line.text = SyslogRowText(message, context);
+    // Some PLOXEN forwarded it, maybe this one through a relay (rsyslog keeps
+    // the name as the tag): it must not go round again.
+    if (message.app == kForwardApp) line.source = kSourceForwardedRow;
   }
   if (line.text.size() > kNetworkLineMax) line.text.resize(kNetworkLineMax);
   return line;
+}
+
+bool WaitingLines::Push(NetworkLine&& line) {
+  const std::size_t cost = line.text.size() + kLineOverhead;
+  if (lines_.size() >= kLinesMax || bytes_ + cost > kBytesMax) return false;
+  bytes_ += cost;
+  lines_.push_back(std::move(line));
+  return true;
+}
+
+// Only after a hand-over that found the queue full (at most every few
+// milliseconds), so a sum over what is left costs nothing that matters.
+void WaitingLines::Settle() {
+  bytes_ = 0;
+  for (const NetworkLine& line : lines_) bytes_ += line.text.size() + kLineOverhead;
+}
+
+void WaitingLines::Clear() {
+  lines_.clear();
+  bytes_ = 0;
 }
 
 const std::string& NetworkLineTaker::AddressText(const IpAddress& sender) {
@@ -47,6 +74,7 @@ LostLines NetworkLineTaker::Lost() const {
   lost.queueFull = queueFull_.load(std::memory_order_relaxed);
   lost.remoteNetwork = remote_.load(std::memory_order_relaxed);
   lost.syslog = syslog_.load(std::memory_order_relaxed);
+  lost.wrongFormat = wrongFormat_.load(std::memory_order_relaxed);
   lost.refusedSenders = refused_.load(std::memory_order_relaxed);
   return lost;
 }

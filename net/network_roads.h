@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@ constexpr std::size_t kNetworkLineMax = 4096;
 struct NetworkLine {
   MessageKind kind = 0;
   std::string text;  // in the intake's prefix form for syslog
+  MessageSource source = kSourceSystem;  // kSourceForwardedRow for syslog from a PLOXEN
 };
 
 class NetworkLineTaker {
@@ -53,10 +55,12 @@ class NetworkLineTaker {
   std::optional<NetworkLine> Take(NetworkRoad road, const IpAddress& sender, std::string_view bytes, bool cut,
                                   std::int64_t arrivalLocalMs);
 
-  // Losses the listener sees itself: a UDP line that found the intake's
-  // queue full, a connection from a sender not allowed (closed unread).
-  void CountQueueFull() { queueFull_.fetch_add(1, std::memory_order_relaxed); }
+  // Losses the listener sees itself: a line that found the intake's queue
+  // (and for TCP the waiting lines behind it) full, a connection from a
+  // sender not allowed (closed unread), stretches a framer passed over.
+  void CountQueueFull(std::uint64_t lines = 1) { queueFull_.fetch_add(lines, std::memory_order_relaxed); }
   void CountRefused() { refused_.fetch_add(1, std::memory_order_relaxed); }
+  void CountWrongFormat(std::uint64_t lines) { wrongFormat_.fetch_add(lines, std::memory_order_relaxed); }
 
   // From any thread.
   LostLines Lost() const;
@@ -74,7 +78,36 @@ class NetworkLineTaker {
   std::atomic<std::uint64_t> queueFull_{0};
   std::atomic<std::uint64_t> remote_{0};
   std::atomic<std::uint64_t> syslog_{0};
+  std::atomic<std::uint64_t> wrongFormat_{0};
   std::atomic<std::uint64_t> refused_{0};
+};
+
+// TCP lines the intake's queue had no room for yet, in arrival order. A
+// connection's own lines wait here at most one read's worth (the listener
+// reads no more while any wait), but a connection closed meanwhile (pushed
+// out by a new one, or silent too long) gives up everything it sent that is
+// already here, with no sender left to wait: bounded, so a sender that keeps
+// opening connections cannot grow it without end. A line beyond the bound is
+// refused, for the caller to count.
+class WaitingLines {
+ public:
+  static constexpr std::size_t kLinesMax = 10000;
+  static constexpr std::size_t kBytesMax = 4 * 1024 * 1024;
+  // What a line costs beside its text: its slot and the text's heap block.
+  static constexpr std::size_t kLineOverhead = 64;
+
+  bool Push(NetworkLine&& line);
+  // The hand-over takes lines from the front; Settle after it.
+  std::deque<NetworkLine>& Lines() { return lines_; }
+  void Settle();
+  void Clear();
+  bool Empty() const { return lines_.empty(); }
+  std::size_t Size() const { return lines_.size(); }
+  std::size_t Bytes() const { return bytes_; }
+
+ private:
+  std::deque<NetworkLine> lines_;
+  std::size_t bytes_ = 0;
 };
 
 // A port a listener could not open (in use, or no right to it).

@@ -27,7 +27,10 @@ NetworkRemoteLine TakeNetworkRemoteLine(std::string_view address, std::string_vi
                                         SenderSequences& senders) {
   NetworkRemoteLine result;
   const auto line = ParseRemoteLine(bytes);
-  if (!line) return result;
+  // A kind that is no number reads as 0; like a category the list does not
+  // know, it would vanish at the intake unseen. A category switched off is
+  // the user's choice, no loss.
+  if (!line || !KnownCategory(CategoryOf(line->kind))) return result;
   if (!senders.Take(address, line->computer, line->sequence)) {
     result.verdict = RemoteVerdict::kRepeat;
     return result;

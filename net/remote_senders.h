@@ -43,7 +43,7 @@ class SenderSequences {
 enum class RemoteVerdict {
   kShow,       // text and kind are set
   kRepeat,     // the same number again from this sender: dropped quietly
-  kMalformed,  // not a remote line: counted as lost, never shown
+  kMalformed,  // not a remote line, or a kind the list cannot show: counted as lost
 };
 
 struct NetworkRemoteLine {

@@ -79,6 +79,7 @@ void StreamFramer::Feed(std::string_view chunk, const Sink& sink) {
           i += room;
           Deliver(sink, true);
           state_ = State::kSkipLine;
+          skipped_ = 0;
           break;
         }
         buffer_.append(chunk.data() + i, end - i);
@@ -92,10 +93,13 @@ void StreamFramer::Feed(std::string_view chunk, const Sink& sink) {
       }
       case State::kSkipLine: {
         const std::size_t lf = chunk.find('\n', i);
-        if (lf == std::string_view::npos) {
-          i = chunk.size();
-        } else {
-          i = lf + 1;
+        const std::size_t end = lf == std::string_view::npos ? chunk.size() : lf;
+        skipped_ += end - i;
+        passedOver_ += skipped_ / kFrameMax;
+        skipped_ %= kFrameMax;
+        i = end;
+        if (lf != std::string_view::npos) {
+          ++i;
           state_ = State::kStart;
         }
         break;
@@ -122,6 +126,7 @@ void StreamFramer::Finish(const Sink& sink) {
   buffer_.clear();
   digits_.clear();
   remaining_ = 0;
+  skipped_ = 0;
   state_ = State::kStart;
 }
 

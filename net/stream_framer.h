@@ -3,7 +3,10 @@
 // connection, fed with whatever chunks the socket gives.
 //
 // Nothing is held beyond kFrameMax: a longer frame is handed on cut at
-// kFrameMax, flagged, and its rest is passed over up to its end. An octet
+// kFrameMax, flagged, and its rest is passed over up to its end. A line's
+// rest is counted, one lost line per kFrameMax of it: after one stray byte an
+// octet-counted stream without line feeds reads as one endless line, and its
+// frames must not vanish unseen. An octet
 // count is believed only when it is one: a nonzero digit, at most
 // kCountDigitsMax digits, then a blank. Anything else (a sign, a leading
 // zero, letters, a number too long) makes the frame a line-feed one, so a
@@ -16,6 +19,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace ploxen {
 
@@ -41,6 +45,9 @@ class StreamFramer {
   void Finish(const Sink& sink);
 
   std::uint64_t CutFrames() const { return cutFrames_; }
+  // Lines lost in the rest of overlong lines since the last call: one for
+  // each whole kFrameMax passed over.
+  std::uint64_t TakePassedOver() { return std::exchange(passedOver_, 0); }
   std::size_t Buffered() const { return buffer_.size() + digits_.size(); }
 
  private:
@@ -55,6 +62,8 @@ class StreamFramer {
   std::string buffer_;     // the frame so far, at most kFrameMax
   std::size_t remaining_ = 0;  // bytes still owed by a counted frame
   std::uint64_t cutFrames_ = 0;
+  std::size_t skipped_ = 0;  // of the line being passed over, short of a kFrameMax
+  std::uint64_t passedOver_ = 0;
 };
 
 }  // namespace ploxen

@@ -158,28 +158,46 @@ bool ReadIsoTime(std::string_view s, std::size_t& pos, SyslogTime& time) {
   return true;
 }
 
-// "Mmm dd hh:mm:ss", the day blank-padded or not.
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// "Mmm dd hh:mm:ss" as RFC 3164 has it, and what senders make of it that
+// rsyslog reads all the same: the month in any case, the day with or without
+// its padding blank or zero, a year after the day ("Mar  7 2024 19:06:53"),
+// a one-digit hour, a fraction of the second.
 bool ReadBsdTime(std::string_view s, std::size_t& pos, SyslogTime& time) {
   std::size_t p = pos;
   if (s.size() - p < 3) return false;
   bool month = false;
-  for (std::string_view name : kMonths) month = month || s.substr(p, 3) == name;
+  for (std::string_view name : kMonths) {
+    bool same = true;
+    for (std::size_t i = 0; i < 3; ++i) same = same && Lower(s[p + i]) == Lower(name[i]);
+    month = month || same;
+  }
   if (!month) return false;
   p += 3;
   if (!Expect(s, p, ' ')) return false;
   if (p < s.size() && s[p] == ' ') ++p;
   int day;
   if (!Digits(s, p, 2, day) && !Digits(s, p, 1, day)) return false;
+  if (day < 1 || day > 31 || !Expect(s, p, ' ')) return false;
+  std::size_t year = p;
+  int ignored;
+  if (Digits(s, year, 4, ignored) && Expect(s, year, ' ')) p = year;
   int hour, minute, second;
-  if (day < 1 || day > 31 || !Expect(s, p, ' ') || !Digits(s, p, 2, hour) || !Expect(s, p, ':') ||
-      !Digits(s, p, 2, minute) || !Expect(s, p, ':') || !Digits(s, p, 2, second))
+  if ((!Digits(s, p, 2, hour) && !Digits(s, p, 1, hour)) || !Expect(s, p, ':') || !Digits(s, p, 2, minute) ||
+      !Expect(s, p, ':') || !Digits(s, p, 2, second))
     return false;
   if (hour > 23 || minute > 59 || second > 60) return false;
+  int ms = 0;
+  if (p + 1 < s.size() && s[p] == '.' && IsDigit(s[p + 1])) {
+    ++p;
+    for (int scale = 100; p < s.size() && IsDigit(s[p]); ++p, scale /= 10) ms += (s[p] - '0') * scale;
+  }
   time.form = SyslogTime::Form::kLocal;
   time.hour = hour;
   time.minute = minute;
   time.second = second > 59 ? 59 : second;
-  time.millisecond = 0;
+  time.millisecond = ms;
   pos = p;
   return true;
 }
@@ -192,15 +210,25 @@ std::string_view Token(std::string_view s, std::size_t& pos) {
   return token;
 }
 
-// One or more "[...]" elements; quoted values may hold escaped '"', '\' and ']'.
-bool ReadStructuredData(std::string_view s, std::size_t& pos, std::string_view& sd) {
+// RFC 5424's own elements say how the sender's clock and software stand,
+// nothing to a reader (every logger line carries timeQuality).
+bool RegisteredElement(std::string_view element) {
+  const std::size_t end = element.find_first_of(" ]", 1);
+  const std::string_view id = element.substr(1, end == std::string_view::npos ? std::string_view::npos : end - 1);
+  return id == "timeQuality" || id == "origin" || id == "meta";
+}
+
+// One or more "[...]" elements; quoted values may hold escaped '"', '\' and
+// ']'. The elements kept for the row go to `kept`, as received.
+bool ReadStructuredData(std::string_view s, std::size_t& pos, std::string& kept) {
   std::size_t p = pos;
   if (p < s.size() && s[p] == '-') {
-    sd = {};
     pos = p + 1;
     return true;
   }
+  std::string elements;
   while (p < s.size() && s[p] == '[') {
+    const std::size_t start = p;
     bool quoted = false;
     ++p;
     for (;; ++p) {
@@ -216,9 +244,11 @@ bool ReadStructuredData(std::string_view s, std::size_t& pos, std::string_view& 
         break;
       }
     }
+    const std::string_view element = s.substr(start, p - start);
+    if (!RegisteredElement(element)) elements += element;
   }
   if (p == pos) return false;
-  sd = s.substr(pos, p - pos);
+  kept = std::move(elements);
   pos = p;
   return true;
 }
@@ -245,7 +275,7 @@ bool ParseRfc5424(std::string_view s, std::size_t pos, SyslogMessage& m) {
     if (field.empty()) return false;
     if (p >= s.size()) return false;  // structured data must still follow
   }
-  std::string_view sd;
+  std::string sd;
   if (!ReadStructuredData(s, p, sd)) return false;
   if (p < s.size() && !Expect(s, p, ' ')) return false;
 
@@ -260,66 +290,75 @@ bool ParseRfc5424(std::string_view s, std::size_t pos, SyslogMessage& m) {
   return true;
 }
 
-// TAG[PID]: — a name of printable characters, an optional "[pid]", a colon.
-bool ReadTag(std::string_view token, SyslogMessage& m) {
-  std::string_view name = token;
-  std::string_view pid;
-  bool colon = false;
-  if (!name.empty() && name.back() == ':') {
-    name.remove_suffix(1);
-    colon = true;
+// A host name as rsyslog takes it: letters, digits, '.', '-', '_', and the
+// '/' and '@' of relay chains (syslog-ng writes "relay/host", "source@host");
+// in brackets too ("[10.0.0.1]"). Anything else makes the word the tag.
+std::string_view HostWord(std::string_view word) {
+  if (word.size() > 2 && word.front() == '[' && word.back() == ']') word = word.substr(1, word.size() - 2);
+  if (word.empty()) return {};
+  for (char c : word) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsDigit(c) || c == '.' || c == '-' ||
+                    c == '_' || c == '/' || c == '@';
+    if (!ok) return {};
   }
+  return word;
+}
+
+// After the time: [HOSTNAME SP] TAG[PID][:] SP MSG. The tag ends at a colon
+// or a blank (a colon is not required), "[pid]" after its name is the
+// process id; a word with nothing after it is text, not a tag.
+void ParseBsdHeader(std::string_view s, std::size_t pos, SyslogMessage& m) {
+  std::size_t p = pos;
+  const std::size_t blank = s.find(' ', p);
+  if (blank != std::string_view::npos) {
+    const std::string_view host = HostWord(s.substr(p, blank - p));
+    if (!host.empty()) {
+      m.host = HeaderField(host);
+      p = blank + 1;
+    }
+  }
+  const std::size_t end = s.find_first_of(": ", p);
+  if (end == std::string_view::npos) {
+    TakeMessage(m, s.substr(p));
+    return;
+  }
+  std::string_view name = s.substr(p, end - p);
   const std::size_t open = name.find('[');
   if (open != std::string_view::npos) {
-    if (name.back() != ']' || open == 0) return false;
-    pid = name.substr(open + 1, name.size() - open - 2);
+    const std::size_t close = name.find(']', open);
+    m.procId = HeaderField(name.substr(open + 1, close == std::string_view::npos ? close : close - open - 1));
     name = name.substr(0, open);
-  } else if (!colon) {
-    return false;
   }
-  if (name.empty() || name.find(']') != std::string_view::npos) return false;
   m.app = HeaderField(name);
-  m.procId = HeaderField(pid);
-  return true;
+  p = end + (s[end] == ':' ? 1 : 0);
+  if (p < s.size() && s[p] == ' ') ++p;
+  TakeMessage(m, s.substr(p));
 }
 
 void ParseBsd(std::string_view s, std::size_t pos, SyslogMessage& m) {
-  std::size_t p = pos;
   SyslogTime time;
-  if (ReadBsdTime(s, p, time) || ReadIsoTime(s, p, time)) {
-    if (p < s.size() && s[p] == ' ') {
-      m.time = time;
-      pos = p + 1;
-    } else if (p == s.size()) {
-      m.time = time;
-      pos = p;
-    }
+  std::size_t p = pos;
+  bool timed = ReadBsdTime(s, p, time) || ReadIsoTime(s, p, time);
+  // A blank after the priority, as some devices send; rsyslog reads the
+  // BSD time after it.
+  if (!timed && pos < s.size() && s[pos] == ' ') {
+    p = pos + 1;
+    timed = ReadBsdTime(s, p, time);
   }
-  if (m.time.form == SyslogTime::Form::kNone) {
+  if (timed && p + 1 < s.size() && s[p] == ':' && s[p + 1] == ' ') ++p;  // "19:06:53: " of some routers
+  if (!timed || (p < s.size() && s[p] != ' ')) {
     // No time means no header: all of it is the message.
     TakeMessage(m, s.substr(pos));
     return;
   }
-  // HOSTNAME TAG: or just TAG: (senders on the same computer leave out the host).
-  std::size_t q = pos;
-  const std::string_view first = Token(s, q);
-  if (ReadTag(first, m)) {
-    TakeMessage(m, s.substr(q));
-    return;
-  }
-  std::size_t r = q;
-  const std::string_view second = Token(s, r);
-  if (!first.empty() && q < s.size() && ReadTag(second, m)) {
-    m.host = HeaderField(first);
-    TakeMessage(m, s.substr(r));
-    return;
-  }
-  if (!first.empty() && q < s.size()) {
-    m.host = HeaderField(first);
-    TakeMessage(m, s.substr(q));
-    return;
-  }
-  TakeMessage(m, s.substr(pos));
+  m.time = time;
+  if (p < s.size()) ++p;
+  // A year after the time (2000 to 2099) belongs to it, as rsyslog reads it
+  // when told to (detect.YearAfterTimestamp), not to the host.
+  std::size_t year = p;
+  int value;
+  if (Digits(s, year, 4, value) && value >= 2000 && value <= 2099 && Expect(s, year, ' ')) p = year;
+  ParseBsdHeader(s, p, m);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // Syslog messages (RFC 5424 and the BSD form of RFC 3164) as the list shows
 // them. Nothing here fails: what cannot be read as a header is taken as text,
-// as RFC 3164 asks of a relay.
+// as RFC 3164 asks of a relay. The BSD form is read as leniently as rsyslog
+// reads it, which users compare PLOXEN with: see ParseBsd.
 //
 // Structured data is kept as received ("[id k=\"v\" ...]" elements, escapes
 // and all) and appended to the text after a blank, so nothing a sender put in
-// a message is hidden from the user and the row stays one line.
+// a message is hidden from the user and the row stays one line; only RFC
+// 5424's own timeQuality, origin and meta, which tell a reader nothing, are
+// left out.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +44,7 @@ struct SyslogMessage {
   std::string app;
   std::string procId;
   std::string msgId;
-  std::string structuredData;  // raw elements, empty for none
+  std::string structuredData;  // raw elements but the registered ones, empty for none
   // Code page 1252. A message marked UTF-8 by its BOM is converted (what
   // 1252 lacks becomes '?'); control characters become blanks.
   std::string text;

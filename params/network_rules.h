@@ -5,6 +5,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "net/sender_list.h"
 
 namespace ploxen {
 
@@ -14,9 +17,13 @@ std::optional<std::string> SyslogPortRefusal(std::string_view text);
 // is nothing to send anywhere, and an empty profile entry says so.
 std::optional<std::string> ForwardTargetRefusal(std::string_view text, bool forwarding);
 // Forwarding to this program's own syslog road would send every row round
-// and round for ever: a target on this computer (a loopback address,
-// "localhost" or thisComputer) at the syslog port while that road is on.
+// and round for ever: a target on this computer (a loopback or unspecified
+// address, "localhost", thisComputer, or any of ownAddresses, the addresses
+// of its network interfaces) at the syslog port while that road is on. A
+// loop through a relay the page cannot see; the forwarding leaves out rows
+// some PLOXEN forwarded already (kSourceForwardedRow).
 std::optional<std::string> ForwardLoopRefusal(std::string_view text, bool syslogOn, int syslogPort,
-                                              std::string_view thisComputer);
+                                              std::string_view thisComputer,
+                                              const std::vector<IpAddress>& ownAddresses);
 
 }  // namespace ploxen

@@ -14,6 +14,7 @@
 #include "params/font_rules.h"
 #include "params/help_texts.h"
 #include "params/network_rules.h"
+#include "params/own_addresses.h"
 #include "res/resource.h"
 
 namespace ploxen {
@@ -306,7 +307,8 @@ CPageNetz::CPageNetz() : PropertyPage(IDD_PAGE_NETZ) {
     const bool forwarding = values.weiterleiten != 0;
     if (auto refusal = ForwardTargetRefusal(text, forwarding)) return refusal;
     if (!forwarding) return std::optional<std::string>{};
-    return ForwardLoopRefusal(text, values.syslog != 0, values.syslogPort, ThisComputerName());
+    return ForwardLoopRefusal(text, values.syslog != 0, values.syslogPort, ThisComputerName(),
+                              ThisComputerAddresses());
   });
   exchange_.Radio(IDC_NET_TCP, values.zielProtokoll, kProtocolTcp);
   exchange_.Radio(IDC_NET_UDP, values.zielProtokoll, kProtocolUdp);

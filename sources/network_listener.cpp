@@ -20,6 +20,10 @@ namespace {
 
 constexpr std::size_t kDatagramMax = 65536;
 constexpr int kStreamChunk = 16 * 1024;  // bounds the lines one read can leave waiting
+// A line takes two bytes at least, so one read of a connection kept open
+// never meets the waiting lines' bound (nor their 4 MB: each line's text is
+// at most its bytes and a header of a few dozen).
+static_assert(kStreamChunk / 2 + 1 < WaitingLines::kLinesMax, "a read must fit the waiting lines");
 constexpr int kDatagramsPerRound = 1024;  // then the other sockets get their turn
 constexpr int kAcceptsPerRound = 128;
 constexpr int kReadsPerConnection = 8;
@@ -142,7 +146,7 @@ struct NetworkListener::State {
   sockaddr_in wakeAddress{};
   std::vector<std::unique_ptr<Connection>> connections;
   ConnectionTable table;
-  std::deque<NetworkLine> waiting;  // TCP lines the queue had no room for yet
+  WaitingLines waiting;  // TCP lines the queue had no room for yet
   std::deque<NetworkLine> datagrams;  // one round's UDP lines, handed over together
   bool intakeClosed = false;
   std::vector<char> buffer = std::vector<char>(kDatagramMax);
@@ -246,21 +250,27 @@ void NetworkListener::Run() {
 
   // A TCP line waits for room; false while the queue is still full.
   auto handOverWaiting = [&] {
-    if (!s.waiting.empty() && !s.intakeClosed) {
-      const MessageIntake::TryResult result = handOver_(s.waiting);
+    if (!s.waiting.Empty() && !s.intakeClosed) {
+      const MessageIntake::TryResult result = handOver_(s.waiting.Lines());
+      s.waiting.Settle();
       if (result == MessageIntake::TryResult::kFull) return false;
       if (result == MessageIntake::TryResult::kClosed) s.intakeClosed = true;
     }
-    s.waiting.clear();
+    s.waiting.Clear();
     return true;
   };
   auto takeFrame = [&](State::Connection& c, std::string_view frame, bool cut, std::int64_t arrival) {
-    if (std::optional<NetworkLine> line = taker_.Take(c.road, c.peer, frame, cut, arrival))
-      s.waiting.push_back(std::move(*line));
+    std::optional<NetworkLine> line = taker_.Take(c.road, c.peer, frame, cut, arrival);
+    if (line && !s.waiting.Push(std::move(*line))) taker_.CountQueueFull();
+  };
+  auto feed = [&](State::Connection& c, int got, std::int64_t arrival) {
+    c.framer.Feed(std::string_view(s.buffer.data(), static_cast<std::size_t>(got)),
+                  [&](std::string_view frame, bool cut) { takeFrame(c, frame, cut, arrival); });
+    if (const std::uint64_t passedOver = c.framer.TakePassedOver()) taker_.CountWrongFormat(passedOver);
   };
   // Closed by us (pushed out, silent): what it sent that is here already is
-  // taken, and an unfinished line is shown as far as it came and counted,
-  // since its end will never come.
+  // taken, as far as the waiting lines have room, and an unfinished line is
+  // shown as far as it came and counted, since its end will never come.
   auto closeConnection = [&](SOCKET socket, bool finished) {
     for (auto it = s.connections.begin(); it != s.connections.end(); ++it) {
       State::Connection& c = **it;
@@ -269,8 +279,7 @@ void NetworkListener::Run() {
       for (int n = 0; !finished && n < kReadsPerConnection; ++n) {
         const int got = recv(c.socket, s.buffer.data(), kStreamChunk, 0);
         if (got <= 0) break;
-        c.framer.Feed(std::string_view(s.buffer.data(), static_cast<std::size_t>(got)),
-                      [&](std::string_view frame, bool cut) { takeFrame(c, frame, cut, arrival); });
+        feed(c, got, arrival);
       }
       c.framer.Finish([&](std::string_view frame, bool cut) { takeFrame(c, frame, cut || !finished, arrival); });
       s.table.Remove(c.socket);
@@ -390,7 +399,7 @@ void NetworkListener::Run() {
       if (found == s.connections.end()) continue;
       State::Connection& c = **found;
       bool ended = false, broken = false;
-      for (int n = 0; n < kReadsPerConnection && s.waiting.empty(); ++n) {
+      for (int n = 0; n < kReadsPerConnection && s.waiting.Empty(); ++n) {
         const int got = recv(c.socket, s.buffer.data(), kStreamChunk, 0);
         if (got == 0 || (got < 0 && !WouldBlock())) {
           ended = true;
@@ -399,21 +408,19 @@ void NetworkListener::Run() {
         }
         if (got < 0) break;
         s.table.Heard(c.socket, NowMs());
-        const std::int64_t arrival = LocalMsOfDay();
-        c.framer.Feed(std::string_view(s.buffer.data(), static_cast<std::size_t>(got)),
-                      [&](std::string_view frame, bool cut) { takeFrame(c, frame, cut, arrival); });
+        feed(c, got, LocalMsOfDay());
         handOverWaiting();
       }
       if (ended) closeConnection(c.socket, !broken);
       // The queue is full: the other connections wait with their lines
       // unread, in their senders' buffers.
-      if (!s.waiting.empty()) break;
+      if (!s.waiting.Empty()) break;
     }
   }
   // Whatever waits now has no room to go to: it is counted, not dropped unseen.
   if (!handOverWaiting()) {
-    for (std::size_t i = 0; i < s.waiting.size(); ++i) taker_.CountQueueFull();
-    s.waiting.clear();
+    taker_.CountQueueFull(s.waiting.Size());
+    s.waiting.Clear();
   }
 }
 

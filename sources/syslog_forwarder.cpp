@@ -224,8 +224,9 @@ void SyslogForwarder::Stop() {
   worker_.join();
 }
 
-void SyslogForwarder::RowAppended(MessageKind kind, const std::string_view* strings, std::size_t count) {
-  if (running_) queue_.Push(kind, strings, count, UtcMsNow());
+void SyslogForwarder::RowAppended(MessageKind kind, MessageSource source, const std::string_view* strings,
+                                  std::size_t count) {
+  if (running_ && source != kSourceForwardedRow) queue_.Push(kind, strings, count, UtcMsNow());
 }
 
 }  // namespace ploxen

@@ -32,8 +32,11 @@ class SyslogForwarder : public RowObserver {
   // Forwarding is off: the rows still waiting are given up, and counted.
   void DropWaiting() { queue_.DropAll(); }
 
-  // On the intake's thread; ignored while stopped.
-  void RowAppended(MessageKind kind, const std::string_view* strings, std::size_t count) override;
+  // On the intake's thread; ignored while stopped, and for a row some
+  // PLOXEN forwarded already, which would otherwise go round for ever when
+  // a syslog server sends it back.
+  void RowAppended(MessageKind kind, MessageSource source, const std::string_view* strings,
+                   std::size_t count) override;
 
   // Rows the queue had no room for, and rows given up.
   std::uint64_t Lost() const { return queue_.Lost(); }

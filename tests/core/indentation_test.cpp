@@ -82,10 +82,27 @@ TEST_F(IntakeTest, ClearListAndOpeningAFileResetTheDepth) {
   EXPECT_EQ(MessageAt(1), "flush");
 }
 
-TEST_F(IntakeTest, DepthHasNoUpperBound) {
+// Rows stop growing where the blanks could no longer be seen, on every road;
+// the depth counts on, so the destructors come back down in step.
+TEST_F(IntakeTest, IndentationStopsAtWhatTheListShowsAndTheDepthStillBalances) {
   for (int i = 0; i < 200; ++i) Add(1, kCtor);
+  EXPECT_EQ(intake.IndentationDepth(), 600);
   Add(3, "deep");
-  EXPECT_EQ(MessageAt(200), std::string(600, ' ') + "deep");
+  switches.systemWeit = 1;
+  intake.AddMessage(3, "systemweit", kSourceSystemWide);
+  EXPECT_EQ(MessageAt(166), std::string(kIndentShownMax, ' ') + kCtor);
+  EXPECT_EQ(MessageAt(200), std::string(kIndentShownMax, ' ') + "deep");
+  EXPECT_EQ(MessageAt(201), std::string(kIndentShownMax, ' ') + "systemweit");
+  std::vector<std::size_t> shown;
+  for (int i = 0; i < 200; ++i) {
+    Add(2, kDtor);
+    shown.push_back(MessageAt(rows.size() - 1).find('D'));
+  }
+  EXPECT_EQ(shown[0], std::size_t{kIndentShownMax});   // at 597
+  EXPECT_EQ(shown[33], std::size_t{kIndentShownMax});  // at 498
+  EXPECT_EQ(shown[34], 495u);
+  EXPECT_EQ(shown[199], 0u);
+  EXPECT_EQ(intake.IndentationDepth(), 0);
 }
 
 TEST_F(IntakeTest, IndentationComesBeforeTheCutMessage) {

@@ -73,10 +73,11 @@ TEST_F(WorkerQueueTest, TryQueueNeverWaitsAndTellsFullFromClosed) {
   struct Line {
     MessageKind kind;
     std::string text;
+    MessageSource source = kSourceSystem;
   };
   const auto tryQueue = [this](std::string_view text) {
     std::deque<Line> one{Line{100, std::string(text)}};
-    return intake.TryQueueFront(one, kSourceSystem, [this] { ++wakes; });
+    return intake.TryQueueFront(one, [this] { ++wakes; });
   };
   for (std::size_t i = 0; i < MessageIntake::kQueuedMax; ++i) ASSERT_EQ(tryQueue("zeile"), Result::kQueued);
   EXPECT_EQ(wakes, 1);
@@ -101,18 +102,19 @@ TEST_F(WorkerQueueTest, ABatchTakesWhatFitsInOrderAndKeepsTheRest) {
   struct Line {
     MessageKind kind;
     std::string text;
+    MessageSource source = kSourceSystem;
   };
   std::deque<Line> lines;
   for (std::size_t i = 0; i < MessageIntake::kQueuedMax - 1; ++i) lines.push_back(Line{100, "vorher"});
-  EXPECT_EQ(intake.TryQueueFront(lines, kSourceSystem, [this] { ++wakes; }), Result::kQueued);
+  EXPECT_EQ(intake.TryQueueFront(lines, [this] { ++wakes; }), Result::kQueued);
   EXPECT_TRUE(lines.empty());
   lines = {Line{0x103, "passt"}, Line{100, "wartet 1"}, Line{100, "wartet 2"}};
-  EXPECT_EQ(intake.TryQueueFront(lines, kSourceSystem, [this] { ++wakes; }), Result::kFull);
+  EXPECT_EQ(intake.TryQueueFront(lines, [this] { ++wakes; }), Result::kFull);
   ASSERT_EQ(lines.size(), 2u);  // the worker keeps these for later
   EXPECT_EQ(lines.front().text, "wartet 1");
   EXPECT_EQ(wakes, 1);  // one wake-up for the whole batch
   intake.TakeQueued();
-  EXPECT_EQ(intake.TryQueueFront(lines, kSourceSystem, [this] { ++wakes; }), Result::kQueued);
+  EXPECT_EQ(intake.TryQueueFront(lines, [this] { ++wakes; }), Result::kQueued);
   EXPECT_EQ(wakes, 2);
   intake.TakeQueued();
   ASSERT_EQ(rows.size(), MessageIntake::kQueuedMax + 2);
@@ -122,7 +124,7 @@ TEST_F(WorkerQueueTest, ABatchTakesWhatFitsInOrderAndKeepsTheRest) {
   EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax + 1), "wartet 2");
   intake.CloseQueue();
   lines = {Line{100, "geschlossen"}};
-  EXPECT_EQ(intake.TryQueueFront(lines, kSourceSystem, [this] { ++wakes; }), Result::kClosed);
+  EXPECT_EQ(intake.TryQueueFront(lines, [this] { ++wakes; }), Result::kClosed);
   EXPECT_EQ(lines.size(), 1u);
 }
 

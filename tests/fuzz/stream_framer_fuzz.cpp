@@ -1,6 +1,7 @@
 // Any bytes as a TCP stream, fed in chunks whose sizes the input's first
 // bytes give: the frames do not depend on the chunking, no frame is longer
-// than the cap, and the framer never holds more than the cap.
+// than the cap, the framer never holds more than the cap, and what it passes
+// over is counted the same way.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -33,6 +34,7 @@ std::vector<std::string> Frames(std::string_view stream, ploxen::StreamFramer::M
     at += size;
   }
   framer.Finish(sink);
+  frames.push_back("P" + std::to_string(framer.TakePassedOver()));
   return frames;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 #include <limits>
 #include <string>
 #include <thread>
@@ -12,6 +13,7 @@
 
 #include "net/forward_queue.h"
 #include "net/forward_sender.h"
+#include "net/network_roads.h"
 #include "net/stream_framer.h"
 #include "net/syslog_message.h"
 #include "tests/support/intake_fixture.h"
@@ -265,8 +267,9 @@ TEST_F(ForwardSenderTest, AStopInTheMiddleLeavesTheRowsInHandForTheNextTarget) {
 // The intake tells its observer of every row it shows, and of nothing else.
 class RecordingObserver : public RowObserver {
  public:
-  void RowAppended(MessageKind kind, const std::string_view* strings, std::size_t count) override {
-    std::string row = std::to_string(kind) + ":";
+  void RowAppended(MessageKind kind, MessageSource source, const std::string_view* strings,
+                   std::size_t count) override {
+    std::string row = std::to_string(kind) + "/" + std::to_string(source) + ":";
     for (std::size_t i = 0; i < count; ++i) row += "[" + std::string(strings[i]) + "]";
     rows.push_back(row);
   }
@@ -275,7 +278,7 @@ class RecordingObserver : public RowObserver {
 
 class IntakeObserverTest : public test::IntakeTest {};
 
-TEST_F(IntakeObserverTest, EveryStoredRowIsToldWithItsColumnsAndNoRejectedLine) {
+TEST_F(IntakeObserverTest, EveryStoredRowIsToldWithItsColumnsAndRoadAndNoRejectedLine) {
   RecordingObserver observer;
   intake.ObserveRows(&observer);
   switches.bException = 0;
@@ -283,7 +286,21 @@ TEST_F(IntakeObserverTest, EveryStoredRowIsToldWithItsColumnsAndNoRejectedLine) 
   Add(kCategoryException, "gated off");
   Add(3, "");  // no message: no row
   Add(3, "Bemerkung", kSourceRemark);
-  EXPECT_EQ(observer.rows, (std::vector<std::string>{"259:[PID=7,TID=8][12:00:00.000][Fehler]", "3:[][][Bemerkung]"}));
+  // The network's lines keep their own road through the queue: a row some
+  // PLOXEN forwarded is told as such, so it is not forwarded again.
+  NetworkLineTaker taker(SenderList{}, {});
+  std::deque<NetworkLine> lines;
+  for (const char* syslog : {"<13>Dec  8 12:00:00 pc PLOXEN: zur\xFC" "ck", "<13>Dec  8 12:00:00 pc app: fremd"})
+    lines.push_back(*taker.Take(NetworkRoad::kSyslog, IpAddress::V4(127, 0, 0, 1), syslog, false, 0));
+  ASSERT_EQ(intake.TryQueueFront(lines, {}), MessageIntake::TryResult::kQueued);
+  intake.TakeQueued();
+  switches.ploxen = 0;  // gated as the network's other lines
+  lines.push_back(*taker.Take(NetworkRoad::kSyslog, IpAddress::V4(127, 0, 0, 1), "<13>1 - pc PLOXEN - - - aus", false, 0));
+  intake.TryQueueFront(lines, {});
+  intake.TakeQueued();
+  EXPECT_EQ(observer.rows, (std::vector<std::string>{"259/2:[PID=7,TID=8][12:00:00.000][Fehler]", "3/1:[][][Bemerkung]",
+                                                     "1027/5:[PID=pc PLOXEN,TID=-][12:00:00.000][zur\xFC" "ck]",
+                                                     "1027/2:[PID=pc app,TID=-][12:00:00.000][fremd]"}));
   EXPECT_EQ(rows.size(), observer.rows.size());
 }
 

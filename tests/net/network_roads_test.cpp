@@ -33,6 +33,8 @@ TEST_F(TakerTest, RemoteLinesShowWithTheirKindAndRepeatsPerSenderGoQuietly) {
 
 TEST_F(TakerTest, EveryLossIsCountedForItsRoad) {
   EXPECT_FALSE(Take(NetworkRoad::kRemote, "ohne Komma"));
+  EXPECT_FALSE(Take(NetworkRoad::kRemote, "1,pc,x,hi"));
+  EXPECT_FALSE(Take(NetworkRoad::kRemote, "1,pc,261,hi", true));  // counted once, not as cut too
   EXPECT_FALSE(Take(NetworkRoad::kRemote, "2,H,259,fremd", false, IpAddress::V4(127, 0, 0, 2)));
   EXPECT_FALSE(Take(NetworkRoad::kSyslog, "<11>fremd", false, IpAddress::V4(10, 2, 0, 1)));
   // A cut line is shown as far as it came and counted: its end is lost.
@@ -42,8 +44,9 @@ TEST_F(TakerTest, EveryLossIsCountedForItsRoad) {
   taker.CountQueueFull();
   taker.CountRefused();
   LostLines expected;
-  expected.remoteNetwork = 2;
+  expected.remoteNetwork = 1;
   expected.syslog = 1;
+  expected.wrongFormat = 3;
   expected.refusedSenders = 3;
   expected.queueFull = 1;
   EXPECT_EQ(taker.Lost(), expected);
@@ -71,6 +74,26 @@ TEST_F(TakerTest, AHugeSyslogLineIsHandedOnShortenedButShowsTheSame) {
   EXPECT_EQ(line->text.size(), kNetworkLineMax);
   EXPECT_EQ(line->text.substr(0, 36), "PID=h a,TID=-,   09:30:00.000  yyyyy");
   EXPECT_EQ(taker.Lost(), LostLines{});
+}
+
+// Closed connections give up what they sent into the waiting lines only as
+// far as their bound in lines and in bytes, whichever is met first.
+TEST(WaitingLines, HoldAtMostTheirBoundInLinesAndInBytes) {
+  WaitingLines waiting;
+  std::size_t taken = 0;
+  while (waiting.Push(NetworkLine{3, "kurz"})) ++taken;
+  EXPECT_EQ(taken, WaitingLines::kLinesMax);
+  waiting.Clear();
+  const std::string long_(kNetworkLineMax, 'x');
+  for (taken = 0; waiting.Push(NetworkLine{3, long_}); ++taken) {
+  }
+  EXPECT_EQ(taken, WaitingLines::kBytesMax / (kNetworkLineMax + WaitingLines::kLineOverhead));
+  EXPECT_LE(waiting.Bytes(), WaitingLines::kBytesMax);
+  // A hand-over that took some makes room for as many again.
+  for (int i = 0; i < 10; ++i) waiting.Lines().pop_front();
+  waiting.Settle();
+  for (int i = 0; i < 10; ++i) EXPECT_TRUE(waiting.Push(NetworkLine{3, long_}));
+  EXPECT_FALSE(waiting.Push(NetworkLine{3, long_}));
 }
 
 TEST(ClosedPortsNotice, NamesEachPortItsRoadAndTheSocketsThatFailed) {

@@ -67,7 +67,12 @@ INSTANTIATE_TEST_SUITE_P(
                     RemoteCase{"repeat", "7,PC,3,again", RemoteVerdict::kRepeat, 0, ""},
                     RemoteCase{"other_computer_same_number", "7,LAPTOP,3,x", RemoteVerdict::kShow, 3, "(LAPTOP)  x"},
                     RemoteCase{"malformed", "no commas here", RemoteVerdict::kMalformed, 0, ""},
-                    RemoteCase{"two_commas", "1,PC,text", RemoteVerdict::kMalformed, 0, ""}),
+                    RemoteCase{"two_commas", "1,PC,text", RemoteVerdict::kMalformed, 0, ""},
+                    // The intake would drop these unseen; a category switched off is shown here.
+                    RemoteCase{"kind_not_a_number", "1,pc,x,hi", RemoteVerdict::kMalformed, 0, ""},
+                    RemoteCase{"category_unknown", "2,PC,261,x", RemoteVerdict::kMalformed, 0, ""},
+                    RemoteCase{"category_switched_off_by_default", "3,PC,102,x", RemoteVerdict::kShow, 102,
+                               "(PC)  x"}),
     [](const testing::TestParamInfo<RemoteCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

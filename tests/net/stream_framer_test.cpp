@@ -101,6 +101,34 @@ TEST(StreamFramer, LongLineIsCutAndItsRestPassedOver) {
   }
 }
 
+// After one stray byte an octet-counted stream without line feeds is one
+// endless line to the framer: its frames cannot be read, but are counted,
+// one for each kFrameMax passed over, however the chunks fall.
+TEST(StreamFramer, WhatALongLinesRestPassesOverIsCounted) {
+  std::string stream = "x";
+  while (stream.size() < 4 * kFrameMax + 100) stream += "9 <13>hallo";
+  for (std::size_t chunk : {std::size_t{1000}, kFrameMax, stream.size()}) {
+    StreamFramer framer(StreamFramer::Mode::kSyslog);
+    Frames frames;
+    std::uint64_t passedOver = 0;
+    for (std::size_t at = 0; at < stream.size(); at += chunk) {
+      framer.Feed(std::string_view(stream).substr(at, chunk), frames.Sink());
+      passedOver += framer.TakePassedOver();
+    }
+    framer.Feed("\n10 <13>danach", frames.Sink());
+    framer.Finish(frames.Sink());
+    EXPECT_EQ(frames.cut.size(), 1u);
+    EXPECT_EQ(passedOver + framer.TakePassedOver(), 3u) << chunk;
+    EXPECT_EQ(frames.whole, std::vector<std::string>{"<13>danach"});
+  }
+  // An honest long line loses only its cut end, which the cut frame counts.
+  StreamFramer framer(StreamFramer::Mode::kLines);
+  Frames frames;
+  framer.Feed(std::string(2 * kFrameMax - 1, 'y') + "\n", frames.Sink());
+  EXPECT_EQ(frames.cut.size(), 1u);
+  EXPECT_EQ(framer.TakePassedOver(), 0u);
+}
+
 TEST(StreamFramer, LineOfExactlyTheCapIsWhole) {
   const std::string line(kFrameMax, 'y');
   const Frames f = FeedAll(StreamFramer::Mode::kLines, {line.substr(0, 10), line.substr(10) + "\nz\n"});

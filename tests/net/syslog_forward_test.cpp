@@ -73,11 +73,12 @@ TEST(LostLines, TotalPaneAndToolTip) {
   lost.remoteNetwork = 12;
   lost.refusedSenders = 3;
   lost.systemWide = 1;
-  EXPECT_EQ(lost.Total(), 16u);
-  EXPECT_EQ(LostLinesPaneText(lost), "Verlorene Zeilen: 16");
+  lost.wrongFormat = 2;
+  EXPECT_EQ(lost.Total(), 18u);
+  EXPECT_EQ(LostLinesPaneText(lost), "Verlorene Zeilen: 18");
   EXPECT_EQ(LostLinesToolTip(lost),
             "Verlorene Zeilen: Warteschlange voll 0, Mailslot 0, Fernmeldungen \xFC" "ber Netzwerk 12, Syslog 0, "
-            "nicht erlaubte Absender 3, Weiterleitung 0, systemweit 1");
+            "falsches Format 2, nicht erlaubte Absender 3, Weiterleitung 0, systemweit 1");
 }
 
 }  // namespace

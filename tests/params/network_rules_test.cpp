@@ -25,12 +25,15 @@ TEST(NetworkRules, TargetMayBeEmptyOnlyWhileForwardingIsOff) {
 }
 
 TEST(NetworkRules, ForwardingToItsOwnSyslogRoadIsRefused) {
-  for (const char* self : {"127.0.0.1:514", "LOCALHOST:514", "[::1]:514", "pc07:514", "Pc07.example.com:514"})
-    EXPECT_NE(ForwardLoopRefusal(self, true, 514, "PC07"), std::nullopt) << self;
-  EXPECT_EQ(ForwardLoopRefusal("127.0.0.1:514", false, 514, "PC07"), std::nullopt);  // road off
-  EXPECT_EQ(ForwardLoopRefusal("127.0.0.1:5514", true, 514, "PC07"), std::nullopt);  // another port
-  for (const char* other : {"loghost:514", "192.168.1.5:514", "pc070:514", "bad"})
-    EXPECT_EQ(ForwardLoopRefusal(other, true, 514, "PC07"), std::nullopt) << other;
+  // This computer's own addresses, as its network interfaces have them.
+  const std::vector<IpAddress> own = {IpAddress::V4(192, 168, 1, 20), *ParseIpAddress("fd00::20")};
+  for (const char* self : {"127.0.0.1:514", "LOCALHOST:514", "[::1]:514", "pc07:514", "Pc07.example.com:514",
+                           "192.168.1.20:514", "[fd00::20]:514", "[::ffff:192.168.1.20]:514", "0.0.0.0:514", "[::]:514"})
+    EXPECT_NE(ForwardLoopRefusal(self, true, 514, "PC07", own), std::nullopt) << self;
+  EXPECT_EQ(ForwardLoopRefusal("127.0.0.1:514", false, 514, "PC07", own), std::nullopt);  // road off
+  EXPECT_EQ(ForwardLoopRefusal("192.168.1.20:5514", true, 514, "PC07", own), std::nullopt);  // another port
+  for (const char* other : {"loghost:514", "192.168.1.5:514", "[fd00::21]:514", "pc070:514", "bad"})
+    EXPECT_EQ(ForwardLoopRefusal(other, true, 514, "PC07", own), std::nullopt) << other;
 }
 
 }  // namespace

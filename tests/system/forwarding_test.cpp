@@ -39,8 +39,8 @@ class Forwarding : public PloxenTest {
     winsock_ = true;
     port_ = rsyslog::FreePort();
     ASSERT_NE(port_, 0);
-    const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
-    rsyslog_ = std::make_unique<RsyslogServer>(std::string(root) + "/rsyslog.sh", std::string(root) + "/" + name, port_);
+    root_ = root;
+    rsyslog_ = std::make_unique<RsyslogServer>(Script(), Folder(), port_);
   }
   void TearDown() override {
     if (rsyslog_) EXPECT_EQ(rsyslog_->Stop(), "");
@@ -99,7 +99,11 @@ class Forwarding : public PloxenTest {
     return texts;
   }
 
+  std::string Script() const { return root_ + "/rsyslog.sh"; }
+  std::string Folder() const { return root_ + "/" + testing::UnitTest::GetInstance()->current_test_info()->name(); }
+
   bool winsock_ = false;
+  std::string root_;
   int port_ = 0;
   std::unique_ptr<RsyslogServer> rsyslog_;
 };
@@ -145,6 +149,42 @@ TEST_F(Forwarding, EveryRowShownReachesRsyslogInOrderOverUdp) {
   EXPECT_EQ(Texts(received), Numbered(1, kRows));
   for (int i = 1; i <= kRows && i <= static_cast<int>(received.size()); ++i)
     ASSERT_EQ(received[static_cast<std::size_t>(i - 1)].severity, Severity(i));
+  Close();
+}
+
+// The README's setup with PLOXEN forwarding to that same rsyslog: rsyslog
+// sends every message on to PLOXEN's syslog road ("*.* @@pc:514", RFC 3164,
+// the application "PLOXEN" kept as the tag), so every row PLOXEN forwards
+// comes back. It is shown, and not forwarded again: each row reaches rsyslog
+// once and comes back once, and nothing goes round.
+TEST_F(Forwarding, RowsARelaySendsBackAreShownButNotForwardedAgain) {
+  const int syslog = rsyslog::FreePort();
+  ASSERT_TRUE(syslog != 0 && syslog != port_);
+  Start("forward_relay", [&](TestProfile& p) {
+    p.Write("NETZ", "SYSLOG", "1");
+    p.Write("NETZ", "SYSLOGPORT", std::to_string(syslog));
+    p.Write("NETZ", "WEITERLEITEN", "1");
+    p.Write("NETZ", "ZIEL", "127.0.0.1:" + std::to_string(port_));
+  });
+  rsyslog_ = std::make_unique<RsyslogServer>(Script(), Folder(), port_, syslog);
+  ASSERT_EQ(rsyslog_->Start(), "");
+  constexpr int kRows = 100;
+  SendRows(1, kRows);
+  ASSERT_TRUE(WaitForRows(main_, 2 * kRows, 30000)) << ListRowCount(main_);
+  Sleep(2000);  // a row forwarded again would come round meanwhile
+  EXPECT_EQ(ListRowCount(main_), 2 * kRows);
+  EXPECT_EQ(Texts(rsyslog_->Messages()), Numbered(1, kRows));
+  std::vector<int> seen(kRows + 1, 0);
+  const std::string back = "PID=" + ComputerName() + " PLOXEN,TID=-";
+  for (int row = 0; row < ListRowCount(main_); ++row) {
+    const std::string text = ListRowText(main_, row, 2);
+    const int i = std::atoi(text.c_str() + 6);
+    ASSERT_TRUE(text.rfind("Zeile ", 0) == 0 && i >= 1 && i <= kRows) << text;
+    ++seen[static_cast<std::size_t>(i)];
+    const std::string process = ListRowText(main_, row, 0);
+    if (!process.empty()) EXPECT_EQ(process, back.substr(0, 49)) << "the column holds 49 characters";
+  }
+  for (int i = 1; i <= kRows; ++i) EXPECT_EQ(seen[static_cast<std::size_t>(i)], 2) << "Zeile " << i;
   Close();
 }
 

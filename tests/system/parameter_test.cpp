@@ -3,6 +3,9 @@
 // the profile), nothing at Cancel, refusals that keep the sheet open, the
 // help of each page, and input no page should take. Screenshots of the
 // pages and the help window are kept beside the test program.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -31,6 +34,28 @@ constexpr int kPageCount = 9;
 constexpr int kNetPage = 8;  // "Netzwerk", and its controls
 constexpr int kNetRemote = 1055, kNetRemotePort = 1056, kNetSyslog = 1057, kNetSyslogPort = 1058,
               kNetSenders = 1059, kNetForward = 1060, kNetTarget = 1061, kNetTcp = 1062, kNetUdp = 1063;
+
+// The address this computer's default route leaves by (a UDP socket is
+// connected, which sends nothing); empty without one.
+std::string LanAddress() {
+  WSADATA data{};
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return {};
+  std::string text;
+  SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in away{}, local{};
+  away.sin_family = AF_INET;
+  away.sin_port = htons(9);
+  inet_pton(AF_INET, "198.51.100.1", &away.sin_addr);
+  int size = sizeof local;
+  char buffer[INET_ADDRSTRLEN] = {};
+  if (s != INVALID_SOCKET && connect(s, reinterpret_cast<const sockaddr*>(&away), sizeof away) == 0 &&
+      getsockname(s, reinterpret_cast<sockaddr*>(&local), &size) == 0 && local.sin_addr.s_addr != 0 &&
+      inet_ntop(AF_INET, &local.sin_addr, buffer, sizeof buffer))
+    text = buffer;
+  if (s != INVALID_SOCKET) closesocket(s);
+  WSACleanup();
+  return text;
+}
 
 std::string LongText(HWND control) {
   std::vector<char> text(static_cast<std::size_t>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
@@ -547,13 +572,18 @@ TEST_F(ParameterTest, NetworkPageRefusesBadPortsSendersAndTargetsAndCancelChange
   ExpectRefusal(sheet, target,
                 "Das Ziel \"\" ist ung\xFCltig. Bitte Rechner und Port angeben, etwa loghost:514, "
                 "192.168.1.5:514 oder [::1]:514 (Port 1 bis 65535).");
-  // Its own syslog road as the target: every row would come round again.
+  // Its own syslog road as the target, by any of this computer's names or
+  // addresses: every row would come round again.
   SetCheck(page, kNetSyslog, true);
-  SetText(target, "localhost:5514");
-  ExpectRefusal(sheet, target,
-                "Das Ziel \"localhost:5514\" ist der eigene Syslog-Empfang dieses PLOXEN: jede Zeile k\xE4me "
-                "zur\xFC" "ck und w\xFCrde wieder weitergeleitet, ohne Ende. Bitte einen anderen Syslog-Server oder "
-                "einen anderen Port angeben.");
+  const std::string lan = LanAddress();
+  for (const std::string& self : {std::string("localhost"), lan}) {
+    if (self.empty()) continue;  // no network here but the loopback
+    SetText(target, self + ":5514");
+    ExpectRefusal(sheet, target,
+                  ("Das Ziel \"" + self + ":5514\" ist der eigene Syslog-Empfang dieses PLOXEN: jede Zeile k\xE4me "
+                   "zur\xFC" "ck und w\xFCrde wieder weitergeleitet, ohne Ende. Bitte einen anderen Syslog-Server oder "
+                   "einen anderen Port angeben.").c_str());
+  }
   Click(sheet, IDCANCEL);
   ASSERT_TRUE(WaitForWindowGone(sheet));
   Close();

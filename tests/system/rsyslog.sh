@@ -7,7 +7,10 @@
 # A Windows test program starts this script (Wine runs Unix programs too,
 # but hands back no process to wait for), so each command ends by writing
 # its outcome into the marker file named last: "ok", or what went wrong.
-#   rsyslog.sh start <folder> <port> <marker>
+# With a relay port it also sends every message on to 127.0.0.1 at that port
+# over TCP, as the README's "*.* @@pc:514" does (RFC 3164, its own probes
+# left out).
+#   rsyslog.sh start <folder> <port> [<relay port>] <marker>
 #   rsyslog.sh stop <folder> <marker>
 #   rsyslog.sh cleanup <root>   every server under root (a ctest fixture)
 set -u
@@ -33,7 +36,8 @@ stop_server() {
 action=${1:-}
 case "$action" in
   start)
-    dir=$2 port=$3 marker=$4
+    dir=$2 port=$3 relay= marker=$4
+    if [ $# -ge 5 ]; then relay=$4 marker=$5; fi
     rm -f "$marker"
     stop_server "$dir"
     mkdir -p "$dir/work"
@@ -50,6 +54,9 @@ input(type="imudp" address="127.0.0.1" port="$port")
 template(name="rows" type="string" string="%hostname%\t%app-name%\t%syslogseverity%\t%msg%\n")
 *.* action(type="omfile" file="$dir/received.log" template="rows")
 CONF
+    if [ -n "$relay" ]; then
+      echo "if \$programname != 'PROBE' then @@127.0.0.1:$relay" >>"$dir/rsyslog.conf"
+    fi
     "$rsyslogd" -n -f "$dir/rsyslog.conf" -i "$dir/rsyslogd.pid" </dev/null >>"$dir/rsyslogd.out" 2>&1 &
     echo $! >"$dir/server.pid"
     sleep 0.2
@@ -72,7 +79,7 @@ CONF
     done
     ;;
   *)
-    echo "usage: rsyslog.sh start <folder> <port> <marker> | stop <folder> <marker> | cleanup <root>" >&2
+    echo "usage: rsyslog.sh start <folder> <port> [<relay port>] <marker> | stop <folder> <marker> | cleanup <root>" >&2
     exit 2
     ;;
 esac

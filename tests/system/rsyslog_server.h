@@ -64,8 +64,10 @@ struct Received {
 class RsyslogServer {
  public:
   // folder: a Unix path, made by the script; script: rsyslog.sh's Unix path.
-  RsyslogServer(std::string script, std::string folder, int port)
-      : script_(std::move(script)), folder_(std::move(folder)), port_(port) {
+  // With a relay port the server sends every message on to 127.0.0.1 there
+  // (TCP, RFC 3164), as a relay in front of PLOXEN would.
+  RsyslogServer(std::string script, std::string folder, int port, int relayPort = 0)
+      : script_(std::move(script)), folder_(std::move(folder)), port_(port), relayPort_(relayPort) {
     DeleteFileA(WindowsPath(ReceivedPath()).c_str());
   }
   ~RsyslogServer() { Stop(); }
@@ -74,7 +76,8 @@ class RsyslogServer {
 
   // Empty once it takes messages over TCP and UDP, else what went wrong.
   std::string Start() {
-    const std::string outcome = Run("start \"" + folder_ + "\" " + std::to_string(port_));
+    const std::string outcome = Run("start \"" + folder_ + "\" " + std::to_string(port_) +
+                                    (relayPort_ ? " " + std::to_string(relayPort_) : std::string()));
     if (outcome != "ok") return outcome;
     running_ = true;
     // Probes until one of each kind came through: only then is a message
@@ -165,6 +168,7 @@ class RsyslogServer {
   const std::string script_;
   const std::string folder_;
   const int port_;
+  const int relayPort_;
   bool running_ = false;
 };
 
