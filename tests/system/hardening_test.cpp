@@ -1,7 +1,8 @@
 // What a user or another program can do to the main window that once went
 // wrong: typing into the list, messages with pointers that are not ours,
-// creation messages after the windows were made, a start with the window
-// hidden, and a stored save name no file may have.
+// creation messages after the windows were made, the context-menu key's
+// coordinates, a start with the window hidden, and a stored save name no file
+// may have.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -204,6 +205,44 @@ TEST_F(HardeningTest, CreationMessagesFromAnotherProcessHurtNothing) {
   EXPECT_TRUE(WaitForWindowGone(dbwin)) << "OK took the page's values";
   ASSERT_TRUE(Responsive(main_));
   EXPECT_EQ(ListRowCount(main_), 22);
+  Close();
+}
+
+// The context-menu key gives -1 for both coordinates; 64-bit Windows may hand
+// it over zero-extended, which a posted message shows here. Both put the row
+// menu at the list's corner, a click where the mouse is.
+TEST_F(HardeningTest, RowMenuFromTheKeyWhateverWidthItsMinusOneHas) {
+  Start("menukey");
+  ASSERT_TRUE(SendLine(main_, 0x103, "eine Zeile"));
+  ASSERT_TRUE(WaitForRows(main_, 1));
+  // Where every menu fits below its point: the platform moves one that would not.
+  SetWindowPos(main_, nullptr, 50, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Responsive(main_));
+  const RECT list = ScreenRect(List());
+  const POINT corner{list.left + 20, list.top + 20};
+  const POINT mouse{list.left + 90, list.top + 60};
+  const struct {
+    const char* name;
+    LPARAM lp;
+    POINT expected;
+  } cases[] = {{"key", static_cast<LPARAM>(-1), corner},
+               {"key, zero-extended", static_cast<LPARAM>(0xFFFFFFFFu), corner},
+               {"mouse", MAKELPARAM(mouse.x, mouse.y), mouse}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PostMessageA(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), c.lp);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+      menu = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && ClassName(w) == "#32768"; });
+      return menu != nullptr;
+    })) << "no row menu";
+    const RECT at = ScreenRect(menu);
+    EXPECT_EQ(at.left, c.expected.x);
+    EXPECT_EQ(at.top, c.expected.y);
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitForWindowGone(menu));
+    ASSERT_TRUE(Responsive(main_));
+  }
   Close();
 }
 
