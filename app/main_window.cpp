@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <cstring>
 #include <vector>
@@ -476,14 +477,17 @@ void CPLOXENDlg::CopyRows(bool allShown) {
 void CPLOXENDlg::OnRowMenu(LPARAM point) {
   CatchUpList();
   std::size_t row = kNoRow;
-  POINT at{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-  if (point != -1) {
+  POINT at{GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+  // The key gives -1 for both coordinates, which 64-bit Windows may hand
+  // over zero-extended: the whole lParam is then not -1.
+  const bool fromKey = at.x == -1 && at.y == -1;
+  if (!fromKey) {
     POINT client = at;
     ScreenToClient(list_.hwnd(), &client);
     row = list_.RowAt(client);
   }
   if (row == kNoRow) row = list_.SelectedRow();
-  if (point == -1) {
+  if (fromKey) {
     RECT r{};
     GetWindowRect(list_.hwnd(), &r);
     at = {r.left + 20, r.top + 20};

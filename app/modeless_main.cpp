@@ -132,6 +132,8 @@ LRESULT CALLBACK CModelessMain::StatusBarProc(HWND hwnd, UINT msg, WPARAM wp, LP
     }
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, StatusBarProc, 0);
+  } else if (fw::IsCreationMessage(msg)) {
+    return 0;  // the bar is made; the platform's would make its panes anew
   }
   return DefSubclassProc(hwnd, msg, wp, lp);
 }

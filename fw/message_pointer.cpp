@@ -53,11 +53,13 @@ bool MessagePointerUsable(UINT msg, LPARAM lp) {
   }
 }
 
+bool IsCreationMessage(UINT msg) { return msg == WM_NCCREATE || msg == WM_CREATE || msg == WM_INITDIALOG; }
+
 namespace {
 
 LRESULT CALLBACK PointerGuard(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
   if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, PointerGuard, id);
-  if (!MessagePointerUsable(msg, lp)) return 0;
+  if (IsCreationMessage(msg) || !MessagePointerUsable(msg, lp)) return 0;
   return DefSubclassProc(hwnd, msg, wp, lp);
 }
 

@@ -18,8 +18,14 @@ bool ReadableMemory(const void* address, std::size_t size);
 // every control of ours sends it. Every other message: true.
 bool MessagePointerUsable(UINT msg, LPARAM lp);
 
+// WM_NCCREATE, WM_CREATE and WM_INITDIALOG: a window's procedure takes its
+// state from what they point at, so they are believed only while this
+// process makes the window.
+bool IsCreationMessage(UINT msg);
+
 // A control of the platform reads such pointers without asking: the control
-// is subclassed so that they never reach it.
+// is subclassed so that they never reach it, nor, the control being made
+// already, any creation message.
 bool GuardPointerMessages(HWND control);
 
 }  // namespace fw

@@ -1,11 +1,14 @@
 #include "fw/property_sheet.h"
 
+#include <cstddef>
 #include <exception>
+
+#include "fw/message_pointer.h"
 
 namespace fw {
 namespace {
 
-// The platform's callback names no sheet: the one being made on this thread.
+// The platform's callbacks name no sheet: the one running on this thread.
 thread_local ModalSheet* sheetBeingMade = nullptr;
 
 // Posted once the sheet exists, so that the platform has laid out its own
@@ -36,10 +39,22 @@ void KeepInFront(HWND sheet, HWND owner) {
 
 }  // namespace
 
+// The platform makes a page's window when the page is first shown, and names
+// the page only in WM_INITDIALOG, which anyone may send: a page is taken from
+// it once, when it names a page of the sheet running on this thread that has
+// no window yet.
+PropertyPage* ModalSheet::PageToMake(LPARAM lp) const {
+  const auto* page = reinterpret_cast<const PROPSHEETPAGEA*>(lp);
+  if (!ReadableMemory(page, offsetof(PROPSHEETPAGEA, lParam) + sizeof page->lParam)) return nullptr;
+  for (PropertyPage* candidate : pages_)
+    if (reinterpret_cast<LPARAM>(candidate) == page->lParam && !candidate->hwnd_) return candidate;
+  return nullptr;
+}
+
 INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   if (msg == WM_INITDIALOG) {
-    self = reinterpret_cast<PropertyPage*>(reinterpret_cast<const PROPSHEETPAGEA*>(lp)->lParam);
+    if (self || !sheetBeingMade || !(self = sheetBeingMade->PageToMake(lp))) return FALSE;
     self->hwnd_ = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     try {
@@ -50,7 +65,9 @@ INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
   }
   if (!self) return FALSE;
   try {
-    if (msg == WM_NOTIFY) {
+    // A notification that cannot be the sheet's goes where the window's
+    // check answers it.
+    if (msg == WM_NOTIFY && MessagePointerUsable(msg, lp)) {
       LRESULT answer = 0;
       bool handled = true;
       switch (reinterpret_cast<const NMHDR*>(lp)->code) {
@@ -107,9 +124,10 @@ INT_PTR ModalSheet::RunModal() {
   header.pfnCallback = SheetCallback;
   confirmed_ = false;
   activePage_ = startPage_;
+  ModalSheet* const outer = sheetBeingMade;
   sheetBeingMade = this;
   PropertySheetA(&header);
-  sheetBeingMade = nullptr;
+  sheetBeingMade = outer;
   hwnd_ = nullptr;
   return confirmed_ ? IDOK : IDCANCEL;
 }
@@ -142,6 +160,12 @@ LRESULT CALLBACK ModalSheet::SheetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
       case WM_HELP:
         if (self->OnHelp()) return TRUE;
         break;
+      case WM_NCCREATE:
+      case WM_CREATE:
+      case WM_INITDIALOG:
+        // The sheet was made before this procedure came in front of the
+        // platform's: these are someone else's.
+        return 0;
       case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, SheetProc, 1);
         self->hwnd_ = nullptr;

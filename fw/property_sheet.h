@@ -75,6 +75,8 @@ class ModalSheet {
 
  private:
   friend class PropertyPage;
+  // The page a WM_INITDIALOG names, when it is one of this sheet's not made yet.
+  PropertyPage* PageToMake(LPARAM lp) const;
   static int CALLBACK SheetCallback(HWND hwnd, UINT msg, LPARAM lp);
   static LRESULT CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
 

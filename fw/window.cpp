@@ -6,6 +6,38 @@
 
 namespace fw {
 
+namespace {
+// The slot tells a window from a dialog: a dialog's controls are made before
+// the dialog takes its object, and none of them may take it instead.
+struct ObjectBeingMade {
+  Window* object = nullptr;
+  int slot = 0;
+};
+thread_local ObjectBeingMade beingMade;
+}  // namespace
+
+// Names the object while its window is made; nested makings (a window made
+// from within another's initialisation) restore the outer one.
+class Window::Making {
+ public:
+  Making(Window* object, int slot) : outer_(beingMade) { beingMade = {object, slot}; }
+  ~Making() { beingMade = outer_; }
+  Making(const Making&) = delete;
+  Making& operator=(const Making&) = delete;
+
+ private:
+  ObjectBeingMade outer_;
+};
+
+Window* Window::TakeObjectBeingMade(HWND hwnd, int slot) {
+  Window* self = beingMade.object;
+  if (!self || beingMade.slot != slot || self->hwnd_) return nullptr;
+  beingMade = {};
+  self->hwnd_ = hwnd;
+  SetWindowLongPtrA(hwnd, slot, reinterpret_cast<LONG_PTR>(self));
+  return self;
+}
+
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
 bool Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -48,18 +80,22 @@ bool Window::RegisterHiddenWindowClass(const char* className, UINT style) {
 
 bool Window::Create(const char* className, const char* title, DWORD style, DWORD exStyle, int x,
                     int y, int w, int h, HWND parent, HMENU menu) {
+  Making making(this, GWLP_USERDATA);
   return CreateWindowExA(exStyle, className, title, style, x, y, w, h, parent, menu, Instance(),
                          this) != nullptr;
 }
 
 LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-    if (self) {
-      self->hwnd_ = hwnd;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
+  if (IsCreationMessage(msg)) {
+    // The one WM_NCCREATE and the one WM_CREATE of this window's making go
+    // on; a window without an object is not made at all.
+    if (msg == WM_NCCREATE && !self && (self = TakeObjectBeingMade(hwnd, GWLP_USERDATA)))
+      self->awaitingCreate_ = true;
+    else if (msg == WM_CREATE && self && self->awaitingCreate_)
+      self->awaitingCreate_ = false;
+    else
+      return 0;
   }
   if (self) {
     try {
@@ -78,11 +114,13 @@ LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 INT_PTR Dialog::RunModal(int templateId, HWND parent) {
+  Making making(this, DWLP_USER);
   return DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, DialogProc,
                          reinterpret_cast<LPARAM>(this));
 }
 
 bool Dialog::CreateModeless(int templateId, HWND parent) {
+  Making making(this, DWLP_USER);
   return CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, DialogProc,
                             reinterpret_cast<LPARAM>(this)) != nullptr;
 }
@@ -90,9 +128,7 @@ bool Dialog::CreateModeless(int templateId, HWND parent) {
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   if (msg == WM_INITDIALOG) {
-    self = reinterpret_cast<Dialog*>(lp);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    if (self || !(self = static_cast<Dialog*>(TakeObjectBeingMade(hwnd, DWLP_USER)))) return FALSE;
     try {
       return self->OnInit() ? TRUE : FALSE;
     } catch (const std::exception&) {
@@ -117,6 +153,12 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 INT_PTR Window::AnswerDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
   const HWND hwnd = hwnd_;
+  // The dialog had its own before it had its object: these are someone
+  // else's, and the platform's default would read what they point at.
+  if (IsCreationMessage(msg)) {
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+    return TRUE;
+  }
   LRESULT result = 0;
   const bool handled = Dispatch(msg, wp, lp, result);
   if (msg == WM_NCDESTROY) {

@@ -3,6 +3,14 @@
 // one static procedure forwards each message to typed virtual handlers. Each
 // handler returns whether it handled the message; unhandled messages take the
 // platform's default path. No exception leaves a window procedure.
+//
+// Any process may send any window the creation messages, with any lParam, at
+// any time. The object is therefore never read from them: Create, RunModal
+// and CreateModeless name the object this thread is making, and the window
+// takes it when the platform first shows the window to its procedure. A
+// window's own WM_NCCREATE and WM_CREATE, or a dialog's WM_INITDIALOG, are
+// handled once, while it is made; later ones reach neither a handler nor the
+// platform's default.
 #pragma once
 
 #include <windows.h>
@@ -49,6 +57,14 @@ class Window {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   HWND hwnd_ = nullptr;
+
+ private:
+  class Making;
+  // The object this thread is making a window for, stored with the window
+  // (slot: GWLP_USERDATA or DWLP_USER); null when none waits for one.
+  static Window* TakeObjectBeingMade(HWND hwnd, int slot);
+
+  bool awaitingCreate_ = false;  // WM_NCCREATE took the object; WM_CREATE is still to come
   friend class Dialog;
 };
 

@@ -1,6 +1,8 @@
 // What a user or another program can do to the main window that once went
-// wrong: typing into the list, messages with pointers that are not ours, a
-// start with the window hidden, and a stored save name no file may have.
+// wrong: typing into the list, messages with pointers that are not ours,
+// creation messages after the windows were made, the context-menu key's
+// coordinates, a start with the window hidden, and a stored save name no file
+// may have.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -92,6 +94,156 @@ RECT ScreenRect(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
   return r;
+}
+
+// Creation messages from another process: lParam 0, an address in no process,
+// and a structure whose object pointer is 0 or made up. Wine hands
+// WM_INITDIALOG over as it is, sent or posted; it copies the structure of
+// WM_NCCREATE and WM_CREATE into the receiver, the object pointer in it
+// unchanged, and carries neither message when it cannot read lParam, nor
+// posted.
+void ForgeCreationMessages(HWND target) {
+  CREATESTRUCTA made{};
+  made.lpszName = "fremd";
+  made.lpszClass = "fremd";
+  for (UINT msg : {WM_NCCREATE, WM_CREATE, WM_INITDIALOG}) {
+    for (LPARAM lp : kForeignPointers) {
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutA(target, msg, 0, lp, SMTO_ABORTIFHUNG, 5000, &answer);
+      PostMessageA(target, msg, 0, lp);
+      made.lpCreateParams = reinterpret_cast<void*>(lp);
+      SendMessageTimeoutA(target, msg, 0, reinterpret_cast<LPARAM>(&made), SMTO_ABORTIFHUNG, 5000, &answer);
+    }
+  }
+}
+
+// Only one program at a time can read the system-wide output: the tests of
+// that road take turns by this mutex, and so does this one.
+class SystemWideTurn {
+ public:
+  SystemWideTurn() : turn_(CreateMutexA(nullptr, FALSE, "ploxen_system_test_systemwide")) {
+    const DWORD waited = turn_ ? WaitForSingleObject(turn_, 240000) : WAIT_FAILED;
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  ~SystemWideTurn() {
+    if (held_) ReleaseMutex(turn_);
+    if (turn_) CloseHandle(turn_);
+  }
+  bool Held() const { return held_; }
+
+ private:
+  HANDLE turn_;
+  bool held_ = false;
+};
+
+TEST_F(HardeningTest, CreationMessagesFromAnotherProcessHurtNothing) {
+  SystemWideTurn turn;
+  ASSERT_TRUE(turn.Held());
+  Start("creation", [](TestProfile& p) {
+    p.Write("ALLGEMEIN", "DBWIN32", "1");
+    p.Write("ALLGEMEIN", "SYSTEMWEIT", "1");
+  });
+  for (int i = 0; i < 20; ++i) ASSERT_TRUE(SendLine(main_, 0x103, "vorher " + std::to_string(i)));
+  ASSERT_TRUE(WaitForRows(main_, 20));
+  HWND dbwin = ProcessWindowOfClass(ploxen_.Id(), "DBWin32");
+  ASSERT_NE(dbwin, nullptr);
+  HWND systemWide = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    systemWide = FindWindowExA(HWND_MESSAGE, nullptr, "PLOXEN_Systemweit", nullptr);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(systemWide, &owner);
+    return systemWide && owner == ploxen_.Id();
+  })) << "the system-wide road's window";
+  HWND status = FindWindowExA(main_, nullptr, STATUSCLASSNAMEA, nullptr);
+  ASSERT_NE(status, nullptr);
+
+  const std::pair<const char*, HWND> targets[] = {
+      {"main", main_}, {"DBWin32", dbwin}, {"system-wide", systemWide}, {"list", List()}, {"status bar", status}};
+  for (auto [name, target] : targets) {
+    ForgeCreationMessages(target);
+    ASSERT_TRUE(Responsive(main_)) << name;
+  }
+  EXPECT_EQ(WindowText(main_), kTitle);
+  EXPECT_EQ(WindowText(dbwin), "DBWin32") << "senders find the window by its name";
+  ASSERT_TRUE(SendLine(dbwin, 0, "durch DBWin32"));
+  ASSERT_TRUE(SendLine(main_, 0x103, "nachher"));
+  ASSERT_TRUE(WaitForRows(main_, 22));
+  for (int i = 0; i < 20; i += 6) EXPECT_EQ(ListRowText(main_, i, 2), "vorher " + std::to_string(i));
+  EXPECT_NE(ListRowText(main_, 20, 2).find("durch DBWin32"), std::string::npos) << ListRowText(main_, 20, 2);
+  EXPECT_EQ(ListRowText(main_, 21, 2), "nachher");
+  EXPECT_EQ(StatusPaneText(main_, 1), "22");
+
+  // The sheet and its open page, and notifications to the page that point nowhere.
+  Click(main_, 32);
+  HWND sheet = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && WindowText(w) == "Parameter"; });
+    return sheet != nullptr;
+  }));
+  HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  ASSERT_NE(page, nullptr);
+  for (HWND target : {sheet, page}) {
+    ForgeCreationMessages(target);
+    ASSERT_TRUE(Responsive(main_));
+  }
+  for (LPARAM lp : kForeignPointers) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(page, WM_NOTIFY, 0, lp, SMTO_ABORTIFHUNG, 5000, &answer);
+    PostMessageA(page, WM_NOTIFY, 0, lp);
+    ASSERT_TRUE(Responsive(main_)) << "notification lParam " << lp;
+  }
+  // A page made after them takes its values; OK still takes the first page's.
+  SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+  HWND messages = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  ASSERT_NE(messages, page);
+  EXPECT_EQ(SendMessageA(GetDlgItem(messages, 1016), BM_GETCHECK, 0, 0), BST_CHECKED) << "general messages are on";
+  SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+  ASSERT_EQ(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)), page);
+  SendMessageA(GetDlgItem(page, 1037), BM_SETCHECK, BST_UNCHECKED, 0);  // "DBWin32" off
+  Click(sheet, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  EXPECT_TRUE(WaitForWindowGone(dbwin)) << "OK took the page's values";
+  ASSERT_TRUE(Responsive(main_));
+  EXPECT_EQ(ListRowCount(main_), 22);
+  Close();
+}
+
+// The context-menu key gives -1 for both coordinates; 64-bit Windows may hand
+// it over zero-extended, which a posted message shows here. Both put the row
+// menu at the list's corner, a click where the mouse is.
+TEST_F(HardeningTest, RowMenuFromTheKeyWhateverWidthItsMinusOneHas) {
+  Start("menukey");
+  ASSERT_TRUE(SendLine(main_, 0x103, "eine Zeile"));
+  ASSERT_TRUE(WaitForRows(main_, 1));
+  // Where every menu fits below its point: the platform moves one that would not.
+  SetWindowPos(main_, nullptr, 50, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(Responsive(main_));
+  const RECT list = ScreenRect(List());
+  const POINT corner{list.left + 20, list.top + 20};
+  const POINT mouse{list.left + 90, list.top + 60};
+  const struct {
+    const char* name;
+    LPARAM lp;
+    POINT expected;
+  } cases[] = {{"key", static_cast<LPARAM>(-1), corner},
+               {"key, zero-extended", static_cast<LPARAM>(0xFFFFFFFFu), corner},
+               {"mouse", MAKELPARAM(mouse.x, mouse.y), mouse}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PostMessageA(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), c.lp);
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+      menu = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && ClassName(w) == "#32768"; });
+      return menu != nullptr;
+    })) << "no row menu";
+    const RECT at = ScreenRect(menu);
+    EXPECT_EQ(at.left, c.expected.x);
+    EXPECT_EQ(at.top, c.expected.y);
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitForWindowGone(menu));
+    ASSERT_TRUE(Responsive(main_));
+  }
+  Close();
 }
 
 TEST_F(HardeningTest, HiddenStartKeepsTheButtonsAboveTheStatusBar) {
