@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/figure_line.h"
 #include "core/intake.h"
 
 namespace ploxen::bench {
@@ -43,29 +44,39 @@ inline const MessageRows& TypicalRows() {
   return rows;
 }
 
-// Prints "what  ours ms  baseline ms  ratio" for each pair after the runs.
+// Prints "what  ours ms  baseline ms  ratio" for each pair after the runs,
+// and each pair's figure line (bench/figure_line.h) with its goal.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   struct Pair {
+    Pair(const char* w, std::string o, std::string b, Goal g = Goal())
+        : what(w), ours(std::move(o)), baseline(std::move(b)), goal(std::move(g)) {}
     const char* what;
     std::string ours, baseline;
+    Goal goal;
   };
-  RatioReporter(std::vector<Pair> pairs, std::string heading, std::string goal)
-      : pairs_(std::move(pairs)), heading_(std::move(heading)), goal_(std::move(goal)) {}
+  RatioReporter(const char* benchmark, std::vector<Pair> pairs, std::string heading, std::string goal)
+      : benchmark_(benchmark), pairs_(std::move(pairs)), heading_(std::move(heading)), goal_(std::move(goal)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    for (const Run& run : runs)
+      if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\n%s\n", heading_.c_str());
     for (const Pair& p : pairs_) {
       const double ours = Time(p.ours), baseline = Time(p.baseline);
-      if (ours <= 0 || baseline <= 0) continue;
-      std::printf("%-18s %10.1f ms  baseline %10.1f ms  ratio %5.2f\n", p.what, ours, baseline, ours / baseline);
+      if (ours > 0 && baseline > 0)
+        std::printf("%-18s %10.1f ms  baseline %10.1f ms  ratio %5.2f\n", p.what, ours, baseline, ours / baseline);
     }
     std::printf("goal: %s\n", goal_.c_str());
+    for (const Pair& p : pairs_) {
+      const double ours = Time(p.ours), baseline = Time(p.baseline);
+      ReportFigure(benchmark_, p.what, ours > 0 ? ours : kNotMeasured, "ms", baseline > 0 ? baseline : kNotMeasured,
+                   p.goal);
+    }
   }
 
  private:
@@ -78,6 +89,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     return 0;
   }
 
+  const char* benchmark_;
   std::vector<Pair> pairs_;
   std::string heading_, goal_;
   std::map<std::string, double> times_;

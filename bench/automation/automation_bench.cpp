@@ -4,6 +4,7 @@
 //   ploxen_automation_bench [calls] [rounds]
 #include <cstdlib>
 
+#include "bench/figure_line.h"
 #include "bench/ploxen_launch.h"
 #include "tools/automation_client.h"
 
@@ -12,6 +13,8 @@ namespace {
 using namespace ploxen::bench;
 using ploxen::client::Object;
 using ploxen::client::Variant;
+
+constexpr char kCallsFigure[] = "Write calls on PLOXEN (baseline: null server)";
 
 bool RunToEnd(const std::string& commandLine) {
   PROCESS_INFORMATION p = Launch(commandLine);
@@ -108,6 +111,7 @@ int main(int argc, char** argv) {
   DeleteFileA(profile.c_str());
   if (ratios.size() != static_cast<std::size_t>(rounds)) {
     std::printf("%d Write calls: a round failed (a time of 0 above)\n", calls);
+    ReportFigure("automation", kCallsFigure, kNotMeasured, "s", kNotMeasured, Goal::RatioAtMost(1.3));
     return 1;
   }
   std::printf("%d Write calls, median of %d rounds:\n", calls, rounds);
@@ -116,5 +120,6 @@ int main(int argc, char** argv) {
               Median(ploxen), calls / Median(ploxen), Median(shown));
   std::printf("  ratio of the medians %.2f, median of the rounds' ratios %.2f (goal: at most 1.30)\n",
               Median(ploxen) / Median(bare), Median(ratios));
+  ReportFigure("automation", kCallsFigure, Median(ploxen), "s", Median(bare), Goal::RatioAtMost(1.3));
   return 0;
 }

@@ -4,6 +4,7 @@
 // continue, nothing else) and under the real PLOXEN.EXE, in alternating
 // rounds. Each time is the child's own life, from its creation to its end.
 //   ploxen_debug_bench [lines] [rounds]
+#include "bench/figure_line.h"
 #include "bench/ploxen_launch.h"
 
 #include <tlhelp32.h>
@@ -13,6 +14,8 @@
 namespace {
 
 using namespace ploxen::bench;
+
+constexpr char kChildFigure[] = "child's life under PLOXEN (baseline: bare debug loop)";
 
 std::string ChildLine(int lines) {
   return "\"" + Directory() + "\\ploxen_debug_child.exe\" burst:" + std::to_string(lines);
@@ -142,6 +145,7 @@ int main(int argc, char** argv) {
   }
   if (ratios.size() != static_cast<std::size_t>(rounds)) {
     std::printf("burst of %d debug strings: a round failed (a time of 0 above)\n", lines);
+    ReportFigure("debug", kChildFigure, kNotMeasured, "s", kNotMeasured, Goal::RatioAtMost(1.2));
     return 1;
   }
   std::printf("burst of %d debug strings, median of %d rounds (the child's life from start to end):\n", lines, rounds);
@@ -149,5 +153,7 @@ int main(int argc, char** argv) {
   std::printf("  under PLOXEN.EXE            %7.2f s, every line a row after %.2f s\n", Median(monitored), Median(shown));
   std::printf("  ratio of the medians %.2f, median of the rounds' ratios %.2f (goal: at most 1.20)\n",
               Median(monitored) / Median(bare), Median(ratios));
+  ReportFigure("debug", kChildFigure, Median(monitored), "s", Median(bare), Goal::RatioAtMost(1.2));
+  ReportFigure("debug", "every line a row, from the child's start", Median(shown), "s", Median(bare));
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/figure_line.h"
 #include "bench/ploxen_launch.h"
 
 namespace ploxen::bench {

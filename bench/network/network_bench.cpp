@@ -6,19 +6,25 @@
 //   drain's rate, none lost.
 //   The same again with one send per message, as syslog clients write: the
 //   sender sets the pace, and the question is whether PLOXEN keeps up.
+//   With -rsyslog, the stream also goes into Debian's rsyslogd (imtcp, each
+//   line parsed and written to a file), timed until its file holds every
+//   line: a peer doing the same work, for reference, not a baseline. It runs
+//   natively, started by the system tests' rsyslog.sh (Unix paths).
 // - UDP: first the rate the bare UDP drain takes without loss is found by
 //   pacing (halved from full speed until nothing is lost, then narrowed),
 //   then the datagrams go at that rate into the drain (a quarter slower
 //   when the drain loses some this time) and into PLOXEN. Goal: PLOXEN
 //   loses at most 0.1 %.
-//   ploxen_network_bench [lines] [tcp rounds]
-#include <winsock2.h>
-#include <ws2tcpip.h>
+//   ploxen_network_bench [-rsyslog <rsyslog.sh> <folder>] [lines] [tcp rounds]
+#include "tests/system/rsyslog_server.h"
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <thread>
 
+#include "bench/figure_line.h"
 #include "bench/ploxen_launch.h"
 
 namespace {
@@ -27,10 +33,13 @@ using namespace ploxen::bench;
 
 constexpr int kReceiveBuffer = 4 * 1024 * 1024;  // as PLOXEN asks for its UDP sockets
 
-std::string SyslogLine(int n) {
-  return "<14>1 2026-01-01T12:00:00.000Z benchhost bench 4711 - - Zeile " + std::to_string(n) +
-         " der Flut mit etwas Text wie ihn ein Programm schreibt";
+constexpr double kTcpRateBefore = 234000;  // lines/s of the stream into PLOXEN before its listener was reworked
+
+std::string SyslogText(int n) {
+  return "Zeile " + std::to_string(n) + " der Flut mit etwas Text wie ihn ein Programm schreibt";
 }
+
+std::string SyslogLine(int n) { return "<14>1 2026-01-01T12:00:00.000Z benchhost bench 4711 - - " + SyslogText(n); }
 
 sockaddr_in Loopback(int port) {
   sockaddr_in a{};
@@ -195,6 +204,71 @@ Shown PloxenTcpRound(const TcpLoad& load, int lines, const std::string& profile)
   return shown;
 }
 
+// The lines of rsyslogd's file, read on from where the last call stopped:
+// the file grows by megabytes in a run, and reading it whole at each look
+// would take the processor from the server being timed.
+class FileLines {
+ public:
+  explicit FileLines(std::string path) : path_(std::move(path)) {}
+  std::size_t Count() {
+    std::FILE* file = std::fopen(path_.c_str(), "rb");
+    if (!file) return count_;
+    std::fseek(file, offset_, SEEK_SET);
+    std::vector<char> buffer(1 << 16);
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), file)) > 0;) {
+      offset_ += static_cast<long>(n);
+      const char* begin = buffer.data();
+      const char* const end = begin + n;
+      for (const char* feed;
+           (feed = static_cast<const char*>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin))));) {
+        last_ = partial_.append(begin, feed);
+        partial_.clear();
+        ++count_;
+        begin = feed + 1;
+      }
+      partial_.append(begin, end);
+    }
+    std::fclose(file);
+    return count_;
+  }
+  const std::string& LastLine() const { return last_; }
+
+ private:
+  const std::string path_;
+  long offset_ = 0;
+  std::size_t count_ = 0;
+  std::string partial_, last_;
+};
+
+// Lines per second into rsyslogd until its file holds every line, the last
+// one parsed as its template writes it; 0 when it does not.
+double RsyslogTcpRound(const TcpLoad& load, int lines, int port, FileLines& file) {
+  const std::size_t wanted = file.Count() + static_cast<std::size_t>(lines);
+  const double start = Seconds();
+  SOCKET s = Connect(port);
+  if (s == INVALID_SOCKET) return 0;
+  const bool sent = load.Send(s);
+  shutdown(s, SD_SEND);
+  closesocket(s);
+  std::size_t have = file.Count();
+  double lastGrowth = Seconds();
+  while (sent && have < wanted && Seconds() - lastGrowth < 10) {
+    Sleep(2);
+    const std::size_t now = file.Count();
+    if (now != have) {
+      have = now;
+      lastGrowth = Seconds();
+    }
+  }
+  const std::string last = "benchhost\tbench\t6\t" + SyslogText(lines);
+  if (!sent || have != wanted || file.LastLine() != last) {
+    std::printf("rsyslogd: %d of %d lines in its file, the last \"%s\"\n", static_cast<int>(have + lines - wanted),
+                lines, file.LastLine().c_str());
+    return 0;
+  }
+  return lines / (lastGrowth - start);
+}
+
 // Datagrams at `rate` a second (0: as fast as they go); returns the rate
 // they went at.
 double SendPaced(int port, const std::vector<std::string>& datagrams, int count, double rate) {
@@ -279,10 +353,28 @@ double LosslessRate(const std::vector<std::string>& datagrams, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int lines = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
-  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+  int arg = 1;
+  std::unique_ptr<ploxen::rsyslog::RsyslogServer> rsyslog;
+  const bool withRsyslog = argc > 3 && std::string(argv[1]) == "-rsyslog";
+  if (withRsyslog) arg = 4;
+  const int lines = argc > arg ? std::max(1, std::atoi(argv[arg])) : 100000;
+  const int rounds = argc > arg + 1 ? std::max(1, std::atoi(argv[arg + 1])) : 3;
   WSADATA data{};
   if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 1;
+  const int rsyslogPort = withRsyslog ? ploxen::rsyslog::FreePort() : 0;
+  if (withRsyslog) {
+    std::string trouble = "rsyslogd is not installed (Debian package rsyslog)";
+    if (ploxen::rsyslog::Installed()) {
+      rsyslog = std::make_unique<ploxen::rsyslog::RsyslogServer>(argv[2], argv[3], rsyslogPort);
+      trouble = rsyslog->Start();
+    }
+    if (!trouble.empty()) {
+      std::printf("rsyslogd: %s; the stream goes to PLOXEN and the drain only\n", trouble.c_str());
+      rsyslog.reset();
+    }
+  }
+  std::unique_ptr<FileLines> rsyslogFile;
+  if (rsyslog) rsyslogFile = std::make_unique<FileLines>(rsyslog->ReceivedFile());
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   const std::string profile = std::string(temp) + "ploxen_network_bench.ini";
@@ -299,11 +391,12 @@ int main(int argc, char** argv) {
 
   // TCP: alternating rounds, so that a noisy moment of the machine hurts both.
   struct TcpFigures {
-    double bare = 0, shown = 0, ratio = 0, roundsRatio = 0;
+    double bare = 0, shown = 0, ratio = 0, roundsRatio = 0, rsyslog = 0;
     int lostMax = 0;
   };
-  auto tcpRounds = [&](const TcpLoad& load, const char* name) {
-    std::vector<double> bare, shown, ratios;
+  // peer: rsyslogd's file, when the rounds take it too.
+  auto tcpRounds = [&](const TcpLoad& load, const char* name, FileLines* peer) {
+    std::vector<double> bare, shown, ratios, peerRates;
     TcpFigures f;
     for (int r = 0; r < rounds; ++r) {
       bare.push_back(BareTcpRound(load, lines));
@@ -311,18 +404,26 @@ int main(int argc, char** argv) {
       shown.push_back(s.rate);
       f.lostMax = std::max(f.lostMax, s.lost);
       if (bare.back() > 0) ratios.push_back(s.rate / bare.back());
-      std::printf("TCP %s round %d: bare drain %.0f lines/s, PLOXEN %.0f lines/s shown, %d lost\n", name, r + 1,
+      std::printf("TCP %s round %d: bare drain %.0f lines/s, PLOXEN %.0f lines/s shown, %d lost", name, r + 1,
                   bare.back(), s.rate, s.lost);
+      if (peer) {
+        peerRates.push_back(RsyslogTcpRound(load, lines, rsyslogPort, *peer));
+        std::printf(", rsyslogd %.0f lines/s into its file", peerRates.back());
+      }
+      std::printf("\n");
       std::fflush(stdout);
     }
     f.bare = Median(bare);
     f.shown = Median(shown);
     f.ratio = f.bare > 0 ? f.shown / f.bare : 0;
     f.roundsRatio = Median(ratios);
+    // A round it failed in leaves no rate to compare.
+    f.rsyslog = std::find(peerRates.begin(), peerRates.end(), 0.0) == peerRates.end() ? Median(peerRates) : 0;
     return f;
   };
-  const TcpFigures atOnce = tcpRounds(whole, "at once");
-  const TcpFigures perMessage = tcpRounds(each, "per message");
+  const TcpFigures atOnce = tcpRounds(whole, "at once", rsyslogFile.get());
+  const TcpFigures perMessage = tcpRounds(each, "per message", nullptr);
+  rsyslog.reset();
 
   // UDP: the rate the bare drain takes, then both at that rate.
   // The drain must take the rate again right before PLOXEN does: on a busy
@@ -360,6 +461,9 @@ int main(int argc, char** argv) {
     std::printf("TCP, %d syslog lines on one connection, %s, median of %d rounds:\n", lines, how, rounds);
     std::printf("  bare TCP drain (baseline)  %9.0f lines/s\n", f->bare);
     std::printf("  PLOXEN.EXE, all shown      %9.0f lines/s, at most %d lost in a round\n", f->shown, f->lostMax);
+    if (f == &atOnce && withRsyslog)
+      std::printf("  rsyslogd, all in its file  %9.0f lines/s (imtcp, each line parsed and written; for reference)\n",
+                  f->rsyslog);
     std::printf("  ratio of the medians %.3f, median of the rounds' ratios %.3f (goal: at least 0.90, none lost): %s\n",
                 f->ratio, f->roundsRatio, f->ratio >= 0.9 && f->lostMax == 0 ? "met" : "not met");
   }
@@ -378,5 +482,23 @@ int main(int argc, char** argv) {
     std::printf("  goal: undecided, the baseline itself lost datagrams at every rate tried\n");
   else
     std::printf("  goal: at most 0.1 %% lost: %s\n", udpLostShare <= 0.1 ? "met" : "not met");
+
+  const auto measured = [](double r) { return r > 0 ? r : kNotMeasured; };
+  ReportFigure("network", "TCP stream: lines/s shown (baseline: drain)", measured(atOnce.shown), "lines/s",
+               measured(atOnce.bare), Goal::RatioAtLeast(0.9));
+  ReportFigure("network", "TCP stream: lines/s shown (baseline: the rate before)", measured(atOnce.shown), "lines/s",
+               kTcpRateBefore, Goal::RatioAtLeast(2));
+  ReportFigure("network", "TCP stream: lines lost, most in a round", atOnce.lostMax, "lines", kNotMeasured,
+               Goal::AtMost(0));
+  if (withRsyslog)
+    ReportFigure("network", "TCP stream: rsyslogd lines/s into its file (baseline: drain)", measured(atOnce.rsyslog),
+                 "lines/s", measured(atOnce.bare));
+  ReportFigure("network", "TCP per message: lines/s shown (baseline: drain)", measured(perMessage.shown), "lines/s",
+               measured(perMessage.bare), Goal::RatioAtLeast(0.9));
+  ReportFigure("network", "TCP per message: lines lost, most in a round", perMessage.lostMax, "lines",
+               kNotMeasured, Goal::AtMost(0));
+  ReportFigure("network", "UDP: datagrams/s sent", bareUdp.sentRate, "datagrams/s");
+  ReportFigure("network", "UDP: share lost (baseline: drain's)", udpLostShare, "%",
+               100.0 * (lines - bareUdp.received) / lines, Goal::AtMost(0.1), bareUdp.received != lines);
   return 0;
 }

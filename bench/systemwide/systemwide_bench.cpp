@@ -4,8 +4,8 @@
 // to PLOXEN.EXE with its "Systemweit" road on, and to PLOXEN.EXE while its
 // row-limit question is open. Reports the sender's rate in each, its ratio to
 // the baselines measured just before and after, the time until every line is
-// a row, and the lines lost; the goal is a ratio of at least 0.9 with none
-// lost.
+// a row, and the lines lost; the goal is a ratio of at least 0.9 in every
+// round, with none lost.
 //   ploxen_systemwide_bench [lines] [rounds]
 #include <windows.h>
 
@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/figure_line.h"
 #include "bench/ploxen_launch.h"
 
 namespace {
@@ -272,23 +273,35 @@ int main(int argc, char** argv) {
   std::printf("%d lines with OutputDebugStringA, %d rounds, each: PLOXEN, PLOXEN with the question open, baseline\n",
               lines, rounds);
   std::vector<double> ratios, questionRatios;
+  // The round with the lowest ratio, each way: the goal holds in every round.
+  struct Lowest {
+    double ratio = 1e300, rate = kNotMeasured, base = kNotMeasured;
+    void Take(double r, double sent, double baseline) {
+      if (r < ratio) *this = {r, sent, baseline};
+    }
+  } lowest, lowestAsked;
   bool allOk = true;
   long lostAll = 0;
   // Each PLOXEN round is held against the baselines just before and after
   // it: the machine's pace drifts over minutes, and so does the transport's.
   Sent before = BaselineRound(lines);
   allOk = allOk && before.ok;
+  // Every rate taken; lines missing from the list count as lost, not as a failed round.
+  bool measured = before.ok;
   for (int r = 1; r <= rounds; ++r) {
     const PloxenResult plain = PloxenRound(lines, false, profile);
     const PloxenResult asked = PloxenRound(lines, true, profile);
     const Sent after = BaselineRound(lines);
     if (!after.ok || !plain.ok || !asked.ok) allOk = false;
+    measured = measured && after.ok && plain.sent.ok && asked.sent.ok;
     lostAll += (plain.lost > 0 ? plain.lost : 0) + (asked.lost > 0 ? asked.lost : 0);
     const double base = (before.rate + after.rate) / 2;
     const double ratio = base > 0 ? plain.sent.rate / base : 0;
     const double questionRatio = base > 0 ? asked.sent.rate / base : 0;
     ratios.push_back(ratio);
     questionRatios.push_back(questionRatio);
+    lowest.Take(ratio, plain.sent.rate, base);
+    lowestAsked.Take(questionRatio, asked.sent.rate, base);
     std::printf(
         "round %d: baseline %.0f lines/s (%.0f before, %.0f after) | PLOXEN %.0f lines/s (%.2f x), every line a row "
         "after %.2f s, lost %ld | question open %.0f lines/s (%.2f x), every line a row %.2f s after the answer, "
@@ -299,9 +312,18 @@ int main(int argc, char** argv) {
     before = after;
   }
   const double median = Median(ratios), questionMedian = Median(questionRatios);
-  const bool met = allOk && lostAll == 0 && median >= 0.9 && questionMedian >= 0.9;
-  std::printf("median ratio %.2f, with the question open %.2f; lines lost %ld; goal (>= 0.9, none lost) %s\n", median,
-              questionMedian, lostAll, met ? "met" : "NOT met");
+  const bool met = allOk && lostAll == 0 && lowest.ratio >= 0.9 && lowestAsked.ratio >= 0.9;
+  std::printf(
+      "median ratio %.2f (lowest %.2f), with the question open %.2f (lowest %.2f); lines lost %ld; goal (>= 0.9 in "
+      "every round, none lost) %s\n",
+      median, lowest.ratio, questionMedian, lowestAsked.ratio, lostAll, met ? "met" : "NOT met");
+  // A failed round has no rate that counts.
+  ReportFigure("systemwide", "sender's lines/s into PLOXEN, lowest round", measured ? lowest.rate : kNotMeasured,
+               "lines/s", lowest.base, Goal::RatioAtLeast(0.9));
+  ReportFigure("systemwide", "the same with the question open, lowest round",
+               measured ? lowestAsked.rate : kNotMeasured, "lines/s", lowestAsked.base, Goal::RatioAtLeast(0.9));
+  ReportFigure("systemwide", "lines lost", static_cast<double>(lostAll), "lines", kNotMeasured, Goal::AtMost(0));
   DeleteFileA(profile.c_str());
-  return met ? 0 : 1;
+  // A goal missed is in the figures; the exit status says whether all was measured.
+  return measured ? 0 : 1;
 }

@@ -108,6 +108,8 @@ class RsyslogServer {
       if (r.app != "PROBE") rows.push_back(std::move(r));
     return rows;
   }
+  // The file it writes each message to, probes included (a Windows path).
+  std::string ReceivedFile() const { return WindowsPath(ReceivedPath()); }
   // Messages received, probes included: cheap enough to ask often.
   std::size_t LineCount() const {
     const std::string text = FileText(WindowsPath(ReceivedPath()));
