@@ -36,12 +36,6 @@ const std::array<unsigned char, 256>& SameCaseTable() {
   return table;
 }
 
-bool HasHighBytes(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  return false;
-}
-
 // Up to 64 plain patterns of one kind of case, found in one pass over a text.
 class TextGroup {
  public:
@@ -99,30 +93,28 @@ class TextGroup {
   std::array<std::string, 64> patterns_;
 };
 
-boost::regex::flag_type RegexFlags(bool caseSensitive) {
-  return caseSensitive ? boost::regex::perl : boost::regex::perl | boost::regex::icase;
-}
+// Case is folded by code page 1252 in the engine itself, to small letters:
+// pattern and text stay as typed, and a range of accented letters stays a
+// range ([\xE0-\xFF] upper-cased would run backwards, as \xFF's capital is 0x9F).
+class Cp1252Traits : public boost::cpp_regex_traits<char> {
+ public:
+  char translate_nocase(char c) const { return static_cast<char>(LowerCaseTable()[static_cast<unsigned char>(c)]); }
+  char translate(char c, bool icase) const { return icase ? translate_nocase(c) : c; }
+  char translate(char c) const { return c; }
+  char tolower(char c) const { return translate_nocase(c); }
+  char toupper(char c) const { return static_cast<char>(UpperCaseTable()[static_cast<unsigned char>(c)]); }
+};
+using Regex = boost::basic_regex<char, Cp1252Traits>;
 
-// Boost folds only what the C locale folds: for the accented letters the
-// pattern's and the text's bytes are upper-cased by the 1252 table first.
-std::string RegexPattern(std::string_view pattern, bool caseSensitive) {
-  std::string out(pattern);
-  if (!caseSensitive)
-    for (char& c : out)
-      if (static_cast<unsigned char>(c) >= 0x80) c = static_cast<char>(UpperCaseTable()[static_cast<unsigned char>(c)]);
-  return out;
+Regex::flag_type RegexFlags(bool caseSensitive) {
+  return caseSensitive ? Regex::perl : Regex::perl | Regex::icase;
 }
 
 struct RegexRule {
-  boost::regex expression;
-  bool caseSensitive;
+  Regex expression;
 
   bool Matches(std::string_view text) const {
     try {
-      if (!caseSensitive && HasHighBytes(text)) {
-        const std::string upper = ToUpperCp1252(text);
-        return boost::regex_search(upper.begin(), upper.end(), expression, boost::match_any);
-      }
       return boost::regex_search(text.begin(), text.end(), expression, boost::match_any);
     } catch (const std::runtime_error&) {
       // The bound was reached (or the stack): this line does not match.
@@ -144,7 +136,7 @@ class Matcher {
       (rule.caseSensitive ? exact_ : folded_).Add(rule.pattern, bit);
       (rule.caseSensitive ? exactBits_ : foldedBits_) |= mask;
     } else {
-      regexes_.push_back({bit, RegexRule{boost::regex(RegexPattern(rule.pattern, rule.caseSensitive), RegexFlags(rule.caseSensitive)), rule.caseSensitive}});
+      regexes_.push_back({bit, RegexRule{Regex(rule.pattern, RegexFlags(rule.caseSensitive))}});
     }
   }
 
@@ -203,7 +195,7 @@ std::string RegexErrorText(boost::regex_constants::error_type code) {
 
 std::string RegexError(std::string_view pattern, bool caseSensitive) {
   try {
-    const boost::regex expression(RegexPattern(pattern, caseSensitive), RegexFlags(caseSensitive));
+    const Regex expression(std::string(pattern), RegexFlags(caseSensitive));
     return {};
   } catch (const boost::regex_error& e) {
     return "Der regul\xE4re Ausdruck ist fehlerhaft: " + RegexErrorText(e.code()) + " (an Position " +

@@ -67,6 +67,11 @@ const MatchCase kMatchCases[] = {
     {"regex anchored", Rule(kHide, "^Zeile", RuleColumn::kAll, RuleKind::kRegex), "", "", "Die Zeile", false},
     {"regex folds umlauts", Rule(kHide, "gr\xF6\xDF" "e", RuleColumn::kAll, RuleKind::kRegex), "", "", "GR\xD6\xDF" "E", true},
     {"regex case matters", Rule(kHide, "abc", RuleColumn::kAll, RuleKind::kRegex, true), "", "", "ABC", false},
+    // Folded in the engine: upper-casing the pattern made [\xE0-\xFF] run backwards.
+    {"regex range of accented letters", Rule(kHide, "^[\xE0-\xFF]+$", RuleColumn::kAll, RuleKind::kRegex), "", "", "\xC9\xC8\x9F", true},
+    {"regex range, other letters", Rule(kHide, "[\xE0-\xFF]", RuleColumn::kAll, RuleKind::kRegex), "", "", "abc \xD7", false},
+    {"regex range, case matters", Rule(kHide, "[\xE0-\xFF]", RuleColumn::kAll, RuleKind::kRegex, true), "", "", "\xC9T\xC9", false},
+    {"regex capital range", Rule(kHide, "[\xC0-\xDE]", RuleColumn::kAll, RuleKind::kRegex), "", "", "\xFC", true},
     {"process rule", ProcessRule("PID=12", kHide), "PID=12,TID=3", "", "", true},
     {"process rule is exact", ProcessRule("PID=12", kHide), "PID=123,TID=3", "", "", false},
     {"process rule, no thread part", ProcessRule("PID=12", kHide), "PID=12", "", "", true},
@@ -205,6 +210,7 @@ TEST(RegexErrors, NameTheErrorInGermanAndWhereItIs) {
     EXPECT_NE(error.find("Position"), std::string::npos) << error;
   }
   EXPECT_EQ(RegexError("^a+(b|c)*$", false), "");
+  EXPECT_EQ(RegexError("[\xE0-\xFF]", false), "") << "a range of accented letters, either case";
   EXPECT_EQ(RuleRefusal(Rule(RuleAction::kHide, "")), "Bitte geben Sie ein Muster ein.");
   EXPECT_EQ(RuleRefusal(Rule(RuleAction::kHide, "(", RuleColumn::kAll, RuleKind::kText)), "") << "plain text";
 }
