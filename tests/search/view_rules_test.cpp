@@ -189,10 +189,22 @@ const DamagedCase kDamaged[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Values, DamagedRule, ::testing::ValuesIn(kDamaged));
 
-TEST(RuleProfile, ADamagedCountOrMissingKeysNeverMakeMoreThanTheLimit) {
+// A count beyond the keys there makes no rules of its own, and none comes
+// back at exit; keys beyond the limit are never looked at.
+TEST(RuleProfile, OnlyTheRulesThereAreReadWhateverTheCountSays) {
   MemoryProfile profile;
   profile.WriteInt("FILTER", "ANZAHL", 2000000000);
-  EXPECT_EQ(ReadViewRules(profile).size(), kViewRuleMax);
+  profile.WriteString("FILTER", "REGEL_0", "1,0,0,0,0,0,0,eins");
+  profile.WriteString("FILTER", "REGEL_3", "1,0,0,0,0,0,0,vier");
+  profile.WriteString("FILTER", "REGEL_5", "");
+  profile.WriteString("FILTER", "REGEL_64", "1,0,0,0,0,0,0,zu weit");
+  std::vector<ViewRule> rules = ReadViewRules(profile);
+  ASSERT_EQ(rules.size(), 2u);
+  EXPECT_EQ(rules[1].pattern, "vier");
+  WriteViewRules(profile, rules);
+  EXPECT_EQ(profile.GetInt("FILTER", "ANZAHL", -1), 2);
+  EXPECT_EQ(profile.GetString("FILTER", "REGEL_1", ""), "1,0,0,0,0,0,0,vier");
+  EXPECT_EQ(profile.GetString("FILTER", "REGEL_3", "weg"), "weg");
   profile.WriteInt("FILTER", "ANZAHL", -5);
   EXPECT_TRUE(ReadViewRules(profile).empty());
 }
@@ -224,6 +236,15 @@ TEST(RegexErrors, ARunawayExpressionGivesUpOnTheLineAsNoMatch) {
   EXPECT_TRUE(set.Shows(rows.Row(0))) << "beyond the bound the line counts as not matching";
   EXPECT_FALSE(set.Shows(rows.Row(1)));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST(RegexErrors, ATickOnThePageIsCheckedAsTheRuleDialogChecks) {
+  EXPECT_EQ(SwitchOnRefusal(1, DecodeRule("1,0,1,0,0,0,0,(a")),
+            "Regel 2 kann nicht eingeschaltet werden. Der regul\xE4re Ausdruck ist fehlerhaft: Klammern ( ) passen "
+            "nicht zueinander (an Position 3). Mit \"Bearbeiten ...\" k\xF6nnen Sie die Regel \xE4ndern.");
+  EXPECT_EQ(SwitchOnRefusal(0, DecodeRule("0,0,0,0,0,0,0,")).substr(0, 50),
+            "Regel 1 kann nicht eingeschaltet werden. Bitte geb");
+  EXPECT_EQ(SwitchOnRefusal(0, Rule(RuleAction::kHide, "(a")), "") << "plain text";
 }
 
 TEST(ViewTexts, CountPaneAndProcessPart) {

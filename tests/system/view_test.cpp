@@ -81,6 +81,15 @@ class ViewTest : public PloxenTest {
     ASSERT_TRUE(WaitForWindowGone(menu));
     ASSERT_TRUE(Responsive(main_));
   }
+  // A box of the program's own with its caption "PLOXEN"; its text, and closed.
+  std::string TakeBox() {
+    HWND box = WaitForDialog("PLOXEN");
+    if (!box) return "<no box>";
+    const std::string text = MessageBoxText(box);
+    Click(box, IDOK);
+    WaitForWindowGone(box);
+    return text;
+  }
   HWND WaitForDialog(const std::string& title) const {
     HWND found = nullptr;
     WaitUntil([&] {
@@ -397,6 +406,37 @@ TEST_F(ViewTest, ARunawayExpressionKeepsTheWindowResponsive) {
   EXPECT_TRUE(Responsive(main_));
   EXPECT_LT(GetTickCount() - start, 10000u);
   Close();
+}
+
+// A count beyond the rules there, a range of accented letters ignoring case,
+// and ticking a damaged rule on the page.
+TEST_F(ViewTest, RulesAreTakenAsTheyAreAndCheckedWhenTickedOn) {
+  Start("edges", [](TestProfile& p) {
+    p.Write("FILTER", "ANZAHL", "9");
+    p.Write("FILTER", "REGEL_0", "1,3,1,0,0,0,0,^[\xE0-\xFF ]+$");
+    p.Write("FILTER", "REGEL_1", "1,0,1,0,0,0,0,(a");
+  });
+  for (const char* line : {"\xC9T\xC9", "\xC9\xC8 \xE0\xFF", "Zeile"}) Send(line);
+  EXPECT_TRUE(WaitForPane("2 / 3")) << StatusPaneText(main_, 1);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"\xC9T\xC9", "Zeile"}));
+  Click(main_, kFilterMenu);
+  HWND sheet = WaitForDialog("Parameter");
+  ASSERT_NE(sheet, nullptr);
+  HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  HWND rules = GetDlgItem(page, kRules);
+  EXPECT_EQ(SendMessageA(rules, LVM_GETITEMCOUNT, 0, 0), 2) << "no empty rules for the count";
+  PostMessageA(rules, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(rules, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_EQ(TakeBox(),
+            "Regel 2 kann nicht eingeschaltet werden. Der regul\xE4re Ausdruck ist fehlerhaft: Klammern ( ) passen "
+            "nicht zueinander (an Position 3). Mit \"Bearbeiten ...\" k\xF6nnen Sie die Regel \xE4ndern.");
+  EXPECT_EQ(SendMessageA(rules, LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(1)) << "still off";
+  Click(sheet, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  Close();
+  EXPECT_EQ(profile_->Read("FILTER", "ANZAHL"), "2");
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_1"), "0,0,1,0,0,0,0,(a");
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_2"), "");
 }
 
 }  // namespace
