@@ -41,6 +41,12 @@ constexpr UINT kWorkerLinesMs = 15;
 constexpr UINT_PTR kTimerLostLines = 20;
 constexpr UINT kLostLinesMs = 1000;
 constexpr int kLostLinesPane = 2;
+// Filtering again after a rule change goes a slice per tick; a timer's tick
+// comes only when no input or paint waits. The platform makes 1 ms at least 10.
+constexpr UINT_PTR kTimerRefilter = 30;
+// Rules the view switched off are told from the message loop, never from
+// the middle of a paint or of a sender's line.
+constexpr UINT kRulesSwitchedOffMessage = WM_APP + 30;
 
 // Milliseconds of a steady clock, finer than the tick count.
 double NowMs() {
@@ -151,6 +157,13 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
   list_.OnBehind([this] {
     if (!catchUpTimer_ && hwnd_)
       catchUpTimer_ = SetTimer(hwnd_, kTimerCatchUp, static_cast<UINT>(CatchUpPacer::kMinIntervalMs), nullptr) != 0;
+  });
+  list_.OnRefilter([this] {
+    if (hwnd_) SetTimer(hwnd_, kTimerRefilter, 1, nullptr);
+  });
+  list_.OnRulesSwitchedOff([this] {
+    rules_ = list_.Rules();
+    if (hwnd_) PostMessageA(hwnd_, kRulesSwitchedOffMessage, 0, 0);
   });
 }
 
@@ -432,6 +445,15 @@ void CPLOXENDlg::SetFollowing(bool on) {
   settings_.folgen = on ? 1 : 0;
   list_.SetFollowing(on);
   if (HMENU menu = GetMenu(hwnd_)) CheckMenuItem(menu, IDM_FOLLOW, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CPLOXENDlg::TellRulesSwitchedOff() {
+  // A notice open already tells the rules switched off meanwhile after it.
+  if (rulesNoticeOpen_) return;
+  rulesNoticeOpen_ = true;
+  for (std::string text; !(text = SwitchedOffNotice(list_.TakeSwitchedOff())).empty() && hwnd_;)
+    MessageBoxA(hwnd_, text.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
+  rulesNoticeOpen_ = false;
 }
 
 void CPLOXENDlg::CopyToClipboard(const std::string& text) {
@@ -776,6 +798,10 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
     case kTimerLostLines:
       ShowLostLines();
       return true;
+    case kTimerRefilter:
+      if (!list_.RefilterSlice()) KillTimer(hwnd_, kTimerRefilter);
+      ShowRowCount();
+      return true;
     case kTimerCatchUp:
       // A quiet spell means the burst is over: show its rest at once. While
       // lines keep coming, the lines themselves catch up when it is time.
@@ -865,6 +891,9 @@ bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case kWorkerLinesMessage:
       intake_.TakeQueued();
       SetTimer(hwnd_, kTimerWorkerLines, kWorkerLinesMs, nullptr);
+      return true;
+    case kRulesSwitchedOffMessage:
+      TellRulesSwitchedOff();
       return true;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == IDM_ABOUT) {

@@ -227,14 +227,26 @@ TEST(RegexErrors, NameTheErrorInGermanAndWhereItIs) {
   EXPECT_EQ(RuleRefusal(Rule(RuleAction::kHide, "(", RuleColumn::kAll, RuleKind::kText)), "") << "plain text";
 }
 
-TEST(RegexErrors, ARunawayExpressionGivesUpOnTheLineAsNoMatch) {
+TEST(RegexErrors, ARunawayExpressionGivesUpOnTheLineAndSaysWhichRuleItWas) {
   MessageRows rows;
   AddRow(rows, 0x303, "", "", std::string(498, 'a') + "b");
   AddRow(rows, 0x303, "", "", "aaa");
-  const RuleSet set({Rule(RuleAction::kHide, "(a+)+$", RuleColumn::kMessage, RuleKind::kRegex, true)});
+  ViewRule off = Rule(RuleAction::kHide, "aaa");
+  off.on = false;
+  const ViewRule runaway = Rule(RuleAction::kHide, "(a+)+$", RuleColumn::kMessage, RuleKind::kRegex, true);
+  ViewRule mark = runaway;
+  mark.action = RuleAction::kHighlight;
+  const RuleSet set({Rule(RuleAction::kHide, "zzz"), off, runaway, mark});
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(set.Shows(rows.Row(0))) << "beyond the bound the line counts as not matching";
-  EXPECT_FALSE(set.Shows(rows.Row(1)));
+  RuleBits gaveUp = 0;
+  EXPECT_TRUE(set.Shows(rows.Row(0), &gaveUp)) << "beyond the bound the line counts as not matching";
+  EXPECT_EQ(gaveUp, RuleBits{1} << 2) << "by its place in the list";
+  gaveUp = 0;
+  EXPECT_EQ(set.Highlight(rows.Row(0), &gaveUp), nullptr);
+  EXPECT_EQ(gaveUp, RuleBits{1} << 3);
+  gaveUp = 0;
+  EXPECT_FALSE(set.Shows(rows.Row(1), &gaveUp));
+  EXPECT_EQ(gaveUp, 0u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 

@@ -8,11 +8,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/row_store.h"
@@ -41,6 +45,37 @@ std::vector<std::string> SavedMessages(const std::string& path) {
   for (std::size_t r = 0; r < rows.size(); ++r) messages.emplace_back(rows.Row(r).Text(2));
   return messages;
 }
+
+// Round trips of a message to a window, from a thread of their own, every
+// 10 ms while it lives: the longest tells whether the window ever held up.
+class RoundTrips {
+ public:
+  explicit RoundTrips(HWND window) : window_(window), thread_([this] { Run(); }) {}
+  ~RoundTrips() {
+    stop_ = true;
+    thread_.join();
+  }
+  double LongestMs() const { return longestMs_; }
+  int Count() const { return count_; }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      const auto start = std::chrono::steady_clock::now();
+      DWORD_PTR result = 0;
+      SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result);
+      const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      longestMs_ = std::max(longestMs_.load(), ms);
+      ++count_;
+      Sleep(10);
+    }
+  }
+  HWND window_;
+  std::atomic<bool> stop_{false};
+  std::atomic<double> longestMs_{0};
+  std::atomic<int> count_{0};
+  std::thread thread_;
+};
 
 class ViewTest : public PloxenTest {
  protected:
@@ -80,6 +115,10 @@ class ViewTest : public PloxenTest {
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(WaitForWindowGone(menu));
     ASSERT_TRUE(Responsive(main_));
+  }
+  int Top() const { return static_cast<int>(SendMessageA(List(), LVM_GETTOPINDEX, 0, 0)); }
+  bool LastRowInView() const {
+    return Top() + static_cast<int>(SendMessageA(List(), LVM_GETCOUNTPERPAGE, 0, 0)) >= ListRowCount(main_);
   }
   // A box of the program's own with its caption "PLOXEN"; its text, and closed.
   std::string TakeBox() {
@@ -213,7 +252,8 @@ TEST_F(ViewTest, RowMenuHidesAndShowsOnlyAProcess) {
   ASSERT_TRUE(WaitForPane("3 / 6"));
   RowMenu(nullptr, 7);  // "Alle Filter ausschalten", from the key
   ASSERT_TRUE(WaitForPane("6"));
-  const POINT second = RowPoint(1);
+  // The top row stayed where it was (as far as the list can scroll).
+  const POINT second = RowPoint(1 - Top());
   RowMenu(&second, 4);  // "Nur diesen Prozess anzeigen" on PID=20
   ASSERT_TRUE(WaitForPane("2 / 6"));
   EXPECT_EQ(Shown(), (std::vector<std::string>{"(00000ms)   zwanzig", "(00000ms)   zwanzig c"}));
@@ -391,20 +431,100 @@ TEST_F(ViewTest, CtrlCAndTheMenuCopyRowsInBothFormats) {
 }
 
 // A rule that makes a backtracking engine run for ever on a 499-character
-// line: the program stays responsive and the line counts as not matching.
-TEST_F(ViewTest, ARunawayExpressionKeepsTheWindowResponsive) {
+// line gives up on it: the rule is switched off with a word, whether it meets
+// such rows arriving or is switched on again over them, and the window
+// answers within 0.5 s throughout. Not measured while a dialog closes: under
+// Wine on Xvfb hiding any dialog holds its thread for 2 s.
+TEST_F(ViewTest, ARuleThatGivesUpIsSwitchedOffAndTheWindowAnswersThroughout) {
   Start("runaway", [](TestProfile& p) {
     p.Write("FILTER", "ANZAHL", "1");
     p.Write("FILTER", "REGEL_0", "1,3,1,1,0,0,0,(a+)+$");
   });
+  constexpr int kRows = 10000;
+  const std::string notice = "Regel 1 ist zu aufwendig und wurde ausgeschaltet";
   // 499 characters, the most the message column keeps.
   const std::string line = std::string(498, 'a') + "b";
-  const DWORD start = GetTickCount();
-  for (int i = 0; i < 20; ++i) Send(line);
-  Send("aaaa");
-  ASSERT_TRUE(WaitForPane("20 / 21")) << StatusPaneText(main_, 1);
+  HWND box = nullptr;
+  {
+    RoundTrips trips(main_);
+    for (int i = 0; i < kRows; ++i) Send(line);
+    box = WaitForDialog("PLOXEN");
+    EXPECT_LT(trips.LongestMs(), 500.0) << "rows arriving, " << trips.Count() << " round trips";
+  }
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).substr(0, notice.size()), notice);
+  Click(box, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(box));
+  EXPECT_TRUE(WaitForPane(std::to_string(kRows))) << StatusPaneText(main_, 1);
+
+  // Switched on again on the page, over the rows taken.
+  Click(main_, kFilterMenu);
+  HWND sheet = WaitForDialog("Parameter");
+  ASSERT_NE(sheet, nullptr);
+  HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  HWND rules = GetDlgItem(page, kRules);
+  ASSERT_EQ(SendMessageA(rules, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(1)) << "off";
+  PostMessageA(rules, WM_KEYDOWN, VK_SPACE, 0);
+  ASSERT_TRUE(WaitUntil([&] {
+    return SendMessageA(rules, LVM_GETITEMSTATE, 0, LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+  }));
+  Click(sheet, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  {
+    RoundTrips trips(main_);
+    box = WaitForDialog("PLOXEN");
+    Sleep(200);
+    EXPECT_LT(trips.LongestMs(), 500.0) << "filtering again, " << trips.Count() << " round trips";
+  }
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box).substr(0, notice.size()), notice);
+  Click(box, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(box));
+  EXPECT_TRUE(WaitForPane(std::to_string(kRows))) << StatusPaneText(main_, 1);
+  Close();
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_0"), "0,3,1,1,0,0,0,(a+)+$");
+}
+
+// A highlight rule that gives up on a row when the row is drawn is switched
+// off with a word too.
+TEST_F(ViewTest, AHighlightRuleThatGivesUpWhenDrawnIsSwitchedOff) {
+  Start("runaway_mark", [](TestProfile& p) {
+    p.Write("FILTER", "ANZAHL", "2");
+    p.Write("FILTER", "REGEL_0", "1,3,0,0,2,255,65535,Zeile");
+    p.Write("FILTER", "REGEL_1", "1,3,1,1,2,255,65535,(a+)+$");
+  });
+  Send("Zeile");
+  for (int i = 0; i < 50; ++i) Send(std::string(498, 'a') + "b");
+  EXPECT_EQ(TakeBox().substr(0, 48), "Regel 2 ist zu aufwendig und wurde ausgeschaltet");
   EXPECT_TRUE(Responsive(main_));
-  EXPECT_LT(GetTickCount() - start, 10000u);
+  Close();
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_0"), "1,3,0,0,2,255,65535,Zeile");
+  EXPECT_EQ(profile_->Read("FILTER", "REGEL_1"), "0,3,1,1,2,255,65535,(a+)+$");
+}
+
+// With FOLGEN on, the view follows as long as the last row is in view,
+// whichever row is selected, and stays where the user scrolls it.
+TEST_F(ViewTest, FollowingGoesOnWithARowSelectedUntilTheUserScrollsUp) {
+  Start("follow_end", [](TestProfile& p) { p.Write("ALLGEMEIN", "FOLGEN", "1"); });
+  for (int i = 0; i < 100; ++i) Send("Zeile " + std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 100));
+  PostMessageA(List(), WM_KEYDOWN, VK_END, 0);
+  ASSERT_TRUE(WaitUntil([&] { return Selected() == 99; }));
+  for (int i = 100; i < 150; ++i) Send("Zeile " + std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 150));
+  Sleep(300);
+  for (int i = 150; i < 200; ++i) Send("Zeile " + std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 200));
+  EXPECT_TRUE(WaitUntil([&] { return LastRowInView(); }, 3000)) << "top row " << Top();
+  EXPECT_EQ(Selected(), 99) << "out of view, still selected";
+  SendMessageA(List(), WM_VSCROLL, SB_PAGEUP, 0);
+  SendMessageA(List(), WM_VSCROLL, SB_PAGEUP, 0);
+  const int put = Top();
+  ASSERT_FALSE(LastRowInView());
+  for (int i = 200; i < 250; ++i) Send("Zeile " + std::to_string(i));
+  ASSERT_TRUE(WaitForRows(main_, 250));
+  Sleep(300);
+  EXPECT_EQ(Top(), put) << "where the user put it";
   Close();
 }
 
@@ -437,6 +557,24 @@ TEST_F(ViewTest, RulesAreTakenAsTheyAreAndCheckedWhenTickedOn) {
   EXPECT_EQ(profile_->Read("FILTER", "ANZAHL"), "2");
   EXPECT_EQ(profile_->Read("FILTER", "REGEL_1"), "0,0,1,0,0,0,0,(a");
   EXPECT_EQ(profile_->Read("FILTER", "REGEL_2"), "");
+}
+
+// With no row selected a rule change leaves the top row where it was.
+TEST_F(ViewTest, ARuleChangeWithNoRowSelectedKeepsTheTopRow) {
+  Start("top", [](TestProfile& p) {
+    p.Write("FILTER", "ANZAHL", "1");
+    p.Write("FILTER", "REGEL_0", "1,3,0,0,0,0,0,ungerade");
+  });
+  for (int i = 0; i < 300; ++i) Send("Zeile " + std::to_string(i) + (i % 2 ? " ungerade" : " gerade"));
+  ASSERT_TRUE(WaitForPane("150 / 300"));
+  SendMessageA(List(), LVM_ENSUREVISIBLE, 149, FALSE);
+  SendMessageA(List(), LVM_ENSUREVISIBLE, 60, FALSE);
+  ASSERT_EQ(Top(), 60);
+  ASSERT_EQ(Selected(), -1);
+  Click(main_, kFiltersOff);
+  ASSERT_TRUE(WaitForPane("300"));
+  EXPECT_EQ(ListRowText(main_, Top(), 2), "Zeile 120 gerade");
+  Close();
 }
 
 }  // namespace
