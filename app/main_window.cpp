@@ -456,25 +456,40 @@ void CPLOXENDlg::TellRulesSwitchedOff() {
   rulesNoticeOpen_ = false;
 }
 
-void CPLOXENDlg::CopyToClipboard(const std::string& text) {
-  const std::u16string wide = Utf16FromCp1252(text);
+bool CPLOXENDlg::CopyToClipboard(const std::string& text) {
   HGLOBAL ansi = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(WCHAR));
-  if (ansi && unicode && OpenClipboard(hwnd_)) {
-    std::memcpy(GlobalLock(ansi), text.c_str(), text.size() + 1);
-    GlobalUnlock(ansi);
-    auto* w = static_cast<WCHAR*>(GlobalLock(unicode));
-    for (std::size_t i = 0; i < wide.size(); ++i) w[i] = static_cast<WCHAR>(wide[i]);
-    w[wide.size()] = 0;
-    GlobalUnlock(unicode);
+  HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(WCHAR));
+  char* a = ansi ? static_cast<char*>(GlobalLock(ansi)) : nullptr;
+  WCHAR* w = unicode ? static_cast<WCHAR*>(GlobalLock(unicode)) : nullptr;
+  const char* failure = nullptr;
+  if (a && w) {
+    std::memcpy(a, text.c_str(), text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) w[i] = static_cast<WCHAR>(Utf16FromCp1252(static_cast<unsigned char>(text[i])));
+    w[text.size()] = 0;
+  } else {
+    failure = kClipboardNoMemory;
+  }
+  if (a) GlobalUnlock(ansi);
+  if (w) GlobalUnlock(unicode);
+  // Another program may hold the clipboard for a moment.
+  bool open = false;
+  for (int attempt = 0; !failure && !open && attempt < 5; ++attempt) {
+    if (attempt) Sleep(20);
+    open = OpenClipboard(hwnd_) != FALSE;
+  }
+  if (!failure && !open) failure = kClipboardBusy;
+  if (open) {
     EmptyClipboard();
-    // The clipboard owns what it took.
+    // The clipboard owns what it took; the platform makes either format of the other.
     if (SetClipboardData(CF_TEXT, ansi)) ansi = nullptr;
     if (SetClipboardData(CF_UNICODETEXT, unicode)) unicode = nullptr;
+    if (ansi && unicode) failure = kClipboardRefused;
     CloseClipboard();
   }
   if (ansi) GlobalFree(ansi);
   if (unicode) GlobalFree(unicode);
+  if (failure) MessageBoxA(hwnd_, failure, kCaption, MB_OK | MB_ICONEXCLAMATION);
+  return !failure;
 }
 
 void CPLOXENDlg::CopyRows(bool allShown) {
@@ -486,7 +501,9 @@ void CPLOXENDlg::CopyRows(bool allShown) {
     rows.push_back(list_.SelectedRow());
   }
   if (rows.empty()) return;
-  CopyToClipboard(ClipboardText(list_.Rows(), rows));
+  const ClipboardCopy copy = ClipboardText(list_.Rows(), rows);
+  if (CopyToClipboard(copy.text) && copy.rows < rows.size())
+    MessageBoxA(hwnd_, LeftOutNotice(copy.rows, rows.size()).c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 void CPLOXENDlg::OnRowMenu(LPARAM point) {
@@ -508,7 +525,7 @@ void CPLOXENDlg::OnRowMenu(LPARAM point) {
   if (row != kNoRow) {
     const MessageItem& item = list_.Rows().Row(row);
     menuRow_.valid = true;
-    menuRow_.text = ClipboardText(list_.Rows(), {row});
+    menuRow_.text = ClipboardText(list_.Rows(), {row}).text;
     menuRow_.process = std::string(ProcessPart(item.Text(kColumnProcess)));
     menuRow_.message = std::string(item.Text(kColumnMessage));
   }

@@ -93,7 +93,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void SetFollowing(bool on);
   // The rules the list switched off for giving up on a row, once each.
   void TellRulesSwitchedOff();
-  void CopyToClipboard(const std::string& text);
+  // Says why when nothing could be copied; false then.
+  bool CopyToClipboard(const std::string& text);
   void CopyRows(bool allShown);
   // The row menu at a point of the screen, for the row there; from the key
   // (no point) for the selected row, below it.
