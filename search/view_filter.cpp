@@ -30,14 +30,17 @@ void ViewFilter::Adopt() {
   }
 }
 
-void ViewFilter::SwitchOff(RuleBits rules) {
+bool ViewFilter::SwitchOff(RuleBits rules) {
+  bool any = false;
   for (std::size_t i = 0; i < rules_.size(); ++i) {
     if (!((rules >> i) & 1) || !rules_[i].on) continue;
     rules_[i].on = false;
     switchedOff_.push_back(i);
     ++switchedOffCount_;
+    any = true;
   }
-  Adopt();
+  if (any) Adopt();
+  return any;
 }
 
 bool ViewFilter::Work(const MessageRows& rows, const SliceOver& over) {
@@ -48,8 +51,7 @@ bool ViewFilter::Work(const MessageRows& rows, const SliceOver& over) {
     if (!gaveUp) return nextShown_.Looked() == rows.size();
     // Filtering starts again without the rule, or ends when the rest
     // filters as the rules in force do.
-    SwitchOff(gaveUp);
-    if (over && over()) return false;
+    if (!SwitchOff(gaveUp) || (over && over())) return false;
   }
   return false;
 }
@@ -84,10 +86,7 @@ const ViewRule* ViewFilter::Highlight(const MessageRows& rows, std::size_t row) 
       const std::size_t rule = inForce_.HighlightRule(rows.Row(row), &gaveUp);
       // While filtering again the rules in force are not the list's any
       // more; the new ones meet the row again once they are in force.
-      if (gaveUp && !refiltering_) {
-        SwitchOff(gaveUp);
-        continue;
-      }
+      if (gaveUp && !refiltering_ && SwitchOff(gaveUp)) continue;
       known = rule == RuleSet::kNoRule ? kNoHighlight : static_cast<std::uint8_t>(kFirstRule + rule);
     }
     return known == kNoHighlight ? nullptr : &inForce_.Rule(known - kFirstRule);

@@ -61,7 +61,8 @@ class ViewFilter {
   // The rules as they are now, either in force at once (they filter as the
   // rules in force do) or to be filtered again.
   void Adopt();
-  void SwitchOff(RuleBits rules);
+  // True when a rule was on.
+  bool SwitchOff(RuleBits rules);
 
   std::vector<ViewRule> rules_;
   RuleSet inForce_;  // built from rules_ unless refiltering_
