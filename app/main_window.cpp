@@ -42,6 +42,12 @@ constexpr UINT kWorkerLinesMs = 15;
 constexpr UINT_PTR kTimerLostLines = 20;
 constexpr UINT kLostLinesMs = 1000;
 constexpr int kLostLinesPane = 2;
+// Filtering again after a rule change goes a slice per tick; a timer's tick
+// comes only when no input or paint waits. The platform makes 1 ms at least 10.
+constexpr UINT_PTR kTimerRefilter = 30;
+// Rules the view switched off are told from the message loop, never from
+// the middle of a paint or of a sender's line.
+constexpr UINT kRulesSwitchedOffMessage = WM_APP + 30;
 
 // Milliseconds of a steady clock, finer than the tick count.
 double NowMs() {
@@ -152,6 +158,13 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
   list_.OnBehind([this] {
     if (!catchUpTimer_ && hwnd_)
       catchUpTimer_ = SetTimer(hwnd_, kTimerCatchUp, static_cast<UINT>(CatchUpPacer::kMinIntervalMs), nullptr) != 0;
+  });
+  list_.OnRefilter([this] {
+    if (hwnd_) SetTimer(hwnd_, kTimerRefilter, 1, nullptr);
+  });
+  list_.OnRulesSwitchedOff([this] {
+    rules_ = list_.Rules();
+    if (hwnd_) PostMessageA(hwnd_, kRulesSwitchedOffMessage, 0, 0);
   });
 }
 
@@ -441,25 +454,49 @@ void CPLOXENDlg::SetFollowing(bool on) {
   if (HMENU menu = GetMenu(hwnd_)) CheckMenuItem(menu, IDM_FOLLOW, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
-void CPLOXENDlg::CopyToClipboard(const std::string& text) {
-  const std::u16string wide = Utf16FromCp1252(text);
+void CPLOXENDlg::TellRulesSwitchedOff() {
+  // A notice open already tells the rules switched off meanwhile after it.
+  if (rulesNoticeOpen_) return;
+  rulesNoticeOpen_ = true;
+  for (std::string text; !(text = SwitchedOffNotice(list_.TakeSwitchedOff())).empty() && hwnd_;)
+    MessageBoxA(hwnd_, text.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
+  rulesNoticeOpen_ = false;
+}
+
+bool CPLOXENDlg::CopyToClipboard(const std::string& text) {
   HGLOBAL ansi = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(WCHAR));
-  if (ansi && unicode && OpenClipboard(hwnd_)) {
-    std::memcpy(GlobalLock(ansi), text.c_str(), text.size() + 1);
-    GlobalUnlock(ansi);
-    auto* w = static_cast<WCHAR*>(GlobalLock(unicode));
-    for (std::size_t i = 0; i < wide.size(); ++i) w[i] = static_cast<WCHAR>(wide[i]);
-    w[wide.size()] = 0;
-    GlobalUnlock(unicode);
+  HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(WCHAR));
+  char* a = ansi ? static_cast<char*>(GlobalLock(ansi)) : nullptr;
+  WCHAR* w = unicode ? static_cast<WCHAR*>(GlobalLock(unicode)) : nullptr;
+  const char* failure = nullptr;
+  if (a && w) {
+    std::memcpy(a, text.c_str(), text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) w[i] = static_cast<WCHAR>(Utf16FromCp1252(static_cast<unsigned char>(text[i])));
+    w[text.size()] = 0;
+  } else {
+    failure = kClipboardNoMemory;
+  }
+  if (a) GlobalUnlock(ansi);
+  if (w) GlobalUnlock(unicode);
+  // Another program may hold the clipboard for a moment.
+  bool open = false;
+  for (int attempt = 0; !failure && !open && attempt < 5; ++attempt) {
+    if (attempt) Sleep(20);
+    open = OpenClipboard(hwnd_) != FALSE;
+  }
+  if (!failure && !open) failure = kClipboardBusy;
+  if (open) {
     EmptyClipboard();
-    // The clipboard owns what it took.
+    // The clipboard owns what it took; the platform makes either format of the other.
     if (SetClipboardData(CF_TEXT, ansi)) ansi = nullptr;
     if (SetClipboardData(CF_UNICODETEXT, unicode)) unicode = nullptr;
+    if (ansi && unicode) failure = kClipboardRefused;
     CloseClipboard();
   }
   if (ansi) GlobalFree(ansi);
   if (unicode) GlobalFree(unicode);
+  if (failure) MessageBoxA(hwnd_, failure, kCaption, MB_OK | MB_ICONEXCLAMATION);
+  return !failure;
 }
 
 void CPLOXENDlg::CopyRows(bool allShown) {
@@ -471,7 +508,9 @@ void CPLOXENDlg::CopyRows(bool allShown) {
     rows.push_back(list_.SelectedRow());
   }
   if (rows.empty()) return;
-  CopyToClipboard(ClipboardText(list_.Rows(), rows));
+  const ClipboardCopy copy = ClipboardText(list_.Rows(), rows);
+  if (CopyToClipboard(copy.text) && copy.rows < rows.size())
+    MessageBoxA(hwnd_, LeftOutNotice(copy.rows, rows.size()).c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 void CPLOXENDlg::OnRowMenu(LPARAM point) {
@@ -496,7 +535,7 @@ void CPLOXENDlg::OnRowMenu(LPARAM point) {
   if (row != kNoRow) {
     const MessageItem& item = list_.Rows().Row(row);
     menuRow_.valid = true;
-    menuRow_.text = ClipboardText(list_.Rows(), {row});
+    menuRow_.text = ClipboardText(list_.Rows(), {row}).text;
     menuRow_.process = std::string(ProcessPart(item.Text(kColumnProcess)));
     menuRow_.message = std::string(item.Text(kColumnMessage));
   }
@@ -786,6 +825,10 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
     case kTimerLostLines:
       ShowLostLines();
       return true;
+    case kTimerRefilter:
+      if (!list_.RefilterSlice()) KillTimer(hwnd_, kTimerRefilter);
+      ShowRowCount();
+      return true;
     case kTimerCatchUp:
       // A quiet spell means the burst is over: show its rest at once. While
       // lines keep coming, the lines themselves catch up when it is time.
@@ -875,6 +918,9 @@ bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     case kWorkerLinesMessage:
       intake_.TakeQueued();
       SetTimer(hwnd_, kTimerWorkerLines, kWorkerLinesMs, nullptr);
+      return true;
+    case kRulesSwitchedOffMessage:
+      TellRulesSwitchedOff();
       return true;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == IDM_ABOUT) {

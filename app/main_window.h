@@ -92,7 +92,10 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void AddRule(const ViewRule& rule);
   void OnFiltersOff();
   void SetFollowing(bool on);
-  void CopyToClipboard(const std::string& text);
+  // The rules the list switched off for giving up on a row, once each.
+  void TellRulesSwitchedOff();
+  // Says why when nothing could be copied; false then.
+  bool CopyToClipboard(const std::string& text);
   void CopyRows(bool allShown);
   // The row menu at a point of the screen, for the row there; from the key
   // (no point) for the selected row, below it.
@@ -142,7 +145,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   int shownCount_ = -1;
   std::string paneText_;
   std::uint64_t lostShown_ = 0;  // the total the lost-lines pane shows
-  std::vector<ViewRule> rules_;
+  std::vector<ViewRule> rules_;  // as the list has them, with those it switched off
+  bool rulesNoticeOpen_ = false;
   // The row the row menu was opened for, as it was then: lines may arrive
   // while the menu is open, and the row limit may clear the list.
   struct MenuRow {

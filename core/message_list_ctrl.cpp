@@ -53,27 +53,41 @@ void MessageListCtrl::DeleteAllRows() {
   // The control forgets its rows before the model frees what it paints them from.
   if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
   shown_ = 0;
-  filter_.Clear();
+  view_.Clear();
   model_.DeleteAllRows();
 }
 
-bool MessageListCtrl::AtEnd() const {
-  if (shown_ == 0) return true;
+ViewPlace MessageListCtrl::Place() const {
+  ViewPlace place;
   const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  if (selected >= 0 && static_cast<std::size_t>(selected) + 1 != shown_) return false;
-  const auto top = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
-  const auto page = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
-  return top + page >= shown_;
+  if (selected >= 0) place.selected = static_cast<std::size_t>(selected);
+  place.top = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
+  place.page = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+  return place;
+}
+
+bool MessageListCtrl::AtEnd() const {
+  const ViewPlace place = Place();
+  return LastRowInView(place.top, place.page, shown_);
+}
+
+void MessageListCtrl::Noticed(std::size_t switchedOffBefore) {
+  if (view_.SwitchedOffCount() == switchedOffBefore) return;
+  if (onRulesSwitchedOff_) onRulesSwitchedOff_();
+  if (view_.Refiltering() && onRefilter_) onRefilter_();
 }
 
 bool MessageListCtrl::CatchUp() {
-  if (!hwnd_ || !Behind()) return false;
+  if (!hwnd_ || !Behind() || view_.Refiltering()) return false;
   const bool follow = following_ && AtEnd();
-  filter_.Extend(model_, rules_);
-  if (filter_.ShownCount() == shown_) return false;
+  const std::size_t switchedOff = view_.SwitchedOffCount();
+  view_.Extend(model_, SliceOf(kViewSliceMs));
+  Noticed(switchedOff);
+  const std::size_t count = view_.Shown().ShownCount();
+  if (count == shown_) return false;
   // The new rows are at the end; the view neither scrolls nor redraws what it shows.
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, filter_.ShownCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  shown_ = filter_.ShownCount();
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  shown_ = count;
   if (follow && shown_ > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
   return true;
 }
@@ -84,42 +98,54 @@ void MessageListCtrl::SetFollowing(bool on) {
 }
 
 void MessageListCtrl::SetRules(const std::vector<ViewRule>& rules) {
-  rules_ = RuleSet(rules);
-  if (!hwnd_) {
-    filter_.Rebuild(model_, rules_);
-    shown_ = filter_.ShownCount();
-    return;
+  view_.SetRules(rules);
+  // A short list is done within the first slice, as if at once.
+  if (RefilterSlice()) {
+    if (onRefilter_) onRefilter_();
+  } else if (hwnd_) {
+    InvalidateRect(hwnd_, nullptr, FALSE);  // the highlights may be others
   }
-  const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  const std::size_t oldTop = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
-  const std::size_t selectedRow = selected >= 0 ? filter_.Row(static_cast<std::size_t>(selected)) : kNoRow;
-  const bool follow = following_ && AtEnd();
+}
+
+bool MessageListCtrl::RefilterSlice() {
+  if (!view_.Refiltering()) return false;
+  const std::size_t switchedOff = view_.SwitchedOffCount();
+  const bool done = view_.Work(model_, SliceOf(kViewSliceMs));
+  if (view_.SwitchedOffCount() != switchedOff && onRulesSwitchedOff_) onRulesSwitchedOff_();
+  if (!done) {
+    // A rule switched off may have ended it: the highlights may be others.
+    if (!view_.Refiltering() && hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+    return view_.Refiltering();
+  }
+  if (!hwnd_) {
+    view_.TakeOver();
+    shown_ = view_.Shown().ShownCount();
+    return false;
+  }
+  const ViewPlace was = Place();
+  const RowFilter before = view_.TakeOver();
+  const ViewPlace now = PlaceAfterRefilter(before, view_.Shown(), was, following_);
+  // Emptied first: the control's selection and focus were by shown index.
   SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   SendMessageA(hwnd_, LVM_SETITEMCOUNT, 0, 0);
-  filter_.Rebuild(model_, rules_);
-  shown_ = filter_.ShownCount();
+  shown_ = view_.Shown().ShownCount();
   SendMessageA(hwnd_, LVM_SETITEMCOUNT, shown_, LVSICF_NOSCROLL);
-  const std::size_t kept = selectedRow == kNoRow ? RowFilter::kNoShownRow : filter_.ShownIndexOf(selectedRow);
-  if (kept != RowFilter::kNoShownRow) {
-    SelectOnly(static_cast<int>(kept));
-    // To the kept top: to the last row, then back up to the top, which
-    // leaves that row first on screen.
-    const std::size_t top = KeptTop(kept, static_cast<std::size_t>(selected), oldTop);
+  if (now.selected != RowFilter::kNoShownRow) SelectOnly(static_cast<int>(now.selected));
+  if (shown_ > 0) {
+    // To the last row, then back up to the top, which leaves that row first on screen.
     SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, top, FALSE);
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, kept, FALSE);
-  } else if (follow && shown_ > 0) {
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
+    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, now.top, FALSE);
   }
   SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
+  return false;
 }
 
 std::size_t MessageListCtrl::SelectedRow() const {
   if (!hwnd_) return kNoRow;
   const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   if (selected < 0 || static_cast<std::size_t>(selected) >= shown_) return kNoRow;
-  return filter_.Row(static_cast<std::size_t>(selected));
+  return view_.Shown().Row(static_cast<std::size_t>(selected));
 }
 
 std::size_t MessageListCtrl::RowAt(POINT client) const {
@@ -128,7 +154,7 @@ std::size_t MessageListCtrl::RowAt(POINT client) const {
   hit.pt = client;
   const int item = static_cast<int>(SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
   if (item < 0 || static_cast<std::size_t>(item) >= shown_) return kNoRow;
-  return filter_.Row(static_cast<std::size_t>(item));
+  return view_.Shown().Row(static_cast<std::size_t>(item));
 }
 
 void MessageListCtrl::SelectOnly(int item) {
@@ -145,7 +171,7 @@ int MessageListCtrl::FindNext(std::string_view term, bool caseSensitive) {
   const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   const std::size_t start = selected < 0 ? 0 : static_cast<std::size_t>(selected) + 1;
   DeselectAll();
-  const std::size_t hit = FindShownRow(model_, filter_, start, term, caseSensitive);
+  const std::size_t hit = FindShownRow(model_, view_.Shown(), start, term, caseSensitive);
   if (hit == kNoRow) return -1;
   const int row = static_cast<int>(hit);
   LVITEMA state{};
@@ -206,7 +232,7 @@ void MessageListCtrl::GetDispInfo(NMLVDISPINFOW& info) const {
   row.pszText[0] = L'\0';
   if (row.iItem < 0 || static_cast<std::size_t>(row.iItem) >= shown_) return;
   if (row.iSubItem < 0 || row.iSubItem >= kColumnCount) return;
-  const std::string_view text = model_.Row(filter_.Row(static_cast<std::size_t>(row.iItem))).Text(static_cast<std::size_t>(row.iSubItem));
+  const std::string_view text = model_.Row(view_.Shown().Row(static_cast<std::size_t>(row.iItem))).Text(static_cast<std::size_t>(row.iSubItem));
   const int n = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1));
   // The rows are in code page 1252 whatever the system's code page is.
   const int wide = n > 0 ? MultiByteToWideChar(1252, 0, text.data(), n, row.pszText, row.cchTextMax - 1) : 0;
@@ -219,17 +245,24 @@ void MessageListCtrl::GetDispInfo(NMLVDISPINFOA& info) const {
   row.pszText[0] = '\0';
   if (row.iItem < 0 || static_cast<std::size_t>(row.iItem) >= shown_) return;
   if (row.iSubItem < 0 || row.iSubItem >= kColumnCount) return;
-  const std::string_view text = model_.Row(filter_.Row(static_cast<std::size_t>(row.iItem))).Text(static_cast<std::size_t>(row.iSubItem));
+  const std::string_view text = model_.Row(view_.Shown().Row(static_cast<std::size_t>(row.iItem))).Text(static_cast<std::size_t>(row.iSubItem));
   const std::size_t n = std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1);
   text.copy(row.pszText, n);
   row.pszText[n] = '\0';
 }
 
-void MessageListCtrl::DrawItem(const DRAWITEMSTRUCT& d) const {
+void MessageListCtrl::DrawItem(const DRAWITEMSTRUCT& d) {
   if (d.itemID >= shown_) return;
-  const MessageItem* item = &model_.Row(filter_.Row(d.itemID));
+  const std::size_t row = view_.Shown().Row(d.itemID);
+  const MessageItem* item = &model_.Row(row);
   // A highlight rule's colours replace the row's own, for the screen only.
-  const ViewRule* marked = rules_.Highlight(*item);
+  const std::size_t switchedOff = view_.SwitchedOffCount();
+  const ViewRule* marked = view_.Highlight(model_, row);
+  if (view_.SwitchedOffCount() != switchedOff) {
+    // Rows painted before with that rule's colours get others.
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    Noticed(switchedOff);
+  }
   HDC dc = d.hDC;
   const bool focused = GetFocus() == hwnd_;
   const COLORREF oldText = GetTextColor(dc);

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/row_store.h"
-#include "search/rule_set.h"
+#include "search/view_filter.h"
 #include "res/resource.h"
 
 namespace ploxen {
@@ -41,25 +41,32 @@ class MessageListCtrl : public RowStore {
   void UpdateListState() override { if (onStateChange_) onStateChange_(); }
   void ReserveMore(std::size_t rows) override { model_.ReserveMore(rows); }
 
-  // Shows every row taken so far that the rules let through. Returns true
-  // when rows were added.
+  // Shows the rows taken so far that the rules let through, as many as one
+  // slice of work filters. Returns true when rows were added.
   bool CatchUp();
-  bool Behind() const { return filter_.Looked() < model_.size(); }
+  bool Behind() const { return view_.Shown().Looked() < model_.size(); }
 
-  // New rules: every row is filtered again; the selected row stays selected,
-  // as far from the top as it was, when it is still shown.
+  // New rules. When they show other rows, every row is filtered again a slice
+  // at a time (RefilterSlice); meanwhile the list shows what it showed.
   void SetRules(const std::vector<ViewRule>& rules);
+  // One slice of filtering again; once the new rows are complete the list
+  // shows them (see PlaceAfterRefilter). True while there is more to do.
+  bool RefilterSlice();
+  // The rules as set, less those switched off for giving up on a row.
+  const std::vector<ViewRule>& Rules() const { return view_.Rules(); }
+  // The places of the rules switched off since the last call.
+  std::vector<std::size_t> TakeSwitchedOff() { return view_.TakeSwitchedOff(); }
   // Some rule hides rows.
-  bool Filtering() const { return rules_.Filters(); }
+  bool Filtering() const { return view_.Filters(); }
   std::size_t ShownCount() const { return shown_; }
   // Row numbers of the store: the selected row (kNoRow for none), every row shown.
   std::size_t SelectedRow() const;
-  std::vector<std::size_t> ShownRows() const { return filter_.ShownRows(); }
+  std::vector<std::size_t> ShownRows() const { return view_.Shown().ShownRows(); }
   // The row under a point of the control's client area; kNoRow for none.
   std::size_t RowAt(POINT client) const;
 
   // While on, the last row stays in view as rows arrive, unless the user
-  // scrolled away from the end or selected a row that is not the last.
+  // scrolled it out of view.
   void SetFollowing(bool on);
   bool Following() const { return following_; }
 
@@ -69,7 +76,8 @@ class MessageListCtrl : public RowStore {
   int FindNext(std::string_view term, bool caseSensitive);
   void DeselectAll();
 
-  void DrawItem(const DRAWITEMSTRUCT& item) const;
+  // Not const: each row's highlight is worked out once and kept.
+  void DrawItem(const DRAWITEMSTRUCT& item);
   // The control's notifications to its parent, answered as a list that keeps
   // no text of its own must: the texts it asks for, and nothing found,
   // cached or selected on its own. False for any other notification.
@@ -79,6 +87,10 @@ class MessageListCtrl : public RowStore {
   void OnStateChange(std::function<void()> f) { onStateChange_ = std::move(f); }
   // Called once when the first row of a batch is waiting.
   void OnBehind(std::function<void()> f) { onBehind_ = std::move(f); }
+  // Called when filtering again begins and RefilterSlice is wanted.
+  void OnRefilter(std::function<void()> f) { onRefilter_ = std::move(f); }
+  // Called when a rule was switched off for giving up on a row.
+  void OnRulesSwitchedOff(std::function<void()> f) { onRulesSwitchedOff_ = std::move(f); }
 
  private:
   // The texts the control asks for: screen readers and other programs read
@@ -91,17 +103,22 @@ class MessageListCtrl : public RowStore {
     if (wasCurrent && onBehind_) onBehind_();
   }
 
+  ViewPlace Place() const;
   bool AtEnd() const;
   void SelectOnly(int item);
+  // The window is told when the view switched rules off since the count
+  // was taken, and when it filters again.
+  void Noticed(std::size_t switchedOffBefore);
 
   HWND hwnd_ = nullptr;
   MessageRows model_;
-  RuleSet rules_;
-  RowFilter filter_;
+  ViewFilter view_;
   std::size_t shown_ = 0;  // the control's item count
   bool following_ = false;
   std::function<void()> onStateChange_;
   std::function<void()> onBehind_;
+  std::function<void()> onRefilter_;
+  std::function<void()> onRulesSwitchedOff_;
 };
 
 }  // namespace ploxen

@@ -233,8 +233,28 @@ bool CPageFilter::OnCommand(int id, int code, HWND) {
   }
 }
 
+namespace {
+// A rule that cannot be switched on is told from the message loop, not from
+// the middle of the click on its check box.
+constexpr UINT kRuleRefusedMessage = WM_APP + 31;
+}  // namespace
+
 bool CPageFilter::OnNotify(NMHDR* header, LRESULT& result) {
   if (header->idFrom != IDC_RULES) return false;
+  if (header->code == LVN_ITEMCHANGING) {
+    // A rule switched on is checked as the rule dialog checks it at OK.
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    const UINT on = INDEXTOSTATEIMAGEMASK(2);
+    result = FALSE;
+    if (!filling_ && (change->uChanged & LVIF_STATE) && change->iItem >= 0 &&
+        change->iItem < static_cast<int>(values.rules.size()) && (change->uNewState & LVIS_STATEIMAGEMASK) == on &&
+        (change->uOldState & LVIS_STATEIMAGEMASK) != on &&
+        !SwitchOnRefusal(static_cast<std::size_t>(change->iItem), values.rules[static_cast<std::size_t>(change->iItem)]).empty()) {
+      result = TRUE;  // the check box stays empty
+      PostMessageA(hwnd_, kRuleRefusedMessage, static_cast<WPARAM>(change->iItem), 0);
+    }
+    return true;
+  }
   if (header->code == LVN_ITEMCHANGED) {
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
     if (!filling_ && (change->uChanged & LVIF_STATE) && change->iItem >= 0 &&
@@ -251,6 +271,16 @@ bool CPageFilter::OnNotify(NMHDR* header, LRESULT& result) {
     return true;
   }
   return false;
+}
+
+bool CPageFilter::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (msg != kRuleRefusedMessage) return false;
+  result = 0;
+  if (wp < values.rules.size()) {
+    const std::string refusal = SwitchOnRefusal(wp, values.rules[wp]);
+    if (!refusal.empty()) MessageBoxA(hwnd_, refusal.c_str(), "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
+  }
+  return true;
 }
 
 void CPageFilter::OnNew() {

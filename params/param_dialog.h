@@ -85,6 +85,7 @@ class CPageFilter : public fw::PropertyPage {
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
   bool OnNotify(NMHDR* header, LRESULT& result) override;
+  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
   void Fill(int select);

@@ -27,6 +27,18 @@ const std::array<unsigned char, 256>& UpperCaseTable() {
   return table;
 }
 
+const std::array<unsigned char, 256>& LowerCaseTable() {
+  static const std::array<unsigned char, 256> table = [] {
+    std::array<unsigned char, 256> lower{};
+    for (int c = 0; c < 256; ++c) lower[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c);
+    const auto& upper = UpperCaseTable();
+    for (int c = 0; c < 256; ++c)
+      if (upper[static_cast<std::size_t>(c)] != c) lower[upper[static_cast<std::size_t>(c)]] = static_cast<unsigned char>(c);
+    return lower;
+  }();
+  return table;
+}
+
 std::string ToUpperCp1252(std::string_view text) {
   const auto& upper = UpperCaseTable();
   std::string out(text);

@@ -15,6 +15,8 @@ namespace ploxen {
 // upper-casing gives it: a-z, the accented small letters, š œ ž ÿ.
 const std::array<unsigned char, 256>& UpperCaseTable();
 std::string ToUpperCp1252(std::string_view text);
+// The other way: each letter of the upper table back to its small letter.
+const std::array<unsigned char, 256>& LowerCaseTable();
 
 // A term prepared once for a whole search: the upper-cased pattern and the
 // bytes that can start a hit. Matching allocates nothing.

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
+#include <chrono>
+#include <exception>
 
 // The bound on the states one match may visit, instead of Boost's 100
 // million: a runaway expression gives up after a few milliseconds on a line,
@@ -34,12 +35,6 @@ const std::array<unsigned char, 256>& SameCaseTable() {
     return t;
   }();
   return table;
-}
-
-bool HasHighBytes(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return true;
-  return false;
 }
 
 // Up to 64 plain patterns of one kind of case, found in one pass over a text.
@@ -99,34 +94,34 @@ class TextGroup {
   std::array<std::string, 64> patterns_;
 };
 
-boost::regex::flag_type RegexFlags(bool caseSensitive) {
-  return caseSensitive ? boost::regex::perl : boost::regex::perl | boost::regex::icase;
+// Case is folded by code page 1252 in the engine itself, to small letters:
+// pattern and text stay as typed, and a range of accented letters stays a
+// range ([\xE0-\xFF] upper-cased would run backwards, as \xFF's capital is 0x9F).
+class Cp1252Traits : public boost::cpp_regex_traits<char> {
+ public:
+  char translate_nocase(char c) const { return static_cast<char>(LowerCaseTable()[static_cast<unsigned char>(c)]); }
+  char translate(char c, bool icase) const { return icase ? translate_nocase(c) : c; }
+  char translate(char c) const { return c; }
+  char tolower(char c) const { return translate_nocase(c); }
+  char toupper(char c) const { return static_cast<char>(UpperCaseTable()[static_cast<unsigned char>(c)]); }
+};
+using Regex = boost::basic_regex<char, Cp1252Traits>;
+
+Regex::flag_type RegexFlags(bool caseSensitive) {
+  return caseSensitive ? Regex::perl : Regex::perl | Regex::icase;
 }
 
-// Boost folds only what the C locale folds: for the accented letters the
-// pattern's and the text's bytes are upper-cased by the 1252 table first.
-std::string RegexPattern(std::string_view pattern, bool caseSensitive) {
-  std::string out(pattern);
-  if (!caseSensitive)
-    for (char& c : out)
-      if (static_cast<unsigned char>(c) >= 0x80) c = static_cast<char>(UpperCaseTable()[static_cast<unsigned char>(c)]);
-  return out;
-}
+enum class Outcome { kNo, kYes, kGaveUp };
 
 struct RegexRule {
-  boost::regex expression;
-  bool caseSensitive;
+  Regex expression;
 
-  bool Matches(std::string_view text) const {
+  Outcome Matches(std::string_view text) const {
     try {
-      if (!caseSensitive && HasHighBytes(text)) {
-        const std::string upper = ToUpperCp1252(text);
-        return boost::regex_search(upper.begin(), upper.end(), expression, boost::match_any);
-      }
-      return boost::regex_search(text.begin(), text.end(), expression, boost::match_any);
-    } catch (const std::runtime_error&) {
-      // The bound was reached (or the stack): this line does not match.
-      return false;
+      return boost::regex_search(text.begin(), text.end(), expression, boost::match_any) ? Outcome::kYes : Outcome::kNo;
+    } catch (const std::exception&) {
+      // The bound on the work was reached (or on the stack, or memory).
+      return Outcome::kGaveUp;
     }
   }
 };
@@ -144,13 +139,16 @@ class Matcher {
       (rule.caseSensitive ? exact_ : folded_).Add(rule.pattern, bit);
       (rule.caseSensitive ? exactBits_ : foldedBits_) |= mask;
     } else {
-      regexes_.push_back({bit, RegexRule{boost::regex(RegexPattern(rule.pattern, rule.caseSensitive), RegexFlags(rule.caseSensitive)), rule.caseSensitive}});
+      regexes_.push_back({bit, RegexRule{Regex(rule.pattern, RegexFlags(rule.caseSensitive))}});
     }
   }
 
+  bool HasRegex() const { return !regexes_.empty(); }
+
   // The rules the row matches; stops looking once every wanted one does, or
-  // one of the stop bits.
-  Bits Match(const MessageItem& row, Bits wanted, Bits stop = 0) const {
+  // one of the stop bits. A rule that gives up on a column is added to
+  // gaveUp and not looked at again.
+  Bits Match(const MessageItem& row, Bits wanted, Bits stop, Bits& gaveUp) const {
     Bits found = 0;
     wanted &= all_;
     const std::size_t columns = std::min<std::size_t>(row.ColourCount(), kColumnCount);
@@ -159,10 +157,15 @@ class Matcher {
       const Bits textWanted = textColumns_[c] & wanted & ~found;
       if (textWanted & foldedBits_) found |= folded_.Scan(text, textWanted & foldedBits_);
       if (textWanted & exactBits_) found |= exact_.Scan(text, textWanted & exactBits_);
-      const Bits regexWanted = regexColumns_[c] & wanted & ~found;
+      const Bits regexWanted = regexColumns_[c] & wanted & ~found & ~gaveUp;
       if (!regexWanted) continue;
-      for (const auto& [bit, regex] : regexes_)
-        if ((regexWanted >> bit) & 1 && !((found >> bit) & 1) && regex.Matches(text)) found |= Bits{1} << bit;
+      for (const auto& [bit, regex] : regexes_) {
+        const Bits mask = Bits{1} << bit;
+        if (!(regexWanted & mask) || (found & mask)) continue;
+        const Outcome outcome = regex.Matches(text);
+        if (outcome == Outcome::kYes) found |= mask;
+        if (outcome == Outcome::kGaveUp) gaveUp |= mask;
+      }
     }
     return found;
   }
@@ -203,7 +206,7 @@ std::string RegexErrorText(boost::regex_constants::error_type code) {
 
 std::string RegexError(std::string_view pattern, bool caseSensitive) {
   try {
-    const boost::regex expression(RegexPattern(pattern, caseSensitive), RegexFlags(caseSensitive));
+    const Regex expression(std::string(pattern), RegexFlags(caseSensitive));
     return {};
   } catch (const boost::regex_error& e) {
     return "Der regul\xE4re Ausdruck ist fehlerhaft: " + RegexErrorText(e.code()) + " (an Position " +
@@ -218,26 +221,39 @@ struct RuleSet::Impl {
   Matcher filter;
   Matcher highlight;
   Bits hide = 0, showOnly = 0, highlights = 0;
+  std::vector<std::size_t> filterRule;     // by filter bit
   std::vector<std::size_t> highlightRule;  // by highlight bit
+  std::vector<ViewRule> filterRules;       // by filter bit, to compare two sets
 };
+
+namespace {
+
+// The rules' places in the list of the bits set.
+RuleBits PlacesOf(Bits bits, const std::vector<std::size_t>& places) {
+  RuleBits out = 0;
+  for (; bits; bits &= bits - 1) out |= RuleBits{1} << places[static_cast<std::size_t>(LowestBit(bits))];
+  return out;
+}
+
+}  // namespace
 
 RuleSet::RuleSet(const std::vector<ViewRule>& rules) {
   auto impl = std::make_shared<Impl>();
-  impl->rules = rules;
+  impl->rules.assign(rules.begin(), rules.begin() + static_cast<std::ptrdiff_t>(std::min(rules.size(), kViewRuleMax)));
   int filterBit = 0, highlightBit = 0;
-  for (std::size_t i = 0; i < rules.size(); ++i) {
-    const ViewRule& rule = rules[i];
+  for (std::size_t i = 0; i < impl->rules.size(); ++i) {
+    const ViewRule& rule = impl->rules[i];
     if (!rule.on || !RuleRefusal(rule).empty()) continue;
     if (rule.action == RuleAction::kHighlight) {
-      if (highlightBit == 64) continue;
       impl->highlight.Add(rule, highlightBit);
       impl->highlights |= Bits{1} << highlightBit;
       impl->highlightRule.push_back(i);
       ++highlightBit;
     } else {
-      if (filterBit == 64) continue;
       impl->filter.Add(rule, filterBit);
       (rule.action == RuleAction::kHide ? impl->hide : impl->showOnly) |= Bits{1} << filterBit;
+      impl->filterRule.push_back(i);
+      impl->filterRules.push_back(rule);
       ++filterBit;
     }
   }
@@ -246,19 +262,46 @@ RuleSet::RuleSet(const std::vector<ViewRule>& rules) {
 
 bool RuleSet::Filters() const { return impl_ && (impl_->hide || impl_->showOnly); }
 
-bool RuleSet::Shows(const MessageItem& row) const {
+bool RuleSet::FiltersAs(const RuleSet& other) const {
+  if (!Filters() || !other.Filters()) return Filters() == other.Filters();
+  return impl_->filterRules == other.impl_->filterRules;
+}
+
+bool RuleSet::Slow() const { return impl_ && (impl_->filter.HasRegex() || impl_->highlight.HasRegex()); }
+
+bool RuleSet::Highlights() const { return impl_ && impl_->highlights; }
+
+bool RuleSet::Shows(const MessageItem& row, RuleBits* gaveUp) const {
   if (!Filters()) return true;
   // One pass for both kinds; a hide rule wins over a show-only rule.
-  const Bits found = impl_->filter.Match(row, impl_->hide | impl_->showOnly, impl_->hide);
+  Bits failed = 0;
+  const Bits found = impl_->filter.Match(row, impl_->hide | impl_->showOnly, impl_->hide, failed);
+  if (failed && gaveUp) *gaveUp |= PlacesOf(failed, impl_->filterRule);
   if (found & impl_->hide) return false;
   return !impl_->showOnly || (found & impl_->showOnly) != 0;
 }
 
-const ViewRule* RuleSet::Highlight(const MessageItem& row) const {
-  if (!impl_ || !impl_->highlights) return nullptr;
-  const Bits found = impl_->highlight.Match(row, impl_->highlights);
-  if (!found) return nullptr;
-  return &impl_->rules[impl_->highlightRule[static_cast<std::size_t>(LowestBit(found))]];
+std::size_t RuleSet::HighlightRule(const MessageItem& row, RuleBits* gaveUp) const {
+  if (!Highlights()) return kNoRule;
+  Bits failed = 0;
+  const Bits found = impl_->highlight.Match(row, impl_->highlights, 0, failed);
+  if (failed && gaveUp) *gaveUp |= PlacesOf(failed, impl_->highlightRule);
+  if (!found) return kNoRule;
+  return impl_->highlightRule[static_cast<std::size_t>(LowestBit(found))];
+}
+
+const ViewRule* RuleSet::Highlight(const MessageItem& row, RuleBits* gaveUp) const {
+  const std::size_t rule = HighlightRule(row, gaveUp);
+  return rule == kNoRule ? nullptr : &impl_->rules[rule];
+}
+
+const ViewRule& RuleSet::Rule(std::size_t index) const { return impl_->rules[index]; }
+
+SliceOver SliceOf(double milliseconds) {
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                       std::chrono::duration<double, std::milli>(milliseconds));
+  return [end] { return std::chrono::steady_clock::now() >= end; };
 }
 
 void RowFilter::Rebuild(const MessageRows& rows, const RuleSet& rules) {
@@ -267,7 +310,7 @@ void RowFilter::Rebuild(const MessageRows& rows, const RuleSet& rules) {
   Extend(rows, rules);
 }
 
-void RowFilter::Extend(const MessageRows& rows, const RuleSet& rules) {
+void RowFilter::Extend(const MessageRows& rows, const RuleSet& rules, const SliceOver& over, RuleBits* gaveUp) {
   if (rules.Filters() && all_) {
     // Every row looked at so far was shown.
     shown_.resize(looked_);
@@ -278,8 +321,24 @@ void RowFilter::Extend(const MessageRows& rows, const RuleSet& rules) {
     looked_ = rows.size();
     return;
   }
-  for (; looked_ < rows.size(); ++looked_)
-    if (rules.Shows(rows.Row(looked_))) shown_.push_back(looked_);
+  // A row of text rules costs well under a microsecond, one with a regular
+  // expression up to milliseconds: the clock is read accordingly.
+  const std::size_t stride = rules.Slow() ? 1 : 1024;
+  std::size_t untilLook = stride;
+  while (looked_ < rows.size()) {
+    RuleBits failed = 0;
+    const bool shows = rules.Shows(rows.Row(looked_), gaveUp ? &failed : nullptr);
+    if (failed) {
+      *gaveUp |= failed;
+      return;
+    }
+    if (shows) shown_.push_back(looked_);
+    ++looked_;
+    if (--untilLook == 0) {
+      if (over && over()) return;
+      untilLook = stride;
+    }
+  }
 }
 
 void RowFilter::Clear() {
@@ -293,6 +352,11 @@ std::size_t RowFilter::ShownIndexOf(std::size_t row) const {
   if (all_) return row < looked_ ? row : kNoShownRow;
   const auto it = std::lower_bound(shown_.begin(), shown_.end(), row);
   return it != shown_.end() && *it == row ? static_cast<std::size_t>(it - shown_.begin()) : kNoShownRow;
+}
+
+std::size_t RowFilter::FirstShownFrom(std::size_t row) const {
+  if (all_) return row < looked_ ? row : looked_;
+  return static_cast<std::size_t>(std::lower_bound(shown_.begin(), shown_.end(), row) - shown_.begin());
 }
 
 std::vector<std::size_t> RowFilter::ShownRows() const {

@@ -1,5 +1,6 @@
 #include "search/view_rules.h"
 
+#include <algorithm>
 #include <array>
 
 namespace ploxen {
@@ -70,9 +71,14 @@ std::string RuleKey(std::size_t index) { return "REGEL_" + std::to_string(index)
 
 std::vector<ViewRule> ReadViewRules(const Profile& profile) {
   const int count = profile.GetInt(keys::kSectionFilter, keys::kFilterCount, 0);
+  // Only keys written by WriteViewRules can be there; a count beyond them
+  // made no rules of its own.
+  const std::size_t slots = count > 0 ? std::min(static_cast<std::size_t>(count), kViewRuleMax) : 0;
   std::vector<ViewRule> rules;
-  for (int i = 0; i < count && rules.size() < kViewRuleMax; ++i)
-    rules.push_back(DecodeRule(profile.GetString(keys::kSectionFilter, RuleKey(static_cast<std::size_t>(i)), "")));
+  for (std::size_t i = 0; i < slots; ++i) {
+    const std::string value = profile.GetString(keys::kSectionFilter, RuleKey(i), "");
+    if (!value.empty()) rules.push_back(DecodeRule(value));
+  }
   return rules;
 }
 
@@ -90,6 +96,13 @@ std::string RuleRefusal(const ViewRule& rule) {
   if (rule.pattern.empty()) return "Bitte geben Sie ein Muster ein.";
   if (rule.kind == RuleKind::kRegex) return RegexError(rule.pattern, rule.caseSensitive);
   return {};
+}
+
+std::string SwitchOnRefusal(std::size_t place, const ViewRule& rule) {
+  const std::string refusal = RuleRefusal(rule);
+  if (refusal.empty()) return {};
+  return "Regel " + std::to_string(place + 1) + " kann nicht eingeschaltet werden. " + refusal +
+         " Mit \"Bearbeiten ...\" k\xF6nnen Sie die Regel \xE4ndern.";
 }
 
 std::string_view ProcessPart(std::string_view processColumn) {

@@ -62,6 +62,9 @@ std::string RegexError(std::string_view pattern, bool caseSensitive);
 // What the rule dialog tells the user at OK: an empty pattern or a regular
 // expression that does not compile; empty when the rule can be taken.
 std::string RuleRefusal(const ViewRule& rule);
+// What the page tells the user who ticks a rule (at its place in the list,
+// from 0) that the rule dialog would refuse; empty when it may be on.
+std::string SwitchOnRefusal(std::size_t place, const ViewRule& rule);
 
 // The process part of a row's first column ("PID=1208" of
 // "PID=1208,TID=3344"); empty when the row has none.

@@ -86,9 +86,29 @@ TEST(ClipboardTextTest, TabsBetweenColumnsAndCrLfAfterEachRow) {
   AddRow(rows, 0x303, "PID=1,TID=2", "12:00:00.000", "erste Zeile");
   AddRow(rows, 0x303, "", "", "zweite \xE4\xF6\xFC");
   AddItem(rows, 3, {"nur eine Spalte"}, {kProcessColumnColours});
-  EXPECT_EQ(ClipboardText(rows, {0, 1}), "PID=1,TID=2\t12:00:00.000\terste Zeile\r\n\t\tzweite \xE4\xF6\xFC\r\n");
-  EXPECT_EQ(ClipboardText(rows, {2}), "nur eine Spalte\t\t\r\n");
-  EXPECT_EQ(ClipboardText(rows, {}), "");
+  EXPECT_EQ(ClipboardText(rows, {0, 1}).text, "PID=1,TID=2\t12:00:00.000\terste Zeile\r\n\t\tzweite \xE4\xF6\xFC\r\n");
+  EXPECT_EQ(ClipboardText(rows, {2}).text, "nur eine Spalte\t\t\r\n");
+  EXPECT_EQ(ClipboardText(rows, {}).text, "");
+}
+
+// Copied columns and rows stay apart whatever a message holds, and a copy
+// keeps to its bound with whole rows and says how many it left out.
+TEST(ClipboardTextTest, SeparatorsInAColumnAreSpacesAndTheBoundKeepsWholeRows) {
+  MessageRows rows;
+  AddRow(rows, 0x303, "P\t1", "", "a\tb\rc\nd\r");
+  AddRow(rows, 0x303, "", "", "zwei");
+  AddRow(rows, 0x303, "", "", "drei");
+  const ClipboardCopy all = ClipboardText(rows, {0, 1, 2});
+  EXPECT_EQ(all.text, "P 1\t\ta b c d \r\n\t\tzwei\r\n\t\tdrei\r\n");
+  EXPECT_EQ(all.rows, 3u);
+  const ClipboardCopy bounded = ClipboardText(rows, {0, 1, 2}, all.text.size() - 1);
+  EXPECT_EQ(bounded.text, "P 1\t\ta b c d \r\n\t\tzwei\r\n");
+  EXPECT_EQ(bounded.rows, 2u);
+  EXPECT_EQ(ClipboardText(rows, {0}, 3).rows, 0u);
+  EXPECT_EQ(LeftOutNotice(3, 3), "");
+  EXPECT_EQ(LeftOutNotice(153240, 1000000).substr(0, 75),
+            "Es wurden nur die ersten 153240 von 1000000 Zeilen kopiert: PLOXEN kopiert ");
+  EXPECT_NE(LeftOutNotice(2, 3).find("16 MB"), std::string::npos);
 }
 
 TEST(ClipboardTextTest, Cp1252ToUtf16AsThePlatformConverts) {

@@ -67,6 +67,11 @@ const MatchCase kMatchCases[] = {
     {"regex anchored", Rule(kHide, "^Zeile", RuleColumn::kAll, RuleKind::kRegex), "", "", "Die Zeile", false},
     {"regex folds umlauts", Rule(kHide, "gr\xF6\xDF" "e", RuleColumn::kAll, RuleKind::kRegex), "", "", "GR\xD6\xDF" "E", true},
     {"regex case matters", Rule(kHide, "abc", RuleColumn::kAll, RuleKind::kRegex, true), "", "", "ABC", false},
+    // Folded in the engine: upper-casing the pattern made [\xE0-\xFF] run backwards.
+    {"regex range of accented letters", Rule(kHide, "^[\xE0-\xFF]+$", RuleColumn::kAll, RuleKind::kRegex), "", "", "\xC9\xC8\x9F", true},
+    {"regex range, other letters", Rule(kHide, "[\xE0-\xFF]", RuleColumn::kAll, RuleKind::kRegex), "", "", "abc \xD7", false},
+    {"regex range, case matters", Rule(kHide, "[\xE0-\xFF]", RuleColumn::kAll, RuleKind::kRegex, true), "", "", "\xC9T\xC9", false},
+    {"regex capital range", Rule(kHide, "[\xC0-\xDE]", RuleColumn::kAll, RuleKind::kRegex), "", "", "\xFC", true},
     {"process rule", ProcessRule("PID=12", kHide), "PID=12,TID=3", "", "", true},
     {"process rule is exact", ProcessRule("PID=12", kHide), "PID=123,TID=3", "", "", false},
     {"process rule, no thread part", ProcessRule("PID=12", kHide), "PID=12", "", "", true},
@@ -184,10 +189,22 @@ const DamagedCase kDamaged[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Values, DamagedRule, ::testing::ValuesIn(kDamaged));
 
-TEST(RuleProfile, ADamagedCountOrMissingKeysNeverMakeMoreThanTheLimit) {
+// A count beyond the keys there makes no rules of its own, and none comes
+// back at exit; keys beyond the limit are never looked at.
+TEST(RuleProfile, OnlyTheRulesThereAreReadWhateverTheCountSays) {
   MemoryProfile profile;
   profile.WriteInt("FILTER", "ANZAHL", 2000000000);
-  EXPECT_EQ(ReadViewRules(profile).size(), kViewRuleMax);
+  profile.WriteString("FILTER", "REGEL_0", "1,0,0,0,0,0,0,eins");
+  profile.WriteString("FILTER", "REGEL_3", "1,0,0,0,0,0,0,vier");
+  profile.WriteString("FILTER", "REGEL_5", "");
+  profile.WriteString("FILTER", "REGEL_64", "1,0,0,0,0,0,0,zu weit");
+  std::vector<ViewRule> rules = ReadViewRules(profile);
+  ASSERT_EQ(rules.size(), 2u);
+  EXPECT_EQ(rules[1].pattern, "vier");
+  WriteViewRules(profile, rules);
+  EXPECT_EQ(profile.GetInt("FILTER", "ANZAHL", -1), 2);
+  EXPECT_EQ(profile.GetString("FILTER", "REGEL_1", ""), "1,0,0,0,0,0,0,vier");
+  EXPECT_EQ(profile.GetString("FILTER", "REGEL_3", "weg"), "weg");
   profile.WriteInt("FILTER", "ANZAHL", -5);
   EXPECT_TRUE(ReadViewRules(profile).empty());
 }
@@ -205,19 +222,41 @@ TEST(RegexErrors, NameTheErrorInGermanAndWhereItIs) {
     EXPECT_NE(error.find("Position"), std::string::npos) << error;
   }
   EXPECT_EQ(RegexError("^a+(b|c)*$", false), "");
+  EXPECT_EQ(RegexError("[\xE0-\xFF]", false), "") << "a range of accented letters, either case";
   EXPECT_EQ(RuleRefusal(Rule(RuleAction::kHide, "")), "Bitte geben Sie ein Muster ein.");
   EXPECT_EQ(RuleRefusal(Rule(RuleAction::kHide, "(", RuleColumn::kAll, RuleKind::kText)), "") << "plain text";
 }
 
-TEST(RegexErrors, ARunawayExpressionGivesUpOnTheLineAsNoMatch) {
+TEST(RegexErrors, ARunawayExpressionGivesUpOnTheLineAndSaysWhichRuleItWas) {
   MessageRows rows;
   AddRow(rows, 0x303, "", "", std::string(498, 'a') + "b");
   AddRow(rows, 0x303, "", "", "aaa");
-  const RuleSet set({Rule(RuleAction::kHide, "(a+)+$", RuleColumn::kMessage, RuleKind::kRegex, true)});
+  ViewRule off = Rule(RuleAction::kHide, "aaa");
+  off.on = false;
+  const ViewRule runaway = Rule(RuleAction::kHide, "(a+)+$", RuleColumn::kMessage, RuleKind::kRegex, true);
+  ViewRule mark = runaway;
+  mark.action = RuleAction::kHighlight;
+  const RuleSet set({Rule(RuleAction::kHide, "zzz"), off, runaway, mark});
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(set.Shows(rows.Row(0))) << "beyond the bound the line counts as not matching";
-  EXPECT_FALSE(set.Shows(rows.Row(1)));
+  RuleBits gaveUp = 0;
+  EXPECT_TRUE(set.Shows(rows.Row(0), &gaveUp)) << "beyond the bound the line counts as not matching";
+  EXPECT_EQ(gaveUp, RuleBits{1} << 2) << "by its place in the list";
+  gaveUp = 0;
+  EXPECT_EQ(set.Highlight(rows.Row(0), &gaveUp), nullptr);
+  EXPECT_EQ(gaveUp, RuleBits{1} << 3);
+  gaveUp = 0;
+  EXPECT_FALSE(set.Shows(rows.Row(1), &gaveUp));
+  EXPECT_EQ(gaveUp, 0u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST(RegexErrors, ATickOnThePageIsCheckedAsTheRuleDialogChecks) {
+  EXPECT_EQ(SwitchOnRefusal(1, DecodeRule("1,0,1,0,0,0,0,(a")),
+            "Regel 2 kann nicht eingeschaltet werden. Der regul\xE4re Ausdruck ist fehlerhaft: Klammern ( ) passen "
+            "nicht zueinander (an Position 3). Mit \"Bearbeiten ...\" k\xF6nnen Sie die Regel \xE4ndern.");
+  EXPECT_EQ(SwitchOnRefusal(0, DecodeRule("0,0,0,0,0,0,0,")).substr(0, 50),
+            "Regel 1 kann nicht eingeschaltet werden. Bitte geb");
+  EXPECT_EQ(SwitchOnRefusal(0, Rule(RuleAction::kHide, "(a")), "") << "plain text";
 }
 
 TEST(ViewTexts, CountPaneAndProcessPart) {
