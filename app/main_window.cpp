@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/layout.h"
 #include "fw/file.h"
 #include "fw/file_dialog.h"
 #include "fw/strings.h"
@@ -15,8 +14,10 @@
 #include "res/resource.h"
 #include "search/clipboard_text.h"
 #include "search/term_history.h"
+#include "shell/layout.h"
 #include "sources/copy_data.h"
 #include "storage/file_commands.h"
+#include "storage/view_rules_profile.h"
 
 namespace ploxen {
 

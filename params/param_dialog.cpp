@@ -8,9 +8,9 @@
 #include <initializer_list>
 #include <vector>
 
+#include "core/field_rules.h"
 #include "fw/file_dialog.h"
 #include "fw/font_dialog.h"
-#include "params/field_rules.h"
 #include "params/font_rules.h"
 #include "params/help_texts.h"
 #include "params/network_rules.h"

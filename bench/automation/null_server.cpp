@@ -3,7 +3,7 @@
 // lines go nowhere. Started without arguments it registers itself.
 #include <windows.h>
 
-#include "app/command_line.h"
+#include "shell/command_line.h"
 #include "sources/automation_object.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/layout.h"
 #include "res/resource.h"
+#include "shell/layout.h"
 
 namespace ploxen::test {
 namespace {

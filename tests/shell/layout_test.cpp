@@ -1,7 +1,7 @@
 // Placement of the list and the button row, and the status bar's panes.
 #include <gtest/gtest.h>
 
-#include "app/layout.h"
+#include "shell/layout.h"
 
 namespace ploxen::test {
 namespace {

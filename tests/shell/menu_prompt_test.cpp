@@ -1,7 +1,7 @@
 // Status-bar prompts while the user moves through the menus, and tool tips.
 #include <gtest/gtest.h>
 
-#include "app/menu_prompt.h"
+#include "shell/menu_prompt.h"
 
 namespace ploxen::test {
 namespace {

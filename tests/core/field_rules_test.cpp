@@ -1,6 +1,6 @@
 // What the parameter pages take as a number, where their ranges end, and
 // that every refusal names what would be accepted.
-#include "params/field_rules.h"
+#include "core/field_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/menu_prompt.h"
+#include "shell/menu_prompt.h"
 
 namespace ploxen {
 

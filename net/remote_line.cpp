@@ -1,4 +1,4 @@
-#include "sources/remote_line.h"
+#include "net/remote_line.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 // The switches of the command line.
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
+#include "shell/command_line.h"
 
 namespace ploxen::test {
 namespace {

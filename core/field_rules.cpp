@@ -1,4 +1,4 @@
-#include "params/field_rules.h"
+#include "core/field_rules.h"
 
 namespace ploxen {
 namespace {

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "sources/remote_line.h"
+#include "net/remote_line.h"
 
 namespace ploxen::test {
 namespace {
