@@ -10,8 +10,8 @@
 #include "fw/ini_profile.h"
 #include "fw/strings.h"
 #include "res/resource.h"
+#include "roads/automation_object.h"
 #include "shell/command_line.h"
-#include "sources/automation_object.h"
 #include "sources/automation_registry.h"
 #include "storage/settings.h"
 

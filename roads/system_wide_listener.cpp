@@ -1,4 +1,4 @@
-#include "sources/system_wide_listener.h"
+#include "roads/system_wide_listener.h"
 
 #include "core/intake.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/line_stamp.h"
-#include "sources/system_debug_capture.h"
+#include "roads/system_debug_capture.h"
 
 namespace ploxen::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "sources/syslog_forwarder.h"
+#include "roads/syslog_forwarder.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>

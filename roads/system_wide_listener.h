@@ -14,7 +14,7 @@
 #include "core/line_stamp.h"
 #include "core/message_kind.h"
 #include "fw/window.h"
-#include "sources/system_debug_capture.h"
+#include "roads/system_debug_capture.h"
 #include "sources/system_wide_lines.h"
 
 namespace ploxen {

@@ -1,4 +1,4 @@
-#include "sources/dbwin32_listener.h"
+#include "roads/dbwin32_listener.h"
 
 namespace ploxen {
 

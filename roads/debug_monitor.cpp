@@ -1,4 +1,4 @@
-#include "sources/debug_monitor.h"
+#include "roads/debug_monitor.h"
 
 #include <psapi.h>
 

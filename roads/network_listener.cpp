@@ -3,7 +3,7 @@
 #include <ws2tcpip.h>
 #include <mswsock.h>
 
-#include "sources/network_listener.h"
+#include "roads/network_listener.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "sources/automation_object.h"
+#include "roads/automation_object.h"
 
 #include <olectl.h>
 

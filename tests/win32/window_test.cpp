@@ -9,7 +9,7 @@
 
 #include "fw/message_pointer.h"
 #include "fw/window.h"
-#include "sources/dbwin32_listener.h"
+#include "roads/dbwin32_listener.h"
 
 namespace ploxen::test {
 namespace {

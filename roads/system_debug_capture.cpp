@@ -1,4 +1,4 @@
-#include "sources/system_debug_capture.h"
+#include "roads/system_debug_capture.h"
 
 #include <sddl.h>
 

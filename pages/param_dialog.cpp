@@ -1,4 +1,4 @@
-#include "params/param_dialog.h"
+#include "pages/param_dialog.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -11,10 +11,10 @@
 #include "core/field_rules.h"
 #include "fw/file_dialog.h"
 #include "fw/font_dialog.h"
+#include "pages/own_addresses.h"
 #include "params/font_rules.h"
 #include "params/help_texts.h"
 #include "params/network_rules.h"
-#include "params/own_addresses.h"
 #include "res/resource.h"
 
 namespace ploxen {

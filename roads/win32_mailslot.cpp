@@ -1,4 +1,4 @@
-#include "sources/win32_mailslot.h"
+#include "roads/win32_mailslot.h"
 
 #include <algorithm>
 #include <cstring>

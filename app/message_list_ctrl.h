@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "core/row_store.h"
-#include "search/view_filter.h"
 #include "res/resource.h"
+#include "search/view_filter.h"
 
 namespace ploxen {
 

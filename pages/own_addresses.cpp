@@ -3,7 +3,7 @@
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
 
-#include "params/own_addresses.h"
+#include "pages/own_addresses.h"
 
 #include <cstdint>
 #include <optional>

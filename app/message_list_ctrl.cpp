@@ -1,4 +1,4 @@
-#include "core/message_list_ctrl.h"
+#include "app/message_list_ctrl.h"
 
 #include <algorithm>
 
