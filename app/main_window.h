@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_list_ctrl.h"
+#include "app/message_list_view.h"
 #include "app/modeless_main.h"
 #include "core/catch_up_pacer.h"
 #include "core/intake.h"
@@ -131,7 +131,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   NetworkSettings network_;  // as applied to the roads
   SyslogForwarder forwarder_;  // told of every row by the intake
   RemoteMailslot remote_;  // the mailslot road, polled by the remote timer
-  MessageListCtrl list_;
+  MessageListModel listModel_;  // the rows, and what the list shows of them
+  MessageListView list_{listModel_};
   MessageIntake intake_;
   DBWin32Listener listener_;
   DebugMonitor monitor_;

@@ -1,4 +1,4 @@
-#include "search/view_filter.h"
+#include "view/view_filter.h"
 
 #include <algorithm>
 

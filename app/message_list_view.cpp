@@ -1,4 +1,4 @@
-#include "app/message_list_ctrl.h"
+#include "app/message_list_view.h"
 
 #include <algorithm>
 
@@ -15,7 +15,16 @@ struct ColumnSpec {
 constexpr ColumnSpec kColumns[kColumnCount] = {{"ProzessID,ThreadID", 114}, {"Uhrzeit", 74}, {"Meldungen", 400}};
 }  // namespace
 
-bool MessageListCtrl::Create(HWND parent) {
+MessageListView::MessageListView(MessageListModel& model) : model_(model) {
+  // The control forgets its rows before the model frees what it paints them from.
+  model_.OnDeleting([this] {
+    if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+  });
+}
+
+MessageListView::~MessageListView() { model_.OnDeleting(nullptr); }
+
+bool MessageListView::Create(HWND parent) {
   hwnd_ = CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, 10, 10, 450, 190, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListControlId)), GetModuleHandleA(nullptr),
                           nullptr);
@@ -34,106 +43,72 @@ bool MessageListCtrl::Create(HWND parent) {
   return true;
 }
 
-void MessageListCtrl::AppendRow(MessageKind kind, const MessageItem::ColourList& colours,
-                                const std::string_view* strings, std::size_t stringCount) {
-  const bool wasCurrent = !Behind();
-  model_.AppendRow(kind, colours, strings, stringCount);
-  Taken(wasCurrent);
+int MessageListView::SelectedItem() const {
+  return static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-bool MessageListCtrl::AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
-                                     std::size_t blockSize) {
-  const bool wasCurrent = !Behind();
-  if (!model_.AppendBlockRow(kind, colours, block, blockSize)) return false;
-  Taken(wasCurrent);
-  return true;
-}
-
-void MessageListCtrl::DeleteAllRows() {
-  // The control forgets its rows before the model frees what it paints them from.
-  if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
-  shown_ = 0;
-  view_.Clear();
-  model_.DeleteAllRows();
-}
-
-ViewPlace MessageListCtrl::Place() const {
+ViewPlace MessageListView::Place() const {
   ViewPlace place;
-  const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  const int selected = SelectedItem();
   if (selected >= 0) place.selected = static_cast<std::size_t>(selected);
   place.top = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
   place.page = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
   return place;
 }
 
-bool MessageListCtrl::AtEnd() const {
-  const ViewPlace place = Place();
-  return LastRowInView(place.top, place.page, shown_);
-}
-
-void MessageListCtrl::Noticed(std::size_t switchedOffBefore) {
-  if (view_.SwitchedOffCount() == switchedOffBefore) return;
-  if (onRulesSwitchedOff_) onRulesSwitchedOff_();
-  if (view_.Refiltering() && onRefilter_) onRefilter_();
-}
-
-bool MessageListCtrl::CatchUp() {
-  if (!hwnd_ || !Behind() || view_.Refiltering()) return false;
-  const bool follow = following_ && AtEnd();
-  const std::size_t switchedOff = view_.SwitchedOffCount();
-  view_.Extend(model_, SliceOf(kViewSliceMs));
-  Noticed(switchedOff);
-  const std::size_t count = view_.Shown().ShownCount();
-  if (count == shown_) return false;
+bool MessageListView::CatchUp() {
+  if (!hwnd_ || !model_.Behind() || model_.Refiltering()) return false;
+  const bool follow = model_.Following() && model_.AtEnd(Place());
+  if (!model_.CatchUp()) return false;
+  const std::size_t count = model_.ShownCount();
   // The new rows are at the end; the view neither scrolls nor redraws what it shows.
   SendMessageA(hwnd_, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  shown_ = count;
-  if (follow && shown_ > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
+  if (follow && count > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
   return true;
 }
 
-void MessageListCtrl::SetFollowing(bool on) {
-  following_ = on;
-  if (on && hwnd_ && shown_ > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
+void MessageListView::SetFollowing(bool on) {
+  model_.SetFollowing(on);
+  const std::size_t count = model_.ShownCount();
+  if (on && hwnd_ && count > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
 }
 
-void MessageListCtrl::SetRules(const std::vector<ViewRule>& rules) {
-  view_.SetRules(rules);
+void MessageListView::SetRules(const std::vector<ViewRule>& rules) {
+  model_.SetRules(rules);
   // A short list is done within the first slice, as if at once.
   if (RefilterSlice()) {
-    if (onRefilter_) onRefilter_();
+    model_.AskForRefilter();
   } else if (hwnd_) {
     InvalidateRect(hwnd_, nullptr, FALSE);  // the highlights may be others
   }
 }
 
-bool MessageListCtrl::RefilterSlice() {
-  if (!view_.Refiltering()) return false;
-  const std::size_t switchedOff = view_.SwitchedOffCount();
-  const bool done = view_.Work(model_, SliceOf(kViewSliceMs));
-  if (view_.SwitchedOffCount() != switchedOff && onRulesSwitchedOff_) onRulesSwitchedOff_();
-  if (!done) {
-    // A rule switched off may have ended it: the highlights may be others.
-    if (!view_.Refiltering() && hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
-    return view_.Refiltering();
+bool MessageListView::RefilterSlice() {
+  switch (model_.RefilterSlice()) {
+    case RefilterStep::kNone:
+      return false;
+    case RefilterStep::kMore:
+      return true;
+    case RefilterStep::kEnded:
+      if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+      return false;
+    case RefilterStep::kComplete:
+      break;
   }
   if (!hwnd_) {
-    view_.TakeOver();
-    shown_ = view_.Shown().ShownCount();
+    model_.TakeOver(ViewPlace{});
     return false;
   }
-  const ViewPlace was = Place();
-  const RowFilter before = view_.TakeOver();
-  const ViewPlace now = PlaceAfterRefilter(before, view_.Shown(), was, following_);
+  const ViewPlace now = model_.TakeOver(Place());
+  const std::size_t count = model_.ShownCount();
   // Emptied first: the control's selection and focus were by shown index.
   SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   SendMessageA(hwnd_, LVM_SETITEMCOUNT, 0, 0);
-  shown_ = view_.Shown().ShownCount();
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, shown_, LVSICF_NOSCROLL);
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
   if (now.selected != RowFilter::kNoShownRow) SelectOnly(static_cast<int>(now.selected));
-  if (shown_ > 0) {
+  if (count > 0) {
     // To the last row, then back up to the top, which leaves that row first on screen.
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, shown_ - 1, FALSE);
+    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
     SendMessageA(hwnd_, LVM_ENSUREVISIBLE, now.top, FALSE);
   }
   SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
@@ -141,23 +116,21 @@ bool MessageListCtrl::RefilterSlice() {
   return false;
 }
 
-std::size_t MessageListCtrl::SelectedRow() const {
+std::size_t MessageListView::SelectedRow() const {
   if (!hwnd_) return kNoRow;
-  const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  if (selected < 0 || static_cast<std::size_t>(selected) >= shown_) return kNoRow;
-  return view_.Shown().Row(static_cast<std::size_t>(selected));
+  const int selected = SelectedItem();
+  return selected < 0 ? kNoRow : model_.RowOf(static_cast<std::size_t>(selected));
 }
 
-std::size_t MessageListCtrl::RowAt(POINT client) const {
+std::size_t MessageListView::RowAt(POINT client) const {
   if (!hwnd_) return kNoRow;
   LVHITTESTINFO hit{};
   hit.pt = client;
   const int item = static_cast<int>(SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-  if (item < 0 || static_cast<std::size_t>(item) >= shown_) return kNoRow;
-  return view_.Shown().Row(static_cast<std::size_t>(item));
+  return item < 0 ? kNoRow : model_.RowOf(static_cast<std::size_t>(item));
 }
 
-void MessageListCtrl::SelectOnly(int item) {
+void MessageListView::SelectOnly(int item) {
   LVITEMA state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
@@ -165,13 +138,13 @@ void MessageListCtrl::SelectOnly(int item) {
   SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
 }
 
-int MessageListCtrl::FindNext(std::string_view term, bool caseSensitive) {
+int MessageListView::FindNext(std::string_view term, bool caseSensitive) {
   if (!hwnd_) return -1;
   CatchUp();  // the search sees every row taken so far
-  const int selected = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  const std::size_t start = selected < 0 ? 0 : static_cast<std::size_t>(selected) + 1;
+  const int selected = SelectedItem();
   DeselectAll();
-  const std::size_t hit = FindShownRow(model_, view_.Shown(), start, term, caseSensitive);
+  const std::size_t hit = model_.FindNext(selected < 0 ? RowFilter::kNoShownRow : static_cast<std::size_t>(selected),
+                                          term, caseSensitive);
   if (hit == kNoRow) return -1;
   const int row = static_cast<int>(hit);
   LVITEMA state{};
@@ -183,12 +156,11 @@ int MessageListCtrl::FindNext(std::string_view term, bool caseSensitive) {
   return row;
 }
 
-void MessageListCtrl::DeselectAll() {
+void MessageListView::DeselectAll() {
   if (!hwnd_) return;
   LVITEMA state{};
   state.stateMask = LVIS_SELECTED;
-  for (int row = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-       row >= 0;) {
+  for (int row = SelectedItem(); row >= 0;) {
     const int next = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
     SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
     if (next <= row) break;  // the control wraps no further
@@ -200,7 +172,7 @@ void MessageListCtrl::DeselectAll() {
   UpdateWindow(hwnd_);
 }
 
-bool MessageListCtrl::AnswerNotification(const NMHDR& header, LRESULT& result) const {
+bool MessageListView::AnswerNotification(const NMHDR& header, LRESULT& result) const {
   if (!hwnd_ || header.hwndFrom != hwnd_) return false;
   switch (header.code) {
     case LVN_GETDISPINFOA:
@@ -226,43 +198,39 @@ bool MessageListCtrl::AnswerNotification(const NMHDR& header, LRESULT& result) c
   }
 }
 
-void MessageListCtrl::GetDispInfo(NMLVDISPINFOW& info) const {
+void MessageListView::GetDispInfo(NMLVDISPINFOW& info) const {
   LVITEMW& row = info.item;
   if (!(row.mask & LVIF_TEXT) || !row.pszText || row.cchTextMax <= 0) return;
   row.pszText[0] = L'\0';
-  if (row.iItem < 0 || static_cast<std::size_t>(row.iItem) >= shown_) return;
-  if (row.iSubItem < 0 || row.iSubItem >= kColumnCount) return;
-  const std::string_view text = model_.Row(view_.Shown().Row(static_cast<std::size_t>(row.iItem))).Text(static_cast<std::size_t>(row.iSubItem));
+  if (row.iItem < 0 || row.iSubItem < 0) return;
+  const std::string_view text =
+      model_.ShownText(static_cast<std::size_t>(row.iItem), static_cast<std::size_t>(row.iSubItem));
   const int n = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1));
   // The rows are in code page 1252 whatever the system's code page is.
   const int wide = n > 0 ? MultiByteToWideChar(1252, 0, text.data(), n, row.pszText, row.cchTextMax - 1) : 0;
   row.pszText[wide > 0 ? wide : 0] = L'\0';
 }
 
-void MessageListCtrl::GetDispInfo(NMLVDISPINFOA& info) const {
+void MessageListView::GetDispInfo(NMLVDISPINFOA& info) const {
   LVITEMA& row = info.item;
   if (!(row.mask & LVIF_TEXT) || !row.pszText || row.cchTextMax <= 0) return;
   row.pszText[0] = '\0';
-  if (row.iItem < 0 || static_cast<std::size_t>(row.iItem) >= shown_) return;
-  if (row.iSubItem < 0 || row.iSubItem >= kColumnCount) return;
-  const std::string_view text = model_.Row(view_.Shown().Row(static_cast<std::size_t>(row.iItem))).Text(static_cast<std::size_t>(row.iSubItem));
+  if (row.iItem < 0 || row.iSubItem < 0) return;
+  const std::string_view text =
+      model_.ShownText(static_cast<std::size_t>(row.iItem), static_cast<std::size_t>(row.iSubItem));
   const std::size_t n = std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1);
   text.copy(row.pszText, n);
   row.pszText[n] = '\0';
 }
 
-void MessageListCtrl::DrawItem(const DRAWITEMSTRUCT& d) {
-  if (d.itemID >= shown_) return;
-  const std::size_t row = view_.Shown().Row(d.itemID);
-  const MessageItem* item = &model_.Row(row);
+void MessageListView::DrawItem(const DRAWITEMSTRUCT& d) {
+  if (d.itemID >= model_.ShownCount()) return;
+  const MessageItem* item = &model_.ShownRow(d.itemID);
   // A highlight rule's colours replace the row's own, for the screen only.
-  const std::size_t switchedOff = view_.SwitchedOffCount();
-  const ViewRule* marked = view_.Highlight(model_, row);
-  if (view_.SwitchedOffCount() != switchedOff) {
-    // Rows painted before with that rule's colours get others.
-    InvalidateRect(hwnd_, nullptr, FALSE);
-    Noticed(switchedOff);
-  }
+  bool repaint = false;
+  const ViewRule* marked = model_.Highlight(d.itemID, repaint);
+  // Rows painted before with that rule's colours get others.
+  if (repaint) InvalidateRect(hwnd_, nullptr, FALSE);
   HDC dc = d.hDC;
   const bool focused = GetFocus() == hwnd_;
   const COLORREF oldText = GetTextColor(dc);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "search/view_filter.h"
+#include "view/view_filter.h"
 #include "tests/support/row_builders.h"
 
 namespace ploxen::test {
