@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "app/command_line.h"
 #include "app/main_window.h"
 #include "fw/ini_profile.h"
 #include "fw/strings.h"
 #include "res/resource.h"
-#include "sources/automation_object.h"
+#include "roads/automation_object.h"
+#include "shell/command_line.h"
 #include "sources/automation_registry.h"
 #include "storage/settings.h"
 

@@ -6,17 +6,18 @@
 #include <cstring>
 #include <vector>
 
-#include "app/layout.h"
 #include "fw/file.h"
 #include "fw/file_dialog.h"
 #include "fw/strings.h"
+#include "pages/param_dialog.h"
 #include "params/font_rules.h"
-#include "params/param_dialog.h"
 #include "res/resource.h"
 #include "search/clipboard_text.h"
 #include "search/term_history.h"
+#include "shell/layout.h"
 #include "sources/copy_data.h"
 #include "storage/file_commands.h"
+#include "storage/view_rules_profile.h"
 
 namespace ploxen {
 
@@ -141,7 +142,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
           settings_.remoteActive,
           [this](MessageKind kind, const char* text, MessageSource source) { AddMessage(kind, text, source); },
           [this](const std::string& text) { MessageBoxA(hwnd_, text.c_str(), kCaption, MB_OK); }),
-      intake_(settings_.intake, list_, *this),
+      intake_(settings_.intake, listModel_, *this),
       listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }),
       monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }),
       systemWide_([this](MessageKind kind, const char* text) { AddMessage(kind, text, kSourceSystemWide); },
@@ -154,16 +155,16 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
         });
       }) {
   intake_.ObserveRows(&forwarder_);
-  list_.OnStateChange([this] { UpdateListState(); });
-  list_.OnBehind([this] {
+  listModel_.OnStateChange([this] { UpdateListState(); });
+  listModel_.OnBehind([this] {
     if (!catchUpTimer_ && hwnd_)
       catchUpTimer_ = SetTimer(hwnd_, kTimerCatchUp, static_cast<UINT>(CatchUpPacer::kMinIntervalMs), nullptr) != 0;
   });
-  list_.OnRefilter([this] {
+  listModel_.OnRefilter([this] {
     if (hwnd_) SetTimer(hwnd_, kTimerRefilter, 1, nullptr);
   });
-  list_.OnRulesSwitchedOff([this] {
-    rules_ = list_.Rules();
+  listModel_.OnRulesSwitchedOff([this] {
+    rules_ = listModel_.Rules();
     if (hwnd_) PostMessageA(hwnd_, kRulesSwitchedOffMessage, 0, 0);
   });
 }
@@ -365,9 +366,10 @@ void CPLOXENDlg::LayoutControls() {
 }
 
 void CPLOXENDlg::ShowRowCount() {
-  shownCount_ = list_.RowCount();
+  shownCount_ = listModel_.RowCount();
   if (!StatusBar()) return;
-  std::string text = CountPaneText(list_.ShownCount(), static_cast<std::size_t>(shownCount_), list_.Filtering());
+  std::string text =
+      CountPaneText(listModel_.ShownCount(), static_cast<std::size_t>(shownCount_), listModel_.Filtering());
   if (text == paneText_) return;
   SetPaneText(1, text.c_str());
   paneText_ = std::move(text);
@@ -377,13 +379,13 @@ void CPLOXENDlg::ShowRowCount() {
 // list itself in batches.
 void CPLOXENDlg::UpdateListState() {
   ++linesTaken_;
-  const int count = list_.RowCount();
+  const int count = listModel_.RowCount();
   const bool hasRows = count != 0;
   if (hasRows != listHasRows_) {
     for (int id : {IDC_CLEAR, IDC_SAVE, IDC_SEARCH}) EnableWindow(Item(id), hasRows);
     listHasRows_ = hasRows;
   }
-  if (list_.Behind()) {
+  if (listModel_.Behind()) {
     if (pacer_.Due(NowMs())) CatchUpList();
   } else if (count != shownCount_) {
     ShowRowCount();
@@ -407,7 +409,7 @@ bool CPLOXENDlg::OnSave() {
   const auto path = fw::ChooseFile(hwnd_, fw::FileDialog::kSave, kSaveFilter, settings_.saveDatei);
   if (!path) return false;
   fw::FileAccess files(hwnd_);
-  const SaveResult saved = SaveList(*path, list_.Rows(), files);
+  const SaveResult saved = SaveList(*path, listModel_.Rows(), files);
   settings_.saveDatei = saved.path;
   return saved.written;
 }
@@ -418,8 +420,8 @@ void CPLOXENDlg::OnSaveShown() {
   const auto path = fw::ChooseFile(hwnd_, fw::FileDialog::kSave, kSaveFilter, settings_.saveDatei);
   if (!path) return;
   MessageRows shown;
-  const MessageRows& rows = list_.Rows();
-  for (std::size_t r : list_.ShownRows()) {
+  const MessageRows& rows = listModel_.Rows();
+  for (std::size_t r : listModel_.ShownRows()) {
     const MessageItem& item = rows.Row(r);
     MessageItem::ColourList colours;
     for (std::size_t i = 0; i < item.ColourCount(); ++i) colours.push_back(item.Colours(i));
@@ -458,7 +460,7 @@ void CPLOXENDlg::TellRulesSwitchedOff() {
   // A notice open already tells the rules switched off meanwhile after it.
   if (rulesNoticeOpen_) return;
   rulesNoticeOpen_ = true;
-  for (std::string text; !(text = SwitchedOffNotice(list_.TakeSwitchedOff())).empty() && hwnd_;)
+  for (std::string text; !(text = SwitchedOffNotice(listModel_.TakeSwitchedOff())).empty() && hwnd_;)
     MessageBoxA(hwnd_, text.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
   rulesNoticeOpen_ = false;
 }
@@ -503,12 +505,12 @@ void CPLOXENDlg::CopyRows(bool allShown) {
   CatchUpList();
   std::vector<std::size_t> rows;
   if (allShown) {
-    rows = list_.ShownRows();
+    rows = listModel_.ShownRows();
   } else if (list_.SelectedRow() != kNoRow) {
     rows.push_back(list_.SelectedRow());
   }
   if (rows.empty()) return;
-  const ClipboardCopy copy = ClipboardText(list_.Rows(), rows);
+  const ClipboardCopy copy = ClipboardText(listModel_.Rows(), rows);
   if (CopyToClipboard(copy.text) && copy.rows < rows.size())
     MessageBoxA(hwnd_, LeftOutNotice(copy.rows, rows.size()).c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
 }
@@ -533,9 +535,9 @@ void CPLOXENDlg::OnRowMenu(LPARAM point) {
   }
   menuRow_ = MenuRow{};
   if (row != kNoRow) {
-    const MessageItem& item = list_.Rows().Row(row);
+    const MessageItem& item = listModel_.Rows().Row(row);
     menuRow_.valid = true;
-    menuRow_.text = ClipboardText(list_.Rows(), {row}).text;
+    menuRow_.text = ClipboardText(listModel_.Rows(), {row}).text;
     menuRow_.process = std::string(ProcessPart(item.Text(kColumnProcess)));
     menuRow_.message = std::string(item.Text(kColumnMessage));
   }
@@ -573,7 +575,7 @@ void CPLOXENDlg::OnOpen() {
   const auto path = fw::ChooseFile(hwnd_, fw::FileDialog::kOpen, kOpenFilter);
   if (!path) return;
   fw::FileAccess files(hwnd_);
-  OpenList(*path, list_, intake_, files);
+  OpenList(*path, listModel_, intake_, files);
   CatchUpList();
 }
 
@@ -782,7 +784,7 @@ bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
     case IDM_PARAMETER: OnParameter(); return true;
     case IDM_OPEN: OnOpen(); return true;
     case IDM_SAVE_SHOWN: OnSaveShown(); return true;
-    case IDM_FOLLOW: SetFollowing(!list_.Following()); return true;
+    case IDM_FOLLOW: SetFollowing(!listModel_.Following()); return true;
     case IDM_FILTER: OnParameter(kFilterPage); return true;
     case IDM_FILTERS_OFF: OnFiltersOff(); return true;
     default: return false;
@@ -806,7 +808,7 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
       if (id == kTimerRemoteBurst) KillTimer(hwnd_, kTimerRemoteBurst);
       if (remote_.Tick() > 0) {
         SetTimer(hwnd_, kTimerRemoteBurst, kRemoteBurstMs, nullptr);
-      } else if (id == kTimerRemoteBurst && list_.Behind()) {
+      } else if (id == kTimerRemoteBurst && listModel_.Behind()) {
         // The burst is over: its rest is shown now, not after a quiet spell.
         CatchUpList();
       }
@@ -832,9 +834,9 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
     case kTimerCatchUp:
       // A quiet spell means the burst is over: show its rest at once. While
       // lines keep coming, the lines themselves catch up when it is time.
-      if (list_.Behind() && (linesTaken_ == linesAtLastTick_ || pacer_.Due(NowMs()))) CatchUpList();
+      if (listModel_.Behind() && (linesTaken_ == linesAtLastTick_ || pacer_.Due(NowMs()))) CatchUpList();
       linesAtLastTick_ = linesTaken_;
-      if (!list_.Behind()) {
+      if (!listModel_.Behind()) {
         KillTimer(hwnd_, kTimerCatchUp);
         catchUpTimer_ = false;
       }
@@ -896,7 +898,7 @@ bool CPLOXENDlg::OnDestroy() {
   KillTimer(hwnd_, kTimerLostLines);
   remote_.Close();
   StoreSettings();
-  list_.DeleteAllRows();
+  listModel_.DeleteAllRows();
   CModelessMain::OnDestroy();
   PostQuitMessage(0);
   return false;

@@ -8,20 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "app/message_list_view.h"
 #include "app/modeless_main.h"
 #include "core/catch_up_pacer.h"
 #include "core/intake.h"
-#include "core/message_list_ctrl.h"
 #include "fw/ini_profile.h"
 #include "net/lost_lines.h"
 #include "net/network_settings.h"
-#include "sources/automation_object.h"
-#include "sources/dbwin32_listener.h"
-#include "sources/debug_monitor.h"
-#include "sources/syslog_forwarder.h"
-#include "sources/network_listener.h"
-#include "sources/system_wide_listener.h"
-#include "sources/win32_mailslot.h"
+#include "roads/automation_object.h"
+#include "roads/dbwin32_listener.h"
+#include "roads/debug_monitor.h"
+#include "roads/network_listener.h"
+#include "roads/syslog_forwarder.h"
+#include "roads/system_wide_listener.h"
+#include "roads/win32_mailslot.h"
 #include "search/view_rules.h"
 #include "storage/settings.h"
 
@@ -131,7 +131,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   NetworkSettings network_;  // as applied to the roads
   SyslogForwarder forwarder_;  // told of every row by the intake
   RemoteMailslot remote_;  // the mailslot road, polled by the remote timer
-  MessageListCtrl list_;
+  MessageListModel listModel_;  // the rows, and what the list shows of them
+  MessageListView list_{listModel_};
   MessageIntake intake_;
   DBWin32Listener listener_;
   DebugMonitor monitor_;

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/layout.h"
 #include "fw/message_pointer.h"
 #include "fw/strings.h"
+#include "shell/layout.h"
 
 namespace ploxen {
 

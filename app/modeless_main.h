@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/menu_prompt.h"
 #include "fw/window.h"
+#include "shell/menu_prompt.h"
 
 namespace ploxen {
 

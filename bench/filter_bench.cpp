@@ -14,7 +14,7 @@
 #include "bench/typical_rows.h"
 #include "search/find.h"
 #include "search/rule_set.h"
-#include "search/view_filter.h"
+#include "view/view_filter.h"
 
 namespace ploxen::bench {
 namespace {

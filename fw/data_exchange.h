@@ -15,7 +15,7 @@
 #include <variant>
 #include <vector>
 
-#include "params/field_rules.h"
+#include "core/field_rules.h"
 
 namespace fw {
 

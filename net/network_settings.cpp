@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "core/field_rules.h"
 #include "net/sender_list.h"
-#include "params/field_rules.h"
 
 namespace ploxen {
 

@@ -2,12 +2,28 @@
 // it do to its items, and the not-found message with the term put in.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "storage/settings.h"
-
 namespace ploxen {
+
+// Every handler moves a search term through a 100-byte buffer.
+constexpr std::size_t kSearchTermMax = 99;
+
+// The search-term box of the main window: a sorted combo box, which places
+// every added term itself.
+class SearchTermList {
+ public:
+  virtual ~SearchTermList() = default;
+  virtual void Clear() = 0;
+  virtual void Add(std::string_view term) = 0;
+  virtual int Count() const = 0;
+  virtual std::string Item(int index) const = 0;
+  virtual void Delete(int index) = 0;
+  // Puts the item's text into the edit field; no selection-change handling.
+  virtual void Select(int index) = 0;
+};
 
 // The focus left the box with text in its edit field. A new term (compared
 // byte for byte, with case) joins the items; an empty field deletes the item

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/message_kind.h"
-#include "sources/remote_line.h"
+#include "net/remote_line.h"
 
 namespace ploxen {
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/intake.h"
+#include "search/term_history.h"
 #include "storage/profile.h"
 
 namespace ploxen {
@@ -53,8 +54,6 @@ constexpr std::string_view kAnzahl = "ANZAHL";
 // The term keys are "STRING_%d" with the term's index: see SearchTermKey.
 }  // namespace keys
 
-// Every handler moves a search term through a 100-byte buffer.
-constexpr std::size_t kSearchTermMax = 99;
 // A damaged ANZAHL (say 2000000000) would otherwise keep start-up and exit
 // busy reading and deleting keys that do not exist; no user keeps this many.
 constexpr int kSearchTermCountMax = 10000;
@@ -105,20 +104,6 @@ Settings LoadSettings(const Profile& profile, int screenW, int screenH);
 // box's order.
 void SaveSettings(Profile& profile, const Settings& settings, const Placement& fromWindow,
                   const std::vector<std::string>& comboItemsInOrder);
-
-// The search-term box of the main window: a sorted combo box, which places
-// every added term itself.
-class SearchTermList {
- public:
-  virtual ~SearchTermList() = default;
-  virtual void Clear() = 0;
-  virtual void Add(std::string_view term) = 0;
-  virtual int Count() const = 0;
-  virtual std::string Item(int index) const = 0;
-  virtual void Delete(int index) = 0;
-  // Puts the item's text into the edit field; no selection-change handling.
-  virtual void Select(int index) = 0;
-};
 
 // "STRING_0", "STRING_1", ...
 std::string SearchTermKey(int index);

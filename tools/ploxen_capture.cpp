@@ -16,8 +16,8 @@
 #include "core/line_stamp.h"
 #include "fw/console.h"
 #include "fw/file.h"
+#include "roads/system_debug_capture.h"
 #include "sources/capture_file.h"
-#include "sources/system_debug_capture.h"
 #include "sources/system_wide_lines.h"
 
 namespace {

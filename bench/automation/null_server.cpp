@@ -3,8 +3,8 @@
 // lines go nowhere. Started without arguments it registers itself.
 #include <windows.h>
 
-#include "app/command_line.h"
-#include "sources/automation_object.h"
+#include "roads/automation_object.h"
+#include "shell/command_line.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include "bench/figure_line.h"
 #include "bench/ploxen_launch.h"
-#include "sources/win32_mailslot.h"
+#include "roads/win32_mailslot.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "storage/settings.h"
+#include "search/term_history.h"
 
 namespace ploxen::test {
 

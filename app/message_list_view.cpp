@@ -1,0 +1,288 @@
+#include "app/message_list_view.h"
+
+#include <algorithm>
+
+#include "fw/message_pointer.h"
+#include "search/find.h"
+
+namespace ploxen {
+
+namespace {
+struct ColumnSpec {
+  const char* header;
+  int width;
+};
+constexpr ColumnSpec kColumns[kColumnCount] = {{"ProzessID,ThreadID", 114}, {"Uhrzeit", 74}, {"Meldungen", 400}};
+}  // namespace
+
+MessageListView::MessageListView(MessageListModel& model) : model_(model) {
+  // The control forgets its rows before the model frees what it paints them from.
+  model_.OnDeleting([this] {
+    if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+  });
+}
+
+MessageListView::~MessageListView() { model_.OnDeleting(nullptr); }
+
+bool MessageListView::Create(HWND parent) {
+  hwnd_ = CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, 10, 10, 450, 190, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListControlId)), GetModuleHandleA(nullptr),
+                          nullptr);
+  if (!hwnd_) return false;
+  fw::GuardPointerMessages(hwnd_);
+  SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExStyle, kListExStyle);
+  for (int i = 0; i < kColumnCount; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = kColumns[i].width;
+    column.pszText = const_cast<char*>(kColumns[i].header);
+    column.iSubItem = i;
+    SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+  return true;
+}
+
+int MessageListView::SelectedItem() const {
+  return static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+ViewPlace MessageListView::Place() const {
+  ViewPlace place;
+  const int selected = SelectedItem();
+  if (selected >= 0) place.selected = static_cast<std::size_t>(selected);
+  place.top = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
+  place.page = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+  return place;
+}
+
+bool MessageListView::CatchUp() {
+  if (!hwnd_ || !model_.Behind() || model_.Refiltering()) return false;
+  const bool follow = model_.Following() && model_.AtEnd(Place());
+  if (!model_.CatchUp()) return false;
+  const std::size_t count = model_.ShownCount();
+  // The new rows are at the end; the view neither scrolls nor redraws what it shows.
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  if (follow && count > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
+  return true;
+}
+
+void MessageListView::SetFollowing(bool on) {
+  model_.SetFollowing(on);
+  const std::size_t count = model_.ShownCount();
+  if (on && hwnd_ && count > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
+}
+
+void MessageListView::SetRules(const std::vector<ViewRule>& rules) {
+  model_.SetRules(rules);
+  // A short list is done within the first slice, as if at once.
+  if (RefilterSlice()) {
+    model_.AskForRefilter();
+  } else if (hwnd_) {
+    InvalidateRect(hwnd_, nullptr, FALSE);  // the highlights may be others
+  }
+}
+
+bool MessageListView::RefilterSlice() {
+  switch (model_.RefilterSlice()) {
+    case RefilterStep::kNone:
+      return false;
+    case RefilterStep::kMore:
+      return true;
+    case RefilterStep::kEnded:
+      if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+      return false;
+    case RefilterStep::kComplete:
+      break;
+  }
+  if (!hwnd_) {
+    model_.TakeOver(ViewPlace{});
+    return false;
+  }
+  const ViewPlace now = model_.TakeOver(Place());
+  const std::size_t count = model_.ShownCount();
+  // Emptied first: the control's selection and focus were by shown index.
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, 0, 0);
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+  if (now.selected != RowFilter::kNoShownRow) SelectOnly(static_cast<int>(now.selected));
+  if (count > 0) {
+    // To the last row, then back up to the top, which leaves that row first on screen.
+    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
+    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, now.top, FALSE);
+  }
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+  return false;
+}
+
+std::size_t MessageListView::SelectedRow() const {
+  if (!hwnd_) return kNoRow;
+  const int selected = SelectedItem();
+  return selected < 0 ? kNoRow : model_.RowOf(static_cast<std::size_t>(selected));
+}
+
+std::size_t MessageListView::RowAt(POINT client) const {
+  if (!hwnd_) return kNoRow;
+  LVHITTESTINFO hit{};
+  hit.pt = client;
+  const int item = static_cast<int>(SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  return item < 0 ? kNoRow : model_.RowOf(static_cast<std::size_t>(item));
+}
+
+void MessageListView::SelectOnly(int item) {
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+}
+
+int MessageListView::FindNext(std::string_view term, bool caseSensitive) {
+  if (!hwnd_) return -1;
+  CatchUp();  // the search sees every row taken so far
+  const int selected = SelectedItem();
+  DeselectAll();
+  const std::size_t hit = model_.FindNext(selected < 0 ? RowFilter::kNoShownRow : static_cast<std::size_t>(selected),
+                                          term, caseSensitive);
+  if (hit == kNoRow) return -1;
+  const int row = static_cast<int>(hit);
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = LVIS_SELECTED;
+  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+  SendMessageA(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+  return row;
+}
+
+void MessageListView::DeselectAll() {
+  if (!hwnd_) return;
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED;
+  for (int row = SelectedItem(); row >= 0;) {
+    const int next = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    if (next <= row) break;  // the control wraps no further
+    row = next;
+  }
+  const int top = static_cast<int>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
+  const int page = static_cast<int>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+  SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(top), top + page);
+  UpdateWindow(hwnd_);
+}
+
+bool MessageListView::AnswerNotification(const NMHDR& header, LRESULT& result) const {
+  if (!hwnd_ || header.hwndFrom != hwnd_) return false;
+  switch (header.code) {
+    case LVN_GETDISPINFOA:
+      GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header)));
+      result = 0;
+      return true;
+    case LVN_GETDISPINFOW:
+      GetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+      result = 0;
+      return true;
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW:
+      // Typing a letter into the list must neither select nor scroll.
+      result = -1;
+      return true;
+    case LVN_ODCACHEHINT:
+    case LVN_ODSTATECHANGED:
+      // The rows are all in memory, and the selection is the control's own.
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MessageListView::GetDispInfo(NMLVDISPINFOW& info) const {
+  LVITEMW& row = info.item;
+  if (!(row.mask & LVIF_TEXT) || !row.pszText || row.cchTextMax <= 0) return;
+  row.pszText[0] = L'\0';
+  if (row.iItem < 0 || row.iSubItem < 0) return;
+  const std::string_view text =
+      model_.ShownText(static_cast<std::size_t>(row.iItem), static_cast<std::size_t>(row.iSubItem));
+  const int n = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1));
+  // The rows are in code page 1252 whatever the system's code page is.
+  const int wide = n > 0 ? MultiByteToWideChar(1252, 0, text.data(), n, row.pszText, row.cchTextMax - 1) : 0;
+  row.pszText[wide > 0 ? wide : 0] = L'\0';
+}
+
+void MessageListView::GetDispInfo(NMLVDISPINFOA& info) const {
+  LVITEMA& row = info.item;
+  if (!(row.mask & LVIF_TEXT) || !row.pszText || row.cchTextMax <= 0) return;
+  row.pszText[0] = '\0';
+  if (row.iItem < 0 || row.iSubItem < 0) return;
+  const std::string_view text =
+      model_.ShownText(static_cast<std::size_t>(row.iItem), static_cast<std::size_t>(row.iSubItem));
+  const std::size_t n = std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1);
+  text.copy(row.pszText, n);
+  row.pszText[n] = '\0';
+}
+
+void MessageListView::DrawItem(const DRAWITEMSTRUCT& d) {
+  if (d.itemID >= model_.ShownCount()) return;
+  const MessageItem* item = &model_.ShownRow(d.itemID);
+  // A highlight rule's colours replace the row's own, for the screen only.
+  bool repaint = false;
+  const ViewRule* marked = model_.Highlight(d.itemID, repaint);
+  // Rows painted before with that rule's colours get others.
+  if (repaint) InvalidateRect(hwnd_, nullptr, FALSE);
+  HDC dc = d.hDC;
+  const bool focused = GetFocus() == hwnd_;
+  const COLORREF oldText = GetTextColor(dc);
+  const COLORREF oldBack = GetBkColor(dc);
+  bool highlighted = false;
+  if (d.itemState & ODS_SELECTED) {
+    if (focused) {
+      SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+      FillRect(dc, &d.rcItem, GetSysColorBrush(COLOR_HIGHLIGHT));
+    } else {
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      FillRect(dc, &d.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    highlighted = true;
+  } else {
+    HBRUSH back = CreateSolidBrush(oldBack);
+    FillRect(dc, &d.rcItem, back);
+    DeleteObject(back);
+  }
+  if ((d.itemState & ODS_FOCUS) && focused) DrawFocusRect(dc, &d.rcItem);
+
+  for (std::size_t i = 0; i < item->ColourCount() && i < kColumnCount; ++i) {
+    RECT cell{};
+    cell.top = static_cast<LONG>(i);
+    cell.left = LVIR_LABEL;
+    SendMessageA(hwnd_, LVM_GETSUBITEMRECT, d.itemID, reinterpret_cast<LPARAM>(&cell));
+    if (highlighted) {
+      SetBkMode(dc, TRANSPARENT);
+    } else {
+      const ColourPair pair = marked ? ColourPair{marked->textColour, marked->backColour} : item->Colours(i);
+      SetTextColor(dc, pair.text);
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, pair.back);
+      HBRUSH back = CreateSolidBrush(pair.back);
+      FillRect(dc, &cell, back);
+      DeleteObject(back);
+    }
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT;
+    SendMessageA(hwnd_, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    UINT align = DT_LEFT;
+    if ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) align = DT_CENTER;
+    if ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) align = DT_RIGHT;
+    cell.left += 2;
+    cell.right -= 2;
+    const std::string_view text = item->Text(i);
+    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &cell,
+              align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBack);
+}
+
+}  // namespace ploxen

@@ -1,0 +1,179 @@
+#include "roads/debug_monitor.h"
+
+#include <psapi.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace ploxen {
+
+namespace {
+
+// The worker looks at its stop request this often while the child is quiet;
+// waiting without end would leave no way to detach when the window closes.
+constexpr DWORD kWaitSliceMs = 100;
+constexpr DWORD kModuleNameMax = 1024;
+
+std::int64_t HandleValue(HANDLE handle) { return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(handle)); }
+std::uint64_t AddressValue(const void* address) {
+  return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(address));
+}
+
+// "\\?\C:\dir\x.dll" → "C:\dir\x.dll", "\\?\UNC\host\share\x" → "\\host\share\x".
+std::string DosPath(std::string path) {
+  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
+  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
+}  // namespace
+
+bool DebugMonitor::Start(const std::string& commandLine) {
+  if (thread_) return false;
+  commandLine_ = commandLine;
+  stop_ = false;
+  thread_ = CreateThread(nullptr, 0, DebugMonitorThread, this, 0, nullptr);
+  return thread_ != nullptr;
+}
+
+// The worker hands lines to what the deliver function holds, so its owner may
+// go only once the worker has ended. With the taker's queue closed nothing
+// holds the worker up: it sees the request within one wait slice.
+void DebugMonitor::Stop() {
+  if (!thread_) return;
+  stop_ = true;
+  WaitForSingleObject(thread_, INFINITE);
+  CloseHandle(thread_);
+  thread_ = nullptr;
+}
+
+DWORD WINAPI DebugMonitor::DebugMonitorThread(void* self) { return static_cast<DebugMonitor*>(self)->Run(); }
+
+unsigned DebugMonitor::Run() {
+  moduleNameService_ = nullptr;
+  processes_.clear();
+  if (HMODULE psapi = LoadLibraryA("PSAPI.DLL"))
+    moduleNameService_ = reinterpret_cast<ModuleNameService>(
+        reinterpret_cast<void*>(GetProcAddress(psapi, "GetModuleFileNameExA")));
+
+  std::vector<char> line(commandLine_.begin(), commandLine_.end());
+  line.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, DEBUG_PROCESS | NORMAL_PRIORITY_CLASS, nullptr,
+                      nullptr, &startup, &child_))
+    return 0;
+  CloseHandle(child_.hThread);
+  child_.hThread = nullptr;
+  // However the worker ends, what it still debugs is detached, not killed:
+  // the explicit detach below covers only the processes it knows of.
+  DebugSetProcessKillOnExit(FALSE);
+
+  // Not the exit code: a child may end with 259, which reads as still running.
+  bool childEnded = false;
+  while (!childEnded && !stop_) {
+    DEBUG_EVENT event{};
+    if (!WaitForDebugEvent(&event, kWaitSliceMs)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_SEM_TIMEOUT || error == WAIT_TIMEOUT) continue;
+      break;
+    }
+    const DWORD status = HandleEvent(event);
+    childEnded = event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT && event.dwProcessId == child_.dwProcessId;
+    if (!ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status)) break;
+  }
+  DetachAll(childEnded);
+  CloseHandle(child_.hProcess);
+  child_ = {};
+  return 0;
+}
+
+// Processes still debugged when the loop ends (the window closed, or the
+// child's own children outlive it) run on as if never watched. Before its
+// create-process event the child is known only by the id CreateProcess gave.
+void DebugMonitor::DetachAll(bool childEnded) {
+  if (!childEnded && processes_.count(child_.dwProcessId) == 0) DebugActiveProcessStop(child_.dwProcessId);
+  for (const auto& entry : processes_) DebugActiveProcessStop(entry.first);
+  processes_.clear();
+}
+
+DWORD DebugMonitor::HandleEvent(const DEBUG_EVENT& event) {
+  switch (event.dwDebugEventCode) {
+    case EXCEPTION_DEBUG_EVENT: {
+      const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+      if (event.u.Exception.dwFirstChance)
+        Hand(kCategoryException, ExceptionLine(record.ExceptionCode, AddressValue(record.ExceptionAddress)));
+      // The child's own handlers get every other exception; one it does not
+      // handle ends it instead of being raised again and again.
+      return ContinuationOf(record.ExceptionCode) == ExceptionContinuation::kHandled ? DBG_CONTINUE
+                                                                                      : DBG_EXCEPTION_NOT_HANDLED;
+    }
+    case CREATE_THREAD_DEBUG_EVENT:
+      Hand(kCategoryThread, ThreadCreatedLine(HandleValue(event.u.CreateThread.hThread)));
+      break;
+    case CREATE_PROCESS_DEBUG_EVENT: {
+      const CREATE_PROCESS_DEBUG_INFO& info = event.u.CreateProcessInfo;
+      processes_[event.dwProcessId] = info.hProcess;
+      Hand(kCategoryProcess, ProcessCreatedLine(GetChildModuleName(info.lpBaseOfImage, info.hFile, info.hProcess),
+                                                HandleValue(info.hProcess)));
+      if (info.hFile) CloseHandle(info.hFile);
+      break;
+    }
+    case EXIT_THREAD_DEBUG_EVENT:
+      Hand(kCategoryThread, ThreadEndedLine(event.u.ExitThread.dwExitCode));
+      break;
+    case EXIT_PROCESS_DEBUG_EVENT:
+      // The platform closes that process's handles when the event is continued.
+      processes_.erase(event.dwProcessId);
+      Hand(kCategoryProcess, ProcessEndedLine(event.u.ExitProcess.dwExitCode));
+      break;
+    case LOAD_DLL_DEBUG_EVENT: {
+      const LOAD_DLL_DEBUG_INFO& info = event.u.LoadDll;
+      const auto process = processes_.find(event.dwProcessId);
+      const HANDLE handle = process != processes_.end() ? process->second : child_.hProcess;
+      Hand(kCategoryDll, DllLoadedLine(GetChildModuleName(info.lpBaseOfDll, info.hFile, handle),
+                                       AddressValue(info.lpBaseOfDll)));
+      if (info.hFile) CloseHandle(info.hFile);
+      break;
+    }
+    case UNLOAD_DLL_DEBUG_EVENT:
+      Hand(kCategoryDll, DllUnloadedLine(AddressValue(event.u.UnloadDll.lpBaseOfDll)));
+      break;
+    case OUTPUT_DEBUG_STRING_EVENT:
+      OnDebugString(event);
+      break;
+    default:
+      break;
+  }
+  return DBG_CONTINUE;
+}
+
+// A piece is read from the process that wrote it, so the child's own
+// children are read correctly too.
+void DebugMonitor::OnDebugString(const DEBUG_EVENT& event) {
+  const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
+  const std::size_t size = DebugStringReadSize(info.nDebugStringLength);
+  const auto process = processes_.find(event.dwProcessId);
+  const HANDLE handle = process != processes_.end() ? process->second : child_.hProcess;
+  SIZE_T read = 0;
+  if (size == 0 || !ReadProcessMemory(handle, info.lpDebugStringData, workArea_, size, &read) || read != size) return;
+  if (auto text = accumulator_.Add(workArea_, size)) Hand(kCategoryTrace, *text);
+}
+
+// At the create-process and DLL-load events the loader may not have listed
+// the module yet, so the module-name service often has no answer (always on
+// Wine); the event's own file handle names it.
+std::string DebugMonitor::GetChildModuleName(void* base, HANDLE imageFile, HANDLE process) const {
+  char name[kModuleNameMax + 1] = {};
+  if (imageFile) {
+    const DWORD n = GetFinalPathNameByHandleA(imageFile, name, kModuleNameMax, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n > 0 && n < kModuleNameMax) return DosPath(std::string(name, n));
+  }
+  if (moduleNameService_ && process) {
+    const DWORD n = moduleNameService_(process, static_cast<HMODULE>(base), name, kModuleNameMax);
+    if (n > 0 && n <= kModuleNameMax) return std::string(name, n);
+  }
+  return {};
+}
+
+}  // namespace ploxen

@@ -1,0 +1,87 @@
+#include "view/message_list_model.h"
+
+#include "search/find.h"
+
+namespace ploxen {
+
+void MessageListModel::AppendRow(MessageKind kind, const MessageItem::ColourList& colours,
+                                 const std::string_view* strings, std::size_t stringCount) {
+  const bool wasCurrent = !Behind();
+  rows_.AppendRow(kind, colours, strings, stringCount);
+  Taken(wasCurrent);
+}
+
+bool MessageListModel::AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                                      std::size_t blockSize) {
+  const bool wasCurrent = !Behind();
+  if (!rows_.AppendBlockRow(kind, colours, block, blockSize)) return false;
+  Taken(wasCurrent);
+  return true;
+}
+
+void MessageListModel::DeleteAllRows() {
+  if (onDeleting_) onDeleting_();
+  shown_ = 0;
+  view_.Clear();
+  rows_.DeleteAllRows();
+}
+
+void MessageListModel::Noticed(std::size_t switchedOffBefore) {
+  if (view_.SwitchedOffCount() == switchedOffBefore) return;
+  if (onRulesSwitchedOff_) onRulesSwitchedOff_();
+  if (view_.Refiltering() && onRefilter_) onRefilter_();
+}
+
+bool MessageListModel::CatchUp() {
+  if (!Behind() || view_.Refiltering()) return false;
+  const std::size_t switchedOff = view_.SwitchedOffCount();
+  view_.Extend(rows_, SliceOf(kViewSliceMs));
+  Noticed(switchedOff);
+  const std::size_t count = view_.Shown().ShownCount();
+  if (count == shown_) return false;
+  shown_ = count;
+  return true;
+}
+
+std::size_t MessageListModel::RowOf(std::size_t shown) const {
+  return shown < shown_ ? view_.Shown().Row(shown) : kNoRow;
+}
+
+std::string_view MessageListModel::ShownText(std::size_t shown, std::size_t column) const {
+  if (shown >= shown_ || column >= kColumnCount) return {};
+  return ShownRow(shown).Text(column);
+}
+
+RefilterStep MessageListModel::RefilterSlice() {
+  if (!view_.Refiltering()) return RefilterStep::kNone;
+  const std::size_t switchedOff = view_.SwitchedOffCount();
+  const bool done = view_.Work(rows_, SliceOf(kViewSliceMs));
+  if (view_.SwitchedOffCount() != switchedOff && onRulesSwitchedOff_) onRulesSwitchedOff_();
+  if (done) return RefilterStep::kComplete;
+  return view_.Refiltering() ? RefilterStep::kMore : RefilterStep::kEnded;
+}
+
+ViewPlace MessageListModel::TakeOver(const ViewPlace& was) {
+  const RowFilter before = view_.TakeOver();
+  shown_ = view_.Shown().ShownCount();
+  return PlaceAfterRefilter(before, view_.Shown(), was, following_);
+}
+
+const ViewRule* MessageListModel::Highlight(std::size_t shown, bool& repaint) {
+  repaint = false;
+  if (shown >= shown_) return nullptr;
+  const std::size_t switchedOff = view_.SwitchedOffCount();
+  const ViewRule* marked = view_.Highlight(rows_, view_.Shown().Row(shown));
+  if (view_.SwitchedOffCount() != switchedOff) {
+    repaint = true;
+    Noticed(switchedOff);
+  }
+  return marked;
+}
+
+std::size_t MessageListModel::FindNext(std::size_t selected, std::string_view term, bool caseSensitive) const {
+  const std::size_t start = selected == RowFilter::kNoShownRow ? 0 : selected + 1;
+  return FindShownRow(rows_, view_.Shown(), start, term, caseSensitive);
+}
+
+}  // namespace ploxen
