@@ -15,6 +15,7 @@
 #include <variant>
 #include <vector>
 
+#include "fw/controls.h"
 #include "params/field_rules.h"
 
 namespace fw {
@@ -78,8 +79,5 @@ class ExchangeTable {
 
   std::vector<Entry> entries_;
 };
-
-// The whole text of a control, however long.
-std::string ControlText(HWND control);
 
 }  // namespace fw
