@@ -11,7 +11,7 @@
 //   Take(lp)               the object this thread is making the window for
 //   Route(object, ...)     the kind's own messages, before the typed handlers
 //   Give(hwnd, msg, r)     the answer of a handled message
-//   Default(hwnd, msg, ...)the platform's answer
+//   Default(hwnd, msg, wp, lp)  the platform's answer
 #pragma once
 
 #include <windows.h>
