@@ -2,15 +2,6 @@
 
 namespace fw {
 
-std::string ControlText(HWND control) {
-  const int length = GetWindowTextLengthA(control);
-  if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int got = GetWindowTextA(control, text.data(), length + 1);
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  return text;
-}
-
 void ExchangeTable::Load(HWND dialog) const {
   for (const Entry& entry : entries_) LoadEntry(dialog, entry);
 }
@@ -24,16 +15,17 @@ void ExchangeTable::LoadEntry(HWND dialog, const Entry& entry) const {
   HWND control = GetDlgItem(dialog, entry.id);
   if (!control) return;
   if (auto* on = std::get_if<int*>(&entry.field)) {
-    SendMessageA(control, BM_SETCHECK, **on ? BST_CHECKED : BST_UNCHECKED, 0);
+    Button(control).SetChecked(**on != 0);
   } else if (auto* text = std::get_if<std::string*>(&entry.field)) {
-    if (entry.maxChars) SendMessageA(control, EM_SETLIMITTEXT, entry.maxChars, 0);
-    SetWindowTextA(control, (*text)->c_str());
+    Edit edit(control);
+    if (entry.maxChars) edit.SetLimit(entry.maxChars);
+    edit.SetText(**text);
   } else if (auto* number = std::get_if<unsigned*>(&entry.field)) {
-    SetWindowTextA(control, std::to_string(**number).c_str());
+    Edit(control).SetText(std::to_string(**number));
   } else if (auto* choice = std::get_if<Choice>(&entry.field)) {
-    SendMessageA(control, BM_SETCHECK, *choice->field == choice->value ? BST_CHECKED : BST_UNCHECKED, 0);
+    Button(control).SetChecked(*choice->field == choice->value);
   } else {
-    SetWindowTextA(control, std::to_string(*std::get<IntField>(entry.field).field).c_str());
+    Edit(control).SetText(std::to_string(*std::get<IntField>(entry.field).field));
   }
 }
 
@@ -42,14 +34,14 @@ bool ExchangeTable::Store(HWND dialog) const {
     HWND control = GetDlgItem(dialog, entry.id);
     if (!control) continue;
     if (auto* on = std::get_if<int*>(&entry.field)) {
-      **on = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+      **on = Button(control).Checked() ? 1 : 0;
       continue;
     }
     if (auto* choice = std::get_if<Choice>(&entry.field)) {
-      if (SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED) *choice->field = std::string(choice->value);
+      if (Button(control).Checked()) *choice->field = std::string(choice->value);
       continue;
     }
-    const std::string text = ControlText(control);
+    const std::string text = Edit(control).Text();
     auto* field = std::get_if<std::string*>(&entry.field);
     std::optional<std::string> refusal;
     if (field && entry.maxChars && text.size() > entry.maxChars)
@@ -80,8 +72,7 @@ bool ExchangeTable::Store(HWND dialog) const {
 
 void ExchangeTable::Refuse(HWND dialog, HWND control, const std::string& text) {
   MessageBoxA(dialog, text.c_str(), "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
-  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-  SendMessageA(control, EM_SETSEL, 0, -1);
+  Edit(control).FocusAll();
 }
 
 }  // namespace fw

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/field_rules.h"
+#include "fw/controls.h"
 
 namespace fw {
 
@@ -78,8 +79,5 @@ class ExchangeTable {
 
   std::vector<Entry> entries_;
 };
-
-// The whole text of a control, however long.
-std::string ControlText(HWND control);
 
 }  // namespace fw

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <exception>
 
+#include "fw/dispatch.h"
 #include "fw/message_pointer.h"
 
 namespace fw {
@@ -51,47 +52,28 @@ PropertyPage* ModalSheet::PageToMake(LPARAM lp) const {
   return nullptr;
 }
 
-INT_PTR CALLBACK PropertyPage::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (msg == WM_INITDIALOG) {
-    if (self || !sheetBeingMade || !(self = sheetBeingMade->PageToMake(lp))) return FALSE;
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-    try {
-      return self->OnInit() ? TRUE : FALSE;
-    } catch (const std::exception&) {
-      return TRUE;
-    }
+struct PropertyPage::PageKind : DialogAnswer {
+  using Object = PropertyPage;
+  static Window* Take(LPARAM lp) { return sheetBeingMade ? sheetBeingMade->PageToMake(lp) : nullptr; }
+  static bool Route(PropertyPage& self, UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+    return msg == WM_NOTIFY && self.OnSheetNotify(reinterpret_cast<const NMHDR*>(lp)->code, result);
   }
-  if (!self) return FALSE;
-  try {
-    // A notification that cannot be the sheet's goes where the window's
-    // check answers it.
-    if (msg == WM_NOTIFY && MessagePointerUsable(msg, lp)) {
-      LRESULT answer = 0;
-      bool handled = true;
-      switch (reinterpret_cast<const NMHDR*>(lp)->code) {
-        case PSN_SETACTIVE:
-          self->sheet_->activePage_ = self->index_;
-          break;
-        case PSN_KILLACTIVE:
-          answer = self->OnKillActive() ? FALSE : TRUE;
-          break;
-        case PSN_APPLY:
-          self->sheet_->confirmed_ = true;
-          answer = PSNRET_NOERROR;
-          break;
-        default:
-          handled = false;
-      }
-      if (handled) {
-        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, answer);
-        return TRUE;
-      }
-    }
-    return self->AnswerDialogMessage(msg, wp, lp);
-  } catch (const std::exception&) {
-    return FALSE;
+};
+
+bool PropertyPage::OnSheetNotify(UINT code, LRESULT& result) {
+  switch (code) {
+    case PSN_SETACTIVE:
+      sheet_->activePage_ = index_;
+      return true;
+    case PSN_KILLACTIVE:
+      result = OnKillActive() ? FALSE : TRUE;
+      return true;
+    case PSN_APPLY:
+      sheet_->confirmed_ = true;
+      result = PSNRET_NOERROR;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -109,7 +91,7 @@ INT_PTR ModalSheet::RunModal() {
     p.dwFlags = PSP_HASHELP;
     p.hInstance = Instance();
     p.pszTemplate = MAKEINTRESOURCEA(pages_[i]->templateId_);
-    p.pfnDlgProc = PropertyPage::PageProc;
+    p.pfnDlgProc = PropertyPage::Procedure<PropertyPage::PageKind>;
     p.lParam = reinterpret_cast<LPARAM>(pages_[i]);
   }
   PROPSHEETHEADERA header{};
@@ -148,6 +130,9 @@ int CALLBACK ModalSheet::SheetCallback(HWND hwnd, UINT msg, LPARAM) {
 
 LRESULT CALLBACK ModalSheet::SheetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
   auto* self = reinterpret_cast<ModalSheet*>(ref);
+  // The sheet was made before this procedure came in front of the
+  // platform's: these are someone else's.
+  if (IsCreationMessage(msg)) return 0;
   try {
     switch (msg) {
       case kSheetInitialised:
@@ -160,12 +145,6 @@ LRESULT CALLBACK ModalSheet::SheetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
       case WM_HELP:
         if (self->OnHelp()) return TRUE;
         break;
-      case WM_NCCREATE:
-      case WM_CREATE:
-      case WM_INITDIALOG:
-        // The sheet was made before this procedure came in front of the
-        // platform's: these are someone else's.
-        return 0;
       case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, SheetProc, 1);
         self->hwnd_ = nullptr;

@@ -25,7 +25,7 @@ class PropertyPage : public Window {
 
  protected:
   // The page's window was made: the controls are filled from the table.
-  virtual bool OnInit() {
+  bool OnInit() override {
     exchange_.Load(hwnd_);
     return true;
   }
@@ -36,7 +36,9 @@ class PropertyPage : public Window {
 
  private:
   friend class ModalSheet;
-  static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  struct PageKind;
+  // The sheet's notifications: the page in front, leaving it, OK.
+  bool OnSheetNotify(UINT code, LRESULT& result);
 
   int templateId_;
   ModalSheet* sheet_ = nullptr;

@@ -1,8 +1,6 @@
 #include "fw/window.h"
 
-#include <exception>
-
-#include "fw/message_pointer.h"
+#include "fw/dispatch.h"
 
 namespace fw {
 
@@ -14,11 +12,10 @@ struct ObjectBeingMade {
   int slot = 0;
 };
 thread_local ObjectBeingMade beingMade;
-}  // namespace
 
 // Names the object while its window is made; nested makings (a window made
 // from within another's initialisation) restore the outer one.
-class Window::Making {
+class Making {
  public:
   Making(Window* object, int slot) : outer_(beingMade) { beingMade = {object, slot}; }
   ~Making() { beingMade = outer_; }
@@ -29,21 +26,55 @@ class Window::Making {
   ObjectBeingMade outer_;
 };
 
-Window* Window::TakeObjectBeingMade(HWND hwnd, int slot) {
+// The object this thread is making a window for, when it waits for one in
+// that slot; it is taken only once.
+Window* TakeObjectBeingMade(int slot) {
   Window* self = beingMade.object;
-  if (!self || beingMade.slot != slot || self->hwnd_) return nullptr;
+  if (!self || beingMade.slot != slot || self->hwnd()) return nullptr;
   beingMade = {};
-  self->hwnd_ = hwnd;
-  SetWindowLongPtrA(hwnd, slot, reinterpret_cast<LONG_PTR>(self));
   return self;
 }
+
+}  // namespace
+
+struct Window::PlainKind {
+  using Object = Window;
+  using Answer = LRESULT;
+  static constexpr int kSlot = GWLP_USERDATA;
+  static constexpr UINT kTakenAt = WM_NCCREATE;
+  static constexpr UINT kStillToCome = WM_CREATE;
+  static constexpr bool kPlatformCreatesFirst = false;
+
+  static Window* Take(LPARAM) { return TakeObjectBeingMade(kSlot); }
+  static bool Route(Window&, UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+  static LRESULT Give(HWND, UINT, LRESULT result) { return result; }
+  static LRESULT Default(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd, msg, wp, lp); }
+};
+
+struct Dialog::DialogKind : DialogAnswer {
+  using Object = Dialog;
+  static Window* Take(LPARAM) { return TakeObjectBeingMade(kSlot); }
+  // OK and Cancel end the dialog unless the dialog's own OnCommand takes them.
+  static bool Route(Dialog& self, UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
+    const int id = LOWORD(wp);
+    if (msg != WM_COMMAND || (id != IDOK && id != IDCANCEL) || HIWORD(wp) != BN_CLICKED ||
+        self.OnCommand(id, HIWORD(wp), reinterpret_cast<HWND>(lp)))
+      return false;
+    if (id == IDOK)
+      self.OnOK();
+    else
+      self.OnCancel();
+    return true;
+  }
+};
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
 bool Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  result = 0;
-  if (!MessagePointerUsable(msg, lp)) return true;
   switch (msg) {
+    case WM_INITDIALOG:
+      result = OnInit() ? TRUE : FALSE;
+      return true;
     case WM_COMMAND:
       return OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
     case WM_NOTIFY:
@@ -72,7 +103,7 @@ bool Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 bool Window::RegisterHiddenWindowClass(const char* className, UINT style) {
   WNDCLASSA wc{};
   wc.style = style;
-  wc.lpfnWndProc = WindowProc;
+  wc.lpfnWndProc = Procedure<PlainKind>;
   wc.hInstance = Instance();
   wc.lpszClassName = className;
   return ::RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -80,102 +111,21 @@ bool Window::RegisterHiddenWindowClass(const char* className, UINT style) {
 
 bool Window::Create(const char* className, const char* title, DWORD style, DWORD exStyle, int x,
                     int y, int w, int h, HWND parent, HMENU menu) {
-  Making making(this, GWLP_USERDATA);
+  Making making(this, PlainKind::kSlot);
   return CreateWindowExA(exStyle, className, title, style, x, y, w, h, parent, menu, Instance(),
                          this) != nullptr;
 }
 
-LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (IsCreationMessage(msg)) {
-    // The one WM_NCCREATE and the one WM_CREATE of this window's making go
-    // on; a window without an object is not made at all.
-    if (msg == WM_NCCREATE && !self && (self = TakeObjectBeingMade(hwnd, GWLP_USERDATA)))
-      self->awaitingCreate_ = true;
-    else if (msg == WM_CREATE && self && self->awaitingCreate_)
-      self->awaitingCreate_ = false;
-    else
-      return 0;
-  }
-  if (self) {
-    try {
-      LRESULT result = 0;
-      const bool handled = self->Dispatch(msg, wp, lp, result);
-      if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-      }
-      if (handled) return result;
-    } catch (const std::exception&) {
-      // A handler that failed leaves the message to the platform.
-    }
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 INT_PTR Dialog::RunModal(int templateId, HWND parent) {
-  Making making(this, DWLP_USER);
-  return DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, DialogProc,
+  Making making(this, DialogKind::kSlot);
+  return DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, Procedure<DialogKind>,
                          reinterpret_cast<LPARAM>(this));
 }
 
 bool Dialog::CreateModeless(int templateId, HWND parent) {
-  Making making(this, DWLP_USER);
-  return CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, DialogProc,
+  Making making(this, DialogKind::kSlot);
+  return CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, Procedure<DialogKind>,
                             reinterpret_cast<LPARAM>(this)) != nullptr;
-}
-
-INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (msg == WM_INITDIALOG) {
-    if (self || !(self = static_cast<Dialog*>(TakeObjectBeingMade(hwnd, DWLP_USER)))) return FALSE;
-    try {
-      return self->OnInit() ? TRUE : FALSE;
-    } catch (const std::exception&) {
-      return TRUE;
-    }
-  }
-  if (!self) return FALSE;
-  try {
-    if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) && HIWORD(wp) == BN_CLICKED &&
-        !self->OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp))) {
-      if (LOWORD(wp) == IDOK)
-        self->OnOK();
-      else
-        self->OnCancel();
-      return TRUE;
-    }
-    return self->AnswerDialogMessage(msg, wp, lp);
-  } catch (const std::exception&) {
-    return FALSE;
-  }
-}
-
-INT_PTR Window::AnswerDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  const HWND hwnd = hwnd_;
-  // The dialog had its own before it had its object: these are someone
-  // else's, and the platform's default would read what they point at.
-  if (IsCreationMessage(msg)) {
-    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
-    return TRUE;
-  }
-  LRESULT result = 0;
-  const bool handled = Dispatch(msg, wp, lp, result);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, DWLP_USER, 0);
-    hwnd_ = nullptr;
-  }
-  if (!handled) return FALSE;
-  switch (msg) {
-    // These answer through the procedure's own return value.
-    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: case WM_COMPAREITEM:
-    case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
-      return static_cast<INT_PTR>(result);
-    default:
-      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
-      return TRUE;
-  }
 }
 
 }  // namespace fw

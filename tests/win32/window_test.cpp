@@ -1,12 +1,15 @@
-// Window dispatch: pointers that another process may send, and the hidden
-// "DBWin32" receiver built on it.
+// Window dispatch: pointers and creation messages that another process may
+// send, the answers of each kind of window, and the hidden "DBWin32"
+// receiver built on it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
+#include "fw/controls.h"
 #include "fw/message_pointer.h"
 #include "fw/window.h"
 #include "roads/dbwin32_listener.h"
@@ -138,6 +141,79 @@ TEST_F(MessagePointerTest, CopyDataWhoseTextIsNotReadableIsDropped) {
   EXPECT_EQ(Send(WM_DRAWITEM, &item), TRUE);
   EXPECT_EQ(window_.copies, 2);
   EXPECT_EQ(window_.others, 1);
+}
+
+// Throws where a test says; answers WM_GETTEXTLENGTH itself otherwise.
+class FailingWindow : public fw::Window {
+ public:
+  UINT failAt = 0;
+
+ protected:
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+    if (msg == failAt) throw std::runtime_error("handler");
+    if (msg != WM_GETTEXTLENGTH) return false;
+    result = 99;
+    return true;
+  }
+};
+
+TEST(WindowDispatch, AFailedHandlerLeavesTheMessageToThePlatformAndTheObjectGoesWithItsWindow) {
+  ASSERT_TRUE(fw::Window::RegisterHiddenWindowClass(kClass, 0));
+  FailingWindow window;
+  ASSERT_TRUE(window.Create(kClass, "abc", 0, 0, 0, 0, 10, 10, nullptr, nullptr));
+  EXPECT_EQ(SendMessageA(window.hwnd(), WM_GETTEXTLENGTH, 0, 0), 99);
+  window.failAt = WM_GETTEXTLENGTH;
+  EXPECT_EQ(SendMessageA(window.hwnd(), WM_GETTEXTLENGTH, 0, 0), 3) << "the platform's answer";
+  window.failAt = WM_NCDESTROY;
+  EXPECT_TRUE(DestroyWindow(window.hwnd()));
+  EXPECT_EQ(window.hwnd(), nullptr);
+}
+
+constexpr int kTestDialog = 101;  // window_test.rc
+
+class CountingDialog : public fw::Dialog {
+ public:
+  int inits = 0, oks = 0, creations = 0;
+
+ protected:
+  bool OnInit() override {
+    ++inits;
+    return true;
+  }
+  void OnOK() override { ++oks; }
+  bool OnNotify(NMHDR*, LRESULT& result) override {
+    result = 7;
+    return true;
+  }
+  bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT&) override {
+    if (fw::IsCreationMessage(msg)) ++creations;
+    return false;
+  }
+};
+
+TEST(WindowDispatch, ADialogIsMadeOnceAndAnswersThroughItsResultSlot) {
+  CountingDialog dialog;
+  ASSERT_TRUE(dialog.CreateModeless(kTestDialog, nullptr));
+  const HWND hwnd = dialog.hwnd();
+  EXPECT_EQ(dialog.inits, 1);
+  // Made again, naming this very object: the platform's default would take the name.
+  CREATESTRUCTA made{};
+  made.lpCreateParams = &dialog;
+  made.lpszName = "fremd";
+  for (UINT msg : {WM_NCCREATE, WM_CREATE, WM_INITDIALOG}) {
+    EXPECT_EQ(SendMessageA(hwnd, msg, 0, reinterpret_cast<LPARAM>(&made)), 0) << msg;
+    EXPECT_EQ(SendMessageA(hwnd, msg, 0, reinterpret_cast<LPARAM>(&dialog)), 0) << msg;
+  }
+  EXPECT_EQ(dialog.inits, 1);
+  EXPECT_EQ(dialog.creations, 0);
+  EXPECT_EQ(fw::ControlText(hwnd), "Probe");
+
+  NMHDR header{hwnd, 1, 0};
+  EXPECT_EQ(SendMessageA(hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header)), 7) << "through DWLP_MSGRESULT";
+  SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_EQ(dialog.oks, 1);
+  EXPECT_TRUE(DestroyWindow(hwnd));
+  EXPECT_EQ(dialog.hwnd(), nullptr);
 }
 
 class DBWin32ListenerTest : public ::testing::Test {

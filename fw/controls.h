@@ -1,0 +1,141 @@
+// Thin wrappers over the platform's controls: each holds only the control's
+// HWND and says in a name what a message to it does. They keep nothing of
+// their own; what a control shows comes from the program's own records.
+// Make one where it is used: fw::ComboBox(Item(IDC_...)).Select(0).
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace fw {
+
+// The whole text of a window or control, however long.
+std::string ControlText(HWND control);
+
+class Control {
+ public:
+  explicit Control(HWND hwnd) : hwnd_(hwnd) {}
+  HWND hwnd() const { return hwnd_; }
+  std::string Text() const { return ControlText(hwnd_); }
+  void SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
+  void SetFont(HFONT font, bool redraw) { Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
+  // Off while many changes are made, so that the control draws once at the end.
+  void SetRedraw(bool on) { Send(WM_SETREDRAW, on, 0); }
+
+ protected:
+  LRESULT Send(UINT msg, WPARAM wp, LPARAM lp) const { return SendMessageA(hwnd_, msg, wp, lp); }
+  // The text of an item of a list or combo box, however long.
+  std::string ItemText(UINT lengthMsg, UINT textMsg, int index) const;
+
+  HWND hwnd_;
+};
+
+class Button : public Control {
+ public:
+  using Control::Control;
+  bool Checked() const { return Send(BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  void SetChecked(bool on) { Send(BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+};
+
+class Edit : public Control {
+ public:
+  using Control::Control;
+  // Also keeps the user from typing more; 0 for the platform's largest.
+  void SetLimit(std::size_t chars) { Send(EM_SETLIMITTEXT, chars, 0); }
+  void SelectAll() { Send(EM_SETSEL, 0, -1); }
+  // The dialog's focus in the edit with its text selected, where the user
+  // corrects what was refused.
+  void FocusAll() {
+    SendMessageA(GetParent(hwnd_), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwnd_), TRUE);
+    SelectAll();
+  }
+};
+
+// Indices are the box's own; -1 (CB_ERR) names no item.
+class ComboBox : public Control {
+ public:
+  using Control::Control;
+  int Count() const { return static_cast<int>(Send(CB_GETCOUNT, 0, 0)); }
+  std::string ItemText(int index) const { return Control::ItemText(CB_GETLBTEXTLEN, CB_GETLBTEXT, index); }
+  // In its sorted place when the box sorts; the index it got.
+  int Add(const std::string& text) { return static_cast<int>(Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))); }
+  void Delete(int index) { Send(CB_DELETESTRING, index, 0); }
+  void Clear() { Send(CB_RESETCONTENT, 0, 0); }
+  int Selected() const { return static_cast<int>(Send(CB_GETCURSEL, 0, 0)); }
+  void Select(int index) { Send(CB_SETCURSEL, index, 0); }
+};
+
+// Indices are the box's own; -1 (LB_ERR) names no item.
+class ListBox : public Control {
+ public:
+  using Control::Control;
+  int Count() const { return static_cast<int>(Send(LB_GETCOUNT, 0, 0)); }
+  std::string ItemText(int index) const { return Control::ItemText(LB_GETTEXTLEN, LB_GETTEXT, index); }
+  int Add(const std::string& text) { return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))); }
+  void Delete(int index) { Send(LB_DELETESTRING, index, 0); }
+  bool IsSelected(int index) const { return Send(LB_GETSEL, index, 0) > 0; }
+  // Of a box that lets the user select several items.
+  int SelectedCount() const { return static_cast<int>(Send(LB_GETSELCOUNT, 0, 0)); }
+};
+
+// Items are the control's indices (an owner-data list's shown rows); -1 names
+// every item where the platform allows it, and no item in an answer.
+class ListView : public Control {
+ public:
+  using Control::Control;
+  void SetExtendedStyle(DWORD style) { Send(LVM_SETEXTENDEDLISTVIEWSTYLE, style, style); }
+  void InsertColumn(int index, const LVCOLUMNA& column) { Send(LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)); }
+  // Only the parts that column.mask names are read.
+  bool Column(int index, LVCOLUMNA& column) const { return Send(LVM_GETCOLUMNA, index, reinterpret_cast<LPARAM>(&column)) != 0; }
+  int InsertItem(const LVITEMA& item) { return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item))); }
+  void DeleteAllItems() { Send(LVM_DELETEALLITEMS, 0, 0); }
+  // Of an owner-data list; flags LVSICF_...
+  void SetItemCount(std::size_t count, DWORD flags) { Send(LVM_SETITEMCOUNT, count, flags); }
+  void SetItemState(int item, UINT state, UINT mask) {
+    LVITEMA change{};
+    change.state = state;
+    change.stateMask = mask;
+    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&change));
+  }
+  // The check box of a list with LVS_EX_CHECKBOXES.
+  void SetChecked(int item, bool on) { SetItemState(item, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK); }
+  // The first item after `after` (-1: from the start) that has the LVNI_ flags.
+  int NextItem(int after, UINT flags) const { return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(after), flags)); }
+  int Selected() const { return NextItem(-1, LVNI_SELECTED); }
+  int TopIndex() const { return static_cast<int>(Send(LVM_GETTOPINDEX, 0, 0)); }
+  int CountPerPage() const { return static_cast<int>(Send(LVM_GETCOUNTPERPAGE, 0, 0)); }
+  void EnsureVisible(int item) { Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE); }
+  void RedrawItems(int first, int last) { Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), last); }
+  // The item under a point of the client area, or -1.
+  int ItemAt(POINT client) const {
+    LVHITTESTINFO hit{};
+    hit.pt = client;
+    return static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  }
+  // part: LVIR_BOUNDS, LVIR_ICON or LVIR_LABEL.
+  RECT SubItemRect(int item, int subItem, int part) const {
+    RECT cell{part, subItem, 0, 0};
+    Send(LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+    return cell;
+  }
+};
+
+// The clipboard, opened for the owner window only as long as a call takes.
+class Clipboard {
+ public:
+  explicit Clipboard(HWND owner) : owner_(owner) {}
+  // Puts text of code page 1252 on the clipboard as CF_TEXT and as
+  // CF_UNICODETEXT, in place of what was there. nullptr when it is there;
+  // otherwise what the user is told, and the clipboard is as it was or empty.
+  const char* PutText(std::string_view text) const;
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace fw
