@@ -1,6 +1,8 @@
 // Time stamps of the stamping sources.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/line_stamp.h"
@@ -21,36 +23,47 @@ class ScriptedClock {
   std::size_t next_ = 0;
 };
 
-TEST(LineStamp, FirstLineShowsZeroAndTheNextItsDifference) {
-  ScriptedClock clock({{16, 20, 12, 223}, {16, 20, 12, 233}});
+// Lines stamped one after another, the clock giving one time for each.
+struct StampCase {
+  const char* name;
+  std::vector<TimeOfDay> times;
+  std::vector<std::pair<std::string, std::string>> lines;  // text, as stamped
+};
+
+const std::string kLongText = "%s%n%d " + std::string(5000, 'L');
+
+const StampCase kStampCases[] = {
+    {"FirstLineShowsZeroAndTheNextItsDifference",
+     {{16, 20, 12, 223}, {16, 20, 12, 233}},
+     {{"Hallo", "16:20:12.223  (00000ms)   Hallo"}, {"Welt", "16:20:12.233  (00010ms)   Welt"}}},
+    // A pause of an hour is shown whole; wider than five digits is not cut.
+    {"SameMillisecondAndLongPauses",
+     {{9, 0, 0, 5}, {9, 0, 0, 5}, {10, 0, 0, 5}},
+     {{"a", "09:00:00.005  (00000ms)   a"},
+      {"b", "09:00:00.005  (00000ms)   b"},
+      {"c", "10:00:00.005  (3600000ms)   c"}}},
+    {"CrossingMidnightGivesANegativeDifference",
+     {{23, 59, 59, 990}, {0, 0, 0, 10}, {0, 0, 0, 13}},
+     {{"before", "23:59:59.990  (00000ms)   before"},
+      {"after", "00:00:00.010  (-86399980ms)   after"},
+      {"then", "00:00:00.013  (00003ms)   then"}}},
+    {"SmallNegativeDifferenceKeepsWidthFive",
+     {{0, 0, 0, 9}, {0, 0, 0, 4}},
+     {{"a", "00:00:00.009  (00000ms)   a"}, {"b", "00:00:00.004  (-0005ms)   b"}}},
+    {"TextIsCopiedNotFormatted", {{1, 2, 3, 4}}, {{kLongText, "01:02:03.004  (00000ms)   " + kLongText}}},
+};
+
+class StampedLines : public ::testing::TestWithParam<StampCase> {};
+
+TEST_P(StampedLines, ReadAsExpected) {
+  const StampCase& c = GetParam();
+  ScriptedClock clock(c.times);
   LineStamp stamp(clock.AsClock());
-  EXPECT_EQ(stamp.Stamp("Hallo"), "16:20:12.223  (00000ms)   Hallo");
-  EXPECT_EQ(stamp.Stamp("Welt"), "16:20:12.233  (00010ms)   Welt");
+  for (const auto& [text, stamped] : c.lines) EXPECT_EQ(stamp.Stamp(text), stamped) << text.substr(0, 20);
 }
 
-TEST(LineStamp, SameMillisecondAndLongPauses) {
-  ScriptedClock clock({{9, 0, 0, 5}, {9, 0, 0, 5}, {10, 0, 0, 5}});
-  LineStamp stamp(clock.AsClock());
-  stamp.Stamp("a");
-  EXPECT_EQ(stamp.Stamp("b"), "09:00:00.005  (00000ms)   b");
-  // A pause of an hour is shown whole; wider than five digits is not cut.
-  EXPECT_EQ(stamp.Stamp("c"), "10:00:00.005  (3600000ms)   c");
-}
-
-TEST(LineStamp, CrossingMidnightGivesANegativeDifference) {
-  ScriptedClock clock({{23, 59, 59, 990}, {0, 0, 0, 10}, {0, 0, 0, 13}});
-  LineStamp stamp(clock.AsClock());
-  stamp.Stamp("before");
-  EXPECT_EQ(stamp.Stamp("after"), "00:00:00.010  (-86399980ms)   after");
-  EXPECT_EQ(stamp.Stamp("then"), "00:00:00.013  (00003ms)   then");
-}
-
-TEST(LineStamp, SmallNegativeDifferenceKeepsWidthFive) {
-  ScriptedClock clock({{0, 0, 0, 9}, {0, 0, 0, 4}});
-  LineStamp stamp(clock.AsClock());
-  stamp.Stamp("a");
-  EXPECT_EQ(stamp.Stamp("b"), "00:00:00.004  (-0005ms)   b");
-}
+INSTANTIATE_TEST_SUITE_P(LineStamp, StampedLines, ::testing::ValuesIn(kStampCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineStamp, SwitchedOffPassesTextAndKeepsThePreviousTime) {
   ScriptedClock clock({{12, 0, 0, 0}, {12, 0, 1, 0}});
@@ -70,13 +83,6 @@ TEST(LineStamp, RestartForgetsThePreviousLine) {
   stamp.Stamp("a");
   stamp.Restart();
   EXPECT_EQ(stamp.Stamp("b"), "08:00:05.000  (00000ms)   b");
-}
-
-TEST(LineStamp, TextIsCopiedNotFormatted) {
-  ScriptedClock clock({{1, 2, 3, 4}});
-  LineStamp stamp(clock.AsClock());
-  const std::string longText(5000, 'L');
-  EXPECT_EQ(stamp.Stamp("%s%n%d " + longText), "01:02:03.004  (00000ms)   %s%n%d " + longText);
 }
 
 TEST(LineStamp, LocalClockIsInRange) {

@@ -35,25 +35,35 @@ TEST(TermLeft, TermsAreCutTo99Characters) {
   EXPECT_EQ(box.items.size(), 1u) << "the same term once cut";
 }
 
-TEST(TermLeft, ClearingAPickedTermDeletesItAndSelectsTheOneBefore) {
+// Leaving the box with its field cleared after a term was picked.
+struct ClearingCase {
+  const char* name;
+  Items items;
+  int picked;
+  Items left;
+  int rememberedAfter;  // also the one item selected
+};
+
+const ClearingCase kClearingCases[] = {
+    {"APickedTermDeletesItAndSelectsTheOneBefore", {"a", "b", "c", "d"}, 2, {"a", "b", "d"}, 1},
+    {"TheFirstTermSelectsTheNewFirst", {"a", "b"}, 0, {"b"}, 0},
+};
+
+class Clearing : public ::testing::TestWithParam<ClearingCase> {};
+
+TEST_P(Clearing, DeletesThePickedTerm) {
+  const ClearingCase& c = GetParam();
   TermBox box;
-  box.items = {"a", "b", "c", "d"};
-  int remembered = 2;  // "c" was picked
+  box.items = c.items;
+  int remembered = c.picked;
   TermLeft(box, "", remembered);
-  EXPECT_EQ(box.items, (Items{"a", "b", "d"}));
-  EXPECT_EQ(remembered, 1);
-  EXPECT_EQ(box.selections, (std::vector<int>{1}));
+  EXPECT_EQ(box.items, c.left);
+  EXPECT_EQ(remembered, c.rememberedAfter);
+  EXPECT_EQ(box.selections, (std::vector<int>{c.rememberedAfter}));
 }
 
-TEST(TermLeft, ClearingTheFirstTermSelectsTheNewFirst) {
-  TermBox box;
-  box.items = {"a", "b"};
-  int remembered = 0;
-  TermLeft(box, "", remembered);
-  EXPECT_EQ(box.items, (Items{"b"}));
-  EXPECT_EQ(remembered, 0);
-  EXPECT_EQ(box.selections, (std::vector<int>{0}));
-}
+INSTANTIATE_TEST_SUITE_P(TermLeft, Clearing, ::testing::ValuesIn(kClearingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TermLeft, NothingPickedOrAStaleIndexDeletesNothing) {
   TermBox box;

@@ -13,8 +13,7 @@
 #include "core/row_store.h"
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
-#include "tests/system/ploxen_process.h"
-#include "tests/system/ploxen_window.h"
+#include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
 namespace {
@@ -74,15 +73,14 @@ std::vector<MessageKind> SavedKinds(DWORD process, HWND main, const std::string&
   return kinds;
 }
 
-class AutomationTest : public ::testing::Test {
+// The runtime starts PLOXEN.EXE for the clients once a start with /Reg has
+// registered it.
+class AutomationTest : public PloxenTest {
  protected:
   void SetUp() override {
-    profile_.Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    PloxenProcess reg;
-    ASSERT_TRUE(reg.Start("/Reg"));
-    ASSERT_TRUE(reg.WaitForExit());
+    Launch("automation", "/Reg");
+    ExpectExit();
   }
-  TestProfile profile_{"automation"};
 };
 
 TEST_F(AutomationTest, RegistrationNamesThisProgramAsTheServerOfPloxen) {

@@ -7,12 +7,10 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "tests/system/ploxen_process.h"
-#include "tests/system/ploxen_window.h"
+#include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
 namespace {
@@ -68,21 +66,29 @@ HANDLE OpenChildAtOnce(DWORD parent, DWORD timeoutMs) {
   return nullptr;
 }
 
-class DebugMonitorTest : public ::testing::Test {
+// The exit code of a child once it ended by itself within the timeout (the
+// handle is closed); STILL_ACTIVE when it did not end.
+DWORD EndOf(HANDLE child, DWORD timeoutMs) {
+  const bool ended = WaitForSingleObject(child, timeoutMs) == WAIT_OBJECT_0;
+  DWORD code = STILL_ACTIVE;
+  if (ended) GetExitCodeProcess(child, &code);
+  CloseHandle(child);
+  return code;
+}
+
+class DebugMonitorTest : public PloxenTest {
  protected:
+  // PLOXEN watching the child with the arguments (none: no child at all).
   // switches: B_TRACE, B_DLL, B_EXCEPTION, B_THREAD, B_PROCESS.
-  void Start(const char* name, const std::string& childArguments, const char* switches = "11111") {
-    StartWith(name, ChildPath(), childArguments, switches);
+  void Watch(const char* name, const std::string& childArguments, const char* switches = "11111") {
+    WatchProgram(name, ChildPath(), childArguments, switches);
   }
-  void StartWith(const char* name, const std::string& child, const std::string& childArguments,
-                 const char* switches = "11111") {
-    profile_ = std::make_unique<TestProfile>(name);
-    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    const char* keys[] = {"B_TRACE", "B_DLL", "B_EXCEPTION", "B_THREAD", "B_PROCESS"};
-    for (int i = 0; i < 5; ++i) profile_->Write("LISTBOX", keys[i], std::string(1, switches[i]));
-    ASSERT_TRUE(ploxen_.Start(childArguments.empty() ? "" : "\"" + child + "\" " + childArguments));
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
+  void WatchProgram(const char* name, const std::string& child, const std::string& childArguments,
+                    const char* switches = "11111") {
+    StartWith(name, childArguments.empty() ? "" : "\"" + child + "\" " + childArguments, [&](TestProfile& p) {
+      const char* keys[] = {"B_TRACE", "B_DLL", "B_EXCEPTION", "B_THREAD", "B_PROCESS"};
+      for (int i = 0; i < 5; ++i) p.Write("LISTBOX", keys[i], std::string(1, switches[i]));
+    });
   }
   std::vector<std::string> Messages() const {
     std::vector<std::string> rows;
@@ -99,15 +105,6 @@ class DebugMonitorTest : public ::testing::Test {
       Sleep(100);
     }
   }
-  void Close() {
-    PostMessageA(main_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(ploxen_.WaitForExit());
-    EXPECT_EQ(ploxen_.ExitCode(), 0u);
-  }
-
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_;
-  HWND main_ = nullptr;
 };
 
 std::size_t CountStartingWith(const std::vector<std::string>& rows, const std::string& start) {
@@ -116,7 +113,7 @@ std::size_t CountStartingWith(const std::vector<std::string>& rows, const std::s
 }
 
 TEST_F(DebugMonitorTest, EveryEventOfTheChildBecomesARow) {
-  Start("debug_all", "abcdef long ab nonul unreadable thread dll av throw partial child:exit:3 crash");
+  Watch("debug_all", "abcdef long ab nonul unreadable thread dll av throw partial child:exit:3 crash");
   const auto rows = WaitForMessage("Prozess mit Exitcode -1073741819 beendet.");
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ(rows.back(), "Prozess mit Exitcode -1073741819 beendet.");
@@ -148,21 +145,17 @@ TEST_F(DebugMonitorTest, EveryEventOfTheChildBecomesARow) {
 }
 
 TEST_F(DebugMonitorTest, WithEverySwitchOffTheChildRunsToItsEndUnseen) {
-  Start("debug_off", "sleep:1500 abcdef thread dll av exit:5", "00000");
+  Watch("debug_off", "sleep:1500 abcdef thread dll av exit:5", "00000");
   HANDLE child = OpenChildOf(ploxen_.Id(), 15000);
   ASSERT_NE(child, nullptr);
-  EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
-  DWORD code = 0;
-  GetExitCodeProcess(child, &code);
-  CloseHandle(child);
-  EXPECT_EQ(code, 5u);
+  EXPECT_EQ(EndOf(child, 30000), 5u);
   ASSERT_TRUE(Responsive(main_));
   EXPECT_EQ(ListRowCount(main_), 0);
   Close();
 }
 
 TEST_F(DebugMonitorTest, NoCommandLineStartsNoChild) {
-  Start("debug_none", "");
+  Watch("debug_none", "");
   Sleep(2500);  // well past the start of the monitor
   ASSERT_TRUE(Responsive(main_));
   EXPECT_EQ(OpenChildOf(ploxen_.Id(), 0), nullptr);
@@ -171,17 +164,13 @@ TEST_F(DebugMonitorTest, NoCommandLineStartsNoChild) {
 }
 
 TEST_F(DebugMonitorTest, ClosingPloxenLeavesTheChildRunning) {
-  Start("debug_close", "abcdef sleep:3000 exit:9");
+  Watch("debug_close", "abcdef sleep:3000 exit:9");
   ASSERT_FALSE(WaitForMessage("abcdef").empty());
   HANDLE child = OpenChildOf(ploxen_.Id(), 5000);
   ASSERT_NE(child, nullptr);
   Close();
   EXPECT_EQ(WaitForSingleObject(child, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
-  DWORD code = 0;
-  GetExitCodeProcess(child, &code);
-  CloseHandle(child);
-  EXPECT_EQ(code, 9u);  // its own end, not killed with the monitor
+  EXPECT_EQ(EndOf(child, 30000), 9u);  // its own end, not killed with the monitor
 }
 
 // PLOXEN closes right behind the start of its monitor, before the platform
@@ -191,35 +180,26 @@ TEST_F(DebugMonitorTest, ClosingPloxenLeavesTheChildRunning) {
 // without a window manager waits two seconds for a shown window to be
 // withdrawn before it destroys it, long enough for the child's first events.
 TEST_F(DebugMonitorTest, ClosingPloxenAsTheChildStartsLeavesTheChildRunning) {
-  Start("debug_close_early", "sleep:1000 exit:11");
+  Watch("debug_close_early", "sleep:1000 exit:11");
   ShowWindowAsync(main_, SW_HIDE);
   PostMessageA(main_, WM_TIMER, 2, 0);
   PostMessageA(main_, WM_CLOSE, 0, 0);
   // A child killed with the monitor is gone a moment later: looked for at once.
   HANDLE child = OpenChildAtOnce(ploxen_.Id(), 15000);
   ASSERT_NE(child, nullptr);
-  ASSERT_TRUE(ploxen_.WaitForExit());
-  EXPECT_EQ(ploxen_.ExitCode(), 0u);
-  EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
-  DWORD code = 0;
-  GetExitCodeProcess(child, &code);
-  CloseHandle(child);
-  EXPECT_EQ(code, 11u);  // its own end, not killed with the monitor
+  ExpectExit();
+  EXPECT_EQ(EndOf(child, 30000), 11u);  // its own end, not killed with the monitor
 }
 
 // A 32-bit child under the 64-bit PLOXEN.EXE: its breakpoints reach a 64-bit
 // debugger on Windows under codes of their own, and must not end it.
 TEST_F(DebugMonitorTest, A32BitChildIsWatchedAndEndsByItself) {
   if (!Runs32BitPrograms()) GTEST_SKIP() << "this machine runs no 32-bit programs, with or without PLOXEN";
-  StartWith("debug_32", Child32Path(), "sleep:1500 abcdef dll break exit:42");
+  WatchProgram("debug_32", Child32Path(), "sleep:1500 abcdef dll break exit:42");
   HANDLE child = OpenChildOf(ploxen_.Id(), 15000, "ploxen_debug_child32.exe");
   ASSERT_NE(child, nullptr);
   const auto rows = WaitForMessage("Prozess mit Exitcode 42 beendet.");
-  EXPECT_EQ(WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
-  DWORD code = 0;
-  GetExitCodeProcess(child, &code);
-  CloseHandle(child);
-  EXPECT_EQ(code, 42u);
+  EXPECT_EQ(EndOf(child, 30000), 42u);
 
   ASSERT_FALSE(rows.empty());
   EXPECT_EQ(rows.back(), "Prozess mit Exitcode 42 beendet.");
@@ -247,7 +227,7 @@ TEST_F(DebugMonitorTest, A32BitChildIsWatchedAndEndsByItself) {
 }
 
 TEST_F(DebugMonitorTest, BurstAndBrokenStringsLoseNoLineThatWasRead) {
-  Start("debug_burst", "burst:3000 unreadable nonul partial", "10000");
+  Watch("debug_burst", "burst:3000 unreadable nonul partial", "10000");
   HANDLE child = OpenChildOf(ploxen_.Id(), 15000);
   ASSERT_NE(child, nullptr);
   EXPECT_EQ(WaitForSingleObject(child, 60000), WAIT_OBJECT_0);

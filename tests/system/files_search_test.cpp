@@ -4,22 +4,15 @@
 
 #include <cstring>
 #include <fstream>
-#include <functional>
-#include <memory>
 #include <iterator>
 #include <thread>
 #include <vector>
-
-#include <windows.h>
-
-#include <commctrl.h>
 
 #include "core/intake.h"
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
 #include "storage/csv_export.h"
-#include "tests/system/ploxen_process.h"
-#include "tests/system/ploxen_window.h"
+#include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
 namespace {
@@ -40,11 +33,7 @@ const Line kLines[] = {
     {0x303, "noch ein fehler"},
 };
 
-std::string TempFile(const std::string& name) {
-  char dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, dir);
-  return std::string(dir) + "ploxen_files_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
+std::string TempFile(const std::string& name) { return TempPath("files_" + name); }
 
 std::vector<unsigned char> FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -75,23 +64,11 @@ Expected ExpectedFiles() {
   return {binary.Bytes(), csv.Bytes()};
 }
 
-class FilesAndSearch : public ::testing::Test {
+class FilesAndSearch : public PloxenTest {
  protected:
-  void Start(const char* name, const std::function<void(TestProfile&)>& setUp = {}) {
-    profile_ = std::make_unique<TestProfile>(name);
-    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    if (setUp) setUp(*profile_);
-    ASSERT_TRUE(ploxen_.Start());
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
-  }
   void SendKnownLines() {
     for (const Line& line : kLines) ASSERT_TRUE(SendLine(main_, line.kind, line.text));
     ASSERT_TRUE(WaitForRows(main_, static_cast<int>(std::size(kLines))));
-  }
-  void Close() {
-    PostMessageA(main_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(ploxen_.WaitForExit());
   }
   // Runs a file dialog opened by the command and confirms it with the path.
   // Returns the name the dialog offered at first.
@@ -100,9 +77,6 @@ class FilesAndSearch : public ::testing::Test {
     EXPECT_TRUE(offered) << "the file dialog did not take " << path;
     EXPECT_TRUE(Responsive(main_));
     return offered.value_or("");
-  }
-  int Selected() const {
-    return static_cast<int>(SendMessageA(GetDlgItem(main_, 1000), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   }
   void Search(const std::string& term) {
     SendMessageA(GetDlgItem(main_, kSearchCombo), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(term.c_str()));
@@ -124,10 +98,6 @@ class FilesAndSearch : public ::testing::Test {
     }
     return false;
   }
-
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_;
-  HWND main_ = nullptr;
 };
 
 TEST_F(FilesAndSearch, SaveWritesTheFormatTheExtensionNames) {
@@ -270,46 +240,62 @@ TEST_F(FilesAndSearch, ALargeFileOpensWholeAndSavesBackByteForByte) {
   DeleteFileA(back.c_str());
 }
 
-TEST_F(FilesAndSearch, SearchStepsThroughTheHitsThenSaysSoAndStartsAgain) {
-  Start("search");
-  SendKnownLines();
-  Search("fehler");  // ignoring case: rows 0, 2 and 4
-  EXPECT_TRUE(WaitForSelected(0));
-  Search("fehler");
-  EXPECT_TRUE(WaitForSelected(2));
-  Search("fehler");
-  EXPECT_TRUE(WaitForSelected(4));
-  Search("fehler");
-  EXPECT_EQ(SearchMessage(), "Eintrag: 'fehler' nicht gefunden");
-  EXPECT_EQ(Selected(), -1);
-  Search("fehler");
-  EXPECT_TRUE(WaitForSelected(0)) << "from the top again";
+// One click on "Suchen": the row it selects, or the message it answers with,
+// after which no row is selected.
+struct SearchStep {
+  std::string term;
+  int selects;
+  const char* says = nullptr;
+};
+struct SearchCase {
+  const char* name;
+  const char* caseSensitiv;  // CASESENSITIV
+  std::vector<SearchStep> steps;
+};
 
-  Search("12:03");  // the time column
-  EXPECT_TRUE(WaitForSelected(1));
-  Search("gr\xD6\xDF" "E");  // folded accents, but after row 1 nothing
-  EXPECT_EQ(SearchMessage(), "Eintrag: 'gr\xD6\xDF" "E' nicht gefunden");
-  Search("gr\xD6\xDF" "E");
-  EXPECT_TRUE(WaitForSelected(1));
-  Search("100% %s %n");
-  EXPECT_EQ(SearchMessage(), "Eintrag: '100% %s %n' nicht gefunden");
-  Search("");
-  EXPECT_EQ(SearchMessage(), "Kein Suchstring angegeben");
+const SearchCase kSearchCases[] = {
+    {"IgnoringCase",
+     "0",
+     {{"fehler", 0},  // rows 0, 2 and 4
+      {"fehler", 2},
+      {"fehler", 4},
+      {"fehler", -1, "Eintrag: 'fehler' nicht gefunden"},
+      {"fehler", 0},  // from the top again
+      {"12:03", 1},   // the time column
+      // Folded accents, but after row 1 nothing.
+      {"gr\xD6\xDF" "E", -1, "Eintrag: 'gr\xD6\xDF" "E' nicht gefunden"},
+      {"gr\xD6\xDF" "E", 1},
+      {"100% %s %n", -1, "Eintrag: '100% %s %n' nicht gefunden"},
+      {"", -1, "Kein Suchstring angegeben"}}},
+    {"CaseSensitive",
+     "1",
+     {{"fehler", 4},
+      {"FEHLER", -1, "Eintrag: 'FEHLER' nicht gefunden"},  // after row 4 nothing
+      {"FEHLER", 2}}},
+};
+
+class SearchSteps : public FilesAndSearch, public ::testing::WithParamInterface<SearchCase> {};
+
+TEST_P(SearchSteps, ThroughTheHitsThenSaySoAndStartAgain) {
+  const SearchCase& c = GetParam();
+  Start((std::string("search_") + c.name).c_str(), Keys({{"CASESENSITIV", c.caseSensitiv}}));
+  SendKnownLines();
+  for (const SearchStep& step : c.steps) {
+    SCOPED_TRACE("searching for '" + step.term + "'");
+    Search(step.term);
+    if (step.says) {
+      EXPECT_EQ(SearchMessage(), step.says);
+      EXPECT_EQ(Selected(), -1);
+    } else {
+      EXPECT_TRUE(WaitForSelected(step.selects));
+    }
+  }
   EXPECT_TRUE(Responsive(main_));
   Close();
 }
 
-TEST_F(FilesAndSearch, CaseSensitiveSearchMissesOtherCases) {
-  Start("search_case", [](TestProfile& p) { p.Write("ALLGEMEIN", "CASESENSITIV", "1"); });
-  SendKnownLines();
-  Search("fehler");
-  EXPECT_TRUE(WaitForSelected(4));
-  Search("FEHLER");  // after row 4 nothing
-  EXPECT_EQ(SearchMessage(), "Eintrag: 'FEHLER' nicht gefunden");
-  Search("FEHLER");
-  EXPECT_TRUE(WaitForSelected(2));
-  Close();
-}
+INSTANTIATE_TEST_SUITE_P(FilesAndSearch, SearchSteps, ::testing::ValuesIn(kSearchCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Enter in the search field runs "&Suchen"; while the list is empty that
 // button is disabled, and Enter must not fall through to IDOK, "Schließen".

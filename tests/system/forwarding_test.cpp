@@ -8,6 +8,7 @@
 
 #include "tests/system/ploxen_test.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -43,7 +44,10 @@ class Forwarding : public PloxenTest {
     rsyslog_ = std::make_unique<RsyslogServer>(Script(), Folder(), port_);
   }
   void TearDown() override {
-    if (rsyslog_) EXPECT_EQ(rsyslog_->Stop(), "");
+    PloxenTest::TearDown();
+    if (rsyslog_) {
+      EXPECT_EQ(rsyslog_->Stop(), "");
+    }
     rsyslog_.reset();
     if (winsock_) WSACleanup();
   }
@@ -100,7 +104,12 @@ class Forwarding : public PloxenTest {
   }
 
   std::string Script() const { return root_ + "/rsyslog.sh"; }
-  std::string Folder() const { return root_ + "/" + testing::UnitTest::GetInstance()->current_test_info()->name(); }
+  // A folder of the test's own; a case of a table has a slash in its name.
+  std::string Folder() const {
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '_');
+    return root_ + "/" + name;
+  }
 
   bool winsock_ = false;
   std::string root_;
@@ -108,28 +117,37 @@ class Forwarding : public PloxenTest {
   std::unique_ptr<RsyslogServer> rsyslog_;
 };
 
-TEST_F(Forwarding, EveryRowShownReachesRsyslogInOrderOverTcp) {
+struct ProtocolCase {
+  const char* protocol;  // ZIELPROTOKOLL
+  int rows;              // by copy-data, besides the two of the other roads
+};
+
+class EveryRowShown : public Forwarding, public ::testing::WithParamInterface<ProtocolCase> {};
+
+TEST_P(EveryRowShown, ReachesRsyslogInOrder) {
+  const ProtocolCase c = GetParam();
   ASSERT_EQ(rsyslog_->Start(), "");
-  StartForwarding("forward_tcp", "TCP");
-  constexpr int kRows = 1000;
-  SendRows(1, kRows);
+  StartForwarding((std::string("forward_") + c.protocol).c_str(), c.protocol);
+  SendRows(1, c.rows);
   // Another road, with the stamp and the placeholder in the first columns,
   // and a text beyond ASCII.
   HWND dbWin32 = nullptr;
   ASSERT_TRUE(WaitUntil([&] { return (dbWin32 = ProcessWindowOfClass(ploxen_.Id(), "DBWin32")) != nullptr; }));
   ASSERT_TRUE(SendLine(dbWin32, 0x303, "vom anderen Weg"));
   ASSERT_TRUE(SendLine(main_, 0x403, "Gr\xFC\xDF" "e \x80"));
-  ASSERT_TRUE(WaitForRows(main_, kRows + 2));
-  ASSERT_TRUE(WaitForMessages(kRows + 2)) << rsyslog_->Messages().size() << " of " << kRows + 2;
+  const std::size_t rows = static_cast<std::size_t>(c.rows);
+  ASSERT_TRUE(WaitForRows(main_, c.rows + 2));
+  ASSERT_TRUE(WaitForMessages(rows + 2)) << rsyslog_->Messages().size() << " of " << rows + 2;
 
   const std::vector<Received> received = rsyslog_->Messages();
-  ASSERT_EQ(received.size(), kRows + 2u) << "nothing more than the rows";
+  ASSERT_EQ(received.size(), rows + 2) << "nothing more than the rows";
   std::vector<std::string> expected = ListTexts();
+  EXPECT_EQ(std::vector<std::string>(expected.begin(), expected.begin() + c.rows), Numbered(1, c.rows));
   expected.back() = "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC";  // UTF-8, marked by its BOM
   EXPECT_EQ(Texts(received), expected);
-  EXPECT_EQ(expected[kRows].substr(0, 18), "PID=????,TID=???? ") << expected[kRows];
+  EXPECT_EQ(expected[rows].substr(0, 18), "PID=????,TID=???? ") << expected[rows];
   const std::string host = ComputerName();
-  for (int i = 1; i <= kRows; ++i) {
+  for (int i = 1; i <= c.rows; ++i) {
     const Received& r = received[static_cast<std::size_t>(i - 1)];
     ASSERT_EQ(r.severity, Severity(i)) << r.text;
     ASSERT_EQ(r.host, host);
@@ -138,25 +156,15 @@ TEST_F(Forwarding, EveryRowShownReachesRsyslogInOrderOverTcp) {
   Close();
 }
 
-TEST_F(Forwarding, EveryRowShownReachesRsyslogInOrderOverUdp) {
-  ASSERT_EQ(rsyslog_->Start(), "");
-  StartForwarding("forward_udp", "UDP");
-  constexpr int kRows = 300;
-  SendRows(1, kRows);
-  ASSERT_TRUE(WaitForRows(main_, kRows));
-  ASSERT_TRUE(WaitForMessages(kRows)) << rsyslog_->Messages().size() << " of " << kRows;
-  const std::vector<Received> received = rsyslog_->Messages();
-  EXPECT_EQ(Texts(received), Numbered(1, kRows));
-  for (int i = 1; i <= kRows && i <= static_cast<int>(received.size()); ++i)
-    ASSERT_EQ(received[static_cast<std::size_t>(i - 1)].severity, Severity(i));
-  Close();
-}
+INSTANTIATE_TEST_SUITE_P(Forwarding, EveryRowShown,
+                         ::testing::Values(ProtocolCase{"TCP", 1000}, ProtocolCase{"UDP", 300}),
+                         [](const auto& info) { return std::string(info.param.protocol); });
 
-// The README's setup with PLOXEN forwarding to that same rsyslog: rsyslog
-// sends every message on to PLOXEN's syslog road ("*.* @@pc:514", RFC 3164,
-// the application "PLOXEN" kept as the tag), so every row PLOXEN forwards
-// comes back. It is shown, and not forwarded again: each row reaches rsyslog
-// once and comes back once, and nothing goes round.
+// The setup docs/usage.md gives, with PLOXEN forwarding to that same
+// rsyslog: rsyslog sends every message on to PLOXEN's syslog road ("*.*
+// @@pc:514", RFC 3164, the application "PLOXEN" kept as the tag), so every
+// row PLOXEN forwards comes back. It is shown, and not forwarded again: each
+// row reaches rsyslog once and comes back once, and nothing goes round.
 TEST_F(Forwarding, RowsARelaySendsBackAreShownButNotForwardedAgain) {
   const int syslog = rsyslog::FreePort();
   ASSERT_TRUE(syslog != 0 && syslog != port_);
@@ -182,7 +190,9 @@ TEST_F(Forwarding, RowsARelaySendsBackAreShownButNotForwardedAgain) {
     ASSERT_TRUE(text.rfind("Zeile ", 0) == 0 && i >= 1 && i <= kRows) << text;
     ++seen[static_cast<std::size_t>(i)];
     const std::string process = ListRowText(main_, row, 0);
-    if (!process.empty()) EXPECT_EQ(process, back.substr(0, 49)) << "the column holds 49 characters";
+    if (!process.empty()) {
+      EXPECT_EQ(process, back.substr(0, 49)) << "the column holds 49 characters";
+    }
   }
   for (int i = 1; i <= kRows; ++i) EXPECT_EQ(seen[static_cast<std::size_t>(i)], 2) << "Zeile " << i;
   Close();
@@ -214,7 +224,9 @@ TEST_F(Forwarding, RowsWaitWhileRsyslogIsAwayAndArriveWhenItIsBack) {
 // A target that takes no connection and refuses none (its queue of
 // connections is full, so its system drops the requests): PLOXEN.EXE still
 // goes at once when closed, long before an attempt to connect gives up.
-TEST(ForwardingStop, ClosingWhileTheTargetDoesNotAnswerIsQuick) {
+using ForwardingStop = PloxenTest;
+
+TEST_F(ForwardingStop, ClosingWhileTheTargetDoesNotAnswerIsQuick) {
   WSADATA data;
   ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
   sockaddr_in address{};
@@ -234,19 +246,13 @@ TEST(ForwardingStop, ClosingWhileTheTargetDoesNotAnswerIsQuick) {
   }
   Sleep(300);
 
-  TestProfile profile("forward_stop");
-  profile.Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-  profile.Write("NETZ", "WEITERLEITEN", "1");
-  profile.Write("NETZ", "ZIEL", "127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
-  PloxenProcess ploxen;
-  ASSERT_TRUE(ploxen.Start());
-  HWND main = ploxen.WaitForWindow(kTitle);
-  ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(SendLine(main, 0x303, "wartet auf das Ziel"));
+  Start("forward_stop", Keys({{"NETZ.WEITERLEITEN", "1"},
+                              {"NETZ.ZIEL", "127.0.0.1:" + std::to_string(ntohs(address.sin_port))}}));
+  ASSERT_TRUE(SendLine(main_, 0x303, "wartet auf das Ziel"));
   Sleep(1000);  // the worker is trying to connect now
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(ploxen.WaitForExit(5000)) << "an attempt to connect gives up only after 10 s";
-  EXPECT_EQ(ploxen.ExitCode(), 0u);
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  // An attempt to connect gives up only after 10 s.
+  ExpectExit(0, 5000);
   for (SOCKET filler : fillers) closesocket(filler);
   closesocket(listener);
   WSACleanup();

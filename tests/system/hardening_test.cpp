@@ -117,27 +117,10 @@ void ForgeCreationMessages(HWND target) {
   }
 }
 
-// Only one program at a time can read the system-wide output: the tests of
-// that road take turns by this mutex, and so does this one.
-class SystemWideTurn {
- public:
-  SystemWideTurn() : turn_(CreateMutexA(nullptr, FALSE, "ploxen_system_test_systemwide")) {
-    const DWORD waited = turn_ ? WaitForSingleObject(turn_, 240000) : WAIT_FAILED;
-    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-  }
-  ~SystemWideTurn() {
-    if (held_) ReleaseMutex(turn_);
-    if (turn_) CloseHandle(turn_);
-  }
-  bool Held() const { return held_; }
-
- private:
-  HANDLE turn_;
-  bool held_ = false;
-};
-
 TEST_F(HardeningTest, CreationMessagesFromAnotherProcessHurtNothing) {
-  SystemWideTurn turn;
+  // Only one program at a time can read the system-wide output: the tests of
+  // that road take turns, and so does this one.
+  const MachineTurn turn(kSystemWideTurn);
   ASSERT_TRUE(turn.Held());
   Start("creation", [](TestProfile& p) {
     p.Write("ALLGEMEIN", "DBWIN32", "1");

@@ -5,15 +5,12 @@
 
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <vector>
 
 #include "core/intake.h"
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
-#include "tests/system/ploxen_process.h"
 #include "tests/system/ploxen_test.h"
-#include "tests/system/ploxen_window.h"
 
 namespace ploxen::system_test {
 namespace {
@@ -25,11 +22,7 @@ constexpr char kBadFormat[] = "Falsches Format gelesen";
 
 ToolRun Send(const std::string& arguments) { return RunTool("ploxen_mailslot_send.exe", arguments); }
 
-std::string TempFile(const std::string& name) {
-  char dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, dir);
-  return std::string(dir) + "ploxen_mailslot_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
+std::string TempFile(const std::string& name) { return TempPath("mailslot_" + name); }
 
 // Exact bytes as one message, through a file so that no code page touches them.
 ToolRun SendBytes(const std::string& bytes) {
@@ -40,40 +33,19 @@ ToolRun SendBytes(const std::string& bytes) {
   return run;
 }
 
-class RemoteMode : public ::testing::Test {
+// One mailslot name for the whole machine: tests that run side by side take
+// turns.
+class RemoteMode : public PloxenTest {
  protected:
-  // One mailslot name for the whole machine: tests that run side by side
-  // take turns.
-  void SetUp() override {
-    turn_ = CreateMutexA(nullptr, FALSE, "ploxen_system_test_mailslot");
-    ASSERT_NE(turn_, nullptr);
-    const DWORD waited = WaitForSingleObject(turn_, 240000);
-    ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
-  }
-  void TearDown() override {
-    if (main_) {
-      PostMessageA(main_, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(ploxen_.WaitForExit());
-    }
-    if (turn_) {
-      ReleaseMutex(turn_);
-      CloseHandle(turn_);
-    }
-  }
-  void Start(const char* name, const char* fernDebug = "1") {
-    profile_ = std::make_unique<TestProfile>(name);
-    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    profile_->Write("ALLGEMEIN", "FERNDEBUG", fernDebug);
-    profile_->Write("ALLGEMEIN", "INTERVALL", "100");
-    ASSERT_TRUE(ploxen_.Start());
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
-  }
+  void SetUp() override { ASSERT_TRUE(turn_.Held()); }
   // The first tick creates the mailslot.
   void StartRemote(const char* name) {
-    Start(name);
+    Start(name, RemoteKeys("1"));
     for (int i = 0; i < 250 && !MailslotExists(); ++i) Sleep(20);
     ASSERT_TRUE(MailslotExists());
+  }
+  static ProfileSetUp RemoteKeys(const char* fernDebug) {
+    return Keys({{"FERNDEBUG", fernDebug}, {"INTERVALL", "100"}});
   }
   void Sent(const std::string& arguments) {
     const ToolRun run = Send(arguments);
@@ -88,10 +60,7 @@ class RemoteMode : public ::testing::Test {
     ASSERT_TRUE(WaitForWindowGone(box));
   }
 
-  HANDLE turn_ = nullptr;
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_;
-  HWND main_ = nullptr;
+  MachineTurn turn_{kMailslotTurn};
 };
 
 class NoDialogs : public UserDialogs {
@@ -169,7 +138,7 @@ TEST_F(RemoteMode, ASecondProgramIsToldOnceWhileTheFirstKeepsReceiving) {
 }
 
 TEST_F(RemoteMode, WithoutRemoteModeThereIsNoMailslot) {
-  Start("remote_off", "0");
+  Start("remote_off", RemoteKeys("0"));
   ASSERT_TRUE(Responsive(main_));
   Sleep(500);
   const ToolRun run = Send("Hallo");

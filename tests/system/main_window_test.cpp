@@ -4,36 +4,15 @@
 // closes.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <thread>
 #include <vector>
 
-#include "tests/system/ploxen_process.h"
-#include "tests/system/ploxen_window.h"
+#include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
- protected:
-  void Start(const char* name, bool firstRun = false, const std::function<void(TestProfile&)>& setUp = {}) {
-    profile_ = std::make_unique<TestProfile>(name);
-    if (!firstRun) profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    if (setUp) setUp(*profile_);
-    ASSERT_TRUE(ploxen_.Start());
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
-  }
-  void Close() {
-    PostMessageA(main_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(ploxen_.WaitForExit());
-    EXPECT_EQ(ploxen_.ExitCode(), 0u);
-  }
-
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_;
-  HWND main_ = nullptr;
-};
+using MainWindowTest = PloxenTest;
 
 TEST_F(MainWindowTest, EmptyListHasItsButtonsDisabledAndCountsZero) {
   Start("empty");
@@ -86,7 +65,7 @@ TEST_F(MainWindowTest, BadCopyDataNeitherCrashesNorHangs) {
 }
 
 TEST_F(MainWindowTest, DbWin32LinesAreStampedRowsBehindThePlaceholder) {
-  Start("dbwin32", false, [](TestProfile& p) { p.Write("ALLGEMEIN", "DBWIN32", "1"); });
+  Start("dbwin32", [](TestProfile& p) { p.Write("ALLGEMEIN", "DBWIN32", "1"); });
   HWND listener = nullptr;
   for (int i = 0; i < 250 && !listener; ++i) {
     listener = ProcessWindowOfClass(ploxen_.Id(), "DBWin32");
@@ -199,17 +178,17 @@ TEST_F(MainWindowTest, MenuPromptsInTheStatusBarAndReadyWhenTheMenuCloses) {
 // Esc and "Programm beenden" close like "Schließen" and the title bar.
 TEST_F(MainWindowTest, EscAndTheMenuCloseTheProgram) {
   for (WPARAM command : {WPARAM(IDCANCEL), WPARAM(1)}) {
+    SCOPED_TRACE(command == IDCANCEL ? "Esc" : "Programm beenden");
     Start(command == IDCANCEL ? "esc" : "menu");
     PostMessageA(main_, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-    ASSERT_TRUE(ploxen_.WaitForExit()) << command;
-    EXPECT_EQ(ploxen_.ExitCode(), 0u);
+    ExpectExit();
     EXPECT_EQ(profile_->Read("ALLGEMEIN", "ERSTER_AUFRUF"), "0");
   }
 }
 
 TEST_F(MainWindowTest, FloodIsTakenWhole) {
   // Above the default row limit of 50000, which would ask its question.
-  Start("flood", false, [](TestProfile& p) { p.Write("LISTBOX", "MAXCOUNT", "0"); });
+  Start("flood", [](TestProfile& p) { p.Write("LISTBOX", "MAXCOUNT", "0"); });
   constexpr int kLines = 100000;
   for (int i = 0; i < kLines; ++i) {
     ASSERT_TRUE(SendLine(main_, 0x303, "Zeile " + std::to_string(i)));
@@ -226,30 +205,26 @@ TEST_F(MainWindowTest, FloodIsTakenWhole) {
 
 TEST_F(MainWindowTest, RowLimitAsksAndAfterNoKeepsOnlyTheNewLine) {
   Start("rowlimit");
-  PostMessageA(main_, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(ploxen_.WaitForExit());
+  Close();
   profile_->Write("LISTBOX", "MAXCOUNT", "100");
-  PloxenProcess again;
-  ASSERT_TRUE(again.Start());
-  HWND main = again.WaitForWindow(kTitle);
-  ASSERT_NE(main, nullptr);
-  for (int i = 0; i < 100; ++i) ASSERT_TRUE(SendLine(main, 0x303, "voll " + std::to_string(i)));
+  Start("rowlimit");
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(SendLine(main_, 0x303, "voll " + std::to_string(i)));
   // The 101st line waits in the question; so does its sender.
-  std::thread sender([&] { SendLine(main, 0x303, "neu", 4, 60000); });
-  HWND box = WaitForMessageBox(again.Id());
+  std::thread sender([&] { SendLine(main_, 0x303, "neu", 4, 60000); });
+  HWND box = WaitForMessageBox(ploxen_.Id());
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box),
             "Die maximal Anzahl der Listboxeintr\xE4" "ge ist erreicht.\nDer Listboxinhalt wird jetzt gel\xF6" "scht.\n\n"
             "Wollen Sie den Listboxinhalt vorher in eine Datei speichern ?");
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDNO)));
   sender.join();
-  ASSERT_TRUE(WaitForRows(main, 1));
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(again.WaitForExit());
+  ASSERT_TRUE(WaitForRows(main_, 1));
+  Close();
 }
 
 TEST_F(MainWindowTest, ClosingWritesTheProfile) {
-  Start("closing", true);
+  NewProfileOfAFirstRun("closing");
+  Start("closing");
   // The first start shows its notice; closing it is up to the user.
   HWND notice = WaitForMessageBox(ploxen_.Id());
   ASSERT_NE(notice, nullptr);
@@ -263,22 +238,20 @@ TEST_F(MainWindowTest, ClosingWritesTheProfile) {
   EXPECT_EQ(profile_->Read("LISTBOX", "MAXCOUNT"), "50000");
 
   // The second start shows no notice.
-  PloxenProcess again;
-  ASSERT_TRUE(again.Start());
-  HWND main = again.WaitForWindow(kTitle);
-  ASSERT_NE(main, nullptr);
-  EXPECT_EQ(WaitForMessageBox(again.Id(), 2500), nullptr);
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(again.WaitForExit());
+  Start("closing");
+  EXPECT_EQ(WaitForMessageBox(ploxen_.Id(), 2500), nullptr);
+  Close();
 }
 
-TEST(Registration, RegSwitchEndsWithoutAWindowAndSkipsTheNotice) {
+using Registration = PloxenTest;
+
+TEST_F(Registration, RegSwitchEndsWithoutAWindowAndSkipsTheNotice) {
   for (const char* line : {"-Reg", "/Reg"}) {
-    TestProfile profile("reg");
-    PloxenProcess ploxen;
-    ASSERT_TRUE(ploxen.Start(line));
-    ASSERT_TRUE(ploxen.WaitForExit(15000)) << line;
-    EXPECT_EQ(profile.Read("ALLGEMEIN", "ERSTER_AUFRUF"), "0") << line;
+    SCOPED_TRACE(line);
+    NewProfileOfAFirstRun("reg");
+    Launch("reg", line);
+    ExpectExit();
+    EXPECT_EQ(profile_->Read("ALLGEMEIN", "ERSTER_AUFRUF"), "0") << line;
   }
 }
 
@@ -289,14 +262,13 @@ namespace ploxen::system_test {
 namespace {
 
 TEST_F(MainWindowTest, ScreenshotShowsEveryColourOfTheListSideBySide) {
-  Start("shot", false, [](TestProfile& profile) {
+  Start("shot", [](TestProfile& profile) {
     profile.Write("ALLGEMEIN", "FONTSIZE", "14");
     profile.Write("POSITION", "TOPMOST", "1");
     for (auto [key, value] :
          {std::pair<const char*, const char*>{"X0", "10"}, {"Y0", "10"}, {"X1", "900"}, {"Y1", "330"}})
       profile.Write("POSITION", key, value);
   });
-  HWND main = main_;
   const std::pair<ULONG_PTR, const char*> lines[] = {
       {0x103, "Fehler (rot): Verbindung zum Server verloren"},
       {0x203, "Warnung (magenta): Puffer zu 90 % gef\xFCllt"},
@@ -308,12 +280,11 @@ TEST_F(MainWindowTest, ScreenshotShowsEveryColourOfTheListSideBySide) {
       {4, "Programmstart (blau)"},
       {100, "Trace des Programms (grau)"},
   };
-  for (const auto& [kind, text] : lines) ASSERT_TRUE(SendLine(main, kind, text));
-  ASSERT_TRUE(WaitForRows(main, 9));
+  for (const auto& [kind, text] : lines) ASSERT_TRUE(SendLine(main_, kind, text));
+  ASSERT_TRUE(WaitForRows(main_, 9));
   Sleep(500);
-  EXPECT_TRUE(SaveWindowShot(main, ProgramDirectory() + "\\main_window.bmp"));
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(ploxen_.WaitForExit());
+  EXPECT_TRUE(SaveWindowShot(main_, ProgramDirectory() + "\\main_window.bmp"));
+  Close();
 }
 
 }  // namespace

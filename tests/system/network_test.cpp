@@ -136,9 +136,6 @@ class NetworkTest : public PloxenTest {
     WSAStartup(MAKEWORD(2, 2), &data);
   }
   ~NetworkTest() override { WSACleanup(); }
-  void TearDown() override {
-    if (main_ && IsWindow(main_)) Close();
-  }
   void StartRoads(const char* name, const std::string& senders = "",
                   const std::function<void(TestProfile&)>& more = {}) {
     remote_ = FreePort();

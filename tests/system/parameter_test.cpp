@@ -12,15 +12,12 @@
 
 #include <commctrl.h>
 
-#include <memory>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "tests/system/ploxen_process.h"
 #include "tests/system/ploxen_test.h"
-#include "tests/system/ploxen_window.h"
 
 namespace ploxen::system_test {
 namespace {
@@ -71,43 +68,12 @@ void SetCheck(HWND page, int id, bool on) {
   SendMessageA(GetDlgItem(page, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = 10000) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-class ParameterTest : public ::testing::Test {
+class ParameterTest : public PloxenTest {
  protected:
-  void TearDown() override {
-    if (main_ && IsWindow(main_)) Close();
-  }
-  void Start(const char* name, const std::vector<std::pair<const char*, const char*>>& keys = {}) {
-    profile_ = std::make_unique<TestProfile>(std::string("parameter_") + name);
-    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    for (const auto& [key, value] : keys) {
-      const std::string k = key;
-      const std::string section = k.find('.') == std::string::npos ? "ALLGEMEIN" : k.substr(0, k.find('.'));
-      profile_->Write(section.c_str(), k.substr(k.find('.') + 1).c_str(), value);
-    }
-    ASSERT_TRUE(ploxen_.Start());
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
-  }
-  void Close() {
-    PostMessageA(main_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(ploxen_.WaitForExit());
-    main_ = nullptr;
-  }
-
   // A dialog of the program (or of another one) with that title.
   HWND WaitForTopLevel(const std::string& title, DWORD timeoutMs = 10000, DWORD processId = 0) const {
     HWND found = nullptr;
-    WaitFor(
+    WaitUntil(
         [&] {
           found = FindProcessWindow(processId ? processId : ploxen_.Id(), [&title](HWND w) {
             return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == title;
@@ -120,7 +86,7 @@ class ParameterTest : public ::testing::Test {
   // The system's file or font dialog that a page opened.
   HWND WaitForSystemDialog(HWND sheet) const {
     HWND found = nullptr;
-    WaitFor([&] {
+    WaitUntil([&] {
       found = FindProcessWindow(ploxen_.Id(), [sheet](HWND w) {
         return IsWindowVisible(w) && ClassName(w) == "#32770" && w != sheet && GetWindow(w, GW_OWNER) != nullptr;
       });
@@ -174,14 +140,10 @@ class ParameterTest : public ::testing::Test {
     GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &gui);
     EXPECT_EQ(gui.hwndFocus, control) << "focus in the offending edit";
   }
-
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_;
-  HWND main_ = nullptr;
 };
 
 TEST_F(ParameterTest, OpensOnTheFirstPageWithOkCancelHelpAndNeverApply) {
-  Start("open");
+  Start("parameter_open");
   for (bool fromSystemMenu : {false, true}) {
     SCOPED_TRACE(fromSystemMenu ? "system menu" : "menu");
     HWND sheet = OpenSheet(fromSystemMenu);
@@ -227,7 +189,7 @@ TEST_F(ParameterTest, OpensOnTheFirstPageWithOkCancelHelpAndNeverApply) {
 }
 
 TEST_F(ParameterTest, GeneralPageTakesEffectAtOkAndIsSavedAtSessionEnd) {
-  Start("general", {{"POSITION.TOPMOST", "0"}, {"LISTBOX.MAXCOUNT", "50000"}});
+  Start("parameter_general", Keys({{"POSITION.TOPMOST", "0"}, {"LISTBOX.MAXCOUNT", "50000"}}));
   ASSERT_TRUE(Responsive(main_));  // its list exists
   // Wine tells other processes neither the list's font nor the topmost
   // style; the rows a page holds show the font, the profile the rest.
@@ -263,7 +225,7 @@ TEST_F(ParameterTest, GeneralPageTakesEffectAtOkAndIsSavedAtSessionEnd) {
 }
 
 TEST_F(ParameterTest, DbWin32WindowAndCategorySwitchesFollowTheirBoxes) {
-  Start("switches");
+  Start("parameter_switches");
   auto listener = [this] { return ProcessWindowOfClass(ploxen_.Id(), "DBWin32"); };
   ASSERT_EQ(listener(), nullptr);
   HWND sheet = OpenSheet();
@@ -288,11 +250,9 @@ TEST_F(ParameterTest, DbWin32WindowAndCategorySwitchesFollowTheirBoxes) {
 
 TEST_F(ParameterTest, RemoteModeStartsAndStopsAtOk) {
   // One mailslot name for the machine: the remote tests take turns.
-  HANDLE turn = CreateMutexA(nullptr, FALSE, "ploxen_system_test_mailslot");
-  ASSERT_NE(turn, nullptr);
-  const DWORD waited = WaitForSingleObject(turn, 240000);
-  ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
-  Start("remote", {{"FERNDEBUG", "0"}, {"INTERVALL", "250"}});
+  const MachineTurn turn(kMailslotTurn);
+  ASSERT_TRUE(turn.Held());
+  Start("parameter_remote", Keys({{"FERNDEBUG", "0"}, {"INTERVALL", "250"}}));
   EXPECT_FALSE(MailslotExists());
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
@@ -300,7 +260,7 @@ TEST_F(ParameterTest, RemoteModeStartsAndStopsAtOk) {
   SetCheck(page, 1020, true);
   SetText(GetDlgItem(page, 1018), "100");
   PressOk(sheet);
-  EXPECT_TRUE(WaitFor(MailslotExists)) << "the first tick after OK makes it";
+  EXPECT_TRUE(WaitUntil(MailslotExists)) << "the first tick after OK makes it";
 
   sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
@@ -310,13 +270,13 @@ TEST_F(ParameterTest, RemoteModeStartsAndStopsAtOk) {
   Close();
   EXPECT_EQ(profile_->Read("ALLGEMEIN", "FERNDEBUG"), "0");
   EXPECT_EQ(profile_->Read("ALLGEMEIN", "INTERVALL"), "100");
-  ReleaseMutex(turn);
-  CloseHandle(turn);
 }
 
 TEST_F(ParameterTest, CancelChangesNothing) {
-  Start("cancel", {{"POSITION.TOPMOST", "0"}, {"SUCHEN.ANZAHL", "2"}, {"SUCHEN.STRING_0", "eins"},
-                   {"SUCHEN.STRING_1", "zwei"}});
+  Start("parameter_cancel", Keys({{"POSITION.TOPMOST", "0"},
+                                  {"SUCHEN.ANZAHL", "2"},
+                                  {"SUCHEN.STRING_0", "eins"},
+                                  {"SUCHEN.STRING_1", "zwei"}}));
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   HWND general = ShowPage(sheet, 0);
@@ -327,7 +287,7 @@ TEST_F(ParameterTest, CancelChangesNothing) {
   SendMessageA(terms, LB_SETSEL, TRUE, -1);
   SendMessageA(search, WM_COMMAND, MAKEWPARAM(1033, LBN_SELCHANGE), reinterpret_cast<LPARAM>(terms));
   Click(search, 1034);
-  ASSERT_TRUE(WaitFor([&] { return SendMessageA(terms, LB_GETCOUNT, 0, 0) == 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageA(terms, LB_GETCOUNT, 0, 0) == 0; }));
   Click(sheet, IDCANCEL);
   ASSERT_TRUE(WaitForWindowGone(sheet));
   ASSERT_TRUE(Responsive(main_));
@@ -339,7 +299,7 @@ TEST_F(ParameterTest, CancelChangesNothing) {
 }
 
 TEST_F(ParameterTest, BoundsAreRefusedWithTheSheetOpenAndAcceptedAtTheLimits) {
-  Start("bounds");
+  Start("parameter_bounds");
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   HWND remote = ShowPage(sheet, 3);
@@ -383,7 +343,7 @@ TEST_F(ParameterTest, BoundsAreRefusedWithTheSheetOpenAndAcceptedAtTheLimits) {
 // Long texts in every edit of every page, and a face name far beyond the
 // font record's 32 bytes, through the font dialog and into the list font.
 TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
-  Start("long");
+  Start("parameter_long");
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   const std::string huge(10000, 'W');
@@ -422,8 +382,11 @@ TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
 }
 
 TEST_F(ParameterTest, DeletingTwoOfThreeTermsLeavesOneInTheProfileAndTheSearchBox) {
-  Start("terms", {{"SUCHEN.ANZAHL", "4"}, {"SUCHEN.STRING_0", "gamma"}, {"SUCHEN.STRING_1", ""},
-                  {"SUCHEN.STRING_2", "alpha"}, {"SUCHEN.STRING_3", "beta"}});
+  Start("parameter_terms", Keys({{"SUCHEN.ANZAHL", "4"},
+                                 {"SUCHEN.STRING_0", "gamma"},
+                                 {"SUCHEN.STRING_1", ""},
+                                 {"SUCHEN.STRING_2", "alpha"},
+                                 {"SUCHEN.STRING_3", "beta"}}));
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   HWND page = ShowPage(sheet, 2);
@@ -438,7 +401,7 @@ TEST_F(ParameterTest, DeletingTwoOfThreeTermsLeavesOneInTheProfileAndTheSearchBo
   SendMessageA(page, WM_COMMAND, MAKEWPARAM(1033, LBN_SELCHANGE), reinterpret_cast<LPARAM>(terms));
   EXPECT_TRUE(IsWindowEnabled(remove));
   Click(page, 1034);
-  ASSERT_TRUE(WaitFor([&] { return SendMessageA(terms, LB_GETCOUNT, 0, 0) == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageA(terms, LB_GETCOUNT, 0, 0) == 1; }));
   EXPECT_FALSE(IsWindowEnabled(remove));
   PressOk(sheet);
   EXPECT_EQ(profile_->Read("SUCHEN", "ANZAHL"), "1");
@@ -447,7 +410,7 @@ TEST_F(ParameterTest, DeletingTwoOfThreeTermsLeavesOneInTheProfileAndTheSearchBo
 }
 
 TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
-  Start("help");
+  Start("parameter_help");
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   auto expectHelp = [&](int page, const char* startsWith) {
@@ -473,7 +436,7 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
                           "Die Regeln bestimmen",
                           "Andere Rechner, Ger\xE4te und Linux-Rechner"};
   for (int i = 0; i < kPageCount; ++i) {
-    HWND page = ShowPage(sheet, i);
+    ShowPage(sheet, i);
     // F1 on the keyboard, with the sheet in front.
     SetForegroundWindow(sheet);
     INPUT keys[2] = {};
@@ -490,7 +453,7 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
 }
 
 TEST_F(ParameterTest, SaveFileAndFontComeFromTheSystemDialogs) {
-  Start("dialogs");
+  Start("parameter_dialogs");
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   HWND page = ShowPage(sheet, 0);
@@ -524,8 +487,11 @@ bool Checked(HWND page, int id) { return SendMessageA(GetDlgItem(page, id), BM_G
 // The page shows the profile's NETZ section and OK writes back what the user
 // left on it; an empty target is no refusal while forwarding is off.
 TEST_F(ParameterTest, NetworkPageShowsTheProfileAndOkWritesItBack) {
-  Start("netz", {{"NETZ.FERNPORT", "47014"}, {"NETZ.ABSENDER", "10.0.0.0/8 ::1"}, {"NETZ.WEITERLEITEN", "1"},
-                 {"NETZ.ZIEL", "127.0.0.1:9"}, {"NETZ.ZIELPROTOKOLL", "udp"}});
+  Start("parameter_netz", Keys({{"NETZ.FERNPORT", "47014"},
+                                {"NETZ.ABSENDER", "10.0.0.0/8 ::1"},
+                                {"NETZ.WEITERLEITEN", "1"},
+                                {"NETZ.ZIEL", "127.0.0.1:9"},
+                                {"NETZ.ZIELPROTOKOLL", "udp"}}));
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   HWND page = ShowPage(sheet, kNetPage);
@@ -553,7 +519,7 @@ TEST_F(ParameterTest, NetworkPageShowsTheProfileAndOkWritesItBack) {
 // Each refusal names what is wrong, with the focus in the field and the sheet
 // open; Cancel afterwards leaves the profile as it was.
 TEST_F(ParameterTest, NetworkPageRefusesBadPortsSendersAndTargetsAndCancelChangesNothing) {
-  Start("netz_refused", {{"NETZ.FERNPORT", "2014"}});
+  Start("parameter_netz_refused", Keys({{"NETZ.FERNPORT", "2014"}}));
   HWND sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   HWND page = ShowPage(sheet, kNetPage);
@@ -594,12 +560,10 @@ TEST_F(ParameterTest, NetworkPageRefusesBadPortsSendersAndTargetsAndCancelChange
 // A second program could not have the mailslot; once the first is gone, an
 // OK that changes nothing lets it try again.
 TEST_F(ParameterTest, OkAfterAFailedMailslotTriesAgain) {
-  HANDLE turn = CreateMutexA(nullptr, FALSE, "ploxen_system_test_mailslot");
-  ASSERT_NE(turn, nullptr);
-  const DWORD waited = WaitForSingleObject(turn, 240000);
-  ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
-  Start("rearm", {{"FERNDEBUG", "1"}, {"INTERVALL", "100"}});
-  ASSERT_TRUE(WaitFor(MailslotExists));
+  const MachineTurn turn(kMailslotTurn);
+  ASSERT_TRUE(turn.Held());
+  Start("parameter_rearm", Keys({{"FERNDEBUG", "1"}, {"INTERVALL", "100"}}));
+  ASSERT_TRUE(WaitUntil(MailslotExists));
   PloxenProcess late;
   ASSERT_TRUE(late.Start());
   HWND lateMain = late.WaitForWindow(kTitle);
@@ -617,19 +581,15 @@ TEST_F(ParameterTest, OkAfterAFailedMailslotTriesAgain) {
   ASSERT_NE(sheet, nullptr);
   Click(sheet, IDOK);
   ASSERT_TRUE(WaitForWindowGone(sheet));
-  EXPECT_TRUE(WaitFor(MailslotExists)) << "its next tick made the mailslot";
+  EXPECT_TRUE(WaitUntil(MailslotExists)) << "its next tick made the mailslot";
   PostMessageA(lateMain, WM_CLOSE, 0, 0);
   EXPECT_TRUE(late.WaitForExit());
-  ReleaseMutex(turn);
-  CloseHandle(turn);
 }
 
 // The first start's notice leads into the sheet itself.
 TEST_F(ParameterTest, FirstRunNoticeOpensTheSheet) {
-  profile_ = std::make_unique<TestProfile>("parameter_first");
-  ASSERT_TRUE(ploxen_.Start());
-  main_ = ploxen_.WaitForWindow(kTitle);
-  ASSERT_NE(main_, nullptr);
+  NewProfileOfAFirstRun("parameter_first");
+  Start("parameter_first");
   HWND notice = WaitForTopLevel("Wichtiger Hinweis !");
   ASSERT_NE(notice, nullptr);
   Click(notice, IDOK);

@@ -285,4 +285,32 @@ std::string TempPath(const std::string& name) {
   return std::string(dir) + "ploxen_" + std::to_string(GetCurrentProcessId()) + "_" + name;
 }
 
+ProfileSetUp Keys(std::vector<std::pair<std::string, std::string>> keys) {
+  return [keys = std::move(keys)](TestProfile& profile) {
+    for (const auto& [key, value] : keys) {
+      const std::size_t dot = key.find('.');
+      const std::string section = dot == std::string::npos ? "ALLGEMEIN" : key.substr(0, dot);
+      profile.Write(section.c_str(), key.substr(dot + 1).c_str(), value);
+    }
+  };
+}
+
+MachineTurn::MachineTurn(const char* name) : turn_(CreateMutexA(nullptr, FALSE, name)) {
+  const DWORD waited = turn_ ? WaitForSingleObject(turn_, 240000) : WAIT_FAILED;
+  // A test that ended without giving its turn back has still ended.
+  held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
+
+MachineTurn::~MachineTurn() {
+  if (held_) ReleaseMutex(turn_);
+  if (turn_) CloseHandle(turn_);
+}
+
+bool DebugOutputHeld() {
+  HANDLE ready = OpenEventA(SYNCHRONIZE, FALSE, "DBWIN_BUFFER_READY");
+  if (!ready) return false;
+  CloseHandle(ready);
+  return true;
+}
+
 }  // namespace ploxen::system_test

@@ -8,7 +8,7 @@
 # but hands back no process to wait for), so each command ends by writing
 # its outcome into the marker file named last: "ok", or what went wrong.
 # With a relay port it also sends every message on to 127.0.0.1 at that port
-# over TCP, as the README's "*.* @@pc:514" does (RFC 3164, its own probes
+# over TCP, as docs/usage.md's "*.* @@pc:514" does (RFC 3164, its own probes
 # left out).
 #   rsyslog.sh start <folder> <port> [<relay port>] <marker>
 #   rsyslog.sh stop <folder> <marker>

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,8 +16,7 @@
 #include "core/row_store.h"
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
-#include "tests/system/ploxen_process.h"
-#include "tests/system/ploxen_window.h"
+#include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
 namespace {
@@ -77,42 +75,11 @@ HWND WaitForOtherBox(DWORD processId, HWND other, DWORD timeoutMs = 10000) {
   return nullptr;
 }
 
-// Some program reads the system's debug-output buffer. Opening the event
-// takes nothing from its owner.
-bool BufferHeld() {
-  HANDLE ready = OpenEventA(SYNCHRONIZE, FALSE, "DBWIN_BUFFER_READY");
-  if (!ready) return false;
-  CloseHandle(ready);
-  return true;
+// One debug-output buffer per Wine server: its tests take turns, and find it
+// free once a monitor left over from before has gone.
+bool SystemWideTurnHeld(const MachineTurn& turn) {
+  return turn.Held() && WaitUntil([] { return !DebugOutputHeld(); }, 20000);
 }
-
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = 20000) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-// One debug-output buffer per Wine server: its tests take turns.
-class SystemWideTurn {
- public:
-  SystemWideTurn() : turn_(CreateMutexA(nullptr, FALSE, "ploxen_system_test_systemwide")) {
-    const DWORD waited = turn_ ? WaitForSingleObject(turn_, 240000) : WAIT_FAILED;
-    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-  }
-  ~SystemWideTurn() {
-    if (held_) ReleaseMutex(turn_);
-    if (turn_) CloseHandle(turn_);
-  }
-  bool Held() const { return held_ && WaitFor([] { return !BufferHeld(); }); }
-
- private:
-  HANDLE turn_;
-  bool held_ = false;
-};
 
 // The rows of a capture file whose text goes on with one of the tags, that
 // part of the text each, in file order; nothing when the file is not whole.
@@ -146,7 +113,7 @@ std::size_t Occurrences(const std::string& text, const std::string& part) {
   return n;
 }
 
-class SafeSave : public ::testing::Test {
+class SafeSave : public PloxenTest {
  protected:
   void SetUp() override {
     const char* folder = std::getenv("PLOXEN_SMALL_DISK");
@@ -157,17 +124,10 @@ class SafeSave : public ::testing::Test {
       GTEST_SKIP() << disk_ << " is no small file system: mounting a tmpfs there needs root (see the "
                    << "small_disk mount test's output)";
     for (const std::string& name : FolderNames(disk_)) DeleteFileA((disk_ + "\\" + name).c_str());
-    profile_ = std::make_unique<TestProfile>("safe_save");
-    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    ASSERT_TRUE(ploxen_.Start());
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
+    Start("safe_save");
   }
   void TearDown() override {
-    if (main_) {
-      PostMessageA(main_, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(ploxen_.WaitForExit());
-    }
+    PloxenTest::TearDown();
     if (!disk_.empty())
       for (const std::string& name : FolderNames(disk_)) DeleteFileA((disk_ + "\\" + name).c_str());
   }
@@ -203,9 +163,6 @@ class SafeSave : public ::testing::Test {
   }
 
   std::string disk_;
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_;
-  HWND main_ = nullptr;
   std::vector<std::string> folderAtMessage_;
 };
 
@@ -232,11 +189,11 @@ TEST_F(SafeSave, SaveThatDoesNotFitKeepsTheOldFileWhole) {
 // ploxen_capture -o over an old file while another program reads the
 // debug output: it cannot start, and the old file stays as it was.
 TEST_F(SafeSave, CaptureThatCannotStartLeavesTheFileAlone) {
-  SystemWideTurn turn;
-  ASSERT_TRUE(turn.Held()) << "a monitor left over from before";
+  const MachineTurn turn(kSystemWideTurn);
+  ASSERT_TRUE(SystemWideTurnHeld(turn)) << "a monitor left over from before";
   ToolProcess holder;
   ASSERT_TRUE(holder.Start(Tool("ploxen_capture.exe")));
-  ASSERT_TRUE(WaitFor(BufferHeld)) << "the first capture did not start";
+  ASSERT_TRUE(WaitUntil(DebugOutputHeld, 20000)) << "the first capture did not start";
   const std::string path = disk_ + "\\alt.bin";
   {
     std::ofstream old(path, std::ios::binary);
@@ -256,8 +213,8 @@ TEST_F(SafeSave, CaptureThatCannotStartLeavesTheFileAlone) {
 // whole (PLOXEN opens it) and says the error once; once there is room
 // again, the lines that waited follow, none lost and none twice.
 TEST_F(SafeSave, CaptureFileStaysWholeWhenTheDiskFillsAndTakesTheLinesLater) {
-  SystemWideTurn turn;
-  ASSERT_TRUE(turn.Held()) << "a monitor left over from before";
+  const MachineTurn turn(kSystemWideTurn);
+  ASSERT_TRUE(SystemWideTurnHeld(turn)) << "a monitor left over from before";
   const std::string filler = disk_ + "\\filler.bin";
   {
     std::ofstream out(filler, std::ios::binary);
@@ -266,7 +223,7 @@ TEST_F(SafeSave, CaptureFileStaysWholeWhenTheDiskFillsAndTakesTheLinesLater) {
   const std::string path = disk_ + "\\capture.bin";
   ToolProcess capture;
   ASSERT_TRUE(capture.Start(Tool("ploxen_capture.exe") + "-o \"" + path + "\""));
-  ASSERT_TRUE(WaitFor(BufferHeld)) << "ploxen_capture did not start reading";
+  ASSERT_TRUE(WaitUntil(DebugOutputHeld, 20000)) << "ploxen_capture did not start reading";
   // Some 120 bytes a row: more than the 12 KB left.
   const ToolRun full = RunTool("ploxen_ods_send.exe", "-tag VOLL -lines 150 line");
   ASSERT_EQ(full.exitCode, 0u) << full.errors;
@@ -333,12 +290,9 @@ TEST_F(SafeSave, FolderThatTakesNoNewFileIsWrittenInPlace) {
 // question comes again, a line that arrives meanwhile waits, and "Nein"
 // then clears the list.
 TEST_F(SafeSave, RowLimitSaveThatFailsKeepsTheRowsAndAsksAgain) {
-  PostMessageA(main_, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(ploxen_.WaitForExit());
+  Close();
   profile_->Write("LISTBOX", "MAXCOUNT", "100");
-  ASSERT_TRUE(ploxen_.Start());
-  main_ = ploxen_.WaitForWindow(kTitle);
-  ASSERT_NE(main_, nullptr);
+  Start("safe_save");
   // 100 rows of 490 characters would fit on the empty disk; a file there
   // leaves less room than they take.
   {

@@ -24,8 +24,7 @@
 #include "core/row_store.h"
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
-#include "tests/system/ploxen_process.h"
-#include "tests/system/ploxen_window.h"
+#include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
 namespace {
@@ -38,30 +37,10 @@ constexpr char kSender[] = "ploxen_ods_send.exe";
 constexpr int kOpenCommand = 32771;
 constexpr int kSwitch = 1038, kState = 1039;
 
-// Some program reads the system's debug-output buffer. Opening the event
-// takes nothing from its owner.
-bool BufferHeld() {
-  HANDLE ready = OpenEventA(SYNCHRONIZE, FALSE, "DBWIN_BUFFER_READY");
-  if (!ready) return false;
-  CloseHandle(ready);
-  return true;
-}
+// How long the road is given to start, stop or deliver.
+constexpr DWORD kRoadWaitMs = 20000;
 
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = 20000) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-std::string TempFile(const std::string& name) {
-  char dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, dir);
-  return std::string(dir) + "ploxen_systemwide_" + std::to_string(GetCurrentProcessId()) + "_" + name;
-}
+std::string TempFile(const std::string& name) { return TempPath("systemwide_" + name); }
 
 std::string SenderCommand(const std::string& arguments) {
   return "\"" + ProgramDirectory() + "\\" + kSender + "\" " + arguments;
@@ -130,40 +109,28 @@ RoadRow Parse(std::string_view process, std::string_view message) {
   return row;
 }
 
-class SystemWide : public ::testing::Test {
+class SystemWide : public PloxenTest {
  protected:
   // One buffer per Wine server: tests that run side by side take turns.
   void SetUp() override {
-    turn_ = CreateMutexA(nullptr, FALSE, "ploxen_system_test_systemwide");
-    ASSERT_NE(turn_, nullptr);
-    const DWORD waited = WaitForSingleObject(turn_, 240000);
-    ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED);
-    ASSERT_TRUE(WaitFor([] { return !BufferHeld(); })) << "a monitor left over from before";
+    ASSERT_TRUE(turn_.Held());
+    ASSERT_TRUE(WaitUntil([] { return !DebugOutputHeld(); }, kRoadWaitMs)) << "a monitor left over from before";
   }
   void TearDown() override {
-    for (auto* p : {&second_, &ploxen_}) {
-      HWND main = p == &ploxen_ ? main_ : secondMain_;
-      if (main && IsWindow(main)) {
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(p->WaitForExit());
-      }
+    if (secondMain_ && IsWindow(secondMain_)) {
+      PostMessageA(secondMain_, WM_CLOSE, 0, 0);
+      EXPECT_TRUE(second_.WaitForExit());
     }
-    EXPECT_TRUE(WaitFor([] { return !BufferHeld(); }, 5000)) << "the buffer is given up with the program";
-    if (turn_) {
-      ReleaseMutex(turn_);
-      CloseHandle(turn_);
-    }
+    PloxenTest::TearDown();
+    EXPECT_TRUE(WaitUntil([] { return !DebugOutputHeld(); }, 5000)) << "the buffer is given up with the program";
   }
-  void Start(const char* name, const char* systemWeit, const char* maxCount = "50000") {
-    profile_ = std::make_unique<TestProfile>(std::string("systemwide_") + name);
-    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    profile_->Write("ALLGEMEIN", "SYSTEMWEIT", systemWeit);
-    profile_->Write("LISTBOX", "MAXCOUNT", maxCount);
-    ASSERT_TRUE(ploxen_.Start());
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
+  static ProfileSetUp RoadKeys(const char* systemWeit, const char* maxCount = "50000") {
+    return Keys({{"SYSTEMWEIT", systemWeit}, {"LISTBOX.MAXCOUNT", maxCount}});
+  }
+  void StartRoad(const char* name, const char* systemWeit, const char* maxCount = "50000") {
+    Start((std::string("systemwide_") + name).c_str(), RoadKeys(systemWeit, maxCount));
     if (std::string(systemWeit) == "1") {
-      ASSERT_TRUE(WaitFor(BufferHeld)) << "the road did not start";
+      ASSERT_TRUE(WaitUntil(DebugOutputHeld, kRoadWaitMs)) << "the road did not start";
     }
   }
   // The list as a saved file holds it.
@@ -201,19 +168,21 @@ class SystemWide : public ::testing::Test {
     return lines;
   }
   void WaitForRowCount(HWND main, int atLeast, DWORD timeoutMs = 60000) {
-    ASSERT_TRUE(WaitFor([&] { return ListRowCount(main) >= atLeast; }, timeoutMs))
+    ASSERT_TRUE(WaitUntil([&] { return ListRowCount(main) >= atLeast; }, timeoutMs))
         << ListRowCount(main) << " rows of " << atLeast;
     Sleep(300);  // stray lines of programs beside the test come in too
   }
   // The parameter sheet opened on the page with the road's switch.
   HWND GeneralPage(HWND& sheet) {
     Click(main_, 32);
-    EXPECT_TRUE(WaitFor([&] {
-      sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) {
-        return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == "Parameter";
-      });
-      return sheet != nullptr;
-    }));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) {
+            return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == "Parameter";
+          });
+          return sheet != nullptr;
+        },
+        kRoadWaitMs));
     SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
     return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
   }
@@ -225,17 +194,16 @@ class SystemWide : public ::testing::Test {
     ASSERT_TRUE(WaitForWindowGone(box));
   }
 
-  HANDLE turn_ = nullptr;
-  std::unique_ptr<TestProfile> profile_;
-  PloxenProcess ploxen_, second_;
-  HWND main_ = nullptr, secondMain_ = nullptr;
+  MachineTurn turn_{kSystemWideTurn};
+  PloxenProcess second_;
+  HWND secondMain_ = nullptr;
 };
 
 // Several processes and threads at once, A and W calls side by side; the
 // pieces come from one thread per process, since the road joins them per
 // process.
 TEST_F(SystemWide, EveryLineIsARowInOrderWithItsProcessIdAndProgramName) {
-  Start("rows", "1");
+  StartRoad("rows", "1");
   const std::vector<std::string> mixed = {"line", "multi", "long", "umlaut"};
   const std::vector<std::string> pieces = {"pieces", "line"};
   struct Sender {
@@ -274,8 +242,8 @@ TEST_F(SystemWide, EveryLineIsARowInOrderWithItsProcessIdAndProgramName) {
 }
 
 TEST_F(SystemWide, SwitchedOffNothingIsReadAndCallsReturnAtOnce) {
-  Start("off", "0");
-  EXPECT_FALSE(BufferHeld());
+  StartRoad("off", "0");
+  EXPECT_FALSE(DebugOutputHeld());
   ToolProcess sender;
   ASSERT_TRUE(sender.Start(SenderCommand("-tag OFF -threads 2 -lines 200 line multi")));
   ASSERT_EQ(sender.Wait(60000), 0u);
@@ -288,7 +256,7 @@ TEST_F(SystemWide, SwitchedOffNothingIsReadAndCallsReturnAtOnce) {
 }
 
 TEST_F(SystemWide, ASecondMonitorIsToldOnceAndTheFirstKeepsReading) {
-  Start("first", "1");
+  StartRoad("first", "1");
   auto profile = std::make_unique<TestProfile>("systemwide_second");
   // The second program reads the profile named when it starts.
   profile->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
@@ -315,7 +283,7 @@ TEST_F(SystemWide, ASecondMonitorIsToldOnceAndTheFirstKeepsReading) {
   PostMessageA(secondMain_, WM_CLOSE, 0, 0);
   EXPECT_TRUE(second_.WaitForExit());
   secondMain_ = nullptr;
-  EXPECT_TRUE(BufferHeld()) << "the second program left the first one's buffer alone";
+  EXPECT_TRUE(DebugOutputHeld()) << "the second program left the first one's buffer alone";
 }
 
 // Another program holds the buffer so that PLOXEN may not open it (as an
@@ -341,13 +309,9 @@ TEST_F(SystemWide, ABufferThatCannotBeOpenedIsToldWithItsReason) {
     HANDLE held = c.mutex ? CreateMutexA(&attributes, FALSE, "DBWIN_BUFFER_READY")
                           : CreateEventA(&attributes, FALSE, TRUE, "DBWIN_BUFFER_READY");
     ASSERT_NE(held, nullptr);
-    profile_ = std::make_unique<TestProfile>(std::string("systemwide_") + c.name);
-    profile_->Write("ALLGEMEIN", "ERSTER_AUFRUF", "0");
-    profile_->Write("ALLGEMEIN", "SYSTEMWEIT", "1");
-    ASSERT_TRUE(ploxen_.Start());
+    Launch((std::string("systemwide_") + c.name).c_str(), "", RoadKeys("1"));
     ExpectBox(ploxen_.Id(), c.box);
-    main_ = ploxen_.WaitForWindow(kTitle);
-    ASSERT_NE(main_, nullptr);
+    WaitForMain();
     HWND sheet = nullptr;
     HWND page = GeneralPage(sheet);
     ASSERT_NE(page, nullptr);
@@ -359,9 +323,7 @@ TEST_F(SystemWide, ABufferThatCannotBeOpenedIsToldWithItsReason) {
     }
     Click(sheet, IDCANCEL);
     ASSERT_TRUE(WaitForWindowGone(sheet));
-    PostMessageA(main_, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(ploxen_.WaitForExit());
-    main_ = nullptr;
+    Close();
     EXPECT_EQ(profile_->Read("ALLGEMEIN", "SYSTEMWEIT"), "1") << "tried again at the next start";
     CloseHandle(held);
   }
@@ -373,7 +335,7 @@ TEST_F(SystemWide, ABufferThatCannotBeOpenedIsToldWithItsReason) {
 // are all rows.
 TEST_F(SystemWide, RowLimitQuestionHoldsNoSenderUpAndEveryLineFollows) {
   constexpr int kBurst = 20000, kLimit = kBurst + 100;  // room for the burst after the answer
-  Start("limit", "1", std::to_string(kLimit).c_str());
+  StartRoad("limit", "1", std::to_string(kLimit).c_str());
   ToolProcess fill;
   ASSERT_TRUE(fill.Start(SenderCommand("-tag FILL -lines " + std::to_string(kLimit) + " line")));
   ASSERT_EQ(fill.Wait(120000), 0u);
@@ -408,7 +370,7 @@ TEST_F(SystemWide, RowLimitQuestionHoldsNoSenderUpAndEveryLineFollows) {
 }
 
 TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
-  Start("sheet", "0");
+  StartRoad("sheet", "0");
   auto pressOk = [this](HWND sheet) {
     Click(sheet, IDOK);
     ASSERT_TRUE(WaitForWindowGone(sheet));
@@ -423,7 +385,7 @@ TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
   EXPECT_EQ(WindowText(GetDlgItem(page, kState)), "");
   SendMessageA(GetDlgItem(page, kSwitch), BM_SETCHECK, BST_CHECKED, 0);
   pressOk(sheet);
-  ASSERT_TRUE(WaitFor(BufferHeld)) << "on at OK";
+  ASSERT_TRUE(WaitUntil(DebugOutputHeld, kRoadWaitMs)) << "on at OK";
 
   ToolProcess sender;
   ASSERT_TRUE(sender.Start(SenderCommand("-tag ON -lines 10 line")));
@@ -442,8 +404,8 @@ TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
   EXPECT_TRUE(SaveWindowShot(sheet, ProgramDirectory() + "\\parameter_systemweit.bmp"));
   SendMessageA(GetDlgItem(page, kSwitch), BM_SETCHECK, BST_UNCHECKED, 0);
   pressOk(sheet);
-  ASSERT_TRUE(WaitFor([] { return !BufferHeld(); }, 5000)) << "the buffer is given up at once";
-  EXPECT_TRUE(WaitFor([this] { return StatusPaneText(main_, 2) == "Verlorene Zeilen: 1"; }, 5000))
+  ASSERT_TRUE(WaitUntil([] { return !DebugOutputHeld(); }, 5000)) << "the buffer is given up at once";
+  EXPECT_TRUE(WaitUntil([this] { return StatusPaneText(main_, 2) == "Verlorene Zeilen: 1"; }, 5000))
       << StatusPaneText(main_, 2);
   const int rowsBefore = ListRowCount(main_);
   ToolProcess quiet;
@@ -454,22 +416,20 @@ TEST_F(SystemWide, SwitchedOnAndOffAtOkThroughTheParameterSheet) {
   EXPECT_EQ(ListRowCount(main_), rowsBefore);
 
   // Closing the program keeps the switch as the user left it.
-  PostMessageA(main_, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(ploxen_.WaitForExit());
-  main_ = nullptr;
+  Close();
   EXPECT_EQ(profile_->Read("ALLGEMEIN", "SYSTEMWEIT"), "0");
 }
 
 TEST_F(SystemWide, CaptureToolPrintsTheLinesAndWritesAFilePloxenOpens) {
   auto runCapture = [](ToolProcess& capture, const std::string& arguments) {
     ASSERT_TRUE(capture.Start("\"" + ProgramDirectory() + "\\ploxen_capture.exe\" " + arguments));
-    ASSERT_TRUE(WaitFor(BufferHeld)) << "ploxen_capture did not start reading";
+    ASSERT_TRUE(WaitUntil(DebugOutputHeld, kRoadWaitMs)) << "ploxen_capture did not start reading";
   };
   auto stopCapture = [](ToolProcess& capture) {
     const ToolRun stop = RunTool("ploxen_capture.exe", "-stop");
     EXPECT_EQ(stop.exitCode, 0u) << stop.errors;
     EXPECT_EQ(capture.Wait(30000), 0u) << capture.Output();
-    EXPECT_TRUE(WaitFor([] { return !BufferHeld(); }, 5000));
+    EXPECT_TRUE(WaitUntil([] { return !DebugOutputHeld(); }, 5000));
   };
 
   // The console: time, process id, program, text, one line each.
@@ -513,9 +473,9 @@ TEST_F(SystemWide, CaptureToolPrintsTheLinesAndWritesAFilePloxenOpens) {
   ASSERT_EQ(got.count("BIN/0"), 1u);
   EXPECT_EQ(got.at("BIN/0"), Expected("BIN", 0, 40, {"line", "multi"}));
 
-  Start("open", "0");
+  StartRoad("open", "0");
   ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kOpenCommand, path));
-  ASSERT_TRUE(WaitFor([&] { return ListRowCount(main_) == static_cast<int>(rows.size()); }));
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(main_) == static_cast<int>(rows.size()); }, kRoadWaitMs));
   EXPECT_EQ(ListRowText(main_, 0, 0), std::string(rows.Row(0).Text(0)));
   EXPECT_EQ(ListRowText(main_, 0, 2), std::string(rows.Row(0).Text(2)));
   DeleteFileA(path.c_str());
@@ -524,7 +484,7 @@ TEST_F(SystemWide, CaptureToolPrintsTheLinesAndWritesAFilePloxenOpens) {
 // A section without its NUL, ids of no process, and eight programs flooding
 // at once: every message a row, nothing crashes.
 TEST_F(SystemWide, BadSectionsAndEightFloodingProgramsLoseNothing) {
-  Start("bad", "1");
+  StartRoad("bad", "1");
   const struct {
     const char* arguments;
     const char* process;
