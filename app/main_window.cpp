@@ -8,6 +8,7 @@
 
 #include "fw/file.h"
 #include "fw/file_dialog.h"
+#include "fw/platform.h"
 #include "fw/strings.h"
 #include "pages/param_dialog.h"
 #include "params/font_rules.h"
@@ -50,17 +51,6 @@ constexpr UINT_PTR kTimerRefilter = 30;
 // the middle of a paint or of a sender's line.
 constexpr UINT kRulesSwitchedOffMessage = WM_APP + 30;
 
-// Milliseconds of a steady clock, finer than the tick count.
-double NowMs() {
-  static const double perMs = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / perMs;
-}
 
 constexpr char kSaveFilter[] =
     "Bin\xE4re-Datei (empfohlen) (*.bin)\0*.bin\0CSV-Datei (*.csv)\0*.csv\0LOG-Datei (*.log)\0*.log\0";
@@ -386,17 +376,17 @@ void CPLOXENDlg::UpdateListState() {
     listHasRows_ = hasRows;
   }
   if (listModel_.Behind()) {
-    if (pacer_.Due(NowMs())) CatchUpList();
+    if (pacer_.Due(fw::SteadyMs())) CatchUpList();
   } else if (count != shownCount_) {
     ShowRowCount();
   }
 }
 
 void CPLOXENDlg::CatchUpList() {
-  const double start = NowMs();
+  const double start = fw::SteadyMs();
   list_.CatchUp();
   ShowRowCount();
-  const double end = NowMs();
+  const double end = fw::SteadyMs();
   pacer_.Done(end, end - start);
 }
 
@@ -618,20 +608,12 @@ void CPLOXENDlg::OnParameter(int startPage) {
   if (parameterSheet_) return;  // one sheet at a time
   CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, startPage);
 
-  char buffer[100];
-  DWORD size = 99;
-  buffer[0] = 0;
-  if (!GetComputerNameA(buffer, &size)) buffer[0] = 0;
-  buffer[99] = 0;
   SystemInfoValues& info = sheet.sysInfo.values;
-  info.computerName = buffer;
-  std::string host;
-  GetHostInfo(host, info.officialHostName, info.ipAddresses);
-  size = 99;
-  buffer[0] = 0;
-  if (!GetUserNameA(buffer, &size)) buffer[0] = 0;
-  buffer[99] = 0;
-  info.user = buffer;
+  info.computerName = fw::ComputerName();
+  const fw::HostLookup host = fw::LookUpThisHost();
+  info.officialHostName = host.officialName;
+  info.ipAddresses = host.addresses;
+  info.user = fw::UserName();
 
   GeneralValues& general = sheet.allg.values;
   general.topmost = settings_.topmost;
@@ -834,7 +816,7 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
     case kTimerCatchUp:
       // A quiet spell means the burst is over: show its rest at once. While
       // lines keep coming, the lines themselves catch up when it is time.
-      if (listModel_.Behind() && (linesTaken_ == linesAtLastTick_ || pacer_.Due(NowMs()))) CatchUpList();
+      if (listModel_.Behind() && (linesTaken_ == linesAtLastTick_ || pacer_.Due(fw::SteadyMs()))) CatchUpList();
       linesAtLastTick_ = linesTaken_;
       if (!listModel_.Behind()) {
         KillTimer(hwnd_, kTimerCatchUp);

@@ -109,10 +109,6 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   // The parameter sheet, filled from the settings and the profile's search
   // terms; OK applies every value at once, Cancel changes nothing.
   void OnParameter(int startPage = 0);
-  // Host name in (the local one when empty) and out; the official name and
-  // one address per line, each ended by a line break. Both empty when the
-  // lookup fails.
-  void GetHostInfo(std::string& hostName, std::string& officialHostName, std::string& addresses);
   // The settings into the profile, as the window holds them now.
   void StoreSettings();
   void ApplyPlacement();

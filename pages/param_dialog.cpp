@@ -11,7 +11,7 @@
 #include "core/field_rules.h"
 #include "fw/file_dialog.h"
 #include "fw/font_dialog.h"
-#include "pages/own_addresses.h"
+#include "fw/platform.h"
 #include "params/font_rules.h"
 #include "params/help_texts.h"
 #include "params/network_rules.h"
@@ -316,13 +316,6 @@ void CPageFilter::OnMove(int by) {
   Fill(to);
 }
 
-namespace {
-std::string ThisComputerName() {
-  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = sizeof name;
-  return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
-}
-}  // namespace
 
 // In the order the user reads them, so that the first refusal is the
 // topmost; the target's rules read the switches and ports stored before it.
@@ -337,8 +330,8 @@ CPageNetz::CPageNetz() : PropertyPage(IDD_PAGE_NETZ) {
     const bool forwarding = values.weiterleiten != 0;
     if (auto refusal = ForwardTargetRefusal(text, forwarding)) return refusal;
     if (!forwarding) return std::optional<std::string>{};
-    return ForwardLoopRefusal(text, values.syslog != 0, values.syslogPort, ThisComputerName(),
-                              ThisComputerAddresses());
+    return ForwardLoopRefusal(text, values.syslog != 0, values.syslogPort, fw::ComputerName(),
+                              fw::ThisComputerAddresses());
   });
   exchange_.Radio(IDC_NET_TCP, values.zielProtokoll, kProtocolTcp);
   exchange_.Radio(IDC_NET_UDP, values.zielProtokoll, kProtocolUdp);

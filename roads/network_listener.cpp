@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <string>
 
+#include "fw/platform.h"
 #include "net/connection_table.h"
 #include "net/stream_framer.h"
 
@@ -140,7 +142,7 @@ struct NetworkListener::State {
     StreamFramer framer;
   };
 
-  bool winsock = false;
+  std::optional<fw::Winsock> winsock;
   RoadSockets roads[2];
   SOCKET wake = INVALID_SOCKET;
   sockaddr_in wakeAddress{};
@@ -165,7 +167,7 @@ NetworkListener::NetworkListener(HandOver handOver)
 NetworkListener::~NetworkListener() {
   Stop();
   CloseSocket(state_->wake);
-  if (state_->winsock) WSACleanup();
+  state_->winsock.reset();
 }
 
 void NetworkListener::SetSenders(const SenderList& senders) {
@@ -181,10 +183,7 @@ std::vector<ClosedPort> NetworkListener::Apply(Road remote, Road syslog, const S
     newSenders_.reset();
   }
   State& s = *state_;
-  if (!s.winsock && (remote.on || syslog.on)) {
-    WSADATA data{};
-    s.winsock = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }
+  if (!s.winsock && (remote.on || syslog.on)) s.winsock.emplace();
   std::vector<ClosedPort> closed;
   const std::pair<NetworkRoad, Road> wanted[] = {{NetworkRoad::kRemote, remote}, {NetworkRoad::kSyslog, syslog}};
   for (const auto& [road, want] : wanted) {
@@ -202,7 +201,7 @@ std::vector<ClosedPort> NetworkListener::Apply(Road remote, Road syslog, const S
                         s.connections.end());
     sockets.applied = want;
     if (!want.on) continue;
-    if (s.winsock) {
+    if (s.winsock->Started()) {
       sockets.udp = OpenSocket(SOCK_DGRAM, want.port);
       sockets.tcp = OpenSocket(SOCK_STREAM, want.port);
     }

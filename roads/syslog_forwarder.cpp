@@ -11,6 +11,7 @@
 #include <optional>
 #include <system_error>
 
+#include "fw/platform.h"
 #include "net/forward_sender.h"
 #include "net/network_settings.h"
 
@@ -33,31 +34,6 @@ std::int64_t UtcMsNow() {
   return static_cast<std::int64_t>((t.QuadPart - 116444736000000000ULL) / 10000);
 }
 
-// The name other machines know this one by; the short one when there is none.
-std::string ComputerName() {
-  char name[256] = {};
-  DWORD size = sizeof name;
-  if (GetComputerNameExA(ComputerNameDnsHostname, name, &size) && name[0]) return name;
-  size = sizeof name;
-  if (!GetComputerNameA(name, &size)) return {};
-  return name;
-}
-
-class WinsockUse {
- public:
-  WinsockUse() {
-    WSADATA data;
-    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }
-  ~WinsockUse() {
-    if (started_) WSACleanup();
-  }
-  WinsockUse(const WinsockUse&) = delete;
-  WinsockUse& operator=(const WinsockUse&) = delete;
-
- private:
-  bool started_ = false;
-};
 
 // A name lookup cannot be broken off, and may take long when no name server
 // answers: it runs on a thread of its own, which a stopping worker leaves
@@ -76,7 +52,7 @@ std::shared_ptr<Lookup> Resolve(const NetworkTarget& target, bool tcp, const For
   auto lookup = std::make_shared<Lookup>();
   try {
     std::thread([lookup, target, tcp] {
-      const WinsockUse winsock;
+      const fw::Winsock winsock;
       addrinfo hints{};
       hints.ai_family = AF_UNSPEC;
       hints.ai_socktype = tcp ? SOCK_STREAM : SOCK_DGRAM;
@@ -198,8 +174,8 @@ void SyslogForwarder::Start(const std::string& target, bool tcp) {
   Stop();
   queue_.ClearStop();
   try {
-    worker_ = std::thread([this, target, tcp, host = ComputerName()] {
-      const WinsockUse winsock;
+    worker_ = std::thread([this, target, tcp, host = fw::DnsHostName()] {
+      const fw::Winsock winsock;
       SocketLink link(target, tcp, queue_);
       ForwardSender sender(queue_, link, tcp ? ForwardFraming::kOctetCounted : ForwardFraming::kDatagram, host);
       while (!queue_.Stopping()) {

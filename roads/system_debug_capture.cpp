@@ -140,7 +140,7 @@ void SystemDebugCapture::Run() {
 // Copy, give the buffer back, and only then anything else: every sender on
 // the machine waits for this.
 void SystemDebugCapture::Serve(Buffer& buffer) {
-  const std::int64_t now = CaptureNowMs();
+  const std::int64_t now = fw::SteadyWholeMs();
   const SectionMessage message = ReadSection(buffer.view, kSectionSize);
   queue_->Push(message.processId, now, message.text);
   SetEvent(buffer.bufferReady);
@@ -207,16 +207,6 @@ void SystemDebugCapture::LetSendersGo() {
   for (int i = 0; i < bufferCount_; ++i) Close(buffers_[i]);
 }
 
-std::int64_t CaptureNowMs() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart / frequency.QuadPart * 1000 + now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
-}
 
 TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs) {
   // The wall clock's distance is read again once a second of arrivals.
@@ -226,7 +216,7 @@ TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs) {
   if (arrivalMs / 1000 != offsetSecond) {
     FILETIME wall;
     GetSystemTimePreciseAsFileTime(&wall);
-    const std::int64_t monotonic = CaptureNowMs();
+    const std::int64_t monotonic = fw::SteadyWholeMs();
     const auto wallNowMs =
         static_cast<std::int64_t>((static_cast<std::uint64_t>(wall.dwHighDateTime) << 32 | wall.dwLowDateTime) / 10000);
     offsetMs = offset.Follow(wallNowMs - monotonic);

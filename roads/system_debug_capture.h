@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/line_stamp.h"
+#include "fw/platform.h"
 #include "sources/capture_queue.h"
 #include "sources/system_wide_lines.h"
 
@@ -142,10 +143,9 @@ class SystemDebugCapture {
   std::uint32_t lastOpened_ = 0;
 };
 
-// The capture's arrival times: milliseconds of a monotonic clock, so that
-// the quiet time after a piece does not jump when the wall clock is set;
-// and the local time of day of one.
-std::int64_t CaptureNowMs();
+// The capture's arrival times are milliseconds of the steady clock
+// (fw::SteadyWholeMs), so that the quiet time after a piece does not jump when
+// the wall clock is set; this is the local time of day of one.
 TimeOfDay CaptureTimeOfDay(std::int64_t arrivalMs);
 
 // Processes as the program-name lookup sees them.

@@ -90,7 +90,7 @@ void SystemWideListener::Take() {
   capture_.TakeOpened(adopt);
   if (taking_ || (ready_ && !ready_())) return;
   taking_ = true;
-  const std::int64_t now = CaptureNowMs();
+  const std::int64_t now = fw::SteadyWholeMs();
   // Its own batch: a Stop from within a question's message loop must not
   // pull the lines from under this loop.
   std::vector<JoinedLine> lines = std::move(lines_);

@@ -163,7 +163,7 @@ class Capture {
   void Say(const std::string& text) { err_.Write(text + "\n"); }
 
   void Take(bool last) {
-    const std::int64_t now = CaptureNowMs();
+    const std::int64_t now = fw::SteadyWholeMs();
     lines_.clear();
     capture_.Drain([this](std::uint32_t processId, std::int64_t arrivalMs, std::string_view text) {
       joiner_.Add(processId, arrivalMs, text, lines_);

@@ -174,7 +174,7 @@ TEST_F(CaptureObjects, MadeWithThatSecuritySendersWriteAndASecondMonitorIsToldBu
 TEST(CaptureClock, AnArrivalNowIsStampedWithTheTimeOfDayNow) {
   for (int i = 0; i < 2; ++i) {
     const TimeOfDay before = LocalTimeOfDay();
-    const TimeOfDay stamped = CaptureTimeOfDay(CaptureNowMs());
+    const TimeOfDay stamped = CaptureTimeOfDay(fw::SteadyWholeMs());
     const TimeOfDay after = LocalTimeOfDay();
     auto ms = [](const TimeOfDay& t) { return ((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + t.millisecond; };
     if (ms(after) < ms(before)) continue;  // midnight passed
