@@ -41,6 +41,24 @@ std::optional<LineRecord> NetworkLineTaker::Take(NetworkRoad road, const IpAddre
   return line;
 }
 
+void NetworkLineTaker::TakeClosing(WaitingLines& waiting, NetworkRoad road, const IpAddress& sender,
+                                   std::string_view bytes, bool cut, std::int64_t arrivalLocalMs) {
+  if (!waiting.Full()) {
+    std::optional<LineRecord> line = Take(road, sender, bytes, cut, arrivalLocalMs);
+    if (line && !waiting.Push(std::move(*line))) CountQueueFull();
+    return;
+  }
+  // Not read as a line: neither the remote lines' format and repeat rule nor
+  // syslog's parse sees it, and it counts where its loss came from.
+  if (!senders_.Allows(sender)) {
+    refused_.fetch_add(1, std::memory_order_relaxed);
+    return;
+  }
+  if (bytes.empty() && !cut) return;
+  if (cut) (road == NetworkRoad::kRemote ? remote_ : syslog_).fetch_add(1, std::memory_order_relaxed);
+  CountQueueFull();
+}
+
 bool WaitingLines::Push(LineRecord&& line) {
   const std::size_t cost = Cost(line);
   if (lines_.size() >= kLinesMax || bytes_ + cost > kBytesMax) return false;

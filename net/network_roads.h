@@ -33,6 +33,8 @@ enum class NetworkRoad {
 // each, stays within it too.)
 constexpr std::size_t kNetworkLineMax = 4096;
 
+class WaitingLines;
+
 class NetworkLineTaker {
  public:
   // UTC milliseconds to local ones at that instant (same epoch).
@@ -50,6 +52,13 @@ class NetworkLineTaker {
   // from the application "PLOXEN" comes by kSourceForwardedRow.
   std::optional<LineRecord> Take(NetworkRoad road, const IpAddress& sender, std::string_view bytes, bool cut,
                                  std::int64_t arrivalLocalMs);
+  // A frame of a connection the listener closes, for the waiting lines: taken
+  // while they have room; beyond, counted as lost for the full queue without
+  // being read as a line, so a malformed line or a repeat among them counts
+  // there too (a sender that keeps opening connections pushes out one with
+  // every new one, and must not cost the reading of every line it sent).
+  void TakeClosing(WaitingLines& waiting, NetworkRoad road, const IpAddress& sender, std::string_view bytes, bool cut,
+                   std::int64_t arrivalLocalMs);
 
   // Losses the listener sees itself: a line that found the intake's queue
   // (and for TCP the waiting lines behind it) full, a connection from a
@@ -93,6 +102,8 @@ class WaitingLines {
   static constexpr std::size_t kLineOverhead = 64;
 
   bool Push(LineRecord&& line);
+  // No line would be taken now.
+  bool Full() const { return lines_.size() >= kLinesMax || bytes_ + kLineOverhead > kBytesMax; }
   // The hand-over takes lines from the front; Settle after it.
   std::deque<LineRecord>& Lines() { return lines_; }
   void Settle();

@@ -153,6 +153,7 @@ struct NetworkListener::State {
   std::deque<LineRecord> datagrams;  // one round's UDP lines, handed over together
   bool intakeClosed = false;
   std::vector<char> buffer = std::vector<char>(kDatagramMax);
+  std::vector<char> closing = std::vector<char>(kReadsPerConnection * kStreamChunk);  // a closing connection's rest
   // The round's wait: the wake socket and the roads' sockets first (`fixed`
   // of them), then the connections read this round.
   std::vector<WSAPOLLFD> polled;
@@ -413,20 +414,21 @@ void NetworkListener::ReadConnection(Connection& c) {
     }
     if (got < 0) break;
     s.table.Heard(c.socket, NowMs());
-    Feed(c, std::string_view(s.buffer.data(), static_cast<std::size_t>(got)), LocalMsOfDay());
+    Feed(c, std::string_view(s.buffer.data(), static_cast<std::size_t>(got)), LocalMsOfDay(), false);
     HandOverWaiting();
   }
   if (ended) CloseConnection(c.socket, !broken);
 }
 
-void NetworkListener::TakeFrame(Connection& c, std::string_view frame, bool cut, std::int64_t arrival) {
-  std::optional<LineRecord> line = taker_.Take(c.road, c.peer, frame, cut, arrival);
-  if (line && !state_->waiting.Push(std::move(*line))) taker_.CountQueueFull();
-}
-
-void NetworkListener::Feed(Connection& c, std::string_view bytes, std::int64_t arrival) {
+void NetworkListener::Feed(Connection& c, std::string_view bytes, std::int64_t arrival, bool closing) {
   State& s = *state_;
-  c.framer.Feed(bytes, [&](std::string_view frame, bool cut) { TakeFrame(c, frame, cut, arrival); });
+  c.framer.Feed(bytes, [&](std::string_view frame, bool cut) {
+    if (closing) {
+      taker_.TakeClosing(s.waiting, c.road, c.peer, frame, cut, arrival);
+    } else if (std::optional<LineRecord> line = taker_.Take(c.road, c.peer, frame, cut, arrival)) {
+      if (!s.waiting.Push(std::move(*line))) taker_.CountQueueFull();
+    }
+  });
   if (const std::uint64_t passedOver = c.framer.TakePassedOver()) taker_.CountWrongFormat(passedOver);
 }
 
@@ -440,12 +442,19 @@ void NetworkListener::CloseConnection(SOCKET socket, bool finished) {
   if (it == s.connections.end()) return;
   Connection& c = **it;
   const std::int64_t arrival = LocalMsOfDay();
-  for (int n = 0; !finished && n < kReadsPerConnection; ++n) {
-    const int got = recv(c.socket, s.buffer.data(), kStreamChunk, 0);
+  // What it sent, as far as one connection's reads would go, in as few
+  // reads as the buffer allows: under Wine each read costs far more than
+  // the bytes it copies, and a sender that keeps opening connections
+  // pushes out one with every new one.
+  for (std::size_t left = s.closing.size(); !finished && left > 0;) {
+    const int got = recv(c.socket, s.closing.data(), static_cast<int>(left), 0);
     if (got <= 0) break;
-    Feed(c, std::string_view(s.buffer.data(), static_cast<std::size_t>(got)), arrival);
+    left -= static_cast<std::size_t>(got);
+    Feed(c, std::string_view(s.closing.data(), static_cast<std::size_t>(got)), arrival, true);
   }
-  c.framer.Finish([&](std::string_view frame, bool cut) { TakeFrame(c, frame, cut || !finished, arrival); });
+  c.framer.Finish([&](std::string_view frame, bool cut) {
+    taker_.TakeClosing(s.waiting, c.road, c.peer, frame, cut || !finished, arrival);
+  });
   s.table.Remove(c.socket);
   CloseSocket(c.socket);
   s.connections.erase(it);

@@ -4,6 +4,8 @@
 // handed to the intake's queue without waiting: a UDP line that finds it full
 // is counted, a TCP line is kept and the worker stops reading TCP until the
 // queue has room again, so the sender waits instead (TCP's back-pressure).
+// A connection the worker closes gives up what it sent only into the
+// waiting lines' bound; the rest is counted without being made into rows.
 #pragma once
 
 #include <atomic>
@@ -66,8 +68,7 @@ class NetworkListener {
   void AcceptConnections(SOCKET listening, NetworkRoad road);
   void ReadConnections();
   void ReadConnection(Connection& c);
-  void TakeFrame(Connection& c, std::string_view frame, bool cut, std::int64_t arrival);
-  void Feed(Connection& c, std::string_view bytes, std::int64_t arrival);
+  void Feed(Connection& c, std::string_view bytes, std::int64_t arrival, bool closing);
   void CloseConnection(SOCKET socket, bool finished);
 
   MessageIntake& intake_;

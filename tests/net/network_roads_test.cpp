@@ -89,6 +89,33 @@ TEST_F(TakerTest, AHugeSyslogLineIsHandedOnShortenedButShowsTheSame) {
   EXPECT_EQ(taker.Lost(), LostLines{});
 }
 
+// A connection the listener closes: its lines are read into the waiting
+// lines while they have room; beyond, each is counted where its loss came
+// from without being read as a line (no format check, no repeat rule).
+TEST_F(TakerTest, AClosingConnectionsLinesBeyondTheBoundAreCountedUnread) {
+  const IpAddress local = IpAddress::V4(127, 0, 0, 1);
+  WaitingLines waiting;
+  taker.TakeClosing(waiting, NetworkRoad::kRemote, local, "1,PC,259,passt", false, kArrival);
+  taker.TakeClosing(waiting, NetworkRoad::kRemote, local, "kein Format", false, kArrival);
+  ASSERT_EQ(waiting.Size(), 1u);
+  EXPECT_EQ(waiting.Lines().front().message, "(PC)  passt");
+  EXPECT_EQ(taker.Lost().wrongFormat, 1u);
+
+  while (!waiting.Full()) waiting.Push(Line("voll"));
+  for (const char* bytes : {"2,PC,259,zu viel", "kein Format", "2,PC,259,wiederholt"})
+    taker.TakeClosing(waiting, NetworkRoad::kRemote, local, bytes, false, kArrival);
+  taker.TakeClosing(waiting, NetworkRoad::kSyslog, local, "<11>abgeschnitten", true, kArrival);
+  taker.TakeClosing(waiting, NetworkRoad::kRemote, local, "", false, kArrival);  // nothing arrived: nothing lost
+  taker.TakeClosing(waiting, NetworkRoad::kRemote, IpAddress::V4(127, 0, 0, 2), "3,PC,259,fremd", false, kArrival);
+  LostLines expected;
+  expected.wrongFormat = 1;
+  expected.queueFull = 4;
+  expected.syslog = 1;
+  expected.refusedSenders = 1;
+  EXPECT_EQ(taker.Lost(), expected);
+  EXPECT_EQ(waiting.Size(), WaitingLines::kLinesMax);
+}
+
 // Closed connections give up what they sent into the waiting lines only as
 // far as their bound in lines and in bytes, whichever is met first.
 TEST(WaitingLines, HoldAtMostTheirBoundInLinesAndInBytes) {
