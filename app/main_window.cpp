@@ -11,7 +11,7 @@
 #include "fw/platform.h"
 #include "fw/strings.h"
 #include "pages/param_dialog.h"
-#include "params/font_rules.h"
+#include "storage/settings_change.h"
 #include "res/resource.h"
 #include "search/clipboard_text.h"
 #include "search/term_history.h"
