@@ -221,7 +221,7 @@ void CParamDlg::ShowHelp() {
 }
 
 bool CHilfeDlg::OnInit() {
-  SetDlgItemTextA(hwnd_, IDC_HELP_TEXT, text.c_str());
+  fw::Control(Item(IDC_HELP_TEXT)).SetText(text);
   return true;
 }
 
