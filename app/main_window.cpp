@@ -11,13 +11,13 @@
 #include "fw/platform.h"
 #include "fw/strings.h"
 #include "pages/param_dialog.h"
-#include "params/font_rules.h"
 #include "res/resource.h"
 #include "search/clipboard_text.h"
 #include "search/term_history.h"
 #include "shell/layout.h"
 #include "sources/copy_data.h"
 #include "storage/file_commands.h"
+#include "storage/settings_change.h"
 #include "storage/view_rules_profile.h"
 
 namespace ploxen {
@@ -154,7 +154,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
     if (hwnd_) SetTimer(hwnd_, kTimerRefilter, 1, nullptr);
   });
   listModel_.OnRulesSwitchedOff([this] {
-    rules_ = listModel_.Rules();
+    settings_.rules = listModel_.Rules();
     if (hwnd_) PostMessageA(hwnd_, kRulesSwitchedOffMessage, 0, 0);
   });
 }
@@ -231,8 +231,7 @@ bool CPLOXENDlg::OnInit() {
   if (settings_.topmost) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
   CreateList();
-  rules_ = ReadViewRules(profile_);
-  list_.SetRules(rules_);
+  list_.SetRules(settings_.rules);
   SetFollowing(settings_.folgen != 0);
   UpdateListState();
   LayoutControls();
@@ -247,33 +246,33 @@ bool CPLOXENDlg::OnInit() {
   ShowRowCount();
   if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
   if (settings_.intake.systemWeit) SetSystemWide(true);
-  ApplyNetwork(LoadNetworkSettings(profile_));
+  // The network roads open from nothing: the section against the defaults.
+  ApplyNetwork(CompareNetwork(NetworkSettings{}, settings_.network));
   SetTimer(hwnd_, kTimerLostLines, kLostLinesMs, nullptr);
   return true;
 }
 
-void CPLOXENDlg::ApplyNetwork(const NetworkSettings& now) {
-  if (now.weiterleiten != network_.weiterleiten || now.ziel != network_.ziel ||
-      now.zielProtokoll != network_.zielProtokoll) {
+void CPLOXENDlg::ApplyNetwork(const NetworkChange& change) {
+  const NetworkSettings& now = settings_.network;
+  if (change.forwarding) {
     forwarder_.Stop();
     if (now.weiterleiten)
       forwarder_.Start(now.ziel, now.zielProtokoll != kProtocolUdp);
     else
       forwarder_.DropWaiting();
   }
+  if (!change.roads && !change.senders) return;
   // A list the page would refuse (a hand-edited profile) is this computer only.
   SenderList::Parsed senders = SenderList::Parse(now.absender);
   if (!senders.list) senders.list = SenderList{};
+  if (change.senders) {
+    networkIn_.SetSenders(*senders.list);
+    return;
+  }
   const NetworkListener::Road remote{now.fernmeldungen != 0, now.fernPort};
   const NetworkListener::Road syslog{now.syslog != 0, now.syslogPort};
-  if (!(remote == NetworkListener::Road{network_.fernmeldungen != 0, network_.fernPort}) ||
-      !(syslog == NetworkListener::Road{network_.syslog != 0, network_.syslogPort})) {
-    const std::string notice = ClosedPortsNotice(networkIn_.Apply(remote, syslog, *senders.list));
-    if (!notice.empty()) MessageBoxA(hwnd_, notice.c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
-  } else if (now.absender != network_.absender) {
-    networkIn_.SetSenders(*senders.list);
-  }
-  network_ = now;
+  const std::string notice = ClosedPortsNotice(networkIn_.Apply(remote, syslog, *senders.list));
+  if (!notice.empty()) MessageBoxA(hwnd_, notice.c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 LostLines CPLOXENDlg::CountLostLines() const {
@@ -422,21 +421,21 @@ void CPLOXENDlg::OnSaveShown() {
 }
 
 void CPLOXENDlg::ApplyRules() {
-  list_.SetRules(rules_);
+  list_.SetRules(settings_.rules);
   ShowRowCount();
 }
 
 void CPLOXENDlg::AddRule(const ViewRule& rule) {
-  if (rules_.size() >= kViewRuleMax) {
+  if (settings_.rules.size() >= kViewRuleMax) {
     MessageBoxA(hwnd_, "Es sind bereits 64 Regeln vorhanden.", kCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  rules_.push_back(rule);
+  settings_.rules.push_back(rule);
   ApplyRules();
 }
 
 void CPLOXENDlg::OnFiltersOff() {
-  for (ViewRule& rule : rules_) rule.on = false;
+  for (ViewRule& rule : settings_.rules) rule.on = false;
   ApplyRules();
 }
 
@@ -606,106 +605,54 @@ void CPLOXENDlg::OnAbout() {
 
 void CPLOXENDlg::OnParameter(int startPage) {
   if (parameterSheet_) return;  // one sheet at a time
-  CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, startPage);
-
-  SystemInfoValues& info = sheet.sysInfo.values;
-  info.computerName = fw::ComputerName();
-  const fw::HostLookup host = fw::LookUpThisHost();
-  info.officialHostName = host.officialName;
-  info.ipAddresses = host.addresses;
-  info.user = fw::UserName();
-
-  GeneralValues& general = sheet.allg.values;
-  general.topmost = settings_.topmost;
-  general.saveFile = settings_.saveDatei;
-  general.rowLimit = static_cast<unsigned>(settings_.intake.maxCount);
-  general.fontSize = settings_.fontSize;
-  general.fontName = settings_.fontName;
-  general.ploxen = settings_.intake.ploxen;
-  general.dbWin32 = settings_.intake.dbWin32;
-  general.systemWeit = settings_.intake.systemWeit;
-  general.systemWeitState = SystemWideState(systemWide_.Running(), systemWide_.Global(), systemWideStart_);
-
-  IntakeSwitches& in = settings_.intake;
-  MessageValues& messages = sheet.meld.values;
-  messages = {in.destruktor, in.bDll, in.bException, in.konstruktor, in.meldungen,
-              in.bProcess, in.startEnde, in.bThread, in.bTrace};
-
-  sheet.suchen.values.caseSensitive = settings_.caseSensitiv;
-  sheet.suchen.values.terms = ReadSearchTerms(profile_);
-  sheet.remote.values.interval = static_cast<unsigned>(settings_.intervall);
-  sheet.remote.values.remote = settings_.fernDebug;
-  sheet.filter.values.rules = rules_;
-  sheet.netz.values = network_;
-
+  CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, startPage, settings_);
+  sheet.allg.systemWeitState = SystemWideState(systemWide_.Running(), systemWide_.Global(), systemWideStart_);
+  sheet.suchen.terms = ReadSearchTerms(profile_);
   parameterSheet_ = &sheet;
-  const INT_PTR result = sheet.RunModal();
+  const bool confirmed = sheet.RunModal() == IDOK;
   parameterSheet_ = nullptr;
   if (closeAfterParameter_) {
     closeAfterParameter_ = false;
     if (hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
     return;
   }
-  if (result != IDOK || !hwnd_) return;
+  if (!confirmed || !hwnd_) return;
+  // Against the settings as they are now: the view may have switched a rule
+  // off while the sheet was open, and the sheet's rules then go back in force.
+  const SettingsChange change = Compare(settings_, sheet.settings);
+  Keep(sheet.settings, sheet.suchen.terms);
+  Apply(change);
+}
 
-  settings_.topmost = general.topmost;
-  SetWindowPos(hwnd_, settings_.topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  settings_.saveDatei = general.saveFile;
-  in.maxCount = static_cast<int>(general.rowLimit);
-  const bool fontChanged = FontChanged(settings_.fontSize, settings_.fontName, general.fontSize, general.fontName);
-  settings_.fontName = general.fontName;
-  settings_.fontSize = general.fontSize;
-  in.ploxen = general.ploxen;
-  // Only a switch that changed touches the listener (a new one starts its
-  // time differences again).
-  if ((general.dbWin32 != 0) != (in.dbWin32 != 0)) {
-    in.dbWin32 = general.dbWin32;
-    SetDbWin32Listener(in.dbWin32 != 0);
-  }
-  if ((general.systemWeit != 0) != (in.systemWeit != 0)) {
-    in.systemWeit = general.systemWeit;
-    SetSystemWide(in.systemWeit != 0);
-  }
-  if (fontChanged) {
+void CPLOXENDlg::Keep(const Settings& settings, const std::vector<std::string>& searchTerms) {
+  // In place: the intake reads settings_.intake by reference, and the debug
+  // monitor's worker reads its switches without a lock, each a whole int.
+  settings_ = settings;
+  // Also after a failed mailslot: the next tick tries again.
+  settings_.remoteActive = settings_.fernDebug;
+  SaveNetworkSettings(settings_.network, profile_);
+  WriteSearchTerms(profile_, searchTerms);
+  ComboTermList terms(Item(IDC_SEARCH_TERM));
+  LoadSearchHistory(profile_, terms, rememberedTermIndex_);
+}
+
+void CPLOXENDlg::Apply(const SettingsChange& change) {
+  if (change.topmost)
+    SetWindowPos(hwnd_, settings_.topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  if (change.dbWin32) SetDbWin32Listener(settings_.intake.dbWin32 != 0);
+  if (change.systemWide) SetSystemWide(settings_.intake.systemWeit != 0);
+  if (change.font) {
     CreateList();
     LayoutControls();
   }
-  if (sheet.filter.values.rules != rules_) {
-    rules_ = sheet.filter.values.rules;
-    ApplyRules();
-  }
-  settings_.caseSensitiv = sheet.suchen.values.caseSensitive;
-  WriteSearchTerms(profile_, sheet.suchen.values.terms);
-  ComboTermList terms(Item(IDC_SEARCH_TERM));
-  LoadSearchHistory(profile_, terms, rememberedTermIndex_);
-
-  // One at a time: the debug monitor's worker reads them without a lock.
-  in.konstruktor = messages.konstruktor;
-  in.destruktor = messages.destruktor;
-  in.meldungen = messages.meldungen;
-  in.startEnde = messages.startEnde;
-  in.bTrace = messages.trace;
-  in.bDll = messages.dll;
-  in.bException = messages.exception;
-  in.bThread = messages.threads;
-  in.bProcess = messages.prozesse;
-
-  const RemoteValues& remote = sheet.remote.values;
-  const bool remoteChanged = static_cast<int>(remote.interval) != settings_.intervall ||
-                             (remote.remote != 0) != (settings_.fernDebug != 0);
-  settings_.intervall = static_cast<int>(remote.interval);
-  settings_.fernDebug = remote.remote;
-  // Also after a failed mailslot: the next tick tries again.
-  settings_.remoteActive = remote.remote;
-  if (remoteChanged) {
+  if (change.rules) ApplyRules();
+  if (change.remoteTimer) {
     KillTimer(hwnd_, kTimerRemote);
     KillTimer(hwnd_, kTimerRemoteBurst);
     remote_.Close();
     if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
   }
-
-  SaveNetworkSettings(sheet.netz.values, profile_);
-  ApplyNetwork(sheet.netz.values);
+  ApplyNetwork(change.network);
 }
 
 bool CPLOXENDlg::AllowClose() {
@@ -889,7 +836,7 @@ bool CPLOXENDlg::OnDestroy() {
 void CPLOXENDlg::StoreSettings() {
   ComboTermList terms(Item(IDC_SEARCH_TERM));
   SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));
-  WriteViewRules(profile_, rules_);
+  WriteViewRules(profile_, settings_.rules);
 }
 
 bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -14,7 +14,6 @@
 #include "core/intake.h"
 #include "fw/ini_profile.h"
 #include "net/lost_lines.h"
-#include "net/network_settings.h"
 #include "roads/automation_object.h"
 #include "roads/dbwin32_listener.h"
 #include "roads/debug_monitor.h"
@@ -24,6 +23,7 @@
 #include "roads/win32_mailslot.h"
 #include "search/view_rules.h"
 #include "storage/settings.h"
+#include "storage/settings_change.h"
 
 namespace ploxen {
 
@@ -107,15 +107,22 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void OnSearchTermSelChange();
   void OnAbout();
   // The parameter sheet, filled from the settings and the profile's search
-  // terms; OK applies every value at once, Cancel changes nothing.
+  // terms; OK keeps the record the user left and applies what changed,
+  // Cancel changes nothing.
   void OnParameter(int startPage = 0);
+  // The sheet's record in force: the program's, and the network section
+  // and the search terms in the profile at once.
+  void Keep(const Settings& settings, const std::vector<std::string>& searchTerms);
+  // What a new settings record asks of the running program, in one place;
+  // settings_ holds the new record already.
+  void Apply(const SettingsChange& change);
   // The settings into the profile, as the window holds them now.
   void StoreSettings();
   void ApplyPlacement();
   Placement WindowPlacement() const;
-  // The network roads and the forwarding as the settings ask; each part is
-  // restarted only when its own settings changed since the last call.
-  void ApplyNetwork(const NetworkSettings& now);
+  // The network roads and the forwarding as settings_.network asks, each
+  // part started anew only as the change says.
+  void ApplyNetwork(const NetworkChange& change);
   // Every road's dropped lines, for the status bar.
   LostLines CountLostLines() const;
   // The lost-lines pane, once any road lost a line.
@@ -123,8 +130,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
 
   std::string commandLine_;
   fw::IniProfile profile_;
-  Settings settings_;
-  NetworkSettings network_;  // as applied to the roads
+  Settings settings_;  // as the program runs by them
   SyslogForwarder forwarder_;  // told of every row by the intake
   RemoteMailslot remote_;  // the mailslot road, polled by the remote timer
   MessageListModel listModel_;  // the rows, and what the list shows of them
@@ -142,7 +148,6 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   int shownCount_ = -1;
   std::string paneText_;
   std::uint64_t lostShown_ = 0;  // the total the lost-lines pane shows
-  std::vector<ViewRule> rules_;  // as the list has them, with those it switched off
   bool rulesNoticeOpen_ = false;
   // The row the row menu was opened for, as it was then: lines may arrive
   // while the menu is open, and the row limit may clear the list.
