@@ -55,6 +55,9 @@ TEST(EightBitRule, DecidesEachLineByTheRoadsRule) {
       // The rule's one blind spot: 1252 whose only non-ASCII bytes form UTF-8.
       {"1252 \"Ã¤\" alone", "\xC3\xA4", EightBitReading::kUtf8, "ä"},
       {"a cut sequence after eight ASCII bytes", "abcdefgh\xC3", EightBitReading::kCodePage1252, "abcdefghÃ"},
+      // A lead byte ending a block of 16, its continuation byte after the next 16.
+      {"a sequence torn apart by ASCII", "\xC3\xA4" "abcdefghijklm\xC3" "0123456789abcdef\xA4",
+       EightBitReading::kCodePage1252, "Ã¤abcdefghijklmÃ0123456789abcdef¤"},
   };
   for (const ReadingCase& c : cases) {
     SCOPED_TRACE(c.what);
