@@ -31,7 +31,8 @@ EightBitReading ReadEightBit(std::string_view bytes);
 // nothing needs converting (ASCII, UTF-8 as sent, the rest after a mark when
 // that is valid), otherwise `converted`, which it overwrites. After a mark
 // each invalid sequence becomes U+FFFD; without one, a line that is not
-// valid UTF-8 is read as code page 1252 whole.
+// valid UTF-8 is read as code page 1252 whole. `bytes` must not view
+// `converted`.
 std::string_view EightBitRowText(std::string_view bytes, std::string& converted);
 std::string EightBitToUtf8(std::string_view bytes);
 
