@@ -11,13 +11,13 @@
 #include "fw/platform.h"
 #include "fw/strings.h"
 #include "pages/param_dialog.h"
-#include "params/font_rules.h"
 #include "res/resource.h"
 #include "search/clipboard_text.h"
 #include "search/term_history.h"
 #include "shell/layout.h"
 #include "sources/copy_data.h"
 #include "storage/file_commands.h"
+#include "storage/settings_change.h"
 #include "storage/view_rules_profile.h"
 
 namespace ploxen {
@@ -128,7 +128,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
     if (hwnd_) SetTimer(hwnd_, kTimerRefilter, 1, nullptr);
   });
   listModel_.OnRulesSwitchedOff([this] {
-    rules_ = listModel_.Rules();
+    settings_.rules = listModel_.Rules();
     if (hwnd_) PostMessageA(hwnd_, kRulesSwitchedOffMessage, 0, 0);
   });
 }
@@ -180,8 +180,7 @@ bool CPLOXENDlg::OnInit() {
   if (settings_.topmost) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
   CreateList();
-  rules_ = ReadViewRules(profile_);
-  list_.SetRules(rules_);
+  list_.SetRules(settings_.rules);
   SetFollowing(settings_.folgen != 0);
   UpdateListState();
   LayoutControls();
@@ -191,11 +190,12 @@ bool CPLOXENDlg::OnInit() {
   else if (settings_.ersterAufruf)
     SetTimer(hwnd_, kTimerFirstRun, 1000, nullptr);
   roads_.Open(hwnd_);
-  roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall);
+  roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall, true);
   ShowRowCount();
   if (settings_.intake.dbWin32) roads_.SetDbWin32(true);
   if (settings_.intake.systemWeit) roads_.SetSystemWide(true);
-  roads_.ApplyNetwork(LoadNetworkSettings(profile_));
+  // The network roads open from nothing: the section against the defaults.
+  roads_.ApplyNetwork(settings_.network, CompareNetwork(NetworkSettings{}, settings_.network));
   SetTimer(hwnd_, kTimerLostLines, kLostLinesMs, nullptr);
   return true;
 }
@@ -337,21 +337,21 @@ void CPLOXENDlg::OnSaveShown() {
 }
 
 void CPLOXENDlg::ApplyRules() {
-  list_.SetRules(rules_);
+  list_.SetRules(settings_.rules);
   ShowRowCount();
 }
 
 void CPLOXENDlg::AddRule(const ViewRule& rule) {
-  if (rules_.size() >= kViewRuleMax) {
+  if (settings_.rules.size() >= kViewRuleMax) {
     MessageBoxA(hwnd_, "Es sind bereits 64 Regeln vorhanden.", kCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  rules_.push_back(rule);
+  settings_.rules.push_back(rule);
   ApplyRules();
 }
 
 void CPLOXENDlg::OnFiltersOff() {
-  for (ViewRule& rule : rules_) rule.on = false;
+  for (ViewRule& rule : settings_.rules) rule.on = false;
   ApplyRules();
 }
 
@@ -521,97 +521,48 @@ void CPLOXENDlg::OnAbout() {
 
 void CPLOXENDlg::OnParameter(int startPage) {
   if (parameterSheet_) return;  // one sheet at a time
-  CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, startPage);
-
-  SystemInfoValues& info = sheet.sysInfo.values;
-  info.computerName = fw::ComputerName();
-  const fw::HostLookup host = fw::LookUpThisHost();
-  info.officialHostName = host.officialName;
-  info.ipAddresses = host.addresses;
-  info.user = fw::UserName();
-
-  GeneralValues& general = sheet.allg.values;
-  general.topmost = settings_.topmost;
-  general.saveFile = settings_.saveDatei;
-  general.rowLimit = static_cast<unsigned>(settings_.intake.maxCount);
-  general.fontSize = settings_.fontSize;
-  general.fontName = settings_.fontName;
-  general.ploxen = settings_.intake.ploxen;
-  general.dbWin32 = settings_.intake.dbWin32;
-  general.systemWeit = settings_.intake.systemWeit;
-  general.systemWeitState = roads_.SystemWideStateText();
-
-  IntakeSwitches& in = settings_.intake;
-  MessageValues& messages = sheet.meld.values;
-  messages = {in.destruktor, in.bDll, in.bException, in.konstruktor, in.meldungen,
-              in.bProcess, in.startEnde, in.bThread, in.bTrace};
-
-  sheet.suchen.values.caseSensitive = settings_.caseSensitiv;
-  sheet.suchen.values.terms = ReadSearchTerms(profile_);
-  sheet.remote.values.interval = static_cast<unsigned>(settings_.intervall);
-  sheet.remote.values.remote = settings_.fernDebug;
-  sheet.filter.values.rules = rules_;
-  sheet.netz.values = roads_.Network();
-
+  CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, startPage, settings_);
+  sheet.allg.systemWeitState = roads_.SystemWideStateText();
+  sheet.suchen.terms = ReadSearchTerms(profile_);
   parameterSheet_ = &sheet;
-  const INT_PTR result = sheet.RunModal();
+  const bool confirmed = sheet.RunModal() == IDOK;
   parameterSheet_ = nullptr;
   if (closeAfterParameter_) {
     closeAfterParameter_ = false;
     if (hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
     return;
   }
-  if (result != IDOK || !hwnd_) return;
+  if (!confirmed || !hwnd_) return;
+  // Against the settings as they are now: the view may have switched a rule
+  // off while the sheet was open, and the sheet's rules then go back in force.
+  const SettingsChange change = Compare(settings_, sheet.settings);
+  Keep(sheet.settings, sheet.suchen.terms);
+  Apply(change);
+}
 
-  settings_.topmost = general.topmost;
-  SetWindowPos(hwnd_, settings_.topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  settings_.saveDatei = general.saveFile;
-  in.maxCount = static_cast<int>(general.rowLimit);
-  const bool fontChanged = FontChanged(settings_.fontSize, settings_.fontName, general.fontSize, general.fontName);
-  settings_.fontName = general.fontName;
-  settings_.fontSize = general.fontSize;
-  in.ploxen = general.ploxen;
-  // Only a switch that changed touches the listener (a new one starts its
-  // time differences again).
-  if ((general.dbWin32 != 0) != (in.dbWin32 != 0)) {
-    in.dbWin32 = general.dbWin32;
-    roads_.SetDbWin32(in.dbWin32 != 0);
-  }
-  if ((general.systemWeit != 0) != (in.systemWeit != 0)) {
-    in.systemWeit = general.systemWeit;
-    roads_.SetSystemWide(in.systemWeit != 0);
-  }
-  if (fontChanged) {
+void CPLOXENDlg::Keep(const Settings& settings, const std::vector<std::string>& searchTerms) {
+  // In place: the intake reads settings_.intake by reference, and the debug
+  // monitor's worker reads its switches without a lock, each a whole int.
+  settings_ = settings;
+  SaveNetworkSettings(settings_.network, profile_);
+  WriteSearchTerms(profile_, searchTerms);
+  ComboTermList terms(Item(IDC_SEARCH_TERM));
+  LoadSearchHistory(profile_, terms, rememberedTermIndex_);
+}
+
+void CPLOXENDlg::Apply(const SettingsChange& change) {
+  if (change.topmost)
+    SetWindowPos(hwnd_, settings_.topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  if (change.dbWin32) roads_.SetDbWin32(settings_.intake.dbWin32 != 0);
+  if (change.systemWide) roads_.SetSystemWide(settings_.intake.systemWeit != 0);
+  if (change.font) {
     CreateList();
     LayoutControls();
   }
-  if (sheet.filter.values.rules != rules_) {
-    rules_ = sheet.filter.values.rules;
-    ApplyRules();
-  }
-  settings_.caseSensitiv = sheet.suchen.values.caseSensitive;
-  WriteSearchTerms(profile_, sheet.suchen.values.terms);
-  ComboTermList terms(Item(IDC_SEARCH_TERM));
-  LoadSearchHistory(profile_, terms, rememberedTermIndex_);
-
-  // One at a time: the debug monitor's worker reads them without a lock.
-  in.konstruktor = messages.konstruktor;
-  in.destruktor = messages.destruktor;
-  in.meldungen = messages.meldungen;
-  in.startEnde = messages.startEnde;
-  in.bTrace = messages.trace;
-  in.bDll = messages.dll;
-  in.bException = messages.exception;
-  in.bThread = messages.threads;
-  in.bProcess = messages.prozesse;
-
-  const RemoteValues& remote = sheet.remote.values;
-  settings_.intervall = static_cast<int>(remote.interval);
-  settings_.fernDebug = remote.remote;
-  roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall);
-
-  SaveNetworkSettings(sheet.netz.values, profile_);
-  roads_.ApplyNetwork(sheet.netz.values);
+  if (change.rules) ApplyRules();
+  // Also unchanged: a mailslot that failed is tried again.
+  roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall, change.remoteTimer);
+  roads_.ApplyNetwork(settings_.network, change.network);
 }
 
 bool CPLOXENDlg::AllowClose() {
@@ -764,7 +715,7 @@ bool CPLOXENDlg::OnDestroy() {
 void CPLOXENDlg::StoreSettings() {
   ComboTermList terms(Item(IDC_SEARCH_TERM));
   SaveSettings(profile_, settings_, WindowPlacement(), SearchTermItems(terms));
-  WriteViewRules(profile_, rules_);
+  WriteViewRules(profile_, settings_.rules);
 }
 
 bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

@@ -17,6 +17,7 @@
 #include "roads/roads.h"
 #include "search/view_rules.h"
 #include "storage/settings.h"
+#include "storage/settings_change.h"
 
 namespace ploxen {
 
@@ -93,8 +94,15 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   void OnSearchTermSelChange();
   void OnAbout();
   // The parameter sheet, filled from the settings and the profile's search
-  // terms; OK applies every value at once, Cancel changes nothing.
+  // terms; OK keeps the record the user left and applies what changed,
+  // Cancel changes nothing.
   void OnParameter(int startPage = 0);
+  // The sheet's record in force: the program's, and the network section
+  // and the search terms in the profile at once.
+  void Keep(const Settings& settings, const std::vector<std::string>& searchTerms);
+  // What a new settings record asks of the running program, in one place;
+  // settings_ holds the new record already.
+  void Apply(const SettingsChange& change);
   // The settings into the profile, as the window holds them now.
   void StoreSettings();
   void ApplyPlacement();
@@ -104,7 +112,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
 
   std::string commandLine_;
   fw::IniProfile profile_;
-  Settings settings_;
+  Settings settings_;  // as the program runs by them
   MessageListModel listModel_;  // the rows, and what the list shows of them
   MessageListView list_{listModel_};
   MessageIntake intake_;
@@ -115,7 +123,6 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   int shownCount_ = -1;
   std::string paneText_;
   std::uint64_t lostShown_ = 0;  // the total the lost-lines pane shows
-  std::vector<ViewRule> rules_;  // as the list has them, with those it switched off
   bool rulesNoticeOpen_ = false;
   // The row the row menu was opened for, as it was then: lines may arrive
   // while the menu is open, and the row limit may clear the list.

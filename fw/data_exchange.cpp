@@ -20,8 +20,8 @@ void ExchangeTable::LoadEntry(HWND dialog, const Entry& entry) const {
     Edit edit(control);
     if (entry.maxChars) edit.SetLimit(entry.maxChars);
     edit.SetText(**text);
-  } else if (auto* number = std::get_if<unsigned*>(&entry.field)) {
-    Edit(control).SetText(std::to_string(**number));
+  } else if (auto* number = std::get_if<UnsignedField>(&entry.field)) {
+    Edit(control).SetText(std::to_string(static_cast<unsigned>(*number->field)));
   } else if (auto* choice = std::get_if<Choice>(&entry.field)) {
     Button(control).SetChecked(*choice->field == choice->value);
   } else {
@@ -62,8 +62,8 @@ bool ExchangeTable::Store(HWND dialog) const {
       Refuse(dialog, control, ploxen::NumberRefusal(check, entry.rule));
       return false;
     }
-    if (auto* number = std::get_if<unsigned*>(&entry.field))
-      **number = static_cast<unsigned>(value);
+    if (auto* number = std::get_if<UnsignedField>(&entry.field))
+      *number->field = static_cast<int>(value);
     else
       *std::get<IntField>(entry.field).field = static_cast<int>(value);
   }

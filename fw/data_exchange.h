@@ -34,8 +34,11 @@ class ExchangeTable {
   void Text(int id, std::string& field, std::size_t maxChars = 0) {
     entries_.push_back({id, &field, {}, maxChars});
   }
-  void Unsigned(int id, unsigned& field, unsigned min = 0, unsigned max = UINT32_MAX) {
-    entries_.push_back({id, &field, ploxen::NumberRule::Unsigned(min, max), 0});
+  // An edit holding a number without a sign, kept in an int field (as the
+  // settings keep it); max at most INT32_MAX. A negative field shows as the
+  // unsigned number it would be.
+  void Unsigned(int id, int& field, unsigned min, unsigned max) {
+    entries_.push_back({id, UnsignedField{&field}, ploxen::NumberRule::Unsigned(min, max), 0});
   }
   void Signed(int id, int& field) { entries_.push_back({id, IntField{&field}, ploxen::NumberRule::Signed(), 0}); }
   // An edit whose text the rule must accept before the field takes it.
@@ -62,11 +65,14 @@ class ExchangeTable {
   struct IntField {
     int* field;
   };
+  struct UnsignedField {
+    int* field;
+  };
   struct Choice {
     std::string* field;
     std::string_view value;
   };
-  using Field = std::variant<int*, std::string*, unsigned*, IntField, Choice>;
+  using Field = std::variant<int*, std::string*, UnsignedField, IntField, Choice>;
   struct Entry {
     int id;
     Field field;

@@ -11,30 +11,10 @@ namespace {
 
 const NumberRule kPortRule = NumberRule::Unsigned(1, 65535);
 
-int Switch(const Profile& profile, std::string_view key) {
-  return profile.GetInt(keys::kSectionNetz, key, 0) != 0 ? 1 : 0;
-}
-
-int Port(const Profile& profile, std::string_view key, int fallback) {
-  const int value = profile.GetInt(keys::kSectionNetz, key, fallback);
-  return value >= 1 && value <= 65535 ? value : fallback;
-}
-
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
-}
-
-std::optional<std::string_view> Protocol(std::string_view text) {
-  text = Trimmed(text);
-  if (text.size() != 3) return std::nullopt;
-  std::string upper(text);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  if (upper == kProtocolTcp) return kProtocolTcp;
-  if (upper == kProtocolUdp) return kProtocolUdp;
-  return std::nullopt;
 }
 
 // A DNS name: labels of letters, digits and hyphens, no hyphen at a label's ends.
@@ -56,31 +36,6 @@ bool IsHostName(std::string_view host) {
 }
 
 }  // namespace
-
-NetworkSettings LoadNetworkSettings(const Profile& profile) {
-  NetworkSettings s;
-  s.fernmeldungen = Switch(profile, keys::kFernmeldungen);
-  s.syslog = Switch(profile, keys::kSyslog);
-  s.fernPort = Port(profile, keys::kFernPort, kDefaultRemotePort);
-  s.syslogPort = Port(profile, keys::kSyslogPort, kDefaultSyslogPort);
-  s.absender = profile.GetString(keys::kSectionNetz, keys::kAbsender, "");
-  s.weiterleiten = Switch(profile, keys::kWeiterleiten);
-  s.ziel = profile.GetString(keys::kSectionNetz, keys::kZiel, "");
-  const auto protocol = Protocol(profile.GetString(keys::kSectionNetz, keys::kZielProtokoll, kProtocolTcp));
-  s.zielProtokoll = std::string(protocol ? *protocol : kProtocolTcp);
-  return s;
-}
-
-void SaveNetworkSettings(const NetworkSettings& s, Profile& profile) {
-  profile.WriteInt(keys::kSectionNetz, keys::kFernmeldungen, s.fernmeldungen);
-  profile.WriteInt(keys::kSectionNetz, keys::kSyslog, s.syslog);
-  profile.WriteInt(keys::kSectionNetz, keys::kFernPort, s.fernPort);
-  profile.WriteInt(keys::kSectionNetz, keys::kSyslogPort, s.syslogPort);
-  profile.WriteString(keys::kSectionNetz, keys::kAbsender, s.absender);
-  profile.WriteInt(keys::kSectionNetz, keys::kWeiterleiten, s.weiterleiten);
-  profile.WriteString(keys::kSectionNetz, keys::kZiel, s.ziel);
-  profile.WriteString(keys::kSectionNetz, keys::kZielProtokoll, s.zielProtokoll);
-}
 
 std::optional<NetworkTarget> ParseNetworkTarget(std::string_view text) {
   text = Trimmed(text);
@@ -131,7 +86,7 @@ std::optional<std::string> TargetRefusal(std::string_view text) {
 }
 
 std::optional<std::string> ProtocolRefusal(std::string_view text) {
-  if (Protocol(text)) return std::nullopt;
+  if (ProtocolName(text)) return std::nullopt;
   return std::string("Bitte TCP oder UDP eingeben.");
 }
 

@@ -1,22 +1,25 @@
 // The parameter sheet "Parameter" with its nine pages, and the help window
-// that shows the help of the page in front.
+// that shows the help of the page in front. The sheet edits a copy of the
+// settings: each page's table binds its controls to the fields of that copy,
+// so after OK the copy is the record the user left.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "fw/property_sheet.h"
 #include "fw/window.h"
-#include "net/network_settings.h"
-#include "params/page_values.h"
+#include "pages/filter_page.h"
+#include "storage/settings.h"
 
 namespace ploxen {
 
 class CPageAllg : public fw::PropertyPage {
  public:
-  CPageAllg();
-  GeneralValues values;
+  explicit CPageAllg(Settings& settings);
+  std::string systemWeitState;  // which names the road reads now, shown beside its switch
 
  protected:
   bool OnInit() override;
@@ -25,33 +28,33 @@ class CPageAllg : public fw::PropertyPage {
  private:
   void OnBrowseSaveFile();
   void OnChooseFont();
+
+  Settings& settings_;
 };
 
+// The nine category switches.
 class CPageMeld : public fw::PropertyPage {
  public:
-  CPageMeld();
-  MessageValues values;
+  explicit CPageMeld(IntakeSwitches& switches);
 };
 
 class CPageSuchen : public fw::PropertyPage {
  public:
-  CPageSuchen();
-  SearchValues values;
+  explicit CPageSuchen(Settings& settings);
+  std::vector<std::string> terms;  // changed only by deleting on the page
 
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
 
  private:
-  int CountSelectedTerms() const;
   void UpdateDeleteButton();
   void OnDeleteTerms();
 };
 
 class CPageRemote : public fw::PropertyPage {
  public:
-  CPageRemote();
-  RemoteValues values;
+  explicit CPageRemote(Settings& settings);
 };
 
 class CPageEmail : public fw::PropertyPage {
@@ -59,10 +62,19 @@ class CPageEmail : public fw::PropertyPage {
   CPageEmail();
 };
 
+// This computer as the system names it: shown, never taken back.
 class CPageSysInfo : public fw::PropertyPage {
  public:
   CPageSysInfo();
-  SystemInfoValues values;
+
+ protected:
+  bool OnInit() override;
+
+ private:
+  std::string user_;
+  std::string computerName_;
+  std::string ipAddresses_;
+  std::string officialHostName_;
 };
 
 class CPageVBA : public fw::PropertyPage {
@@ -76,70 +88,31 @@ class CPageVBA : public fw::PropertyPage {
   std::string guide_;
 };
 
-class CPageFilter : public fw::PropertyPage {
- public:
-  CPageFilter();
-  FilterValues values;
-
- protected:
-  bool OnInit() override;
-  bool OnCommand(int id, int code, HWND control) override;
-  bool OnNotify(NMHDR* header, LRESULT& result) override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-
- private:
-  void Fill(int select);
-  int Selected() const;
-  void UpdateButtons();
-  void OnNew();
-  void OnEdit();
-  void OnDelete();
-  void OnMove(int by);
-
-  bool filling_ = false;  // check boxes set by Fill are no user's change
-};
-
-// The network roads and the forwarding; the record is the NETZ settings.
+// The network roads and the forwarding (NETZ).
 class CPageNetz : public fw::PropertyPage {
  public:
-  CPageNetz();
-  NetworkSettings values;
-};
-
-// One rule: pattern, column, kind, case, action and the two colours from
-// the system's colour dialog. OK refuses an empty pattern and a regular
-// expression that does not compile.
-class CRuleDlg : public fw::Dialog {
- public:
-  ViewRule rule;
-
- protected:
-  bool OnInit() override;
-  void OnOK() override;
-  bool OnCommand(int id, int code, HWND control) override;
-  bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-  bool OnDestroy() override;
+  explicit CPageNetz(NetworkSettings& network);
 
  private:
-  void ChooseColour(std::uint32_t& colour);
-
-  HBRUSH sampleBrush_ = nullptr;
+  NetworkSettings& network_;
 };
 
 class CParamDlg : public fw::ModalSheet {
  public:
-  CParamDlg(std::string caption, HWND owner, int startPage);
+  CParamDlg(std::string caption, HWND owner, int startPage, const Settings& current);
 
+  // What the pages show and change; declared before them, which bind to it.
+  Settings settings;
   // In tab order; the index is also the active page's.
-  CPageAllg allg;
-  CPageMeld meld;
-  CPageSuchen suchen;
-  CPageRemote remote;
+  CPageAllg allg{settings};
+  CPageMeld meld{settings.intake};
+  CPageSuchen suchen{settings};
+  CPageRemote remote{settings};
   CPageEmail email;
   CPageSysInfo sysInfo;
   CPageVBA vba;
-  CPageFilter filter;
-  CPageNetz netz;
+  CPageFilter filter{settings.rules};
+  CPageNetz netz{settings.network};
 
  protected:
   void OnInit() override;

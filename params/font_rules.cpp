@@ -16,8 +16,4 @@ int PointSizeFromTenths(int tenths) { return tenths / 10; }
 
 std::string FaceNameForRecord(std::string_view name) { return std::string(name.substr(0, kFaceNameMax)); }
 
-bool FontChanged(int oldSize, std::string_view oldName, int newSize, std::string_view newName) {
-  return oldSize != newSize || oldName != newName;
-}
-
 }  // namespace ploxen

@@ -19,8 +19,4 @@ int PointSizeFromTenths(int tenths);
 constexpr std::size_t kFaceNameMax = 31;
 std::string FaceNameForRecord(std::string_view name);
 
-// The list font is rebuilt when the size differs, or the name by any byte
-// (a difference in case is a change).
-bool FontChanged(int oldSize, std::string_view oldName, int newSize, std::string_view newName);
-
 }  // namespace ploxen

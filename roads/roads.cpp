@@ -58,11 +58,9 @@ std::string Roads::SystemWideStateText() const {
   return SystemWideState(systemWide_.Running(), systemWide_.Global(), systemWideStart_);
 }
 
-void Roads::SetRemote(bool on, int intervalMs) {
+void Roads::SetRemote(bool on, int intervalMs, bool anew) {
   remoteActive_ = on ? 1 : 0;
-  if (on == remoteOn_ && (!on || intervalMs == remoteIntervalMs_)) return;
-  remoteOn_ = on;
-  remoteIntervalMs_ = intervalMs;
+  if (!anew) return;
   KillTimer(hwnd_, kTimerRemote);
   KillTimer(hwnd_, kTimerRemoteBurst);
   // The mailslot itself is made by the first tick.
@@ -70,28 +68,26 @@ void Roads::SetRemote(bool on, int intervalMs) {
   if (on) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(intervalMs), nullptr);
 }
 
-void Roads::ApplyNetwork(const NetworkSettings& now) {
-  if (now.weiterleiten != network_.weiterleiten || now.ziel != network_.ziel ||
-      now.zielProtokoll != network_.zielProtokoll) {
+void Roads::ApplyNetwork(const NetworkSettings& now, const NetworkChange& change) {
+  if (change.forwarding) {
     forwarder_.Stop();
     if (now.weiterleiten)
       forwarder_.Start(now.ziel, now.zielProtokoll != kProtocolUdp);
     else
       forwarder_.DropWaiting();
   }
+  if (!change.roads && !change.senders) return;
   // A list the page would refuse (a hand-edited profile) is this computer only.
   SenderList::Parsed senders = SenderList::Parse(now.absender);
   if (!senders.list) senders.list = SenderList{};
+  if (change.senders) {
+    networkIn_.SetSenders(*senders.list);
+    return;
+  }
   const NetworkListener::Road remote{now.fernmeldungen != 0, now.fernPort};
   const NetworkListener::Road syslog{now.syslog != 0, now.syslogPort};
-  if (!(remote == NetworkListener::Road{network_.fernmeldungen != 0, network_.fernPort}) ||
-      !(syslog == NetworkListener::Road{network_.syslog != 0, network_.syslogPort})) {
-    const std::string notice = ClosedPortsNotice(networkIn_.Apply(remote, syslog, *senders.list));
-    if (!notice.empty()) Tell(notice, MB_ICONINFORMATION);
-  } else if (now.absender != network_.absender) {
-    networkIn_.SetSenders(*senders.list);
-  }
-  network_ = now;
+  const std::string notice = ClosedPortsNotice(networkIn_.Apply(remote, syslog, *senders.list));
+  if (!notice.empty()) Tell(notice, MB_ICONINFORMATION);
 }
 
 LostLines Roads::Lost() const {

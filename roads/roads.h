@@ -25,6 +25,7 @@
 #include "roads/win32_mailslot.h"
 #include "sources/mailslot_receiver.h"
 #include "sources/system_wide_lines.h"
+#include "storage/settings_change.h"
 
 namespace ploxen {
 
@@ -53,15 +54,13 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   void SetDbWin32(bool on);
   // A start that does not come to reading is told; the switch stays on.
   void SetSystemWide(bool on);
-  // The mailslot is polled every intervalMs while on; it is made again only
-  // when the switch or the interval changed, but a mailslot that failed is
-  // tried again with each call.
-  void SetRemote(bool on, int intervalMs);
-  // The network roads and the forwarding; each part restarts only when its
-  // own settings changed since the last call. Ports that cannot be had are
-  // told once.
-  void ApplyNetwork(const NetworkSettings& now);
-  const NetworkSettings& Network() const { return network_; }
+  // The mailslot is polled every intervalMs while on. Anew: the mailslot is
+  // closed and its polling started again; otherwise only a mailslot that
+  // failed is tried again at the next tick.
+  void SetRemote(bool on, int intervalMs, bool anew);
+  // The network roads and the forwarding, each part started anew only as the
+  // change says. Ports that cannot be had are told once.
+  void ApplyNetwork(const NetworkSettings& now, const NetworkChange& change);
   // Once per run: the program named on the command line, debugged.
   void StartDebugMonitor(const std::string& commandLine) { monitor_.Start(commandLine); }
   // What the parameter page says of the system-wide road.
@@ -95,13 +94,10 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   Win32Mailslot mailslot_;
   int remoteActive_ = 0;  // cleared by the receiver when the mailslot cannot be used
   MailslotReceiver receiver_;
-  bool remoteOn_ = false;  // as the polling was last set
-  int remoteIntervalMs_ = 0;
   DebugMonitor monitor_;
   SystemWideListener systemWide_;
   CaptureBegun systemWideStart_ = CaptureBegun::kCapturing;  // how the last start went
   NetworkListener networkIn_;
-  NetworkSettings network_;  // as applied
 };
 
 }  // namespace ploxen

@@ -16,7 +16,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/build.sh"
 source "$here/display.sh"
 
-ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench ploxen_filter_bench || exit 1
+ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench ploxen_filter_bench ploxen_text_bench || exit 1
 ploxen_build mingw ploxen_flood_bench ploxen_forward_bench ploxen_debug_bench ploxen_mailslot_bench \
   ploxen_automation_bench ploxen_systemwide_bench ploxen_network_bench || exit 1
 
@@ -60,6 +60,7 @@ run_bench intake native ploxen_intake_bench
 run_bench storage native ploxen_storage_bench
 run_bench search native ploxen_search_bench
 run_bench filter native ploxen_filter_bench
+run_bench text native ploxen_text_bench
 
 # The benchmarks' rsyslogd is ended even when a benchmark was not.
 rsyslog_root="$PLOXEN_BUILD/bench-rsyslog"

@@ -1,24 +1,123 @@
 #include "storage/settings.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "storage/view_rules_profile.h"
 
 namespace ploxen {
 namespace {
 
 using namespace keys;
 
-// The nine category switches in the order they are read and written.
-struct CategoryKey {
+// How a key's text becomes its field.
+enum class KeyKind {
+  kNumber,    // any whole number
+  kText,      // as written
+  kSwitch,    // anything but 0 reads as 1
+  kPort,      // 1-65535; anything else reads as the default
+  kProtocol,  // TCP or UDP (ProtocolName); anything else reads as the default
+};
+
+// A field of the record by its path of members: Field<&Settings::intake,
+// &IntakeSwitches::maxCount> is settings.intake.maxCount.
+template <auto... path>
+auto& Field(Settings& settings) {
+  return (settings .* ... .* path);
+}
+
+// One profile key: where it lives, which field it fills and how. Its default
+// is the field's in a default-made record.
+struct SettingKey {
+  std::string_view section;
   std::string_view key;
-  int IntakeSwitches::*field;
+  KeyKind kind;
+  int& (*number)(Settings&);        // number kinds
+  std::string& (*text)(Settings&);  // text kinds
 };
-constexpr CategoryKey kCategoryKeys[] = {
-    {kDestruktor, &IntakeSwitches::destruktor}, {kKonstruktor, &IntakeSwitches::konstruktor},
-    {kMeldungen, &IntakeSwitches::meldungen},   {kStartEnde, &IntakeSwitches::startEnde},
-    {kBTrace, &IntakeSwitches::bTrace},         {kBDll, &IntakeSwitches::bDll},
-    {kBException, &IntakeSwitches::bException}, {kBThread, &IntakeSwitches::bThread},
-    {kBProcess, &IntakeSwitches::bProcess},
+
+constexpr SettingKey Number(std::string_view section, std::string_view key, int& (*field)(Settings&),
+                            KeyKind kind = KeyKind::kNumber) {
+  return {section, key, kind, field, nullptr};
+}
+constexpr SettingKey Text(std::string_view section, std::string_view key, std::string& (*field)(Settings&),
+                          KeyKind kind = KeyKind::kText) {
+  return {section, key, kind, nullptr, field};
+}
+
+// Every key of the record, in the order they are written.
+constexpr SettingKey kSettingKeys[] = {
+    Number(kSectionPosition, kX0, Field<&Settings::position, &Placement::x0>),
+    Number(kSectionPosition, kY0, Field<&Settings::position, &Placement::y0>),
+    Number(kSectionPosition, kX1, Field<&Settings::position, &Placement::x1>),
+    Number(kSectionPosition, kY1, Field<&Settings::position, &Placement::y1>),
+    Number(kSectionPosition, kShow, Field<&Settings::position, &Placement::show>),
+    Number(kSectionPosition, kTopmost, Field<&Settings::topmost>),
+
+    Text(kSectionDatei, kSaveDatei, Field<&Settings::saveDatei>),
+
+    Number(kSectionListbox, kMaxCount, Field<&Settings::intake, &IntakeSwitches::maxCount>),
+    Number(kSectionListbox, kDestruktor, Field<&Settings::intake, &IntakeSwitches::destruktor>),
+    Number(kSectionListbox, kKonstruktor, Field<&Settings::intake, &IntakeSwitches::konstruktor>),
+    Number(kSectionListbox, kMeldungen, Field<&Settings::intake, &IntakeSwitches::meldungen>),
+    Number(kSectionListbox, kStartEnde, Field<&Settings::intake, &IntakeSwitches::startEnde>),
+    Number(kSectionListbox, kBTrace, Field<&Settings::intake, &IntakeSwitches::bTrace>),
+    Number(kSectionListbox, kBDll, Field<&Settings::intake, &IntakeSwitches::bDll>),
+    Number(kSectionListbox, kBException, Field<&Settings::intake, &IntakeSwitches::bException>),
+    Number(kSectionListbox, kBThread, Field<&Settings::intake, &IntakeSwitches::bThread>),
+    Number(kSectionListbox, kBProcess, Field<&Settings::intake, &IntakeSwitches::bProcess>),
+
+    Number(kSectionAllgemein, kErsterAufruf, Field<&Settings::ersterAufruf>),
+    // The user's choice, not whether the mailslot could be opened this time.
+    Number(kSectionAllgemein, kFernDebug, Field<&Settings::fernDebug>),
+    Number(kSectionAllgemein, kIntervall, Field<&Settings::intervall>),
+    Text(kSectionAllgemein, kFontName, Field<&Settings::fontName>),
+    Number(kSectionAllgemein, kFontSize, Field<&Settings::fontSize>),
+    Number(kSectionAllgemein, kCaseSensitiv, Field<&Settings::caseSensitiv>),
+    Number(kSectionAllgemein, kPloxen, Field<&Settings::intake, &IntakeSwitches::ploxen>),
+    Number(kSectionAllgemein, kDbWin32, Field<&Settings::intake, &IntakeSwitches::dbWin32>),
+    Number(kSectionAllgemein, kSystemWeit, Field<&Settings::intake, &IntakeSwitches::systemWeit>),
+    Number(kSectionAllgemein, kFolgen, Field<&Settings::folgen>),
+
+    Number(kSectionNetz, kFernmeldungen, Field<&Settings::network, &NetworkSettings::fernmeldungen>, KeyKind::kSwitch),
+    Number(kSectionNetz, kSyslog, Field<&Settings::network, &NetworkSettings::syslog>, KeyKind::kSwitch),
+    Number(kSectionNetz, kFernPort, Field<&Settings::network, &NetworkSettings::fernPort>, KeyKind::kPort),
+    Number(kSectionNetz, kSyslogPort, Field<&Settings::network, &NetworkSettings::syslogPort>, KeyKind::kPort),
+    Text(kSectionNetz, kAbsender, Field<&Settings::network, &NetworkSettings::absender>),
+    Number(kSectionNetz, kWeiterleiten, Field<&Settings::network, &NetworkSettings::weiterleiten>, KeyKind::kSwitch),
+    Text(kSectionNetz, kZiel, Field<&Settings::network, &NetworkSettings::ziel>),
+    Text(kSectionNetz, kZielProtokoll, Field<&Settings::network, &NetworkSettings::zielProtokoll>, KeyKind::kProtocol),
 };
+
+bool IsNetz(const SettingKey& k) { return k.section == kSectionNetz; }
+
+// The field keeps what it holds (its default) when the key is not there or
+// its text is not of its kind.
+void ReadKey(const Profile& profile, const SettingKey& k, Settings& settings) {
+  if (k.text) {
+    std::string& field = k.text(settings);
+    std::string value = profile.GetString(k.section, k.key, field);
+    if (k.kind != KeyKind::kProtocol) {
+      field = std::move(value);
+    } else if (const auto name = ProtocolName(value)) {
+      field = std::string(*name);
+    }
+    return;
+  }
+  int& field = k.number(settings);
+  const int value = profile.GetInt(k.section, k.key, field);
+  if (k.kind == KeyKind::kSwitch)
+    field = value != 0 ? 1 : 0;
+  else if (k.kind != KeyKind::kPort || (value >= 1 && value <= 65535))
+    field = value;
+}
+
+void WriteKey(Profile& profile, const SettingKey& k, Settings& settings) {
+  if (k.text)
+    profile.WriteString(k.section, k.key, k.text(settings));
+  else
+    profile.WriteInt(k.section, k.key, k.number(settings));
+}
 
 // A negative count is as good as none.
 int StoredTermCount(const Profile& profile) {
@@ -46,69 +145,51 @@ Placement ReachablePlacement(Placement placement, int screenW, int screenH) {
 
 Settings LoadSettings(const Profile& profile, int screenW, int screenH) {
   Settings s;
-  const Placement d = DefaultPlacement(screenW, screenH);
-  s.position.x0 = profile.GetInt(kSectionPosition, kX0, d.x0);
-  s.position.y0 = profile.GetInt(kSectionPosition, kY0, d.y0);
-  s.position.x1 = profile.GetInt(kSectionPosition, kX1, d.x1);
-  s.position.y1 = profile.GetInt(kSectionPosition, kY1, d.y1);
-  s.position.show = profile.GetInt(kSectionPosition, kShow, d.show);
-  s.topmost = profile.GetInt(kSectionPosition, kTopmost, s.topmost);
-
-  s.saveDatei = profile.GetString(kSectionDatei, kSaveDatei, s.saveDatei);
-
-  s.intake.maxCount = profile.GetInt(kSectionListbox, kMaxCount, s.intake.maxCount);
-  for (const CategoryKey& c : kCategoryKeys) {
-    s.intake.*c.field = profile.GetInt(kSectionListbox, c.key, s.intake.*c.field);
-  }
-
-  s.ersterAufruf = profile.GetInt(kSectionAllgemein, kErsterAufruf, s.ersterAufruf);
-  s.fernDebug = profile.GetInt(kSectionAllgemein, kFernDebug, s.fernDebug);
-  s.remoteActive = s.fernDebug;
-  s.intervall = profile.GetInt(kSectionAllgemein, kIntervall, s.intervall);
-  s.fontSize = profile.GetInt(kSectionAllgemein, kFontSize, s.fontSize);
-  s.fontName = profile.GetString(kSectionAllgemein, kFontName, s.fontName);
-  s.caseSensitiv = profile.GetInt(kSectionAllgemein, kCaseSensitiv, s.caseSensitiv);
-  s.folgen = profile.GetInt(kSectionAllgemein, kFolgen, s.folgen);
-  s.intake.ploxen = profile.GetInt(kSectionAllgemein, kPloxen, s.intake.ploxen);
-  s.intake.dbWin32 = profile.GetInt(kSectionAllgemein, kDbWin32, s.intake.dbWin32);
-  s.intake.systemWeit = profile.GetInt(kSectionAllgemein, kSystemWeit, s.intake.systemWeit);
-
+  s.position = DefaultPlacement(screenW, screenH);
+  for (const SettingKey& k : kSettingKeys) ReadKey(profile, k, s);
+  s.rules = ReadViewRules(profile);
   s.position = ReachablePlacement(s.position, screenW, screenH);
   return s;
 }
 
 void SaveSettings(Profile& profile, const Settings& settings, const Placement& fromWindow,
                   const std::vector<std::string>& comboItemsInOrder) {
-  profile.WriteInt(kSectionPosition, kX0, fromWindow.x0);
-  profile.WriteInt(kSectionPosition, kY0, fromWindow.y0);
-  profile.WriteInt(kSectionPosition, kX1, fromWindow.x1);
-  profile.WriteInt(kSectionPosition, kY1, fromWindow.y1);
-  profile.WriteInt(kSectionPosition, kShow, fromWindow.show);
-  profile.WriteInt(kSectionPosition, kTopmost, settings.topmost);
-
-  profile.WriteString(kSectionDatei, kSaveDatei, settings.saveDatei);
-
-  profile.WriteInt(kSectionListbox, kMaxCount, settings.intake.maxCount);
-  for (const CategoryKey& c : kCategoryKeys) {
-    profile.WriteInt(kSectionListbox, c.key, settings.intake.*c.field);
-  }
-
+  Settings saved = settings;
+  saved.position = fromWindow;
   // The first-run notice has been offered once; never again for this profile.
-  profile.WriteInt(kSectionAllgemein, kErsterAufruf, 0);
-  // The user's choice, not whether the mailslot could be opened this time.
-  profile.WriteInt(kSectionAllgemein, kFernDebug, settings.fernDebug);
-  profile.WriteInt(kSectionAllgemein, kIntervall, settings.intervall);
-  profile.WriteString(kSectionAllgemein, kFontName, settings.fontName);
-  profile.WriteInt(kSectionAllgemein, kFontSize, settings.fontSize);
-  profile.WriteInt(kSectionAllgemein, kCaseSensitiv, settings.caseSensitiv);
-  profile.WriteInt(kSectionAllgemein, kPloxen, settings.intake.ploxen);
-  profile.WriteInt(kSectionAllgemein, kDbWin32, settings.intake.dbWin32);
-  profile.WriteInt(kSectionAllgemein, kSystemWeit, settings.intake.systemWeit);
-  profile.WriteInt(kSectionAllgemein, kFolgen, settings.folgen);
+  saved.ersterAufruf = 0;
+  for (const SettingKey& k : kSettingKeys)
+    if (!IsNetz(k)) WriteKey(profile, k, saved);
 
   const int old = StoredTermCount(profile);
   for (int i = 0; i < old; ++i) profile.DeleteKey(kSectionSuchen, SearchTermKey(i));
   WriteSearchTerms(profile, comboItemsInOrder);
+}
+
+NetworkSettings LoadNetworkSettings(const Profile& profile) {
+  Settings s;
+  for (const SettingKey& k : kSettingKeys)
+    if (IsNetz(k)) ReadKey(profile, k, s);
+  return s.network;
+}
+
+void SaveNetworkSettings(const NetworkSettings& settings, Profile& profile) {
+  Settings s;
+  s.network = settings;
+  for (const SettingKey& k : kSettingKeys)
+    if (IsNetz(k)) WriteKey(profile, k, s);
+}
+
+std::optional<std::string_view> ProtocolName(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  if (text.size() != 3) return std::nullopt;
+  std::string upper(text);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  if (upper == kProtocolTcp) return kProtocolTcp;
+  if (upper == kProtocolUdp) return kProtocolUdp;
+  return std::nullopt;
 }
 
 std::string SearchTermKey(int index) { return "STRING_" + std::to_string(index); }

@@ -1,14 +1,16 @@
-// The settings that outlive a run: their profile keys and defaults, and how
-// they move between the profile and the main window.
+// The settings that outlive a run: one record of every value, the profile
+// keys it is read from and written to, and the search terms beside it.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/intake.h"
 #include "search/term_history.h"
+#include "search/view_rules.h"
 #include "storage/profile.h"
 
 namespace ploxen {
@@ -52,6 +54,17 @@ constexpr std::string_view kFolgen = "FOLGEN";
 constexpr std::string_view kSectionSuchen = "SUCHEN";
 constexpr std::string_view kAnzahl = "ANZAHL";
 // The term keys are "STRING_%d" with the term's index: see SearchTermKey.
+
+constexpr std::string_view kSectionNetz = "NETZ";
+constexpr std::string_view kFernmeldungen = "FERNMELDUNGEN";
+constexpr std::string_view kSyslog = "SYSLOG";
+constexpr std::string_view kFernPort = "FERNPORT";
+constexpr std::string_view kSyslogPort = "SYSLOGPORT";
+constexpr std::string_view kAbsender = "ABSENDER";
+constexpr std::string_view kWeiterleiten = "WEITERLEITEN";
+constexpr std::string_view kZiel = "ZIEL";
+constexpr std::string_view kZielProtokoll = "ZIELPROTOKOLL";
+// FILTER, the view's rules, is a list: see storage/view_rules_profile.h.
 }  // namespace keys
 
 // A damaged ANZAHL (say 2000000000) would otherwise keep start-up and exit
@@ -60,6 +73,10 @@ constexpr int kSearchTermCountMax = 10000;
 
 constexpr std::string_view kDefaultSaveFile = "PLOXEN.BIN";
 constexpr std::string_view kDefaultFontName = "MS Sans Serif";
+constexpr int kDefaultRemotePort = 2014;
+constexpr int kDefaultSyslogPort = 514;
+constexpr std::string_view kProtocolTcp = "TCP";
+constexpr std::string_view kProtocolUdp = "UDP";
 
 // The window's normal (restored) rectangle in screen pixels and its show
 // command (1 normal, 2 minimised, 3 maximised).
@@ -71,8 +88,29 @@ struct Placement {
   int show = 1;
 };
 
-// One field per profile key. Switches are 0 for off, anything else for on,
-// and are written back as held.
+// The network roads and the forwarding (section NETZ). The switches are read
+// as 0 or 1; ports are 1-65535.
+struct NetworkSettings {
+  int fernmeldungen = 0;
+  int syslog = 0;
+  int fernPort = kDefaultRemotePort;
+  int syslogPort = kDefaultSyslogPort;
+  std::string absender;  // empty: this computer only
+  int weiterleiten = 0;
+  std::string ziel;      // host:port, [v6]:port
+  // TCP by default: forwarding promises every row, which only TCP can keep.
+  std::string zielProtokoll{kProtocolTcp};
+
+  bool operator==(const NetworkSettings& o) const {
+    return fernmeldungen == o.fernmeldungen && syslog == o.syslog && fernPort == o.fernPort &&
+           syslogPort == o.syslogPort && absender == o.absender && weiterleiten == o.weiterleiten &&
+           ziel == o.ziel && zielProtokoll == o.zielProtokoll;
+  }
+};
+
+// Every value that outlives a run; a default-made record holds every default
+// but the position's, which comes from the screen. Switches are 0 for off,
+// anything else for on, and are written back as held (NETZ's excepted).
 struct Settings {
   Placement position;  // X0, Y0, X1, Y1, SHOW
   int topmost = 1;
@@ -80,12 +118,14 @@ struct Settings {
   IntakeSwitches intake;  // MAXCOUNT, the nine category switches, PLOXEN, DBWIN32, SYSTEMWEIT
   int ersterAufruf = 1;
   int fernDebug = 0;     // what the user chose; this is what is saved
-  int remoteActive = 0;  // loaded from FERNDEBUG, cleared when the mailslot cannot be used
   int intervall = 250;
   int fontSize = 8;  // -1: the list has no font of its own
   std::string fontName{kDefaultFontName};
   int caseSensitiv = 0;
   int folgen = 0;  // FOLGEN: the list follows the newest line
+  NetworkSettings network;
+  // FILTER, in order; those the view switched off for giving up are off here.
+  std::vector<ViewRule> rules;
 };
 
 // A 480 x 150 strip in the bottom-right corner of the screen.
@@ -95,15 +135,29 @@ Placement DefaultPlacement(int screenW, int screenH);
 // in the bottom-right corner. Nothing else is corrected.
 Placement ReachablePlacement(Placement placement, int screenW, int screenH);
 
-// Every key or its default, with the position check. The main window calls
-// LoadSearchHistory right afterwards to fill its search-term box.
+// Every key of the table (settings.cpp) or its default, with the position
+// check, and the view's rules. The main window calls LoadSearchHistory right
+// afterwards to fill its search-term box.
 Settings LoadSettings(const Profile& profile, int screenW, int screenH);
 
-// Writes every key; the position comes from the window, ERSTER_AUFRUF is
-// always 0, and the search terms are replaced by the box's items in the
-// box's order.
+// What a close writes: every key of the table but NETZ's; the position comes
+// from the window, ERSTER_AUFRUF is always 0, and the search terms are
+// replaced by the box's items in the box's order. The view's rules follow
+// with WriteViewRules.
 void SaveSettings(Profile& profile, const Settings& settings, const Placement& fromWindow,
                   const std::vector<std::string>& comboItemsInOrder);
+
+// NETZ alone, by the same table. The section is the network page's: only its
+// OK writes it, never a close, so a section edited by hand stays as it was
+// until the user confirms the page. A hand-edited value the page would refuse
+// for a port or the protocol reads as the default; the sender list and the
+// target are read as written and checked where they are used.
+NetworkSettings LoadNetworkSettings(const Profile& profile);
+void SaveNetworkSettings(const NetworkSettings& settings, Profile& profile);
+
+// kProtocolTcp or kProtocolUdp for the text in any case, blanks and tabs
+// around it allowed; none for anything else.
+std::optional<std::string_view> ProtocolName(std::string_view text);
 
 // "STRING_0", "STRING_1", ...
 std::string SearchTermKey(int index);

@@ -1,6 +1,5 @@
 // The page's font fields against the platform's font record: the height
-// from a point size, the size back from tenths, the face name's room, and
-// what counts as a new list font.
+// from a point size, the size back from tenths, the face name's room.
 #include "params/font_rules.h"
 
 #include <gtest/gtest.h>
@@ -30,13 +29,6 @@ TEST(FontRules, FaceNameKeepsRoomForTheTerminator) {
   EXPECT_EQ(FaceNameForRecord(thirtyOne), thirtyOne);
   EXPECT_EQ(FaceNameForRecord(thirtyOne + "b"), thirtyOne);
   EXPECT_EQ(FaceNameForRecord(std::string(200, 'x')).size(), kFaceNameMax);
-}
-
-TEST(FontRules, ChangedBySizeOrAnyByteOfTheName) {
-  EXPECT_FALSE(FontChanged(8, "MS Sans Serif", 8, "MS Sans Serif"));
-  EXPECT_TRUE(FontChanged(8, "MS Sans Serif", 8, "ms sans serif"));
-  EXPECT_TRUE(FontChanged(8, "MS Sans Serif", 10, "MS Sans Serif"));
-  EXPECT_TRUE(FontChanged(8, "Arial", 8, "Arial "));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Settings in the profile: keys and defaults, the position check, the
-// search-term history, what is saved and in which order, the profile's place.
+// Settings in the profile: keys and defaults, the network section and the
+// rules in the record, the position check, the search-term history, what is
+// saved and in which order, the profile's place.
 #include "storage/settings.h"
 #include "tests/support/term_box.h"
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "storage/memory_profile.h"
+#include "storage/view_rules_profile.h"
 
 namespace ploxen::test {
 namespace {
@@ -67,7 +69,6 @@ TEST(SettingsLoad, NoProfileGivesEveryDefault) {
   MemoryProfile none;
   const Settings s = LoadSettings(none, kW, kH);
   for (const IntKey& k : kIntKeys) EXPECT_EQ(k.field(s), k.defaultValue) << k.key;
-  EXPECT_EQ(s.remoteActive, 0);
   EXPECT_EQ(s.saveDatei, "PLOXEN.BIN");
   EXPECT_EQ(s.fontName, "MS Sans Serif");
 
@@ -94,6 +95,33 @@ TEST_P(SettingsIntKeyTest, StoredValueReachesItsFieldOnly) {
 
 INSTANTIATE_TEST_SUITE_P(EveryIntKey, SettingsIntKeyTest, ::testing::ValuesIn(kIntKeys),
                          [](const auto& info) { return std::string(info.param.key); });
+
+// The network section and the view's rules are parts of the record too, read
+// by the same rules as alone.
+TEST(SettingsLoad, NetzAndTheRulesAreReadIntoTheRecord) {
+  MemoryProfile profile;
+  profile.WriteString("NETZ", "SYSLOG", "7");
+  profile.WriteString("NETZ", "FERNPORT", "3000");
+  profile.WriteString("NETZ", "SYSLOGPORT", "70000");
+  profile.WriteString("NETZ", "ABSENDER", "*");
+  profile.WriteString("NETZ", "ZIELPROTOKOLL", " udp");
+  profile.WriteInt("FILTER", "ANZAHL", 2);
+  profile.WriteString("FILTER", "REGEL_0", "1,3,0,0,0,0,65535,geheim");
+  profile.WriteString("FILTER", "REGEL_1", "0,1,1,1,2,255,0,^PID");
+  const Settings s = LoadSettings(profile, kW, kH);
+
+  NetworkSettings expected;
+  expected.syslog = 1;
+  expected.fernPort = 3000;
+  expected.absender = "*";
+  expected.zielProtokoll = "UDP";
+  EXPECT_EQ(s.network, expected);
+  EXPECT_EQ(s.network, LoadNetworkSettings(profile));
+  ASSERT_EQ(s.rules.size(), 2u);
+  EXPECT_EQ(s.rules, ReadViewRules(profile));
+  EXPECT_EQ(s.rules[0].pattern, "geheim");
+  EXPECT_FALSE(s.rules[1].on);
+}
 
 // ---------------------------------------------------------- position check
 
@@ -218,9 +246,8 @@ TEST(SettingsSearchHistory, DamagedCountNeitherReadsTermsNorRunsAway) {
 TEST(SettingsSave, FailedRemoteModeIsStillStoredAsOn) {
   MemoryProfile profile;
   profile.WriteInt("ALLGEMEIN", "FERNDEBUG", 1);
-  Settings s = LoadSettings(profile, kW, kH);
-  ASSERT_EQ(s.remoteActive, 1);
-  s.remoteActive = 0;  // the mailslot could not be opened
+  // A mailslot that could not be opened is the roads' state, not a setting.
+  const Settings s = LoadSettings(profile, kW, kH);
   SaveSettings(profile, s, s.position, {});
   EXPECT_EQ(profile.GetInt("ALLGEMEIN", "FERNDEBUG", -1), 1);
 }
@@ -266,6 +293,25 @@ TEST(SettingsSave, KeysAreWrittenInTheirOrder) {
       "B_TRACE",   "B_DLL",     "B_EXCEPTION", "B_THREAD",    "B_PROCESS",    "ERSTER_AUFRUF",
       "FERNDEBUG", "INTERVALL", "FONTNAME",    "FONTSIZE",    "CASESENSITIV", "PLOXEN",
       "DBWIN32",   "SYSTEMWEIT", "FOLGEN", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
+  EXPECT_EQ(written, expected);
+}
+
+// A close leaves NETZ as it is; the network page's OK writes all of it.
+TEST(SettingsSave, NetzIsWrittenOnlyByItsOwnSaveInItsOrder) {
+  Settings s;
+  s.network.syslog = 1;
+  s.network.ziel = "loghost:514";
+  MemoryProfile profile;
+  SaveSettings(profile, s, Placement(), {});
+  for (const auto& c : profile.Changes()) EXPECT_NE(c.section, "NETZ") << c.key;
+
+  profile.ForgetChanges();
+  SaveNetworkSettings(s.network, profile);
+  std::vector<std::string> written;
+  for (const auto& c : profile.Changes()) written.push_back(c.section + "." + c.key + "=" + c.value);
+  const std::vector<std::string> expected = {
+      "NETZ.FERNMELDUNGEN=0", "NETZ.SYSLOG=1",       "NETZ.FERNPORT=2014", "NETZ.SYSLOGPORT=514",
+      "NETZ.ABSENDER=",       "NETZ.WEITERLEITEN=0", "NETZ.ZIEL=loghost:514", "NETZ.ZIELPROTOKOLL=TCP"};
   EXPECT_EQ(written, expected);
 }
 

@@ -1,0 +1,205 @@
+#!/usr/bin/env python3
+"""Writes search/unicode_tables.inc, the tables of search/unicode_tables.cpp,
+from Debian's package unicode-data:
+
+  CaseFolding.txt   simple case folding (status C and S)
+  UnicodeData.txt   general categories: letters, marks, decimal digits,
+                    connector and other punctuation, upper and lower case
+  PropList.txt      White_Space (UnicodeData.txt alone cannot tell tab from
+                    the information separators)
+
+Each code point has a record (its folding as a difference, and its classes);
+the records are looked up through three stages (code point >> 9, then >> 4,
+then the low 4 bits), identical blocks shared.
+
+  unicode_tables.py [--unicode DIR] [--out FILE]   write the file
+  unicode_tables.py --check FILE [--unicode DIR]   0 when FILE is what this
+                                                   writes, 1 when not, 77
+                                                   when DIR lacks the files
+"""
+import argparse
+import os
+import re
+import sys
+
+# The bits of CharacterClass in search/unicode_tables.h.
+LETTER, MARK, DECIMAL_DIGIT, CONNECTOR, SPACE, UPPER, LOWER, PUNCTUATION = (1 << i for i in range(8))
+LEAF_SHIFT = 4
+TOP_SHIFT = 9
+MAX_CODE_POINT = 0x10FFFF
+SKIPPED = 77  # ctest's SKIP_RETURN_CODE
+
+
+def data_lines(path):
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            line = line.split("#", 1)[0].strip()
+            if line:
+                yield [field.strip() for field in line.split(";")]
+
+
+def version(path):
+    with open(path, encoding="utf-8") as f:
+        match = re.match(r"# CaseFolding-([0-9.]+)\.txt", f.readline())
+    if not match:
+        sys.exit(f"{path}: no version in its first line")
+    return match.group(1)
+
+
+def categories(path):
+    category = {}
+    first = None
+    for fields in data_lines(path):
+        cp, name, gc = int(fields[0], 16), fields[1], fields[2]
+        if name.endswith(", First>"):
+            first = cp
+        elif name.endswith(", Last>"):
+            for c in range(first, cp + 1):
+                category[c] = gc
+        else:
+            category[cp] = gc
+    return category
+
+
+def foldings(path):
+    fold = {}
+    for fields in data_lines(path):
+        if fields[1] in ("C", "S"):
+            fold[int(fields[0], 16)] = int(fields[2], 16)
+    return fold
+
+
+def white_space(path):
+    spaces = set()
+    for fields in data_lines(path):
+        if fields[1] != "White_Space":
+            continue
+        first, _, last = fields[0].partition("..")
+        spaces.update(range(int(first, 16), int(last or first, 16) + 1))
+    return spaces
+
+
+def classes_of(gc, is_space):
+    bits = 0
+    if gc[0] == "L":
+        bits |= LETTER
+    if gc[0] == "M":
+        bits |= MARK
+    if gc == "Nd":
+        bits |= DECIMAL_DIGIT
+    if gc == "Pc":
+        bits |= CONNECTOR
+    if gc[0] == "P":
+        bits |= PUNCTUATION
+    if gc == "Lu":
+        bits |= UPPER
+    if gc == "Ll":
+        bits |= LOWER
+    if is_space:
+        bits |= SPACE
+    return bits
+
+
+def share_blocks(values, size):
+    """Splits values into blocks of size; each distinct block kept once."""
+    index = {}
+    blocks = []
+    refs = []
+    for at in range(0, len(values), size):
+        block = tuple(values[at:at + size])
+        if block not in index:
+            index[block] = len(blocks)
+            blocks.append(block)
+        refs.append(index[block])
+    return refs, blocks
+
+
+def c_array(ctype, name, values, per_line=16):
+    lines = [f"constexpr {ctype} {name}[{len(values)}] = {{"]
+    for at in range(0, len(values), per_line):
+        lines.append("    " + ", ".join(str(v) for v in values[at:at + per_line]) + ",")
+    lines.append("};")
+    return "\n".join(lines)
+
+
+def c_type(largest):
+    return "std::uint8_t" if largest < 256 else "std::uint16_t"
+
+
+def generate(unicode_dir):
+    category = categories(os.path.join(unicode_dir, "UnicodeData.txt"))
+    fold = foldings(os.path.join(unicode_dir, "CaseFolding.txt"))
+    spaces = white_space(os.path.join(unicode_dir, "PropList.txt"))
+
+    record_index = {}
+    records = []
+    per_code_point = []
+    for cp in range(MAX_CODE_POINT + 1):
+        record = (fold.get(cp, cp) - cp, classes_of(category.get(cp, "Cn"), cp in spaces))
+        if record not in record_index:
+            record_index[record] = len(records)
+            records.append(record)
+        per_code_point.append(record_index[record])
+
+    middle, leaves = share_blocks(per_code_point, 1 << LEAF_SHIFT)
+    top, middles = share_blocks(middle, 1 << (TOP_SHIFT - LEAF_SHIFT))
+    leaf_values = [v for leaf in leaves for v in leaf]
+    middle_values = [v for block in middles for v in block]
+
+    size = (len(top) * (1 if len(middles) < 256 else 2) + len(middle_values) * (1 if len(leaves) < 256 else 2)
+            + len(leaf_values) * (1 if len(records) < 256 else 2) + len(records) * 5)
+    unicode = version(os.path.join(unicode_dir, "CaseFolding.txt"))
+    out = [
+        "// Generated by scripts/unicode_tables.py from Debian's unicode-data: do not edit.",
+        f"// Unicode {unicode}: simple case folding (CaseFolding.txt, status C and S),",
+        "// general categories (UnicodeData.txt), White_Space (PropList.txt).",
+        f"// {len(records)} records through {len(middles)} middle and {len(leaves)} leaf blocks: {size} bytes.",
+        "",
+        f'constexpr char kUnicodeVersion[] = "{unicode}";',
+        f"constexpr int kLeafShift = {LEAF_SHIFT};",
+        f"constexpr int kTopShift = {TOP_SHIFT};",
+        "",
+        "// The folded code point less the code point.",
+        c_array("std::int32_t", "kFoldDelta", [r[0] for r in records], 8),
+        "// CharacterClass bits.",
+        c_array("std::uint8_t", "kClasses", [r[1] for r in records]),
+        "// Code point >> kTopShift: a middle block.",
+        c_array(c_type(len(middles)), "kTop", top, 32),
+        "// Middle blocks: (code point >> kLeafShift) within the top's range: a leaf block.",
+        c_array(c_type(len(leaves)), "kMiddle", middle_values, 16),
+        "// Leaf blocks: the low kLeafShift bits: a record.",
+        c_array(c_type(len(records)), "kLeaf", leaf_values, 32),
+        "",
+    ]
+    return "\n".join(out)
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--unicode", default="/usr/share/unicode")
+    parser.add_argument("--out", default=os.path.join(here, "..", "search", "unicode_tables.inc"))
+    parser.add_argument("--check", metavar="FILE")
+    args = parser.parse_args()
+
+    needed = ["UnicodeData.txt", "CaseFolding.txt", "PropList.txt"]
+    missing = [n for n in needed if not os.path.isfile(os.path.join(args.unicode, n))]
+    if missing:
+        print(f"skipped: {', '.join(missing)} not in {args.unicode} (Debian's package unicode-data)")
+        sys.exit(SKIPPED if args.check else 1)
+
+    text = generate(args.unicode)
+    if args.check:
+        with open(args.check, encoding="utf-8") as f:
+            committed = f.read()
+        if committed != text:
+            print(f"{args.check} differs from what scripts/unicode_tables.py writes from {args.unicode}: run it again")
+            sys.exit(1)
+        print(f"{args.check} is what {args.unicode} gives")
+        return
+    with open(args.out, "w", encoding="utf-8", newline="\n") as f:
+        f.write(text)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,50 @@
+#include "search/unicode_tables.h"
+
+#include <cstddef>
+
+#include "core/text.h"
+
+namespace ploxen {
+
+namespace {
+
+#include "search/unicode_tables.inc"
+
+// The record of a code point through the three stages; above U+10FFFF the
+// record of an unassigned one, which folds to itself and has no class.
+std::size_t RecordOf(char32_t cp) {
+  if (cp > 0x10FFFF) return 0;
+  const std::size_t middle = kTop[cp >> kTopShift];
+  const std::size_t leaf =
+      kMiddle[(middle << (kTopShift - kLeafShift)) + ((cp >> kLeafShift) & ((1u << (kTopShift - kLeafShift)) - 1))];
+  return kLeaf[(leaf << kLeafShift) + (cp & ((1u << kLeafShift) - 1))];
+}
+
+}  // namespace
+
+const char* UnicodeTablesVersion() { return kUnicodeVersion; }
+
+char32_t FoldCase(char32_t cp) {
+  if (cp < 0x80) return cp >= 'A' && cp <= 'Z' ? cp + 32 : cp;
+  return static_cast<char32_t>(static_cast<std::int32_t>(cp) + kFoldDelta[RecordOf(cp)]);
+}
+
+std::string FoldCaseUtf8(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    const unsigned char b = static_cast<unsigned char>(utf8[at]);
+    if (b < 0x80) {
+      out += static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+      ++at;
+    } else {
+      AppendUtf8(out, FoldCase(NextCodePoint(utf8, at)));
+    }
+  }
+  return out;
+}
+
+std::uint8_t CharacterClasses(char32_t cp) { return kClasses[RecordOf(cp)]; }
+
+}  // namespace ploxen
