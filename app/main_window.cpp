@@ -28,17 +28,7 @@ constexpr char kTitle[] = "PLOXEN - Meldungssystem";
 constexpr char kCaption[] = "PLOXEN";
 constexpr UINT_PTR kTimerFirstRun = 1;
 constexpr UINT_PTR kTimerDebugMonitor = 2;
-constexpr UINT_PTR kTimerRemote = 3;
-// A tick that read messages is likely in the middle of a burst: the mailslot
-// is looked at again this soon, not only after the whole interval.
-constexpr UINT_PTR kTimerRemoteBurst = 4;
-constexpr UINT kRemoteBurstMs = 10;
 constexpr UINT_PTR kTimerCatchUp = 10;
-// A worker's first queued line is taken at once; while more keep coming they
-// are taken in batches by a timer, not one wake-up per line.
-constexpr UINT kWorkerLinesMessage = WM_APP + 1;
-constexpr UINT_PTR kTimerWorkerLines = 11;
-constexpr UINT kWorkerLinesMs = 15;
 // The roads count their lost lines as they go; the pane looks at the counts
 // now and then, so that no line costs anything for it.
 constexpr UINT_PTR kTimerLostLines = 20;
@@ -128,23 +118,7 @@ class CInfoDlg : public fw::Dialog {
 CPLOXENDlg::CPLOXENDlg(std::string commandLine)
     : commandLine_(std::move(commandLine)),
       profile_(fw::DefaultProfilePath()),
-      remote_(
-          settings_.remoteActive,
-          [this](MessageKind kind, const char* text, MessageSource source) { AddMessage(kind, text, source); },
-          [this](const std::string& text) { MessageBoxA(hwnd_, text.c_str(), kCaption, MB_OK); }),
-      intake_(settings_.intake, listModel_, *this),
-      listener_([this](const IncomingLine& line) { AddMessage(line.kind, line.text.c_str(), line.source); }),
-      monitor_([this](MessageKind kind, const char* text) { AddMessageFromWorker(kind, text, kSourceSystem); }),
-      systemWide_([this](MessageKind kind, const char* text) { AddMessage(kind, text, kSourceSystemWide); },
-                  [this] { return !intake_.Busy(); }),
-      // The network's lines come in as the mailslot's do.
-      networkIn_([this](std::deque<NetworkLine>& lines) {
-        HWND window = hwnd_;
-        return intake_.TryQueueFront(lines, [this, window] {
-          if (!workerLinesArmed_.exchange(true)) PostMessageA(window, kWorkerLinesMessage, 0, 0);
-        });
-      }) {
-  intake_.ObserveRows(&forwarder_);
+      intake_(settings_.intake, listModel_, *this) {
   listModel_.OnStateChange([this] { UpdateListState(); });
   listModel_.OnBehind([this] {
     if (!catchUpTimer_ && hwnd_)
@@ -164,13 +138,6 @@ CPLOXENDlg::~CPLOXENDlg() {
   if (listFont_) DeleteObject(listFont_);
 }
 
-void CPLOXENDlg::AddMessageFromWorker(MessageKind kind, const char* text, MessageSource source) {
-  HWND window = hwnd_;
-  intake_.Queue(kind, text, source, [this, window] {
-    if (!workerLinesArmed_.exchange(true)) PostMessageA(window, kWorkerLinesMessage, 0, 0);
-  });
-}
-
 void CPLOXENDlg::TakeLine(const IncomingLine& line) {
   if (hwnd_) AddMessage(line.kind, line.text.c_str(), line.source);
 }
@@ -179,24 +146,6 @@ void CPLOXENDlg::Detach(AutomationObject* object) {
   if (object != automation_) return;
   automation_ = nullptr;
   if (closeWhenDetached_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-}
-
-void CPLOXENDlg::SetDbWin32Listener(bool on) {
-  listener_.Destroy();
-  if (on) listener_.CreateHidden(hwnd_);
-}
-
-void CPLOXENDlg::SetSystemWide(bool on) {
-  systemWide_.Stop();
-  systemWideStart_ = CaptureBegun::kCapturing;
-  if (!on) return;
-  // The switch stays on: the next start tries again. The user learns why
-  // nothing comes.
-  systemWideStart_ = systemWide_.Start();
-  const std::string refused = CaptureRefusedText(systemWideStart_, systemWide_.StartError());
-  if (!refused.empty())
-    MessageBoxA(hwnd_, refused.c_str(), kCaption,
-                MB_OK | (systemWideStart_ == CaptureBegun::kFailed ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 bool CPLOXENDlg::Create() {
@@ -240,64 +189,26 @@ bool CPLOXENDlg::OnInit() {
     SetTimer(hwnd_, kTimerDebugMonitor, 1000, nullptr);
   else if (settings_.ersterAufruf)
     SetTimer(hwnd_, kTimerFirstRun, 1000, nullptr);
-  // The mailslot itself is created by the first tick.
-  remote_.Close();
-  if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
+  roads_.Open(hwnd_);
+  roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall, true);
   ShowRowCount();
-  if (settings_.intake.dbWin32) listener_.CreateHidden(hwnd_);
-  if (settings_.intake.systemWeit) SetSystemWide(true);
+  if (settings_.intake.dbWin32) roads_.SetDbWin32(true);
+  if (settings_.intake.systemWeit) roads_.SetSystemWide(true);
   // The network roads open from nothing: the section against the defaults.
-  ApplyNetwork(CompareNetwork(NetworkSettings{}, settings_.network));
+  roads_.ApplyNetwork(settings_.network, CompareNetwork(NetworkSettings{}, settings_.network));
   SetTimer(hwnd_, kTimerLostLines, kLostLinesMs, nullptr);
   return true;
 }
 
-void CPLOXENDlg::ApplyNetwork(const NetworkChange& change) {
-  const NetworkSettings& now = settings_.network;
-  if (change.forwarding) {
-    forwarder_.Stop();
-    if (now.weiterleiten)
-      forwarder_.Start(now.ziel, now.zielProtokoll != kProtocolUdp);
-    else
-      forwarder_.DropWaiting();
-  }
-  if (!change.roads && !change.senders) return;
-  // A list the page would refuse (a hand-edited profile) is this computer only.
-  SenderList::Parsed senders = SenderList::Parse(now.absender);
-  if (!senders.list) senders.list = SenderList{};
-  if (change.senders) {
-    networkIn_.SetSenders(*senders.list);
-    return;
-  }
-  const NetworkListener::Road remote{now.fernmeldungen != 0, now.fernPort};
-  const NetworkListener::Road syslog{now.syslog != 0, now.syslogPort};
-  const std::string notice = ClosedPortsNotice(networkIn_.Apply(remote, syslog, *senders.list));
-  if (!notice.empty()) MessageBoxA(hwnd_, notice.c_str(), kCaption, MB_OK | MB_ICONINFORMATION);
-}
-
-LostLines CPLOXENDlg::CountLostLines() const {
-  LostLines lost;
-  lost.mailslot = remote_.Lost();
-  lost.systemWide = systemWide_.Lost();
-  lost.forwarding = forwarder_.Lost();
-  const LostLines in = networkIn_.Lost();
-  lost.queueFull += in.queueFull;
-  lost.remoteNetwork += in.remoteNetwork;
-  lost.syslog += in.syslog;
-  lost.wrongFormat += in.wrongFormat;
-  lost.refusedSenders += in.refusedSenders;
-  return lost;
-}
-
 void CPLOXENDlg::ShowLostLines() {
-  const LostLines lost = CountLostLines();
+  const LostLines lost = roads_.Lost();
   if (lost.Total() == lostShown_) return;
   lostShown_ = lost.Total();
   SetFittedPane(kLostLinesPane, LostLinesPaneText(lost));
 }
 
 std::string CPLOXENDlg::PaneToolTip(std::size_t pane) const {
-  if (pane == static_cast<std::size_t>(kLostLinesPane)) return LostLinesToolTip(CountLostLines());
+  if (pane == static_cast<std::size_t>(kLostLinesPane)) return LostLinesToolTip(roads_.Lost());
   return CModelessMain::PaneToolTip(pane);
 }
 
@@ -387,6 +298,11 @@ void CPLOXENDlg::CatchUpList() {
   ShowRowCount();
   const double end = fw::SteadyMs();
   pacer_.Done(end, end - start);
+}
+
+// The burst is over: its rest is shown now, not after a quiet spell.
+void CPLOXENDlg::RemoteBurstEnded() {
+  if (listModel_.Behind()) CatchUpList();
 }
 
 bool CPLOXENDlg::AskYesNo(int stringId) {
@@ -606,7 +522,7 @@ void CPLOXENDlg::OnAbout() {
 void CPLOXENDlg::OnParameter(int startPage) {
   if (parameterSheet_) return;  // one sheet at a time
   CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, startPage, settings_);
-  sheet.allg.systemWeitState = SystemWideState(systemWide_.Running(), systemWide_.Global(), systemWideStart_);
+  sheet.allg.systemWeitState = roads_.SystemWideStateText();
   sheet.suchen.terms = ReadSearchTerms(profile_);
   parameterSheet_ = &sheet;
   const bool confirmed = sheet.RunModal() == IDOK;
@@ -628,8 +544,6 @@ void CPLOXENDlg::Keep(const Settings& settings, const std::vector<std::string>& 
   // In place: the intake reads settings_.intake by reference, and the debug
   // monitor's worker reads its switches without a lock, each a whole int.
   settings_ = settings;
-  // Also after a failed mailslot: the next tick tries again.
-  settings_.remoteActive = settings_.fernDebug;
   SaveNetworkSettings(settings_.network, profile_);
   WriteSearchTerms(profile_, searchTerms);
   ComboTermList terms(Item(IDC_SEARCH_TERM));
@@ -639,20 +553,16 @@ void CPLOXENDlg::Keep(const Settings& settings, const std::vector<std::string>& 
 void CPLOXENDlg::Apply(const SettingsChange& change) {
   if (change.topmost)
     SetWindowPos(hwnd_, settings_.topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  if (change.dbWin32) SetDbWin32Listener(settings_.intake.dbWin32 != 0);
-  if (change.systemWide) SetSystemWide(settings_.intake.systemWeit != 0);
+  if (change.dbWin32) roads_.SetDbWin32(settings_.intake.dbWin32 != 0);
+  if (change.systemWide) roads_.SetSystemWide(settings_.intake.systemWeit != 0);
   if (change.font) {
     CreateList();
     LayoutControls();
   }
   if (change.rules) ApplyRules();
-  if (change.remoteTimer) {
-    KillTimer(hwnd_, kTimerRemote);
-    KillTimer(hwnd_, kTimerRemoteBurst);
-    remote_.Close();
-    if (settings_.fernDebug) SetTimer(hwnd_, kTimerRemote, static_cast<UINT>(settings_.intervall), nullptr);
-  }
-  ApplyNetwork(change.network);
+  // Also unchanged: a mailslot that failed is tried again.
+  roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall, change.remoteTimer);
+  roads_.ApplyNetwork(settings_.network, change.network);
 }
 
 bool CPLOXENDlg::AllowClose() {
@@ -730,29 +640,8 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
       return false;
     case kTimerDebugMonitor:
       KillTimer(hwnd_, kTimerDebugMonitor);
-      if (list_.hwnd()) monitor_.Start(commandLine_);
+      if (list_.hwnd()) roads_.StartDebugMonitor(commandLine_);
       return false;
-    case kTimerRemote:
-    case kTimerRemoteBurst:
-      if (id == kTimerRemoteBurst) KillTimer(hwnd_, kTimerRemoteBurst);
-      if (remote_.Tick() > 0) {
-        SetTimer(hwnd_, kTimerRemoteBurst, kRemoteBurstMs, nullptr);
-      } else if (id == kTimerRemoteBurst && listModel_.Behind()) {
-        // The burst is over: its rest is shown now, not after a quiet spell.
-        CatchUpList();
-      }
-      return false;
-    case kTimerWorkerLines:
-      if (!intake_.QueuedWaiting()) {
-        // Disarmed first: a line queued from here on wakes the window again.
-        workerLinesArmed_ = false;
-        if (!intake_.QueuedWaiting() || workerLinesArmed_.exchange(true)) {
-          KillTimer(hwnd_, kTimerWorkerLines);
-          return true;
-        }
-      }
-      intake_.TakeQueued();
-      return true;
     case kTimerLostLines:
       ShowLostLines();
       return true;
@@ -814,18 +703,8 @@ bool CPLOXENDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
 }
 
 bool CPLOXENDlg::OnDestroy() {
-  // A child still running goes on without the monitor; no line of it
-  // reaches the list once the window is going.
-  intake_.CloseQueue();
-  // Its worker waits for nothing, so this ends within one of its waits.
-  networkIn_.Stop();
-  monitor_.Stop();
-  systemWide_.Stop();
-  forwarder_.Stop();
-  KillTimer(hwnd_, kTimerRemote);
-  KillTimer(hwnd_, kTimerRemoteBurst);
+  roads_.Close();
   KillTimer(hwnd_, kTimerLostLines);
-  remote_.Close();
   StoreSettings();
   listModel_.DeleteAllRows();
   CModelessMain::OnDestroy();
@@ -845,10 +724,6 @@ bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       // Windows may end the process after this without destroying the
       // window: what the dialog changed would be lost.
       if (wp) StoreSettings();
-      return true;
-    case kWorkerLinesMessage:
-      intake_.TakeQueued();
-      SetTimer(hwnd_, kTimerWorkerLines, kWorkerLinesMs, nullptr);
       return true;
     case kRulesSwitchedOffMessage:
       TellRulesSwitchedOff();

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -15,12 +14,7 @@
 #include "fw/ini_profile.h"
 #include "net/lost_lines.h"
 #include "roads/automation_object.h"
-#include "roads/dbwin32_listener.h"
-#include "roads/debug_monitor.h"
-#include "roads/network_listener.h"
-#include "roads/syslog_forwarder.h"
-#include "roads/system_wide_listener.h"
-#include "roads/win32_mailslot.h"
+#include "roads/roads.h"
 #include "search/view_rules.h"
 #include "storage/settings.h"
 #include "storage/settings_change.h"
@@ -29,7 +23,7 @@ namespace ploxen {
 
 class CParamDlg;
 
-class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationHost {
+class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Host, public AutomationHost {
  public:
   explicit CPLOXENDlg(std::string commandLine);
   ~CPLOXENDlg() override;
@@ -38,16 +32,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void AddMessage(MessageKind kind, const char* text, MessageSource source) {
     intake_.AddMessage(kind, text, source);
   }
-  // A source on a thread of its own hands each line over with this: the
-  // line is queued in order for the user-interface thread, and the source
-  // waits only while the queue is full.
-  void AddMessageFromWorker(MessageKind kind, const char* text, MessageSource source);
   void ClearList() { intake_.ClearList(); }
-  // The "DBWin32" road: a fresh receiver window when on, none when off.
-  void SetDbWin32Listener(bool on);
-  // The "Systemweit" road; when another monitor has the buffer the user is
-  // told and the program runs on without it.
-  void SetSystemWide(bool on);
 
   // AutomationHost: the object's lines, and while it exists closing only
   // hides the window; a close asked for meanwhile happens when it goes.
@@ -75,6 +60,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   // UserDialogs: the row-limit question and the Save command.
   bool AskYesNo(int stringId) override;
   bool Save() override { return OnSave(); }
+  // Roads::Host.
+  void RemoteBurstEnded() override;
 
   void CreateList();
   void LayoutControls();
@@ -120,28 +107,16 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, public AutomationH
   void StoreSettings();
   void ApplyPlacement();
   Placement WindowPlacement() const;
-  // The network roads and the forwarding as settings_.network asks, each
-  // part started anew only as the change says.
-  void ApplyNetwork(const NetworkChange& change);
-  // Every road's dropped lines, for the status bar.
-  LostLines CountLostLines() const;
   // The lost-lines pane, once any road lost a line.
   void ShowLostLines();
 
   std::string commandLine_;
   fw::IniProfile profile_;
   Settings settings_;  // as the program runs by them
-  SyslogForwarder forwarder_;  // told of every row by the intake
-  RemoteMailslot remote_;  // the mailslot road, polled by the remote timer
   MessageListModel listModel_;  // the rows, and what the list shows of them
   MessageListView list_{listModel_};
   MessageIntake intake_;
-  DBWin32Listener listener_;
-  DebugMonitor monitor_;
-  SystemWideListener systemWide_;
-  CaptureBegun systemWideStart_ = CaptureBegun::kCapturing;  // how the last start went
-  NetworkListener networkIn_;  // remote lines and syslog over the network
-  std::atomic<bool> workerLinesArmed_{false};  // a wake-up or the batch timer is on its way
+  Roads roads_{intake_, *this};
   HFONT listFont_ = nullptr;
   int rememberedTermIndex_ = -1;
   bool listHasRows_ = true;  // forces the first button update

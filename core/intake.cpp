@@ -23,6 +23,11 @@ class RunningFlag {
  private:
   bool& flag_;
 };
+
+// A road's column, as far as a text line would have gone: to its first NUL.
+std::string_view UpToNul(const std::string& column) {
+  return std::string_view(column.c_str());
+}
 }  // namespace
 
 bool CategoryShown(const IntakeSwitches& s, int category) {
@@ -59,13 +64,34 @@ MessageIntake::MessageIntake(const IntakeSwitches& switches, RowStore& rows, Use
 void MessageIntake::AddMessage(MessageKind kind, const char* text, MessageSource source) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (running_) {
-    if (text) held_.push_back(HeldLine{kind, std::string(text), source});
+    if (text) held_.push_back(TextLine(kind, text, source));
     return;
   }
   const RunningFlag running(running_);
   TakeQueuedBatch();  // queued lines came first
-  Take(kind, text, source);
+  TakeText(kind, text, source);
   TakeHeldLines();
+}
+
+void MessageIntake::AddRecord(const LineRecord& record) {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (running_) {
+    held_.push_back(Waiting{record, false});
+    return;
+  }
+  const RunningFlag running(running_);
+  TakeQueuedBatch();
+  TakeRecord(record);
+  TakeHeldLines();
+}
+
+MessageIntake::Waiting MessageIntake::TextLine(MessageKind kind, const char* text, MessageSource source) {
+  Waiting line;
+  line.record.kind = kind;
+  line.record.source = source;
+  line.record.message = text;
+  line.textLine = true;
+  return line;
 }
 
 // One batch: what is queued now. Lines queued meanwhile wake the taker
@@ -78,7 +104,7 @@ void MessageIntake::TakeQueuedBatch() {
     queueWaiting_.store(false, std::memory_order_release);
   }
   queueRoom_.notify_all();
-  for (const HeldLine& line : batch_) Take(line.kind, line.text.c_str(), line.source);
+  for (const Waiting& line : batch_) Take(line);
   batch_.clear();
 }
 
@@ -86,9 +112,9 @@ void MessageIntake::TakeQueuedBatch() {
 void MessageIntake::TakeHeldLines() {
   for (;;) {
     while (!held_.empty()) {
-      HeldLine line = std::move(held_.front());
+      const Waiting line = std::move(held_.front());
       held_.pop_front();
-      Take(line.kind, line.text.c_str(), line.source);
+      Take(line);
     }
     if (!takeQueuedWhenDone_) return;
     takeQueuedWhenDone_ = false;
@@ -96,20 +122,36 @@ void MessageIntake::TakeHeldLines() {
   }
 }
 
-bool MessageIntake::Queue(MessageKind kind, const char* text, MessageSource source,
-                          const std::function<void()>& wake) {
+bool MessageIntake::Queue(MessageKind kind, const char* text, MessageSource source) {
   if (!text) return true;
+  Waiting line = TextLine(kind, text, source);
   bool wasEmpty = false;
   {
     std::unique_lock<std::mutex> queue(queueMutex_);
     queueRoom_.wait(queue, [this] { return queueClosed_ || queued_.size() < kQueuedMax; });
     if (queueClosed_) return false;
     wasEmpty = queued_.empty();
-    queued_.push_back(HeldLine{kind, std::string(text), source});
+    queued_.push_back(std::move(line));
     queueWaiting_.store(true, std::memory_order_release);
   }
-  if (wasEmpty && wake) wake();
+  if (wasEmpty && wake_) wake_();
   return true;
+}
+
+MessageIntake::TryResult MessageIntake::TryQueueFront(std::deque<LineRecord>& records) {
+  bool woken = false;
+  {
+    std::lock_guard<std::mutex> queue(queueMutex_);
+    if (queueClosed_) return TryResult::kClosed;
+    woken = queued_.empty() && !records.empty();
+    while (!records.empty() && queued_.size() < kQueuedMax) {
+      queued_.push_back(Waiting{std::move(records.front()), false});
+      records.pop_front();
+    }
+    if (!queued_.empty()) queueWaiting_.store(true, std::memory_order_release);
+  }
+  if (woken && wake_) wake_();
+  return records.empty() ? TryResult::kQueued : TryResult::kFull;
 }
 
 void MessageIntake::TakeQueued() {
@@ -123,6 +165,13 @@ void MessageIntake::TakeQueued() {
   TakeHeldLines();
 }
 
+bool MessageIntake::WhenNothingQueued(const std::function<void()>& quiet) {
+  std::lock_guard<std::mutex> queue(queueMutex_);
+  if (!queued_.empty()) return false;
+  quiet();
+  return true;
+}
+
 void MessageIntake::CloseQueue() {
   {
     std::lock_guard<std::mutex> queue(queueMutex_);
@@ -133,23 +182,46 @@ void MessageIntake::CloseQueue() {
   queueRoom_.notify_all();
 }
 
-void MessageIntake::Take(MessageKind kind, const char* text, MessageSource source) {
-  if (CategoryShown(switches_, CategoryOf(kind)) && SourceAccepted(switches_, source) && text)
-    Append(kind, text, source);
+bool MessageIntake::Shown(MessageKind kind, MessageSource source) const {
+  return CategoryShown(switches_, CategoryOf(kind)) && SourceAccepted(switches_, source);
+}
+
+void MessageIntake::Take(const Waiting& line) {
+  if (line.textLine)
+    TakeText(line.record.kind, line.record.message.c_str(), line.record.source);
+  else
+    TakeRecord(line.record);
+}
+
+void MessageIntake::TakeText(MessageKind kind, const char* text, MessageSource source) {
+  if (text && Shown(kind, source)) {
+    const std::string_view line(text);
+    const LinePrefix prefix = SplitPrefix(line);
+    Append(kind, Columns{prefix.process, prefix.time, line.substr(prefix.messageStart), line}, source);
+  }
   rows_.UpdateListState();
 }
 
-void MessageIntake::Append(MessageKind kind, std::string_view text, MessageSource source) {
+void MessageIntake::TakeRecord(const LineRecord& record) {
+  if (Shown(record.kind, record.source)) {
+    const std::string_view message = UpToNul(record.message);
+    Append(record.kind,
+           Columns{UpToNul(record.process).substr(0, kPrefixPartMax), UpToNul(record.time).substr(0, kPrefixPartMax),
+                   message, message},
+           record.source);
+  }
+  rows_.UpdateListState();
+}
+
+void MessageIntake::Append(MessageKind kind, const Columns& columns, MessageSource source) {
   const int category = CategoryOf(kind);
   const Colour colour = MessageColour(kind);
 
-  if (category == kCategoryDestructor && text.find(kSignalMarker) != std::string_view::npos)
+  if (category == kCategoryDestructor && columns.line.find(kSignalMarker) != std::string_view::npos)
     depth_ = std::max(0, depth_ - kIndentStep);
   const int indent = std::min(depth_, kIndentShownMax);
 
-  const LinePrefix prefix = SplitPrefix(text);
-  const std::string_view fullMessage = text.substr(prefix.messageStart);
-  std::string_view message = fullMessage.substr(0, kMessageMax);
+  std::string_view message = columns.message.substr(0, kMessageMax);
   // Line ends go, but never the first character: a message of line breaks
   // alone still makes a row.
   while (message.size() > 1 && (message.back() == '\r' || message.back() == '\n'))
@@ -172,12 +244,12 @@ void MessageIntake::Append(MessageKind kind, std::string_view text, MessageSourc
 
   const MessageItem::ColourList colours{kProcessColumnColours, kTimeColumnColours,
                                         ColourPair{colour, kMessageColumnBack}};
-  const std::string_view strings[kColumnCount] = {prefix.process, prefix.time, message_};
+  const std::string_view strings[kColumnCount] = {columns.process, columns.time, message_};
   rows_.AppendRow(kind, colours, strings, kColumnCount);
   if (observer_) observer_->RowAppended(kind, source, strings, kColumnCount);
 
   // The marker is looked for in the whole message part, before the cut.
-  if (category == kCategoryConstructor && fullMessage.find(kSignalMarker) != std::string_view::npos &&
+  if (category == kCategoryConstructor && columns.message.find(kSignalMarker) != std::string_view::npos &&
       depth_ <= std::numeric_limits<int>::max() - kIndentStep)
     depth_ += kIndentStep;
 }

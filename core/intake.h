@@ -1,5 +1,6 @@
 // The single entry point of every line: gates, colours, indentation of the
-// CSignal traces, prefix split, trimming, the row limit, and the row itself.
+// CSignal traces, prefix split, trimming, the row limit, and the row itself;
+// and the hand-over from other threads.
 #pragma once
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/line_record.h"
 #include "core/message_kind.h"
 #include "core/row_store.h"
 
@@ -25,6 +27,7 @@ constexpr int kIndentStep = 3;
 constexpr int kIndentShownMax = 498;
 constexpr std::string_view kSignalMarker = " der Klasse CSignal ";
 constexpr std::string_view kPlaceholderPrefix = "PID=????,TID=????,   ";
+constexpr std::string_view kPlaceholderProcess = "PID=????,TID=????";  // the column it gives
 constexpr int kRowLimitQuestion = 104;  // string id of the row-limit question
 
 // The switches that decide whether a line is shown, named after their profile keys.
@@ -77,6 +80,7 @@ class MessageIntake {
   MessageIntake(const MessageIntake&) = delete;
   MessageIntake& operator=(const MessageIntake&) = delete;
 
+  // A text line: the prefix is split off into the process and time columns.
   // Never reports to the caller; a rejected line is dropped and the list
   // state is still refreshed.
   //
@@ -86,31 +90,36 @@ class MessageIntake {
   // arrival order when the running call has finished: it neither asks again
   // nor is lost.
   void AddMessage(MessageKind kind, const char* text, MessageSource source);
+  // A road's own record: the same gates, cuts, row limit and row.
+  void AddRecord(const LineRecord& record);
 
-  // From another thread: the line joins a queue that the intake's own thread
-  // takes in order, before any line that comes later by another road. The
-  // call returns at once while fewer than kQueuedMax lines wait, so a debugged
-  // program is not held up by the hand-over; beyond that it waits until the
-  // taker has caught up. wake runs (on the calling thread) when the queue was
-  // empty: the taker is told once per batch. False, the line dropped, once
-  // the queue is closed.
+  // The hand-over from other threads. Lines join a queue that the intake's
+  // own thread takes in order, before any line that comes later by another
+  // road. wake runs on the queuing thread when a line lands in an empty
+  // queue: the taker is told once per batch. Set it before any worker runs.
   static constexpr std::size_t kQueuedMax = 10000;
-  bool Queue(MessageKind kind, const char* text, MessageSource source, const std::function<void()>& wake);
-  // The same without waiting, for a worker that must not stop (one that
-  // also serves other senders), and for many lines under one lock, their
-  // texts moved, not copied: lines from the front of `lines` (a deque of
-  // anything with kind, text and source) as far as there is room; kFull
-  // when some are left, for the caller to keep or count. wake runs as for
-  // Queue.
+  void OnQueued(std::function<void()> wake) { wake_ = std::move(wake); }
+  // A text line. The call returns at once while fewer than kQueuedMax lines
+  // wait, so a debugged program is not held up by the hand-over; beyond
+  // that it waits until the taker has caught up. False, the line dropped,
+  // once the queue is closed.
+  bool Queue(MessageKind kind, const char* text, MessageSource source);
+  // Records without waiting, for a worker that must not stop (one that also
+  // serves other senders), many under one lock, moved, not copied: from the
+  // front of `records` as far as there is room; kFull when some are left,
+  // for the caller to keep or count.
   enum class TryResult { kQueued, kFull, kClosed };
-  template <typename Lines>
-  TryResult TryQueueFront(Lines& lines, const std::function<void()>& wake);
+  TryResult TryQueueFront(std::deque<LineRecord>& records);
   // On the intake's own thread: every queued line, unless a call is running
   // there (it takes them when it ends).
   void TakeQueued();
   // The taker is going: a waiting Queue call and every later one return false.
   void CloseQueue();
   bool QueuedWaiting() const { return queueWaiting_.load(std::memory_order_acquire); }
+  // Runs `quiet` under the queue's lock when no line waits, and says so: a
+  // line queued at the same moment comes either before it (and it does not
+  // run) or after it (and its wake runs after `quiet` did).
+  bool WhenNothingQueued(const std::function<void()>& quiet);
 
   // Rows read from a file do not come through here, so they are not told.
   void ObserveRows(RowObserver* observer) { observer_ = observer; }
@@ -127,16 +136,27 @@ class MessageIntake {
   std::size_t HeldLineCount() const;
 
  private:
-  struct HeldLine {
-    MessageKind kind;
-    std::string text;
-    MessageSource source;
+  // A line held or queued: a record, or a text line (its text in
+  // record.message) whose prefix is split when it is taken.
+  struct Waiting {
+    LineRecord record;
+    bool textLine = false;
+  };
+  // The columns of one line, as views into it, before the message is cut;
+  // `line` is where a destructor's marker is looked for: the whole text of a
+  // text line, the message of a record.
+  struct Columns {
+    std::string_view process, time, message, line;
   };
 
-  void Take(MessageKind kind, const char* text, MessageSource source);
+  static Waiting TextLine(MessageKind kind, const char* text, MessageSource source);
+  void Take(const Waiting& line);
+  void TakeText(MessageKind kind, const char* text, MessageSource source);
+  void TakeRecord(const LineRecord& record);
   void TakeQueuedBatch();
   void TakeHeldLines();
-  void Append(MessageKind kind, std::string_view text, MessageSource source);
+  bool Shown(MessageKind kind, MessageSource source) const;
+  void Append(MessageKind kind, const Columns& columns, MessageSource source);
 
   const IntakeSwitches& switches_;
   RowStore& rows_;
@@ -145,34 +165,18 @@ class MessageIntake {
 
   mutable std::recursive_mutex mutex_;
   bool running_ = false;
-  std::deque<HeldLine> held_;
+  std::deque<Waiting> held_;
 
+  std::function<void()> wake_;
   std::mutex queueMutex_;
   std::condition_variable queueRoom_;
-  std::deque<HeldLine> queued_;
-  std::deque<HeldLine> batch_;  // the queued lines being taken
+  std::deque<Waiting> queued_;
+  std::deque<Waiting> batch_;  // the queued lines being taken
   std::atomic<bool> queueWaiting_{false};
   bool queueClosed_ = false;
   bool takeQueuedWhenDone_ = false;  // a wake-up came while a call ran
   int depth_ = 0;
   std::string message_;  // work area of the message column, kept to save allocations
 };
-
-template <typename Lines>
-MessageIntake::TryResult MessageIntake::TryQueueFront(Lines& lines, const std::function<void()>& wake) {
-  bool woken = false;
-  {
-    std::lock_guard<std::mutex> queue(queueMutex_);
-    if (queueClosed_) return TryResult::kClosed;
-    woken = queued_.empty() && !lines.empty();
-    while (!lines.empty() && queued_.size() < kQueuedMax) {
-      queued_.push_back(HeldLine{lines.front().kind, std::move(lines.front().text), lines.front().source});
-      lines.pop_front();
-    }
-    if (!queued_.empty()) queueWaiting_.store(true, std::memory_order_release);
-  }
-  if (woken && wake) wake();
-  return lines.empty() ? TryResult::kQueued : TryResult::kFull;
-}
 
 }  // namespace ploxen

@@ -1,5 +1,6 @@
 #include "core/line_stamp.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -27,22 +28,43 @@ TimeOfDay LocalTimeOfDay() {
 
 LineStamp::LineStamp(Clock clock) : clock_(std::move(clock)) {}
 
-std::string LineStamp::Stamp(std::string_view text) {
-  if (!enabled_) return std::string(text);
+std::size_t LineStamp::Head(char* head, std::size_t size) {
   const TimeOfDay t = clock_();
   const std::int32_t now = t.hour * 3600000 + t.minute * 60000 + t.second * 1000 + t.millisecond;
   if (previous_ == 0) previous_ = now;
-  char head[80];
-  const int n = std::snprintf(head, sizeof head, "%02d:%02d:%02d.%03d  (%05ldms)   ", t.hour,
-                              t.minute, t.second, t.millisecond,
-                              static_cast<long>(now) - static_cast<long>(previous_));
+  const int n = std::snprintf(head, size, "%02d:%02d:%02d.%03d  (%05ldms)   ", t.hour, t.minute, t.second,
+                              t.millisecond, static_cast<long>(now) - static_cast<long>(previous_));
   previous_ = now;
+  return n > 0 ? std::min(static_cast<std::size_t>(n), size - 1) : 0;
+}
+
+std::string LineStamp::Stamp(std::string_view text) {
+  if (!enabled_) return std::string(text);
+  char head[80];
+  const std::size_t headLength = Head(head, sizeof head);
   std::string line;
-  const std::size_t headLength = n > 0 ? static_cast<std::size_t>(n) : 0;
   line.reserve(headLength + text.size());
   line.append(head, headLength);
   line.append(text.data(), text.size());
   return line;
+}
+
+// Split where a stamped text line's prefix is split: the time ends at its
+// blank, and the message starts two characters after it.
+void LineStamp::StampColumns(std::string_view text, std::string& time, std::string& message) {
+  if (!enabled_) {
+    time.clear();
+    message.assign(text.data(), text.size());
+    return;
+  }
+  char head[80];
+  const std::string_view stamped(head, Head(head, sizeof head));
+  const std::size_t blank = std::min(stamped.find(' '), stamped.size());
+  time.assign(stamped.data(), blank);
+  const std::size_t start = std::min(blank + 2, stamped.size());
+  message.reserve(stamped.size() - start + text.size());
+  message.assign(stamped.data() + start, stamped.size() - start);
+  message.append(text.data(), text.size());
 }
 
 }  // namespace ploxen

@@ -36,8 +36,14 @@ class LineStamp {
   // "hh:mm:ss.mmm  (ddddms)   text", or the text unchanged while switched off.
   // The difference is negative across midnight and printed with its sign.
   std::string Stamp(std::string_view text);
+  // The same as the time and message columns of a record: "hh:mm:ss.mmm" and
+  // "(ddddms)   text"; while switched off, no time and the text.
+  void StampColumns(std::string_view text, std::string& time, std::string& message);
 
  private:
+  // "hh:mm:ss.mmm  (ddddms)   " into head; its length.
+  std::size_t Head(char* head, std::size_t size);
+
   Clock clock_;
   bool enabled_ = true;
   std::int32_t previous_ = 0;

@@ -5,8 +5,8 @@
 
 namespace ploxen {
 
-std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddress& sender, std::string_view bytes,
-                                                  bool cut, std::int64_t arrivalLocalMs) {
+std::optional<LineRecord> NetworkLineTaker::Take(NetworkRoad road, const IpAddress& sender, std::string_view bytes,
+                                                 bool cut, std::int64_t arrivalLocalMs) {
   if (!senders_.Allows(sender)) {
     refused_.fetch_add(1, std::memory_order_relaxed);
     return std::nullopt;
@@ -14,7 +14,7 @@ std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddr
   // An empty datagram carries no line, as an empty TCP line gives no frame.
   if (bytes.empty() && !cut) return std::nullopt;
   const std::string& address = AddressText(sender);
-  NetworkLine line;
+  LineRecord line;
   if (road == NetworkRoad::kRemote) {
     NetworkRemoteLine remote = TakeNetworkRemoteLine(address, bytes, sequences_);
     if (remote.verdict == RemoteVerdict::kMalformed)
@@ -22,8 +22,9 @@ std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddr
     else if (cut)
       remote_.fetch_add(1, std::memory_order_relaxed);
     if (remote.verdict != RemoteVerdict::kShow) return std::nullopt;
+    // "(computer)  text" has no prefix: all of it is the message.
     line.kind = remote.kind;
-    line.text = std::move(remote.text);
+    line.message = std::move(remote.text);
   } else {
     if (cut) syslog_.fetch_add(1, std::memory_order_relaxed);
     const SyslogMessage message = ParseSyslog(bytes);
@@ -31,18 +32,35 @@ std::optional<NetworkLine> NetworkLineTaker::Take(NetworkRoad road, const IpAddr
     context.toLocalMs = toLocalMs_;
     context.arrivalLocalMs = arrivalLocalMs;
     context.sender = address;
-    line.kind = SyslogKind(message.severity);
-    line.text = SyslogRowText(message, context);
+    line = SyslogRecord(message, context);
     // Some PLOXEN forwarded it, maybe this one through a relay (rsyslog keeps
     // the name as the tag): it must not go round again.
     if (message.app == kForwardApp) line.source = kSourceForwardedRow;
   }
-  if (line.text.size() > kNetworkLineMax) line.text.resize(kNetworkLineMax);
+  if (line.message.size() > kNetworkLineMax) line.message.resize(kNetworkLineMax);
   return line;
 }
 
-bool WaitingLines::Push(NetworkLine&& line) {
-  const std::size_t cost = line.text.size() + kLineOverhead;
+void NetworkLineTaker::TakeClosing(WaitingLines& waiting, NetworkRoad road, const IpAddress& sender,
+                                   std::string_view bytes, bool cut, std::int64_t arrivalLocalMs) {
+  if (!waiting.Full()) {
+    std::optional<LineRecord> line = Take(road, sender, bytes, cut, arrivalLocalMs);
+    if (line && !waiting.Push(std::move(*line))) CountQueueFull();
+    return;
+  }
+  // Not read as a line: neither the remote lines' format and repeat rule nor
+  // syslog's parse sees it, and it counts where its loss came from.
+  if (!senders_.Allows(sender)) {
+    refused_.fetch_add(1, std::memory_order_relaxed);
+    return;
+  }
+  if (bytes.empty() && !cut) return;
+  if (cut) (road == NetworkRoad::kRemote ? remote_ : syslog_).fetch_add(1, std::memory_order_relaxed);
+  CountQueueFull();
+}
+
+bool WaitingLines::Push(LineRecord&& line) {
+  const std::size_t cost = Cost(line);
   if (lines_.size() >= kLinesMax || bytes_ + cost > kBytesMax) return false;
   bytes_ += cost;
   lines_.push_back(std::move(line));
@@ -53,7 +71,7 @@ bool WaitingLines::Push(NetworkLine&& line) {
 // milliseconds), so a sum over what is left costs nothing that matters.
 void WaitingLines::Settle() {
   bytes_ = 0;
-  for (const NetworkLine& line : lines_) bytes_ += line.text.size() + kLineOverhead;
+  for (const LineRecord& line : lines_) bytes_ += Cost(line);
 }
 
 void WaitingLines::Clear() {

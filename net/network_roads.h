@@ -1,5 +1,5 @@
 // What a network listener makes of what it receives: each UDP datagram or
-// TCP frame, with its sender's address, becomes a line for the intake or a
+// TCP frame, with its sender's address, becomes a record for the intake or a
 // lost line counted for its road. Nothing received is ever shown in a box:
 // nobody on the network may open windows on the user's screen.
 #pragma once
@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/line_record.h"
 #include "core/message_kind.h"
 #include "net/lost_lines.h"
 #include "net/remote_senders.h"
@@ -26,17 +27,13 @@ enum class NetworkRoad {
   kSyslog,  // RFC 5424 / RFC 3164 on SYSLOGPORT
 };
 
-// Lines are handed on no longer than this: enough for the widest prefix
-// (host and application of 255 characters each) and the message column, so
-// the list shows the same as from the whole line, while 10,000 waiting lines
-// stay within a few dozen megabytes.
+// A message column is handed on no longer than this: far more than the list
+// shows of it, while 10,000 waiting lines stay within a few dozen megabytes.
+// (The process column of syslog, host and application of 255 characters
+// each, stays within it too.)
 constexpr std::size_t kNetworkLineMax = 4096;
 
-struct NetworkLine {
-  MessageKind kind = 0;
-  std::string text;  // in the intake's prefix form for syslog
-  MessageSource source = kSourceSystem;  // kSourceForwardedRow for syslog from a PLOXEN
-};
+class WaitingLines;
 
 class NetworkLineTaker {
  public:
@@ -51,9 +48,17 @@ class NetworkLineTaker {
 
   // One datagram or one frame; cut when the framer had to cut it (it is
   // shown as far as it came, and counted, since its end is lost). None for
-  // a line counted as lost, a repeat, or an empty datagram.
-  std::optional<NetworkLine> Take(NetworkRoad road, const IpAddress& sender, std::string_view bytes, bool cut,
-                                  std::int64_t arrivalLocalMs);
+  // a line counted as lost, a repeat, or an empty datagram. A syslog line
+  // from the application "PLOXEN" comes by kSourceForwardedRow.
+  std::optional<LineRecord> Take(NetworkRoad road, const IpAddress& sender, std::string_view bytes, bool cut,
+                                 std::int64_t arrivalLocalMs);
+  // A frame of a connection the listener closes, for the waiting lines: taken
+  // while they have room; beyond, counted as lost for the full queue without
+  // being read as a line, so a malformed line or a repeat among them counts
+  // there too (a sender that keeps opening connections pushes out one with
+  // every new one, and must not cost the reading of every line it sent).
+  void TakeClosing(WaitingLines& waiting, NetworkRoad road, const IpAddress& sender, std::string_view bytes, bool cut,
+                   std::int64_t arrivalLocalMs);
 
   // Losses the listener sees itself: a line that found the intake's queue
   // (and for TCP the waiting lines behind it) full, a connection from a
@@ -96,9 +101,11 @@ class WaitingLines {
   // What a line costs beside its text: its slot and the text's heap block.
   static constexpr std::size_t kLineOverhead = 64;
 
-  bool Push(NetworkLine&& line);
+  bool Push(LineRecord&& line);
+  // No line would be taken now.
+  bool Full() const { return lines_.size() >= kLinesMax || bytes_ + kLineOverhead > kBytesMax; }
   // The hand-over takes lines from the front; Settle after it.
-  std::deque<NetworkLine>& Lines() { return lines_; }
+  std::deque<LineRecord>& Lines() { return lines_; }
   void Settle();
   void Clear();
   bool Empty() const { return lines_.empty(); }
@@ -106,7 +113,11 @@ class WaitingLines {
   std::size_t Bytes() const { return bytes_; }
 
  private:
-  std::deque<NetworkLine> lines_;
+  static std::size_t Cost(const LineRecord& line) {
+    return line.process.size() + line.time.size() + line.message.size() + kLineOverhead;
+  }
+
+  std::deque<LineRecord> lines_;
   std::size_t bytes_ = 0;
 };
 

@@ -31,8 +31,8 @@ bool Expect(std::string_view s, std::size_t& pos, char c) {
   return true;
 }
 
-// A header field: printable ASCII, the comma replaced so the first column's
-// prefix cannot be split inside it.
+// A header field: printable ASCII without blanks, a comma shown as '_', as
+// the process column has always shown it.
 std::string HeaderField(std::string_view field) {
   if (field == "-") return {};
   std::string out(field.substr(0, 255));
@@ -414,36 +414,46 @@ MessageKind SyslogKind(int severity) {
   return 0x403;
 }
 
-std::string SyslogRowText(const SyslogMessage& m, const SyslogRowContext& context) {
-  std::string line = "PID=";
+LineRecord SyslogRecord(const SyslogMessage& m, const SyslogRowContext& context) {
+  LineRecord record;
+  record.kind = SyslogKind(m.severity);
+  std::string& process = record.process;
+  process.reserve(4 + m.host.size() + 1 + m.app.size() + m.procId.size() + 7 + m.msgId.size() + 2);
+  process = "PID=";
   if (!m.host.empty()) {
-    line += m.host;
+    process += m.host;
   } else {
-    line += HeaderField(context.sender.empty() ? std::string_view("-") : context.sender);
+    process += HeaderField(context.sender.empty() ? std::string_view("-") : context.sender);
   }
-  line += ' ';
-  line += m.app.empty() ? "-" : m.app;
-  if (!m.procId.empty()) line += "[" + m.procId + "]";
-  line += ",TID=";
-  line += m.msgId.empty() ? "-" : m.msgId;
-  line += ",   ";
+  process += ' ';
+  process += m.app.empty() ? "-" : m.app;
+  if (!m.procId.empty()) {
+    process += '[';
+    process += m.procId;
+    process += ']';
+  }
+  process += ",TID=";
+  process += m.msgId.empty() ? "-" : m.msgId;
 
   std::int64_t localMs = context.arrivalLocalMs;
   if (m.time.form == SyslogTime::Form::kZoned) {
     localMs = context.toLocalMs ? context.toLocalMs(m.time.utcMs) : m.time.utcMs;
+    record.stampMs = m.time.utcMs;
   } else if (m.time.form == SyslogTime::Form::kLocal) {
     localMs = ((m.time.hour * 60 + m.time.minute) * 60 + m.time.second) * std::int64_t{1000} + m.time.millisecond;
   }
-  line += TimeOfDay(localMs);
-  line += "  ";
-  std::string body = m.text;
+  record.time = TimeOfDay(localMs);
+
+  // The list drops an empty message; a message with nothing to say still arrived.
+  std::string& body = record.message;
+  body.reserve(m.text.size() + 1 + m.structuredData.size());
+  body = m.text;
   if (!m.structuredData.empty()) {
     if (!body.empty()) body += ' ';
     body += m.structuredData;
   }
-  // The list drops an empty message; a message with nothing to say still arrived.
-  line += body.empty() ? std::string("-") : body;
-  return line;
+  if (body.empty()) body = "-";
+  return record;
 }
 
 }  // namespace ploxen

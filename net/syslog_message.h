@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/line_record.h"
 #include "core/message_kind.h"
 
 namespace ploxen {
@@ -64,11 +65,13 @@ struct SyslogRowContext {
   std::string_view sender;          // the address, shown when there is no host
 };
 
-// The line for the intake, in its prefix form so the columns split:
-//   "PID=<host> <app>[<procid>],TID=<msgid or ->,   hh:mm:ss.mmm  <text> <sd>"
-// The first column shows host and application, the time column the time of
-// day in local time, the message column the text.
-std::string SyslogRowText(const SyslogMessage& message, const SyslogRowContext& context);
+// The row of a message, kind by its severity: the first column host and
+// application as the process column of the other roads reads,
+// "PID=<host> <app>[<procid>],TID=<msgid or ->"; the time column the time of
+// day in local time, "hh:mm:ss.mmm"; the message column the text and the
+// structured data, "-" when both are empty. The stamp is the message's own
+// time where it names its zone.
+LineRecord SyslogRecord(const SyslogMessage& message, const SyslogRowContext& context);
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and "hh:mm:ss.mmm" of
 // a millisecond count (its time of day), shared with the forwarding.

@@ -36,9 +36,9 @@ bool DebugMonitor::Start(const std::string& commandLine) {
   return thread_ != nullptr;
 }
 
-// The worker hands lines to what the deliver function holds, so its owner may
-// go only once the worker has ended. With the taker's queue closed nothing
-// holds the worker up: it sees the request within one wait slice.
+// The worker hands lines to the intake, which may go only once the worker has
+// ended. With the queue closed nothing holds the worker up: it sees the
+// request within one wait slice.
 void DebugMonitor::Stop() {
   if (!thread_) return;
   stop_ = true;

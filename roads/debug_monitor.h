@@ -1,14 +1,15 @@
 // Runs the program named on the command line under the debugging interface,
-// on a worker thread of its own, and turns its debug events into lines.
+// on a worker thread of its own, and turns its debug events into text lines
+// for the intake's queue.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
-#include <functional>
 #include <map>
 #include <string>
 
+#include "core/intake.h"
 #include "core/message_kind.h"
 #include "sources/debug_events.h"
 
@@ -16,11 +17,9 @@ namespace ploxen {
 
 class DebugMonitor {
  public:
-  // Hands one line on; called on the worker, and the child stays stopped
-  // until it returns.
-  using Deliver = std::function<void(MessageKind kind, const char* text)>;
-
-  explicit DebugMonitor(Deliver deliver) : deliver_(std::move(deliver)) {}
+  // Each line is queued on the worker, and the child stays stopped until it
+  // is: while the queue is full, the child waits.
+  explicit DebugMonitor(MessageIntake& intake) : intake_(intake) {}
   DebugMonitor(const DebugMonitor&) = delete;
   DebugMonitor& operator=(const DebugMonitor&) = delete;
   ~DebugMonitor() { Stop(); }
@@ -29,8 +28,8 @@ class DebugMonitor {
   // like a failed start of the child, does nothing.
   bool Start(const std::string& commandLine);
   // Lets every debugged program run on unmonitored and waits for the worker
-  // to end, however long that takes. Whoever takes the lines must no longer
-  // hold the worker up (the main window closes its queue first).
+  // to end, however long that takes. The intake's queue must no longer hold
+  // the worker up: it is closed first.
   void Stop();
   bool Started() const { return thread_ != nullptr; }
 
@@ -43,9 +42,9 @@ class DebugMonitor {
   void OnDebugString(const DEBUG_EVENT& event);
   std::string GetChildModuleName(void* base, HANDLE imageFile, HANDLE process) const;
   void DetachAll(bool childEnded);
-  void Hand(MessageKind kind, const std::string& line) { deliver_(kind, line.c_str()); }
+  void Hand(MessageKind kind, const std::string& line) { intake_.Queue(kind, line.c_str(), kSourceSystem); }
 
-  Deliver deliver_;
+  MessageIntake& intake_;
   std::string commandLine_;
   HANDLE thread_ = nullptr;
   std::atomic<bool> stop_{false};

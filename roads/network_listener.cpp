@@ -126,20 +126,21 @@ IpAddress PeerAddress(const sockaddr_in& peer) {
 
 }  // namespace
 
+struct NetworkListener::Connection {
+  Connection(SOCKET s, NetworkRoad r, IpAddress p)
+      : socket(s), road(r), peer(p),
+        framer(r == NetworkRoad::kSyslog ? StreamFramer::Mode::kSyslog : StreamFramer::Mode::kLines) {}
+  SOCKET socket;
+  NetworkRoad road;
+  IpAddress peer;
+  StreamFramer framer;
+};
+
 struct NetworkListener::State {
   struct RoadSockets {
     Road applied;
     SOCKET udp = INVALID_SOCKET;
     SOCKET tcp = INVALID_SOCKET;
-  };
-  struct Connection {
-    Connection(SOCKET s, NetworkRoad r, IpAddress p)
-        : socket(s), road(r), peer(p),
-          framer(r == NetworkRoad::kSyslog ? StreamFramer::Mode::kSyslog : StreamFramer::Mode::kLines) {}
-    SOCKET socket;
-    NetworkRoad road;
-    IpAddress peer;
-    StreamFramer framer;
   };
 
   std::optional<fw::Winsock> winsock;
@@ -149,9 +150,15 @@ struct NetworkListener::State {
   std::vector<std::unique_ptr<Connection>> connections;
   ConnectionTable table;
   WaitingLines waiting;  // TCP lines the queue had no room for yet
-  std::deque<NetworkLine> datagrams;  // one round's UDP lines, handed over together
+  std::deque<LineRecord> datagrams;  // one round's UDP lines, handed over together
   bool intakeClosed = false;
   std::vector<char> buffer = std::vector<char>(kDatagramMax);
+  std::vector<char> closing = std::vector<char>(kReadsPerConnection * kStreamChunk);  // a closing connection's rest
+  // The round's wait: the wake socket and the roads' sockets first (`fixed`
+  // of them), then the connections read this round.
+  std::vector<WSAPOLLFD> polled;
+  std::size_t fixed = 0;
+  int datagramsLastRound = 0;
 
   RoadSockets& Of(NetworkRoad road) { return roads[road == NetworkRoad::kRemote ? 0 : 1]; }
   bool AnySocket() const {
@@ -161,8 +168,8 @@ struct NetworkListener::State {
   }
 };
 
-NetworkListener::NetworkListener(HandOver handOver)
-    : handOver_(std::move(handOver)), taker_(SenderList{}, UtcToLocalMs), state_(std::make_unique<State>()) {}
+NetworkListener::NetworkListener(MessageIntake& intake)
+    : intake_(intake), taker_(SenderList{}, UtcToLocalMs), state_(std::make_unique<State>()) {}
 
 NetworkListener::~NetworkListener() {
   Stop();
@@ -245,182 +252,212 @@ void NetworkListener::Run() {
   // for the processor loses lines.
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
   State& s = *state_;
-  std::vector<WSAPOLLFD> polled;
-
-  // A TCP line waits for room; false while the queue is still full.
-  auto handOverWaiting = [&] {
-    if (!s.waiting.Empty() && !s.intakeClosed) {
-      const MessageIntake::TryResult result = handOver_(s.waiting.Lines());
-      s.waiting.Settle();
-      if (result == MessageIntake::TryResult::kFull) return false;
-      if (result == MessageIntake::TryResult::kClosed) s.intakeClosed = true;
-    }
-    s.waiting.Clear();
-    return true;
-  };
-  auto takeFrame = [&](State::Connection& c, std::string_view frame, bool cut, std::int64_t arrival) {
-    std::optional<NetworkLine> line = taker_.Take(c.road, c.peer, frame, cut, arrival);
-    if (line && !s.waiting.Push(std::move(*line))) taker_.CountQueueFull();
-  };
-  auto feed = [&](State::Connection& c, int got, std::int64_t arrival) {
-    c.framer.Feed(std::string_view(s.buffer.data(), static_cast<std::size_t>(got)),
-                  [&](std::string_view frame, bool cut) { takeFrame(c, frame, cut, arrival); });
-    if (const std::uint64_t passedOver = c.framer.TakePassedOver()) taker_.CountWrongFormat(passedOver);
-  };
-  // Closed by us (pushed out, silent): what it sent that is here already is
-  // taken, as far as the waiting lines have room, and an unfinished line is
-  // shown as far as it came and counted, since its end will never come.
-  auto closeConnection = [&](SOCKET socket, bool finished) {
-    for (auto it = s.connections.begin(); it != s.connections.end(); ++it) {
-      State::Connection& c = **it;
-      if (c.socket != socket) continue;
-      const std::int64_t arrival = LocalMsOfDay();
-      for (int n = 0; !finished && n < kReadsPerConnection; ++n) {
-        const int got = recv(c.socket, s.buffer.data(), kStreamChunk, 0);
-        if (got <= 0) break;
-        feed(c, got, arrival);
-      }
-      c.framer.Finish([&](std::string_view frame, bool cut) { takeFrame(c, frame, cut || !finished, arrival); });
-      s.table.Remove(c.socket);
-      CloseSocket(c.socket);
-      s.connections.erase(it);
-      return;
-    }
-  };
-
-  // Looked at after every wait, so a line that came during one already
-  // meets the list the user set meanwhile.
-  auto takeNewSenders = [&] {
-    std::lock_guard<std::mutex> lock(sendersMutex_);
-    if (newSenders_) {
-      taker_.SetSenders(*newSenders_);
-      newSenders_.reset();
-    }
-  };
-
-  int datagramsLastRound = 0;
+  s.datagramsLastRound = 0;
   while (!stop_) {
-    const bool backPressure = !handOverWaiting();
-
-    polled.clear();
-    auto add = [&](SOCKET socket) {
-      if (socket != INVALID_SOCKET) polled.push_back(WSAPOLLFD{socket, POLLRDNORM, 0});
-    };
-    add(s.wake);
-    for (const State::RoadSockets& r : s.roads) {
-      add(r.udp);
-      add(r.tcp);
-    }
-    const std::size_t fixed = polled.size();
-    if (!backPressure) {
-      for (auto& c : s.connections) add(c->socket);
-    }
-    int waitMs = backPressure ? kBackPressureWaitMs : kIdleWaitMs;
-    if (const auto untilSilent = s.table.MsUntilSilent(NowMs()))
-      waitMs = static_cast<int>(std::min<std::int64_t>(waitMs, *untilSilent + 1));
-    // While datagrams keep coming, a moment's pause lets several gather,
-    // which one wait and one round then take: under Wine a wait costs far
-    // more than the reads it saves.
-    if (datagramsLastRound > 0) Sleep(1);
-    datagramsLastRound = 0;
-    const int ready = polled.empty() ? (Sleep(static_cast<DWORD>(waitMs)), 0)
-                                     : WSAPoll(polled.data(), static_cast<ULONG>(polled.size()), waitMs);
+    const int ready = WaitForSockets(!HandOverWaiting());
     if (stop_) break;
-    if (ready < 0) Sleep(static_cast<DWORD>(waitMs));  // never seen; it must not spin
-    takeNewSenders();
-
-    for (SOCKET silent : s.table.TakeSilent(NowMs())) closeConnection(silent, false);
+    TakeNewSenders();
+    for (SOCKET silent : s.table.TakeSilent(NowMs())) CloseConnection(silent, false);
     if (ready <= 0) continue;
-
-    for (std::size_t i = 0; i < fixed; ++i) {
-      if (!(polled[i].revents & (POLLRDNORM | POLLERR | POLLHUP))) continue;
-      const SOCKET socket = polled[i].fd;
-      if (socket == s.wake) {
-        while (recv(s.wake, s.buffer.data(), 1, 0) >= 0) {
-        }
-        continue;
-      }
-      const NetworkRoad road = socket == s.roads[0].udp || socket == s.roads[0].tcp ? NetworkRoad::kRemote
-                                                                                    : NetworkRoad::kSyslog;
-      if (socket == s.Of(road).udp) {
-        for (int n = 0; n < kDatagramsPerRound; ++n) {
-          sockaddr_in peer{};
-          int peerSize = sizeof peer;
-          const int got = recvfrom(socket, s.buffer.data(), static_cast<int>(s.buffer.size()), 0,
-                                   reinterpret_cast<sockaddr*>(&peer), &peerSize);
-          if (got < 0) {
-            if (WouldBlock()) break;
-            continue;  // one bad datagram (too big, reset) says nothing about the next
-          }
-          ++datagramsLastRound;
-          if (peer.sin_family != AF_INET) continue;
-          const std::int64_t arrival = road == NetworkRoad::kSyslog ? LocalMsOfDay() : 0;
-          std::optional<NetworkLine> line = taker_.Take(road, PeerAddress(peer),
-                                                        std::string_view(s.buffer.data(), static_cast<std::size_t>(got)),
-                                                        false, arrival);
-          if (line && !s.intakeClosed) s.datagrams.push_back(std::move(*line));
-        }
-        // The round's lines go together; those the queue has no room for
-        // are lost as datagrams are, and counted.
-        if (!s.datagrams.empty() && handOver_(s.datagrams) == MessageIntake::TryResult::kClosed) {
-          s.intakeClosed = true;
-          s.datagrams.clear();
-        }
-        for (std::size_t n = 0; n < s.datagrams.size(); ++n) taker_.CountQueueFull();
-        s.datagrams.clear();
-      } else {
-        for (int n = 0; n < kAcceptsPerRound; ++n) {
-          sockaddr_in peer{};
-          int peerSize = sizeof peer;
-          SOCKET accepted = accept(socket, reinterpret_cast<sockaddr*>(&peer), &peerSize);
-          if (accepted == INVALID_SOCKET) {
-            if (WouldBlock()) break;
-            continue;  // one that was reset before it was taken
-          }
-          // A sender not allowed holds no place a sender allowed could need.
-          if (peer.sin_family != AF_INET || !taker_.Allows(PeerAddress(peer))) {
-            taker_.CountRefused();
-            closesocket(accepted);
-            continue;
-          }
-          SetNonBlocking(accepted);
-          if (const auto pushedOut = s.table.Add(accepted, NowMs())) closeConnection(*pushedOut, false);
-          s.connections.push_back(std::make_unique<State::Connection>(accepted, road, PeerAddress(peer)));
-        }
-      }
-    }
-
-    for (std::size_t i = fixed; i < polled.size(); ++i) {
-      if (!(polled[i].revents & (POLLRDNORM | POLLERR | POLLHUP))) continue;
-      // Looked up again: the accepts above may have pushed it out.
-      const auto found = std::find_if(s.connections.begin(), s.connections.end(),
-                                      [&](const auto& c) { return c->socket == polled[i].fd; });
-      if (found == s.connections.end()) continue;
-      State::Connection& c = **found;
-      bool ended = false, broken = false;
-      for (int n = 0; n < kReadsPerConnection && s.waiting.Empty(); ++n) {
-        const int got = recv(c.socket, s.buffer.data(), kStreamChunk, 0);
-        if (got == 0 || (got < 0 && !WouldBlock())) {
-          ended = true;
-          broken = got < 0;
-          break;
-        }
-        if (got < 0) break;
-        s.table.Heard(c.socket, NowMs());
-        feed(c, got, LocalMsOfDay());
-        handOverWaiting();
-      }
-      if (ended) closeConnection(c.socket, !broken);
-      // The queue is full: the other connections wait with their lines
-      // unread, in their senders' buffers.
-      if (!s.waiting.Empty()) break;
-    }
+    for (std::size_t i = 0; i < s.fixed; ++i)
+      if (s.polled[i].revents & (POLLRDNORM | POLLERR | POLLHUP)) ServeRoadSocket(s.polled[i].fd);
+    ReadConnections();
   }
   // Whatever waits now has no room to go to: it is counted, not dropped unseen.
-  if (!handOverWaiting()) {
+  if (!HandOverWaiting()) {
     taker_.CountQueueFull(s.waiting.Size());
     s.waiting.Clear();
   }
+}
+
+// The TCP lines waiting go first; false while the queue is still full.
+bool NetworkListener::HandOverWaiting() {
+  State& s = *state_;
+  if (!s.waiting.Empty() && !s.intakeClosed) {
+    const MessageIntake::TryResult result = intake_.TryQueueFront(s.waiting.Lines());
+    s.waiting.Settle();
+    if (result == MessageIntake::TryResult::kFull) return false;
+    if (result == MessageIntake::TryResult::kClosed) s.intakeClosed = true;
+  }
+  s.waiting.Clear();
+  return true;
+}
+
+// Under back-pressure the connections are not waited for: their senders
+// wait with their lines in their own buffers. Returns what WSAPoll returns.
+int NetworkListener::WaitForSockets(bool backPressure) {
+  State& s = *state_;
+  s.polled.clear();
+  auto add = [&s](SOCKET socket) {
+    if (socket != INVALID_SOCKET) s.polled.push_back(WSAPOLLFD{socket, POLLRDNORM, 0});
+  };
+  add(s.wake);
+  for (const State::RoadSockets& r : s.roads) {
+    add(r.udp);
+    add(r.tcp);
+  }
+  s.fixed = s.polled.size();
+  if (!backPressure) {
+    for (auto& c : s.connections) add(c->socket);
+  }
+  int waitMs = backPressure ? kBackPressureWaitMs : kIdleWaitMs;
+  if (const auto untilSilent = s.table.MsUntilSilent(NowMs()))
+    waitMs = static_cast<int>(std::min<std::int64_t>(waitMs, *untilSilent + 1));
+  // While datagrams keep coming, a moment's pause lets several gather,
+  // which one wait and one round then take: under Wine a wait costs far
+  // more than the reads it saves.
+  if (s.datagramsLastRound > 0) Sleep(1);
+  s.datagramsLastRound = 0;
+  const int ready = s.polled.empty() ? (Sleep(static_cast<DWORD>(waitMs)), 0)
+                                     : WSAPoll(s.polled.data(), static_cast<ULONG>(s.polled.size()), waitMs);
+  if (ready < 0) Sleep(static_cast<DWORD>(waitMs));  // never seen; it must not spin
+  return ready;
+}
+
+// Looked at after every wait, so a line that came during one already meets
+// the list the user set meanwhile.
+void NetworkListener::TakeNewSenders() {
+  std::lock_guard<std::mutex> lock(sendersMutex_);
+  if (newSenders_) {
+    taker_.SetSenders(*newSenders_);
+    newSenders_.reset();
+  }
+}
+
+void NetworkListener::ServeRoadSocket(SOCKET socket) {
+  State& s = *state_;
+  if (socket == s.wake) {
+    while (recv(s.wake, s.buffer.data(), 1, 0) >= 0) {
+    }
+    return;
+  }
+  const NetworkRoad road =
+      socket == s.roads[0].udp || socket == s.roads[0].tcp ? NetworkRoad::kRemote : NetworkRoad::kSyslog;
+  if (socket == s.Of(road).udp)
+    ReadDatagrams(socket, road);
+  else
+    AcceptConnections(socket, road);
+}
+
+// The round's lines go together; those the queue has no room for are lost as
+// datagrams are, and counted.
+void NetworkListener::ReadDatagrams(SOCKET socket, NetworkRoad road) {
+  State& s = *state_;
+  for (int n = 0; n < kDatagramsPerRound; ++n) {
+    sockaddr_in peer{};
+    int peerSize = sizeof peer;
+    const int got = recvfrom(socket, s.buffer.data(), static_cast<int>(s.buffer.size()), 0,
+                             reinterpret_cast<sockaddr*>(&peer), &peerSize);
+    if (got < 0) {
+      if (WouldBlock()) break;
+      continue;  // one bad datagram (too big, reset) says nothing about the next
+    }
+    ++s.datagramsLastRound;
+    if (peer.sin_family != AF_INET) continue;
+    const std::int64_t arrival = road == NetworkRoad::kSyslog ? LocalMsOfDay() : 0;
+    std::optional<LineRecord> line = taker_.Take(
+        road, PeerAddress(peer), std::string_view(s.buffer.data(), static_cast<std::size_t>(got)), false, arrival);
+    if (line && !s.intakeClosed) s.datagrams.push_back(std::move(*line));
+  }
+  if (!s.datagrams.empty() && intake_.TryQueueFront(s.datagrams) == MessageIntake::TryResult::kClosed) {
+    s.intakeClosed = true;
+    s.datagrams.clear();
+  }
+  taker_.CountQueueFull(s.datagrams.size());
+  s.datagrams.clear();
+}
+
+void NetworkListener::AcceptConnections(SOCKET listening, NetworkRoad road) {
+  State& s = *state_;
+  for (int n = 0; n < kAcceptsPerRound; ++n) {
+    sockaddr_in peer{};
+    int peerSize = sizeof peer;
+    SOCKET accepted = accept(listening, reinterpret_cast<sockaddr*>(&peer), &peerSize);
+    if (accepted == INVALID_SOCKET) {
+      if (WouldBlock()) break;
+      continue;  // one that was reset before it was taken
+    }
+    // A sender not allowed holds no place a sender allowed could need.
+    if (peer.sin_family != AF_INET || !taker_.Allows(PeerAddress(peer))) {
+      taker_.CountRefused();
+      closesocket(accepted);
+      continue;
+    }
+    SetNonBlocking(accepted);
+    if (const auto pushedOut = s.table.Add(accepted, NowMs())) CloseConnection(*pushedOut, false);
+    s.connections.push_back(std::make_unique<Connection>(accepted, road, PeerAddress(peer)));
+  }
+}
+
+// The connections that have bytes, in order, until the queue is full: then
+// the others wait with their lines unread, in their senders' buffers.
+void NetworkListener::ReadConnections() {
+  State& s = *state_;
+  for (std::size_t i = s.fixed; i < s.polled.size() && s.waiting.Empty(); ++i) {
+    if (!(s.polled[i].revents & (POLLRDNORM | POLLERR | POLLHUP))) continue;
+    // Looked up again: the accepts above may have pushed it out.
+    const auto found = std::find_if(s.connections.begin(), s.connections.end(),
+                                    [&](const auto& c) { return c->socket == s.polled[i].fd; });
+    if (found != s.connections.end()) ReadConnection(**found);
+  }
+}
+
+void NetworkListener::ReadConnection(Connection& c) {
+  State& s = *state_;
+  bool ended = false, broken = false;
+  for (int n = 0; n < kReadsPerConnection && s.waiting.Empty(); ++n) {
+    const int got = recv(c.socket, s.buffer.data(), kStreamChunk, 0);
+    if (got == 0 || (got < 0 && !WouldBlock())) {
+      ended = true;
+      broken = got < 0;
+      break;
+    }
+    if (got < 0) break;
+    s.table.Heard(c.socket, NowMs());
+    Feed(c, std::string_view(s.buffer.data(), static_cast<std::size_t>(got)), LocalMsOfDay(), false);
+    HandOverWaiting();
+  }
+  if (ended) CloseConnection(c.socket, !broken);
+}
+
+void NetworkListener::Feed(Connection& c, std::string_view bytes, std::int64_t arrival, bool closing) {
+  State& s = *state_;
+  c.framer.Feed(bytes, [&](std::string_view frame, bool cut) {
+    if (closing) {
+      taker_.TakeClosing(s.waiting, c.road, c.peer, frame, cut, arrival);
+    } else if (std::optional<LineRecord> line = taker_.Take(c.road, c.peer, frame, cut, arrival)) {
+      if (!s.waiting.Push(std::move(*line))) taker_.CountQueueFull();
+    }
+  });
+  if (const std::uint64_t passedOver = c.framer.TakePassedOver()) taker_.CountWrongFormat(passedOver);
+}
+
+// Closed by us (pushed out, silent): what it sent that is here already is
+// taken, as far as the waiting lines have room, and an unfinished line is
+// shown as far as it came and counted, since its end will never come.
+void NetworkListener::CloseConnection(SOCKET socket, bool finished) {
+  State& s = *state_;
+  const auto it = std::find_if(s.connections.begin(), s.connections.end(),
+                               [socket](const auto& c) { return c->socket == socket; });
+  if (it == s.connections.end()) return;
+  Connection& c = **it;
+  const std::int64_t arrival = LocalMsOfDay();
+  // What it sent, as far as one connection's reads would go, in as few
+  // reads as the buffer allows: under Wine each read costs far more than
+  // the bytes it copies, and a sender that keeps opening connections
+  // pushes out one with every new one.
+  for (std::size_t left = s.closing.size(); !finished && left > 0;) {
+    const int got = recv(c.socket, s.closing.data(), static_cast<int>(left), 0);
+    if (got <= 0) break;
+    left -= static_cast<std::size_t>(got);
+    Feed(c, std::string_view(s.closing.data(), static_cast<std::size_t>(got)), arrival, true);
+  }
+  c.framer.Finish([&](std::string_view frame, bool cut) {
+    taker_.TakeClosing(s.waiting, c.road, c.peer, frame, cut || !finished, arrival);
+  });
+  s.table.Remove(c.socket);
+  CloseSocket(c.socket);
+  s.connections.erase(it);
 }
 
 }  // namespace ploxen

@@ -4,12 +4,13 @@
 // handed to the intake's queue without waiting: a UDP line that finds it full
 // is counted, a TCP line is kept and the worker stops reading TCP until the
 // queue has room again, so the sender waits instead (TCP's back-pressure).
+// A connection the worker closes gives up what it sent only into the
+// waiting lines' bound; the rest is counted without being made into rows.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,17 +27,15 @@ namespace ploxen {
 
 class NetworkListener {
  public:
-  // Hands lines to the intake from the front of the deque, as many as it
-  // has room for, in one go: one lock and no copy per line. Must not wait.
-  using HandOver = std::function<MessageIntake::TryResult(std::deque<NetworkLine>& lines)>;
-
   struct Road {
     bool on = false;
     int port = 0;
     bool operator==(const Road& o) const { return on == o.on && (!on || port == o.port); }
   };
 
-  explicit NetworkListener(HandOver handOver);
+  // Lines go to the intake's queue, each round's together, as many as it has
+  // room for: one lock and no copy per line.
+  explicit NetworkListener(MessageIntake& intake);
   ~NetworkListener();
   NetworkListener(const NetworkListener&) = delete;
   NetworkListener& operator=(const NetworkListener&) = delete;
@@ -54,13 +53,25 @@ class NetworkListener {
   LostLines Lost() const { return taker_.Lost(); }
 
  private:
+  struct Connection;
   struct State;  // sockets and connections, touched only by the worker while it runs
 
   void StartWorker();
   void StopWorker();
+  // The worker: rounds of a wait for the sockets and what they have.
   void Run();
+  bool HandOverWaiting();
+  int WaitForSockets(bool backPressure);
+  void TakeNewSenders();
+  void ServeRoadSocket(SOCKET socket);
+  void ReadDatagrams(SOCKET socket, NetworkRoad road);
+  void AcceptConnections(SOCKET listening, NetworkRoad road);
+  void ReadConnections();
+  void ReadConnection(Connection& c);
+  void Feed(Connection& c, std::string_view bytes, std::int64_t arrival, bool closing);
+  void CloseConnection(SOCKET socket, bool finished);
 
-  HandOver handOver_;
+  MessageIntake& intake_;
   NetworkLineTaker taker_;
   std::unique_ptr<State> state_;
   std::thread worker_;

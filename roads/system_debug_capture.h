@@ -68,12 +68,13 @@ class SystemDebugCapture {
   // The "Global\" names are read too.
   bool Global() const { return global_; }
 
-  // On the reader's side: every line waiting, as the queue hands it. The
-  // reader is not woken again until it rearms: while lines keep coming it
-  // looks by itself, in batches, instead of one wake-up per line.
+  // On the reader's side: every line waiting (or the first maxLines), as the
+  // queue hands it. The reader is not woken again until it rearms: while
+  // lines keep coming it looks by itself, in batches, instead of one
+  // wake-up per line.
   template <typename Take>
-  std::size_t Drain(Take&& take) {
-    return queue_ ? queue_->Drain(std::forward<Take>(take)) : 0;
+  std::size_t Drain(Take&& take, std::size_t maxLines = SIZE_MAX) {
+    return queue_ ? queue_->Drain(std::forward<Take>(take), maxLines) : 0;
   }
   bool Empty() const { return !queue_ || queue_->Empty(); }
   // The reader stops looking: the next line wakes it. True when lines came

@@ -1,11 +1,9 @@
-// The platform's mailslot behind the remote road, and the road as the main
-// window holds it: the mailslot, the receiver, and the receiver's notices
-// turned into the window's message boxes.
+// The platform's mailslot behind the remote road, and the texts of the
+// receiver's notices.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,27 +40,5 @@ class Win32Mailslot : public MailslotPort {
 
 // The text of a notice: string 107 from the string table, the others fixed.
 std::string RemoteNoticeText(RemoteNotice notice);
-
-class RemoteMailslot : private RemoteWindow {
- public:
-  using Lines = std::function<void(MessageKind, const char*, MessageSource)>;
-  using Box = std::function<void(const std::string& text)>;
-
-  RemoteMailslot(int& remoteActive, Lines lines, Box box)
-      : lines_(std::move(lines)), box_(std::move(box)), receiver_(remoteActive, mailslot_, *this) {}
-
-  std::size_t Tick() { return receiver_.Tick(); }
-  void Close() { receiver_.Close(); }
-  std::uint64_t Lost() const { return receiver_.Lost(); }
-
- private:
-  void AddMessage(MessageKind kind, const char* text, MessageSource source) override { lines_(kind, text, source); }
-  void ShowNotice(RemoteNotice notice) override { box_(RemoteNoticeText(notice)); }
-
-  Win32Mailslot mailslot_;
-  Lines lines_;
-  Box box_;
-  MailslotReceiver receiver_;
-};
 
 }  // namespace ploxen

@@ -32,8 +32,8 @@ class CaptureFile : private UserDialogs {
   CaptureFile(const CaptureFile&) = delete;
   CaptureFile& operator=(const CaptureFile&) = delete;
 
-  // One line of the road, as it would come to PLOXEN's list.
-  void Add(MessageKind kind, const char* text) { intake_.AddMessage(kind, text, kSourceSystemWide); }
+  // One row of the road, as it would come to PLOXEN's list.
+  void Add(const LineRecord& row) { intake_.AddRecord(row); }
   // Rows taken and not yet in the file.
   std::size_t Waiting() const { return rows_.size(); }
   // The file with no rows: only a header.

@@ -31,10 +31,11 @@ class CaptureQueue {
   // Writer: the line goes in whole or is counted as lost; false then.
   bool Push(std::uint32_t processId, std::int64_t arrivalMs, std::string_view text);
 
-  // Reader: hands every line there now to take(processId, arrivalMs, text) in
-  // order; the text is valid only during the call. Returns the number taken.
+  // Reader: hands every line there now, or the first maxLines of them, to
+  // take(processId, arrivalMs, text) in order; the text is valid only during
+  // the call. Returns the number taken.
   template <typename Take>
-  std::size_t Drain(Take&& take);
+  std::size_t Drain(Take&& take, std::size_t maxLines = SIZE_MAX);
 
   bool Empty() const { return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_relaxed); }
   // Lines that did not fit, since the queue was made.
@@ -62,11 +63,11 @@ class CaptureQueue {
 };
 
 template <typename Take>
-std::size_t CaptureQueue::Drain(Take&& take) {
+std::size_t CaptureQueue::Drain(Take&& take, std::size_t maxLines) {
   const std::uint64_t head = head_.load(std::memory_order_acquire);
   std::uint64_t tail = tail_.load(std::memory_order_relaxed);
   std::size_t taken = 0;
-  while (tail != head) {
+  while (tail != head && taken < maxLines) {
     const std::size_t at = static_cast<std::size_t>(tail % capacity_);
     Record record;
     std::memcpy(&record, ring_.get() + at, sizeof record);

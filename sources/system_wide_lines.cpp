@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/intake.h"
+
 namespace ploxen {
 
 namespace {
@@ -148,10 +150,14 @@ std::size_t ProgramNames::Held() const {
       std::count_if(entries_.begin(), entries_.end(), [](const auto& e) { return e.second.process != 0; }));
 }
 
-std::string SystemWideRowText(std::uint32_t processId, std::string_view program, std::string_view text,
-                              LineStamp& stamp) {
-  char prefix[48];
-  const int n = std::snprintf(prefix, sizeof prefix, "PID=%lu,TID=????,   ", static_cast<unsigned long>(processId));
+LineRecord SystemWideRecord(std::uint32_t processId, std::string_view program, std::string_view text,
+                            LineStamp& stamp) {
+  LineRecord record;
+  record.kind = 0x303;
+  record.source = kSourceSystemWide;
+  char process[48];
+  const int n = std::snprintf(process, sizeof process, "PID=%lu,TID=????", static_cast<unsigned long>(processId));
+  record.process.assign(process, n > 0 ? static_cast<std::size_t>(n) : 0);
   std::string message;
   message.reserve(program.size() + 3 + text.size());
   message += '[';
@@ -161,9 +167,17 @@ std::string SystemWideRowText(std::uint32_t processId, std::string_view program,
     message += ' ';
     message.append(text.data(), text.size());
   }
-  std::string row(prefix, n > 0 ? static_cast<std::size_t>(n) : 0);
-  row += stamp.Stamp(message);
-  return row;
+  stamp.StampColumns(message, record.time, record.message);
+  return record;
+}
+
+LineRecord SystemWideNotice(std::string_view text, LineStamp& stamp) {
+  LineRecord record;
+  record.kind = 0x103;
+  record.source = kSourceSystemWide;
+  record.process = kPlaceholderProcess;
+  stamp.StampColumns(text, record.time, record.message);
+  return record;
 }
 
 std::string LostLinesText(std::uint64_t lost) {

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/line_record.h"
 #include "core/line_stamp.h"
 
 namespace ploxen {
@@ -122,11 +123,13 @@ class ProgramNames {
   std::deque<std::uint32_t> ended_;  // oldest first, to bound what is kept
 };
 
-// The intake's prefix with the sender's id (its thread is not known on this
-// road); the stamp's time; the program in brackets before the text:
-//   "PID=1234,TID=????,   12:00:00.000  (00012ms)   [prog.exe] text"
-std::string SystemWideRowText(std::uint32_t processId, std::string_view program, std::string_view text,
-                              LineStamp& stamp);
+// A line's row: the process column with the sender's id (its thread is not
+// known on this road), "PID=1234,TID=????"; the stamp's time; the program in
+// brackets before the text, "(00012ms)   [prog.exe] text".
+LineRecord SystemWideRecord(std::uint32_t processId, std::string_view program, std::string_view text,
+                            LineStamp& stamp);
+// The road's own red row (lines lost), its process unknown.
+LineRecord SystemWideNotice(std::string_view text, LineStamp& stamp);
 // What the user is told where lines could not be kept.
 std::string LostLinesText(std::uint64_t lost);
 

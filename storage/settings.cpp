@@ -147,7 +147,6 @@ Settings LoadSettings(const Profile& profile, int screenW, int screenH) {
   Settings s;
   s.position = DefaultPlacement(screenW, screenH);
   for (const SettingKey& k : kSettingKeys) ReadKey(profile, k, s);
-  s.remoteActive = s.fernDebug;
   s.rules = ReadViewRules(profile);
   s.position = ReachablePlacement(s.position, screenW, screenH);
   return s;

@@ -118,7 +118,6 @@ struct Settings {
   IntakeSwitches intake;  // MAXCOUNT, the nine category switches, PLOXEN, DBWIN32, SYSTEMWEIT
   int ersterAufruf = 1;
   int fernDebug = 0;     // what the user chose; this is what is saved
-  int remoteActive = 0;  // loaded from FERNDEBUG, cleared when the mailslot cannot be used
   int intervall = 250;
   int fontSize = 8;  // -1: the list has no font of its own
   std::string fontName{kDefaultFontName};

@@ -183,7 +183,7 @@ class Capture {
         printed_ += '\n';
       } else {
         stampTime_ = line.arrivalMs;
-        rows_.Add(0x303, SystemWideRowText(line.processId, program, line.text, stamp_).c_str());
+        rows_.Add(SystemWideRecord(line.processId, program, line.text, stamp_));
       }
     }
     if (!printed_.empty()) out_.Write(printed_);
@@ -205,7 +205,7 @@ class Capture {
   void AddToFile(std::int64_t now, const std::string& text) {
     if (path_.empty()) return;
     stampTime_ = now;
-    rows_.Add(0x103, (std::string(ploxen::kPlaceholderPrefix) + stamp_.Stamp(text)).c_str());
+    rows_.Add(SystemWideNotice(text, stamp_));
   }
 
   // After a failure the rows wait, and are tried again after a pause.

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/line_prefix.h"
 #include "core/line_stamp.h"
 
 namespace ploxen::test {
@@ -62,6 +63,22 @@ TEST_P(StampedLines, ReadAsExpected) {
   for (const auto& [text, stamped] : c.lines) EXPECT_EQ(stamp.Stamp(text), stamped) << text.substr(0, 20);
 }
 
+// A record's time and message columns are what the prefix split makes of
+// the stamped text line.
+TEST_P(StampedLines, AsColumnsSplitWhereTheTextLineSplits) {
+  const StampCase& c = GetParam();
+  ScriptedClock clock(c.times);
+  LineStamp stamp(clock.AsClock());
+  for (const auto& [text, stamped] : c.lines) {
+    std::string time, message;
+    stamp.StampColumns(text, time, message);
+    const std::string line = "PID=1,TID=2,   " + stamped;
+    const LinePrefix prefix = SplitPrefix(line);
+    EXPECT_EQ(time, prefix.time) << text.substr(0, 20);
+    EXPECT_EQ(message, line.substr(prefix.messageStart)) << text.substr(0, 20);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(LineStamp, StampedLines, ::testing::ValuesIn(kStampCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -73,6 +90,10 @@ TEST(LineStamp, SwitchedOffPassesTextAndKeepsThePreviousTime) {
   EXPECT_EQ(stamp.Stamp("plain %s text"), "plain %s text");
   EXPECT_EQ(clock.calls(), 1u);
   EXPECT_EQ(stamp.Previous(), 12 * 3600000);
+  std::string time = "x", message;
+  stamp.StampColumns("plain", time, message);
+  EXPECT_EQ(time, "");
+  EXPECT_EQ(message, "plain");
   stamp.SetEnabled(true);
   EXPECT_EQ(stamp.Stamp("b"), "12:00:01.000  (01000ms)   b");
 }

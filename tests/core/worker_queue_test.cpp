@@ -9,9 +9,18 @@
 namespace ploxen::test {
 namespace {
 
+// A record whose message is the text, as a remote line over the network.
+LineRecord Line(MessageKind kind, std::string_view text) {
+  LineRecord record;
+  record.kind = kind;
+  record.message = std::string(text);
+  return record;
+}
+
 class WorkerQueueTest : public IntakeTest {
  protected:
-  bool Queue(const char* text) { return intake.Queue(100, text, kSourceSystem, [this] { ++wakes; }); }
+  WorkerQueueTest() { intake.OnQueued([this] { ++wakes; }); }
+  bool Queue(const char* text) { return intake.Queue(100, text, kSourceSystem); }
   int wakes = 0;
 };
 
@@ -70,14 +79,9 @@ TEST_F(WorkerQueueTest, AFullQueueHoldsTheWorkerUntilTakenAndClosingReleasesIt) 
 TEST_F(WorkerQueueTest, TryQueueNeverWaitsAndTellsFullFromClosed) {
   switches.maxCount = 0;
   using Result = MessageIntake::TryResult;
-  struct Line {
-    MessageKind kind;
-    std::string text;
-    MessageSource source = kSourceSystem;
-  };
   const auto tryQueue = [this](std::string_view text) {
-    std::deque<Line> one{Line{100, std::string(text)}};
-    return intake.TryQueueFront(one, [this] { ++wakes; });
+    std::deque<LineRecord> one{Line(100, text)};
+    return intake.TryQueueFront(one);
   };
   for (std::size_t i = 0; i < MessageIntake::kQueuedMax; ++i) ASSERT_EQ(tryQueue("zeile"), Result::kQueued);
   EXPECT_EQ(wakes, 1);
@@ -99,22 +103,17 @@ TEST_F(WorkerQueueTest, TryQueueNeverWaitsAndTellsFullFromClosed) {
 TEST_F(WorkerQueueTest, ABatchTakesWhatFitsInOrderAndKeepsTheRest) {
   switches.maxCount = 0;
   using Result = MessageIntake::TryResult;
-  struct Line {
-    MessageKind kind;
-    std::string text;
-    MessageSource source = kSourceSystem;
-  };
-  std::deque<Line> lines;
-  for (std::size_t i = 0; i < MessageIntake::kQueuedMax - 1; ++i) lines.push_back(Line{100, "vorher"});
-  EXPECT_EQ(intake.TryQueueFront(lines, [this] { ++wakes; }), Result::kQueued);
+  std::deque<LineRecord> lines;
+  for (std::size_t i = 0; i < MessageIntake::kQueuedMax - 1; ++i) lines.push_back(Line(100, "vorher"));
+  EXPECT_EQ(intake.TryQueueFront(lines), Result::kQueued);
   EXPECT_TRUE(lines.empty());
-  lines = {Line{0x103, "passt"}, Line{100, "wartet 1"}, Line{100, "wartet 2"}};
-  EXPECT_EQ(intake.TryQueueFront(lines, [this] { ++wakes; }), Result::kFull);
+  lines = {Line(0x103, "passt"), Line(100, "wartet 1"), Line(100, "wartet 2")};
+  EXPECT_EQ(intake.TryQueueFront(lines), Result::kFull);
   ASSERT_EQ(lines.size(), 2u);  // the worker keeps these for later
-  EXPECT_EQ(lines.front().text, "wartet 1");
+  EXPECT_EQ(lines.front().message, "wartet 1");
   EXPECT_EQ(wakes, 1);  // one wake-up for the whole batch
   intake.TakeQueued();
-  EXPECT_EQ(intake.TryQueueFront(lines, [this] { ++wakes; }), Result::kQueued);
+  EXPECT_EQ(intake.TryQueueFront(lines), Result::kQueued);
   EXPECT_EQ(wakes, 2);
   intake.TakeQueued();
   ASSERT_EQ(rows.size(), MessageIntake::kQueuedMax + 2);
@@ -123,8 +122,8 @@ TEST_F(WorkerQueueTest, ABatchTakesWhatFitsInOrderAndKeepsTheRest) {
   EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax), "wartet 1");
   EXPECT_EQ(MessageAt(MessageIntake::kQueuedMax + 1), "wartet 2");
   intake.CloseQueue();
-  lines = {Line{100, "geschlossen"}};
-  EXPECT_EQ(intake.TryQueueFront(lines, [this] { ++wakes; }), Result::kClosed);
+  lines = {Line(100, "geschlossen")};
+  EXPECT_EQ(intake.TryQueueFront(lines), Result::kClosed);
   EXPECT_EQ(lines.size(), 1u);
 }
 

@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "core/line_prefix.h"
 #include "net/syslog_message.h"
 
 namespace {
@@ -38,11 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   context.toLocalMs = [](std::int64_t utc) { return utc + 3600000; };
   context.arrivalLocalMs = 1234;
   context.sender = "192.0.2.1";
-  const std::string row = SyslogRowText(m, context);
-  const LinePrefix prefix = SplitPrefix(row);
-  Check(!prefix.process.empty() && prefix.time.size() == 12);
-  Check(prefix.messageStart < row.size());
-  const MessageKind kind = SyslogKind(m.severity);
+  const LineRecord row = SyslogRecord(m, context);
+  Check(row.process.compare(0, 4, "PID=") == 0 && row.time.size() == 12 && !row.message.empty());
+  // The columns are what the text form gave before: the first ",   " ends
+  // the process column, the time ends at its blank.
+  Check(row.process.find(",   ") == std::string::npos && row.process.find("TID=") != std::string::npos);
+  Check(row.time.find(' ') == std::string::npos);
+  const MessageKind kind = row.kind;
   Check(kind == 0x103 || kind == 0x203 || kind == 0x403 || kind == 0x303);
   return 0;
 }

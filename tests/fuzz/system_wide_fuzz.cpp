@@ -64,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const JoinedLine& line : lines) {
     Check(line.text.find('\n') == std::string::npos);
     Check(line.text.empty() || line.text.back() != '\r');
-    const std::string row = SystemWideRowText(line.processId, "prog.exe", line.text, stamp);
-    Check(row.compare(0, 4, "PID=") == 0);
+    const LineRecord row = SystemWideRecord(line.processId, "prog.exe", line.text, stamp);
+    Check(row.process.compare(0, 4, "PID=") == 0 && row.time.size() == 12);
   }
   return 0;
 }

@@ -289,14 +289,14 @@ TEST_F(IntakeObserverTest, EveryStoredRowIsToldWithItsColumnsAndRoadAndNoRejecte
   // The network's lines keep their own road through the queue: a row some
   // PLOXEN forwarded is told as such, so it is not forwarded again.
   NetworkLineTaker taker(SenderList{}, {});
-  std::deque<NetworkLine> lines;
+  std::deque<LineRecord> lines;
   for (const char* syslog : {"<13>Dec  8 12:00:00 pc PLOXEN: zur\xFC" "ck", "<13>Dec  8 12:00:00 pc app: fremd"})
     lines.push_back(*taker.Take(NetworkRoad::kSyslog, IpAddress::V4(127, 0, 0, 1), syslog, false, 0));
-  ASSERT_EQ(intake.TryQueueFront(lines, {}), MessageIntake::TryResult::kQueued);
+  ASSERT_EQ(intake.TryQueueFront(lines), MessageIntake::TryResult::kQueued);
   intake.TakeQueued();
   switches.ploxen = 0;  // gated as the network's other lines
   lines.push_back(*taker.Take(NetworkRoad::kSyslog, IpAddress::V4(127, 0, 0, 1), "<13>1 - pc PLOXEN - - - aus", false, 0));
-  intake.TryQueueFront(lines, {});
+  intake.TryQueueFront(lines);
   intake.TakeQueued();
   EXPECT_EQ(observer.rows, (std::vector<std::string>{"259/2:[PID=7,TID=8][12:00:00.000][Fehler]", "3/1:[][][Bemerkung]",
                                                      "1027/5:[PID=pc PLOXEN,TID=-][12:00:00.000][zur\xFC" "ck]",

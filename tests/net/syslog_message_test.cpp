@@ -1,6 +1,5 @@
 #include "net/syslog_message.h"
 
-#include "core/line_prefix.h"
 
 #include <gtest/gtest.h>
 
@@ -180,8 +179,11 @@ std::ostream& operator<<(std::ostream& os, const RowCase& c) { return os << c.na
 
 class SyslogRow : public testing::TestWithParam<RowCase> {};
 
+// The columns in the text form of the other roads.
+std::string Row(const LineRecord& line) { return line.process + ",   " + line.time + "  " + line.message; }
+
 TEST_P(SyslogRow, ComposesThePrefixForm) {
-  EXPECT_EQ(SyslogRowText(ParseSyslog(GetParam().input), PlusOneHour()), GetParam().row);
+  EXPECT_EQ(Row(SyslogRecord(ParseSyslog(GetParam().input), PlusOneHour())), GetParam().row);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -203,12 +205,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RowCase>& info) { return std::string(info.param.name); });
 
 TEST(SyslogRow, IntakeSplitsItIntoTheThreeColumns) {
-  const std::string row =
-      SyslogRowText(ParseSyslog("<11>1 2026-12-08T12:24:11.4Z web,01 ssh - - - failed,   twice"), PlusOneHour());
-  const LinePrefix prefix = SplitPrefix(row);
-  EXPECT_EQ(prefix.process, "PID=web_01 ssh,TID=-");
-  EXPECT_EQ(prefix.time, "13:24:11.400");
-  EXPECT_EQ(row.substr(prefix.messageStart), "failed,   twice");
+  const LineRecord row =
+      SyslogRecord(ParseSyslog("<11>1 2026-12-08T12:24:11.4Z web,01 ssh - - - failed,   twice"), PlusOneHour());
+  EXPECT_EQ(row.process, "PID=web_01 ssh,TID=-");
+  EXPECT_EQ(row.time, "13:24:11.400");
+  EXPECT_EQ(row.message, "failed,   twice");
 }
 
 TEST(SyslogRow, TimeOfDayWrapsBothWays) {

@@ -18,13 +18,12 @@
 namespace ploxen::test {
 namespace {
 
-const char* const kLines[] = {
-    "PID=1,TID=????,   12:00:00.000  (00000ms)   [a.exe] eins",
-    "PID=2,TID=????,   12:00:00.001  (00001ms)   [b.exe] zwei \xE4",
-    "PID=????,TID=????,   12:00:00.002  (00001ms)   verloren",
-    "PID=3,TID=????,   12:00:00.003  (00001ms)   [c.exe] drei",
+const LineRecord kLines[] = {
+    {0x303, kSourceSystemWide, "PID=1,TID=????", "12:00:00.000", "(00000ms)   [a.exe] eins"},
+    {0x303, kSourceSystemWide, "PID=2,TID=????", "12:00:00.001", "(00001ms)   [b.exe] zwei \xE4"},
+    {0x103, kSourceSystemWide, "PID=????,TID=????", "12:00:00.002", "(00001ms)   verloren"},
+    {0x303, kSourceSystemWide, "PID=3,TID=????", "12:00:00.003", "(00001ms)   [c.exe] drei"},
 };
-const MessageKind kKinds[] = {0x303, 0x303, 0x103, 0x303};
 
 // A file in memory on a disk that holds space bytes: a write past it puts
 // what fits, as a disk does, and fails. Writes at the start fail while
@@ -67,7 +66,7 @@ std::vector<unsigned char> ListsOwnFile(int lines) {
   MessageRows list;
   ScriptedDialogs dialogs;
   MessageIntake intake(switches, list, dialogs);
-  for (int i = 0; i < lines; ++i) intake.AddMessage(kKinds[i], kLines[i], kSourceSystemWide);
+  for (int i = 0; i < lines; ++i) intake.AddRecord(kLines[i]);
   MemorySink sink;
   EXPECT_TRUE(WriteBinaryFile(list, sink));
   return sink.Bytes();
@@ -80,7 +79,7 @@ TEST(CaptureFile, BatchesMakeTheBytesOfTheListsOwnFile) {
   EXPECT_EQ(WholeRows(target.bytes), 0u);
   int added = 0;
   for (int batch : {1, 0, 3}) {
-    for (int i = 0; i < batch; ++i, ++added) file.Add(kKinds[added], kLines[added]);
+    for (int i = 0; i < batch; ++i, ++added) file.Add(kLines[added]);
     ASSERT_TRUE(file.Write(target));
     EXPECT_EQ(file.Waiting(), 0u);
     EXPECT_EQ(file.Count(), static_cast<std::uint32_t>(added));
@@ -114,14 +113,14 @@ TEST_P(CaptureFileFailureTest, FileStaysWholeAndTheRowsWait) {
   CaptureFile file;
   MemoryTarget target;
   ASSERT_TRUE(file.Start(target));
-  file.Add(kKinds[0], kLines[0]);
+  file.Add(kLines[0]);
   ASSERT_TRUE(file.Write(target));
   const std::vector<unsigned char> afterFirst = target.bytes;
 
   target.space = afterFirst.size() + GetParam().spaceAfterFirst;
   target.failsAtStart = GetParam().failsAtStart;
-  file.Add(kKinds[1], kLines[1]);
-  file.Add(kKinds[2], kLines[2]);
+  file.Add(kLines[1]);
+  file.Add(kLines[2]);
   EXPECT_FALSE(file.Write(target));
   EXPECT_EQ(target.bytes, afterFirst) << "what the failed write left is cut off";
   EXPECT_EQ(file.Count(), 1u);
@@ -129,7 +128,7 @@ TEST_P(CaptureFileFailureTest, FileStaysWholeAndTheRowsWait) {
   EXPECT_EQ(WholeRows(target.bytes), 1u);
 
   target.space = SIZE_MAX;
-  file.Add(kKinds[3], kLines[3]);
+  file.Add(kLines[3]);
   ASSERT_TRUE(file.Write(target));
   EXPECT_EQ(file.Count(), 4u);
   EXPECT_EQ(target.bytes, ListsOwnFile(4));
@@ -149,10 +148,10 @@ TEST(CaptureFile, RowsBeyondWhatMayWaitAreGivenUpAndCounted) {
   MemoryTarget target;
   ASSERT_TRUE(file.Start(target));
   target.space = target.bytes.size();
-  for (std::size_t i = 0; i < CaptureFile::kWaitingMax; ++i) file.Add(0x303, kLines[0]);
+  for (std::size_t i = 0; i < CaptureFile::kWaitingMax; ++i) file.Add(kLines[0]);
   EXPECT_FALSE(file.Write(target));
   EXPECT_EQ(file.Waiting(), CaptureFile::kWaitingMax) << "as many as may wait, wait";
-  file.Add(0x303, kLines[1]);
+  file.Add(kLines[1]);
   EXPECT_FALSE(file.Write(target));
   EXPECT_EQ(file.Waiting(), 0u);
   EXPECT_EQ(file.GivenUp(), CaptureFile::kWaitingMax + 1);

@@ -344,7 +344,7 @@ class SystemWideRows : public IntakeTest {
  protected:
   SystemWideRows() { switches.systemWeit = 1; }
   void AddLine(std::uint32_t processId, const std::string& program, const std::string& text) {
-    Add(0x303, SystemWideRowText(processId, program, text, stamp).c_str(), kSourceSystemWide);
+    intake.AddRecord(SystemWideRecord(processId, program, text, stamp));
   }
   LineStamp stamp{Noon};
 };
@@ -361,6 +361,18 @@ TEST_F(SystemWideRows, ColumnsHoldIdTimeAndProgramBeforeTheText) {
   EXPECT_EQ(first.kind, 0x303);
   EXPECT_EQ(RowAt(1).process, "PID=4294967295,TID=????");
   EXPECT_EQ(RowAt(1).message, "(00000ms)   [?]");
+}
+
+TEST_F(SystemWideRows, TheRoadsOwnRedRowNamesNoProcess) {
+  AddLine(1, "a.exe", "vorher");
+  intake.AddRecord(SystemWideNotice(LostLinesText(3), stamp));
+  ASSERT_EQ(rows.size(), 2u);
+  const Row notice = RowAt(1);
+  EXPECT_EQ(notice.process, "PID=????,TID=????");
+  EXPECT_EQ(notice.time, "12:00:00.000");
+  EXPECT_EQ(notice.message, "(00000ms)   " + LostLinesText(3));
+  EXPECT_EQ(notice.kind, 0x103);
+  EXPECT_EQ(notice.colour, kRed);
 }
 
 TEST_F(SystemWideRows, AProgramNameWithBlanksAndCommasKeepsTheColumns) {

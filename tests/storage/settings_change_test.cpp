@@ -52,7 +52,6 @@ const ChangeCase kCases[] = {
        s.caseSensitiv = 1;
        s.saveDatei = "D:\\neu.bin";
        s.folgen = 1;
-       s.remoteActive = 1;
        s.position = {1, 2, 3, 4, 3};
      },
      ""},

@@ -130,18 +130,23 @@ TEST_F(HardeningTest, CreationMessagesFromAnotherProcessHurtNothing) {
   ASSERT_TRUE(WaitForRows(main_, 20));
   HWND dbwin = ProcessWindowOfClass(ploxen_.Id(), "DBWin32");
   ASSERT_NE(dbwin, nullptr);
-  HWND systemWide = nullptr;
+  // The roads' message-only window, which takes the lines of every worker,
+  // the system-wide road's too.
+  HWND roads = nullptr;
   ASSERT_TRUE(WaitUntil([&] {
-    systemWide = FindWindowExA(HWND_MESSAGE, nullptr, "PLOXEN_Systemweit", nullptr);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(systemWide, &owner);
-    return systemWide && owner == ploxen_.Id();
-  })) << "the system-wide road's window";
+    for (roads = FindWindowExA(HWND_MESSAGE, nullptr, "PLOXEN_Roads", nullptr); roads;
+         roads = FindWindowExA(HWND_MESSAGE, roads, "PLOXEN_Roads", nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(roads, &owner);
+      if (owner == ploxen_.Id()) return true;
+    }
+    return false;
+  })) << "the roads' window";
   HWND status = FindWindowExA(main_, nullptr, STATUSCLASSNAMEA, nullptr);
   ASSERT_NE(status, nullptr);
 
   const std::pair<const char*, HWND> targets[] = {
-      {"main", main_}, {"DBWin32", dbwin}, {"system-wide", systemWide}, {"list", List()}, {"status bar", status}};
+      {"main", main_}, {"DBWin32", dbwin}, {"roads", roads}, {"list", List()}, {"status bar", status}};
   for (auto [name, target] : targets) {
     ForgeCreationMessages(target);
     ASSERT_TRUE(Responsive(main_)) << name;
