@@ -82,13 +82,13 @@ namespace {
 // ASCII or valid, else in `converted`. Terminators stay where they are, so
 // the block's strings are the record's.
 std::string_view RowBlock(std::string_view block, std::int32_t version, std::string& converted) {
-  if (IsAscii(block)) return block;
+  // ASCII is valid UTF-8 too: one pass over a version 2 block either way.
+  if (version == kBinaryFileVersionUtf8 ? IsValidUtf8(block) : IsAscii(block)) return block;
   converted.clear();
   if (version == kBinaryFileVersion1252) {
     AppendCp1252AsUtf8(converted, block);
     return converted;
   }
-  if (IsValidUtf8(block)) return block;
   for (std::size_t at = 0; at < block.size();) AppendUtf8(converted, NextCodePoint(block, at));
   return converted;
 }
