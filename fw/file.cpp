@@ -75,6 +75,11 @@ bool File::Write(const void* data, std::size_t size) {
   return true;
 }
 
+bool File::Rewind() {
+  LARGE_INTEGER start{};
+  return (SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN) && SetEndOfFile(handle_)) || Fail();
+}
+
 std::size_t File::Read(void* data, std::size_t size) {
   auto* bytes = static_cast<char*>(data);
   std::size_t done = 0;
