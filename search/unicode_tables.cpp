@@ -63,7 +63,9 @@ CaseForms CaseFormsOf(char32_t cp) {
   const auto first = std::lower_bound(foldedFrom.begin(), foldedFrom.end(), std::make_pair(folded, char32_t{0}));
   for (auto it = first; it != foldedFrom.end() && it->first == folded && out.count < kMaxCaseForms; ++it)
     out.forms[out.count++] = it->second;
-  std::sort(out.forms, out.forms + out.count);
+  // Four at most: in place, one by one.
+  for (std::size_t i = 1; i < out.count; ++i)
+    for (std::size_t j = i; j > 0 && out.forms[j - 1] > out.forms[j]; --j) std::swap(out.forms[j - 1], out.forms[j]);
   return out;
 }
 
