@@ -18,19 +18,11 @@
 namespace ploxen::test {
 namespace {
 
-<<<<<<< HEAD
 const LineRecord kLines[] = {
     {0x303, kSourceSystemWide, "PID=1,TID=????", "12:00:00.000", "(00000ms)   [a.exe] eins"},
-    {0x303, kSourceSystemWide, "PID=2,TID=????", "12:00:00.001", "(00001ms)   [b.exe] zwei \xE4"},
+    {0x303, kSourceSystemWide, "PID=2,TID=????", "12:00:00.001", "(00001ms)   [b.exe] zwei \xC3\xA4 \xC5\x82"},  // "ä ł"
     {0x103, kSourceSystemWide, "PID=????,TID=????", "12:00:00.002", "(00001ms)   verloren"},
     {0x303, kSourceSystemWide, "PID=3,TID=????", "12:00:00.003", "(00001ms)   [c.exe] drei"},
-=======
-const char* const kLines[] = {
-    "PID=1,TID=????,   12:00:00.000  (00000ms)   [a.exe] eins",
-    "PID=2,TID=????,   12:00:00.001  (00001ms)   [b.exe] zwei \xC3\xA4 \xC5\x82",  // "ä ł"
-    "PID=????,TID=????,   12:00:00.002  (00001ms)   verloren",
-    "PID=3,TID=????,   12:00:00.003  (00001ms)   [c.exe] drei",
->>>>>>> i26-files
 };
 
 // A file in memory on a disk that holds space bytes: a write past it puts
