@@ -34,7 +34,9 @@ TEST(SenderSequences, FloodOfSendersStaysWithinTheBoundAndKeepsTheBusyOnes) {
     senders.Take("10.9.9.9", "FORGED" + std::to_string(i), 1);
     EXPECT_LE(senders.Size(), 8u);
     // Heard from again and again, the busy sender is never the oldest.
-    if (i % 4 == 0) EXPECT_FALSE(senders.Take("10.0.0.1", "BUSY", 1));
+    if (i % 4 == 0) {
+      EXPECT_FALSE(senders.Take("10.0.0.1", "BUSY", 1));
+    }
   }
   // A sender pushed out starts afresh: its old number is not a repeat any more.
   EXPECT_TRUE(senders.Take("10.9.9.9", "FORGED0", 1));

@@ -27,7 +27,9 @@ TEST_P(ForwardSeverityOf, KindLevelGivesSeverity) {
   const std::string_view text = "x";
   const SyslogMessage m = ParseSyslog(FormatForwardMessage(GetParam().kind, &text, 1, "PC", kTime));
   EXPECT_EQ(m.severity, GetParam().severity);
-  if (CategoryOf(GetParam().kind) == 3 && GetParam().kind != 0x303) EXPECT_EQ(SyslogKind(m.severity), GetParam().kind);
+  if (CategoryOf(GetParam().kind) == 3 && GetParam().kind != 0x303) {
+    EXPECT_EQ(SyslogKind(m.severity), GetParam().kind);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ForwardSeverityOf,
