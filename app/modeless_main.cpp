@@ -248,8 +248,8 @@ bool CModelessMain::OnPaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  RECT r{};
-  GetClientRect(hwnd_, &r);
+  // Centred in what the bars leave free.
+  const RECT r = GetFreeClientRect();
   const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
   DrawIcon(dc, (r.right - r.left - cx + 1) / 2, (r.bottom - r.top - cy + 1) / 2, icon_);
   EndPaint(hwnd_, &ps);
