@@ -54,7 +54,6 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
 
 CPLOXENDlg::~CPLOXENDlg() {
   if (automation_) automation_->ClearHost();
-  if (listFont_) DeleteObject(listFont_);
 }
 
 void CPLOXENDlg::TakeLine(const IncomingLine& line) {
@@ -75,16 +74,8 @@ bool CPLOXENDlg::OnInit() {
   CModelessMain::OnInit();
   SetFittedPane(kLostLinesPane, LostLinesPaneText(LostLines{}));  // not there until a line is lost
 
-  HMENU system = GetSystemMenu(hwnd_, FALSE);
-  if (system) {
-    for (auto [id, stringId] : {std::pair<int, unsigned>{IDM_ABOUT, IDS_ABOUT_ITEM},
-                                std::pair<int, unsigned>{IDM_PARAMETER, IDS_PARAMETER_ITEM}}) {
-      const std::string text = fw::String(stringId);
-      if (text.empty()) continue;
-      AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
-      AppendMenuA(system, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
-    }
-  }
+  AddSystemMenuItem(IDM_ABOUT, IDS_ABOUT_ITEM);
+  AddSystemMenuItem(IDM_PARAMETER, IDS_PARAMETER_ITEM);
   icon_ = LoadIconA(fw::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
   SetIcons(icon_);
   SetWindowTextA(hwnd_, kTitle);
@@ -93,11 +84,11 @@ bool CPLOXENDlg::OnInit() {
   settings_ = LoadSettings(profile_, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   searchBar_.Load(Item(IDC_SEARCH_TERM), profile_);
 
-  ApplyPlacement();
+  SetNormalPlacement(settings_.position);
   if (settings_.topmost) SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
   CreateList();
-  list_.SetRules(settings_.rules);
+  rules_.Apply();
   SetFollowing(settings_.folgen != 0);
   UpdateListState();
   LayoutControls();
@@ -129,40 +120,12 @@ std::string CPLOXENDlg::PaneToolTip(std::size_t pane) const {
   return CModelessMain::PaneToolTip(pane);
 }
 
-void CPLOXENDlg::ApplyPlacement() {
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof wp;
-  GetWindowPlacement(hwnd_, &wp);
-  wp.rcNormalPosition = {settings_.position.x0, settings_.position.y0, settings_.position.x1, settings_.position.y1};
-  wp.showCmd = static_cast<UINT>(settings_.position.show);
-  SetWindowPlacement(hwnd_, &wp);
-}
-
-Placement CPLOXENDlg::WindowPlacement() const {
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof wp;
-  GetWindowPlacement(hwnd_, &wp);
-  const RECT& r = wp.rcNormalPosition;
-  return Placement{r.left, r.top, r.right, r.bottom, static_cast<int>(wp.showCmd)};
-}
-
 void CPLOXENDlg::CreateList() {
-  if (settings_.fontSize != -1) {
-    HFONT font = CreateFontA(settings_.fontSize, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH,
-                             settings_.fontName.c_str());
-    if (font) {
-      // The old font stays alive until the control has the new one.
-      std::swap(font, listFont_);
-      if (list_.hwnd()) SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), TRUE);
-      if (font) DeleteObject(font);
-    } else {
-      settings_.fontSize = -1;
-    }
-  }
+  if (settings_.fontSize != -1 && !listFont_.Make(settings_.fontSize, settings_.fontName, list_.hwnd()))
+    settings_.fontSize = -1;
   if (!list_.hwnd()) {
     list_.Create(hwnd_);
-    if (listFont_) SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), TRUE);
+    listFont_.GiveTo(list_.hwnd());
   }
 }
 
@@ -206,38 +169,10 @@ bool CPLOXENDlg::OnSave() {
   return SaveRows(hwnd_, listModel_.Rows(), settings_.saveDatei);
 }
 
-void CPLOXENDlg::ApplyRules() {
-  list_.SetRules(settings_.rules);
-  catchUp_.ShowCount();
-}
-
-void CPLOXENDlg::AddRule(const ViewRule& rule) {
-  if (settings_.rules.size() >= kViewRuleMax) {
-    Tell(hwnd_, "Es sind bereits 64 Regeln vorhanden.", MB_OK | MB_ICONEXCLAMATION);
-    return;
-  }
-  settings_.rules.push_back(rule);
-  ApplyRules();
-}
-
-void CPLOXENDlg::OnFiltersOff() {
-  for (ViewRule& rule : settings_.rules) rule.on = false;
-  ApplyRules();
-}
-
 void CPLOXENDlg::SetFollowing(bool on) {
   settings_.folgen = on ? 1 : 0;
   list_.SetFollowing(on);
   if (HMENU menu = GetMenu(hwnd_)) CheckMenuItem(menu, IDM_FOLLOW, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-}
-
-void CPLOXENDlg::TellRulesSwitchedOff() {
-  // A notice open already tells the rules switched off meanwhile after it.
-  if (rulesNoticeOpen_) return;
-  rulesNoticeOpen_ = true;
-  for (std::string text; !(text = SwitchedOffNotice(listModel_.TakeSwitchedOff())).empty() && hwnd_;)
-    Tell(hwnd_, text, MB_OK | MB_ICONEXCLAMATION);
-  rulesNoticeOpen_ = false;
 }
 
 void CPLOXENDlg::OnRowMenu(LPARAM point) {
@@ -252,9 +187,9 @@ void CPLOXENDlg::OnRowMenu(LPARAM point) {
     case IDM_HIDE_PROCESS:
     case IDM_ONLY_PROCESS:
     case IDM_HIGHLIGHT_TEXT:
-      if (const auto rule = rowMenu_.RuleFor(command, hwnd_); rule && hwnd_) AddRule(*rule);
+      if (const auto rule = rowMenu_.RuleFor(command, hwnd_); rule && hwnd_) rules_.Add(*rule, hwnd_);
       break;
-    case IDM_FILTERS_OFF: OnFiltersOff(); break;
+    case IDM_FILTERS_OFF: rules_.AllOff(); break;
     default: break;
   }
 }
@@ -313,7 +248,7 @@ void CPLOXENDlg::Apply(const SettingsChange& change) {
     CreateList();
     LayoutControls();
   }
-  if (change.rules) ApplyRules();
+  if (change.rules) rules_.Apply();
   // Also unchanged: a mailslot that failed is tried again.
   roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall, change.remoteTimer);
   roads_.ApplyNetwork(settings_.network, change.network);
@@ -380,7 +315,7 @@ bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
       return true;
     case IDM_FOLLOW: SetFollowing(!listModel_.Following()); return true;
     case IDM_FILTER: OnParameter(kFilterPage); return true;
-    case IDM_FILTERS_OFF: OnFiltersOff(); return true;
+    case IDM_FILTERS_OFF: rules_.AllOff(); return true;
     default: return false;
   }
 }
@@ -441,7 +376,7 @@ bool CPLOXENDlg::OnDestroy() {
 }
 
 void CPLOXENDlg::StoreSettings() {
-  SaveSettings(profile_, settings_, WindowPlacement(), searchBar_.Terms());
+  SaveSettings(profile_, settings_, NormalPlacement(), searchBar_.Terms());
   WriteViewRules(profile_, settings_.rules);
 }
 
@@ -453,7 +388,7 @@ bool CPLOXENDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
       if (wp) StoreSettings();
       return true;
     case kRulesSwitchedOffMessage:
-      TellRulesSwitchedOff();
+      rules_.TellSwitchedOff(*this);
       return true;
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == IDM_ABOUT) {

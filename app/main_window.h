@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "app/list_catch_up.h"
+#include "app/list_font.h"
 #include "app/message_list_view.h"
 #include "app/modeless_main.h"
 #include "app/row_menu.h"
+#include "app/rules_in_force.h"
 #include "app/search_bar.h"
 #include "core/intake.h"
 #include "fw/ini_profile.h"
@@ -70,13 +72,8 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   bool AllowClose();
   // True when a file was written.
   bool OnSave();
-  // The view: rules applied to every row, following the newest line, copying.
-  void ApplyRules();
-  void AddRule(const ViewRule& rule);
-  void OnFiltersOff();
+  // The view: following the newest line, copying.
   void SetFollowing(bool on);
-  // The rules the list switched off for giving up on a row, once each.
-  void TellRulesSwitchedOff();
   void CopyRows(bool allShown);
   // The row menu at a point of the screen, for the row there; from the key
   // (no point) for the selected row.
@@ -95,8 +92,6 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   void Apply(const SettingsChange& change);
   // The settings into the profile, as the window holds them now.
   void StoreSettings();
-  void ApplyPlacement();
-  Placement WindowPlacement() const;
   // The lost-lines pane, once any road lost a line.
   void ShowLostLines();
 
@@ -110,10 +105,10 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   ListCatchUp catchUp_{*this, listModel_, list_};
   SearchBar searchBar_;
   RowMenu rowMenu_;
-  HFONT listFont_ = nullptr;
+  RulesInForce rules_{settings_.rules, listModel_, list_, catchUp_};
+  ListFont listFont_;
   bool listHasRows_ = true;  // forces the first button update
   std::uint64_t lostShown_ = 0;  // the total the lost-lines pane shows
-  bool rulesNoticeOpen_ = false;
   AutomationObject* automation_ = nullptr;
   bool closeWhenDetached_ = false;
   CParamDlg* parameterSheet_ = nullptr;  // while it runs

@@ -62,6 +62,31 @@ bool CModelessMain::OnInit() {
   return true;
 }
 
+void CModelessMain::AddSystemMenuItem(int id, unsigned stringId) {
+  HMENU system = GetSystemMenu(hwnd_, FALSE);
+  const std::string text = fw::String(stringId);
+  if (!system || text.empty()) return;
+  AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(system, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
+}
+
+Placement CModelessMain::NormalPlacement() const {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(hwnd_, &wp);
+  const RECT& r = wp.rcNormalPosition;
+  return Placement{r.left, r.top, r.right, r.bottom, static_cast<int>(wp.showCmd)};
+}
+
+void CModelessMain::SetNormalPlacement(const Placement& placement) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(hwnd_, &wp);
+  wp.rcNormalPosition = {placement.x0, placement.y0, placement.x1, placement.y1};
+  wp.showCmd = static_cast<UINT>(placement.show);
+  SetWindowPlacement(hwnd_, &wp);
+}
+
 void CModelessMain::SetIcons(HICON icon) {
   SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
