@@ -9,10 +9,8 @@
 #include "app/message_box.h"
 #include "app/remark_dialog.h"
 #include "app/row_copy.h"
-#include "fw/controls.h"
 #include "fw/ini_profile.h"
 #include "fw/strings.h"
-#include "pages/param_dialog.h"
 #include "res/resource.h"
 #include "shell/layout.h"
 #include "sources/copy_data.h"
@@ -26,11 +24,6 @@ namespace {
 constexpr char kTitle[] = "PLOXEN - Meldungssystem";
 constexpr UINT_PTR kTimerFirstRun = 1;
 constexpr UINT_PTR kTimerDebugMonitor = 2;
-// The roads count their lost lines as they go; the pane looks at the counts
-// now and then, so that no line costs anything for it.
-constexpr UINT_PTR kTimerLostLines = 20;
-constexpr UINT kLostLinesMs = 1000;
-constexpr int kLostLinesPane = 2;
 // Rules the view switched off are told from the message loop, never from
 // the middle of a paint or of a sender's line.
 constexpr UINT kRulesSwitchedOffMessage = WM_APP + 30;
@@ -72,7 +65,7 @@ bool CPLOXENDlg::Create() {
 
 bool CPLOXENDlg::OnInit() {
   CModelessMain::OnInit();
-  SetFittedPane(kLostLinesPane, LostLinesPaneText(LostLines{}));  // not there until a line is lost
+  lostLines_.Start();
 
   AddSystemMenuItem(IDM_ABOUT, IDS_ABOUT_ITEM);
   AddSystemMenuItem(IDM_PARAMETER, IDS_PARAMETER_ITEM);
@@ -104,19 +97,11 @@ bool CPLOXENDlg::OnInit() {
   if (settings_.intake.systemWeit) roads_.SetSystemWide(true);
   // The network roads open from nothing: the section against the defaults.
   roads_.ApplyNetwork(settings_.network, CompareNetwork(NetworkSettings{}, settings_.network));
-  SetTimer(hwnd_, kTimerLostLines, kLostLinesMs, nullptr);
   return true;
 }
 
-void CPLOXENDlg::ShowLostLines() {
-  const LostLines lost = roads_.Lost();
-  if (lost.Total() == lostShown_) return;
-  lostShown_ = lost.Total();
-  SetFittedPane(kLostLinesPane, LostLinesPaneText(lost));
-}
-
 std::string CPLOXENDlg::PaneToolTip(std::size_t pane) const {
-  if (pane == static_cast<std::size_t>(kLostLinesPane)) return LostLinesToolTip(roads_.Lost());
+  if (auto tip = lostLines_.ToolTip(pane)) return *tip;
   return CModelessMain::PaneToolTip(pane);
 }
 
@@ -210,23 +195,13 @@ void CPLOXENDlg::OnAbout() {
 }
 
 void CPLOXENDlg::OnParameter(int startPage) {
-  if (parameterSheet_) return;  // one sheet at a time
-  CParamDlg sheet(fw::String(IDS_PARAMETER), hwnd_, startPage, settings_);
-  sheet.allg.systemWeitState = roads_.SystemWideStateText();
-  sheet.suchen.terms = ReadSearchTerms(profile_);
-  parameterSheet_ = &sheet;
-  const bool confirmed = sheet.RunModal() == IDOK;
-  parameterSheet_ = nullptr;
-  if (closeAfterParameter_) {
-    closeAfterParameter_ = false;
-    if (hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-    return;
-  }
-  if (!confirmed || !hwnd_) return;
+  const auto confirmed =
+      parameter_.Run(*this, startPage, settings_, roads_.SystemWideStateText(), ReadSearchTerms(profile_));
+  if (!confirmed) return;
   // Against the settings as they are now: the view may have switched a rule
   // off while the sheet was open, and the sheet's rules then go back in force.
-  const SettingsChange change = Compare(settings_, sheet.settings);
-  Keep(sheet.settings, sheet.suchen.terms);
+  const SettingsChange change = Compare(settings_, confirmed->settings);
+  Keep(confirmed->settings, confirmed->searchTerms);
   Apply(change);
 }
 
@@ -255,13 +230,7 @@ void CPLOXENDlg::Apply(const SettingsChange& change) {
 }
 
 bool CPLOXENDlg::AllowClose() {
-  // The sheet would apply to a window that is gone: it ends first, as if
-  // cancelled, and the close comes after it.
-  if (parameterSheet_) {
-    closeAfterParameter_ = true;
-    parameterSheet_->Cancel();
-    return false;
-  }
+  if (!parameter_.AllowClose()) return false;
   if (automation_) {
     ShowWindow(hwnd_, SW_HIDE);
     closeWhenDetached_ = true;
@@ -332,11 +301,8 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
       KillTimer(hwnd_, kTimerDebugMonitor);
       if (list_.hwnd()) roads_.StartDebugMonitor(commandLine_);
       return false;
-    case kTimerLostLines:
-      ShowLostLines();
-      return true;
     default:
-      return catchUp_.OnTimer(id);
+      return lostLines_.OnTimer(id) || catchUp_.OnTimer(id);
   }
 }
 
@@ -367,7 +333,7 @@ bool CPLOXENDlg::OnCopyData(HWND, const COPYDATASTRUCT* data) {
 
 bool CPLOXENDlg::OnDestroy() {
   roads_.Close();
-  KillTimer(hwnd_, kTimerLostLines);
+  lostLines_.Stop();
   StoreSettings();
   listModel_.DeleteAllRows();
   CModelessMain::OnDestroy();

@@ -9,8 +9,10 @@
 
 #include "app/list_catch_up.h"
 #include "app/list_font.h"
+#include "app/lost_lines_pane.h"
 #include "app/message_list_view.h"
 #include "app/modeless_main.h"
+#include "app/parameter_command.h"
 #include "app/row_menu.h"
 #include "app/rules_in_force.h"
 #include "app/search_bar.h"
@@ -24,8 +26,6 @@
 #include "storage/settings_change.h"
 
 namespace ploxen {
-
-class CParamDlg;
 
 class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Host, public AutomationHost {
  public:
@@ -92,8 +92,6 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   void Apply(const SettingsChange& change);
   // The settings into the profile, as the window holds them now.
   void StoreSettings();
-  // The lost-lines pane, once any road lost a line.
-  void ShowLostLines();
 
   std::string commandLine_;
   fw::IniProfile profile_;
@@ -108,11 +106,10 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   RulesInForce rules_{settings_.rules, listModel_, list_, catchUp_};
   ListFont listFont_;
   bool listHasRows_ = true;  // forces the first button update
-  std::uint64_t lostShown_ = 0;  // the total the lost-lines pane shows
+  LostLinesPane lostLines_{*this, roads_};
   AutomationObject* automation_ = nullptr;
   bool closeWhenDetached_ = false;
-  CParamDlg* parameterSheet_ = nullptr;  // while it runs
-  bool closeAfterParameter_ = false;     // a close was asked for meanwhile
+  ParameterCommand parameter_;
 };
 
 }  // namespace ploxen
