@@ -18,7 +18,6 @@
 #include "app/search_bar.h"
 #include "core/intake.h"
 #include "fw/ini_profile.h"
-#include "net/lost_lines.h"
 #include "roads/automation_object.h"
 #include "roads/roads.h"
 #include "search/view_rules.h"
