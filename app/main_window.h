@@ -7,12 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "app/list_catch_up.h"
+#include "app/list_font.h"
+#include "app/lost_lines_pane.h"
 #include "app/message_list_view.h"
 #include "app/modeless_main.h"
-#include "core/catch_up_pacer.h"
+#include "app/parameter_command.h"
+#include "app/row_menu.h"
+#include "app/rules_in_force.h"
+#include "app/search_bar.h"
 #include "core/intake.h"
 #include "fw/ini_profile.h"
-#include "net/lost_lines.h"
 #include "roads/automation_object.h"
 #include "roads/roads.h"
 #include "search/view_rules.h"
@@ -20,8 +25,6 @@
 #include "storage/settings_change.h"
 
 namespace ploxen {
-
-class CParamDlg;
 
 class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Host, public AutomationHost {
  public:
@@ -49,7 +52,6 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   std::string PaneToolTip(std::size_t pane) const override;
   bool OnTimer(UINT_PTR id) override;
   bool OnSize(UINT type, int w, int h) override;
-  bool OnPaint() override;
   bool OnClose() override;
   bool OnDestroy() override;
   bool OnCopyData(HWND from, const COPYDATASTRUCT* data) override;
@@ -66,32 +68,16 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   void CreateList();
   void LayoutControls();
   void UpdateListState();
-  // "120 / 5000" while rules hide rows, otherwise the count.
-  void ShowRowCount();
-  void CatchUpList();
   bool AllowClose();
   // True when a file was written.
   bool OnSave();
-  void OnSaveShown();
-  void OnOpen();
-  // The view: rules applied to every row, following the newest line, copying.
-  void ApplyRules();
-  void AddRule(const ViewRule& rule);
-  void OnFiltersOff();
+  // The view: following the newest line, copying.
   void SetFollowing(bool on);
-  // The rules the list switched off for giving up on a row, once each.
-  void TellRulesSwitchedOff();
-  // Says why when nothing could be copied; false then.
-  bool CopyToClipboard(const std::string& text);
   void CopyRows(bool allShown);
   // The row menu at a point of the screen, for the row there; from the key
-  // (no point) for the selected row, below it.
+  // (no point) for the selected row.
   void OnRowMenu(LPARAM point);
   void OnRemark();
-  std::string SearchTerm() const;
-  void OnSearch();
-  void OnSearchTermKillFocus();
-  void OnSearchTermSelChange();
   void OnAbout();
   // The parameter sheet, filled from the settings and the profile's search
   // terms; OK keeps the record the user left and applies what changed,
@@ -105,10 +91,6 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   void Apply(const SettingsChange& change);
   // The settings into the profile, as the window holds them now.
   void StoreSettings();
-  void ApplyPlacement();
-  Placement WindowPlacement() const;
-  // The lost-lines pane, once any road lost a line.
-  void ShowLostLines();
 
   std::string commandLine_;
   fw::IniProfile profile_;
@@ -117,29 +99,16 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   MessageListView list_{listModel_};
   MessageIntake intake_;
   Roads roads_{intake_, *this};
-  HFONT listFont_ = nullptr;
-  int rememberedTermIndex_ = -1;
+  ListCatchUp catchUp_{*this, listModel_, list_};
+  SearchBar searchBar_;
+  RowMenu rowMenu_;
+  RulesInForce rules_{settings_.rules, listModel_, list_, catchUp_};
+  ListFont listFont_;
   bool listHasRows_ = true;  // forces the first button update
-  int shownCount_ = -1;
-  std::string paneText_;
-  std::uint64_t lostShown_ = 0;  // the total the lost-lines pane shows
-  bool rulesNoticeOpen_ = false;
-  // The row the row menu was opened for, as it was then: lines may arrive
-  // while the menu is open, and the row limit may clear the list.
-  struct MenuRow {
-    bool valid = false;
-    std::string text;  // as copied
-    std::string process;
-    std::string message;
-  } menuRow_;
-  CatchUpPacer pacer_;
-  bool catchUpTimer_ = false;
-  unsigned linesTaken_ = 0;  // calls of UpdateListState, to notice a quiet spell
-  unsigned linesAtLastTick_ = 0;
+  LostLinesPane lostLines_{*this, roads_};
   AutomationObject* automation_ = nullptr;
   bool closeWhenDetached_ = false;
-  CParamDlg* parameterSheet_ = nullptr;  // while it runs
-  bool closeAfterParameter_ = false;     // a close was asked for meanwhile
+  ParameterCommand parameter_;
 };
 
 }  // namespace ploxen

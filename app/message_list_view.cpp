@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "fw/controls.h"
 #include "fw/message_pointer.h"
 #include "search/find.h"
 
@@ -18,7 +19,7 @@ constexpr ColumnSpec kColumns[kColumnCount] = {{"ProzessID,ThreadID", 114}, {"Uh
 MessageListView::MessageListView(MessageListModel& model) : model_(model) {
   // The control forgets its rows before the model frees what it paints them from.
   model_.OnDeleting([this] {
-    if (hwnd_) SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+    if (hwnd_) fw::ListView(hwnd_).DeleteAllItems();
   });
 }
 
@@ -30,7 +31,8 @@ bool MessageListView::Create(HWND parent) {
                           nullptr);
   if (!hwnd_) return false;
   fw::GuardPointerMessages(hwnd_);
-  SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExStyle, kListExStyle);
+  fw::ListView control(hwnd_);
+  control.SetExtendedStyle(kListExStyle);
   for (int i = 0; i < kColumnCount; ++i) {
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -38,21 +40,22 @@ bool MessageListView::Create(HWND parent) {
     column.cx = kColumns[i].width;
     column.pszText = const_cast<char*>(kColumns[i].header);
     column.iSubItem = i;
-    SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    control.InsertColumn(i, column);
   }
   return true;
 }
 
 int MessageListView::SelectedItem() const {
-  return static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return fw::ListView(hwnd_).Selected();
 }
 
 ViewPlace MessageListView::Place() const {
   ViewPlace place;
   const int selected = SelectedItem();
   if (selected >= 0) place.selected = static_cast<std::size_t>(selected);
-  place.top = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
-  place.page = static_cast<std::size_t>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+  const fw::ListView control(hwnd_);
+  place.top = static_cast<std::size_t>(control.TopIndex());
+  place.page = static_cast<std::size_t>(control.CountPerPage());
   return place;
 }
 
@@ -62,15 +65,16 @@ bool MessageListView::CatchUp() {
   if (!model_.CatchUp()) return false;
   const std::size_t count = model_.ShownCount();
   // The new rows are at the end; the view neither scrolls nor redraws what it shows.
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  if (follow && count > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
+  fw::ListView control(hwnd_);
+  control.SetItemCount(count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  if (follow && count > 0) control.EnsureVisible(static_cast<int>(count - 1));
   return true;
 }
 
 void MessageListView::SetFollowing(bool on) {
   model_.SetFollowing(on);
   const std::size_t count = model_.ShownCount();
-  if (on && hwnd_ && count > 0) SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
+  if (on && hwnd_ && count > 0) fw::ListView(hwnd_).EnsureVisible(static_cast<int>(count - 1));
 }
 
 void MessageListView::SetRules(const std::vector<ViewRule>& rules) {
@@ -102,16 +106,17 @@ bool MessageListView::RefilterSlice() {
   const ViewPlace now = model_.TakeOver(Place());
   const std::size_t count = model_.ShownCount();
   // Emptied first: the control's selection and focus were by shown index.
-  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, 0, 0);
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL);
+  fw::ListView control(hwnd_);
+  control.SetRedraw(false);
+  control.SetItemCount(0, 0);
+  control.SetItemCount(count, LVSICF_NOSCROLL);
   if (now.selected != RowFilter::kNoShownRow) SelectOnly(static_cast<int>(now.selected));
   if (count > 0) {
     // To the last row, then back up to the top, which leaves that row first on screen.
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, count - 1, FALSE);
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, now.top, FALSE);
+    control.EnsureVisible(static_cast<int>(count - 1));
+    control.EnsureVisible(static_cast<int>(now.top));
   }
-  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  control.SetRedraw(true);
   InvalidateRect(hwnd_, nullptr, TRUE);
   return false;
 }
@@ -124,18 +129,14 @@ std::size_t MessageListView::SelectedRow() const {
 
 std::size_t MessageListView::RowAt(POINT client) const {
   if (!hwnd_) return kNoRow;
-  LVHITTESTINFO hit{};
-  hit.pt = client;
-  const int item = static_cast<int>(SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  const int item = fw::ListView(hwnd_).ItemAt(client);
   return item < 0 ? kNoRow : model_.RowOf(static_cast<std::size_t>(item));
 }
 
 void MessageListView::SelectOnly(int item) {
-  LVITEMA state{};
-  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-  state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+  fw::ListView control(hwnd_);
+  control.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  control.SetItemState(item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 int MessageListView::FindNext(std::string_view term, bool caseSensitive) {
@@ -147,28 +148,24 @@ int MessageListView::FindNext(std::string_view term, bool caseSensitive) {
                                           term, caseSensitive);
   if (hit == kNoRow) return -1;
   const int row = static_cast<int>(hit);
-  LVITEMA state{};
-  state.stateMask = LVIS_SELECTED;
-  state.state = LVIS_SELECTED;
-  SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-  SendMessageA(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-  SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+  fw::ListView control(hwnd_);
+  control.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+  control.EnsureVisible(row);
+  control.RedrawItems(row, row);
   return row;
 }
 
 void MessageListView::DeselectAll() {
   if (!hwnd_) return;
-  LVITEMA state{};
-  state.stateMask = LVIS_SELECTED;
-  for (int row = SelectedItem(); row >= 0;) {
-    const int next = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
-    SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+  fw::ListView control(hwnd_);
+  for (int row = control.Selected(); row >= 0;) {
+    const int next = control.NextItem(row, LVNI_SELECTED);
+    control.SetItemState(row, 0, LVIS_SELECTED);
     if (next <= row) break;  // the control wraps no further
     row = next;
   }
-  const int top = static_cast<int>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
-  const int page = static_cast<int>(SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
-  SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(top), top + page);
+  const int top = control.TopIndex();
+  control.RedrawItems(top, top + control.CountPerPage());
   UpdateWindow(hwnd_);
 }
 
@@ -232,6 +229,7 @@ void MessageListView::DrawItem(const DRAWITEMSTRUCT& d) {
   // Rows painted before with that rule's colours get others.
   if (repaint) InvalidateRect(hwnd_, nullptr, FALSE);
   HDC dc = d.hDC;
+  const fw::ListView control(hwnd_);
   const bool focused = GetFocus() == hwnd_;
   const COLORREF oldText = GetTextColor(dc);
   const COLORREF oldBack = GetBkColor(dc);
@@ -254,10 +252,7 @@ void MessageListView::DrawItem(const DRAWITEMSTRUCT& d) {
   if ((d.itemState & ODS_FOCUS) && focused) DrawFocusRect(dc, &d.rcItem);
 
   for (std::size_t i = 0; i < item->ColourCount() && i < kColumnCount; ++i) {
-    RECT cell{};
-    cell.top = static_cast<LONG>(i);
-    cell.left = LVIR_LABEL;
-    SendMessageA(hwnd_, LVM_GETSUBITEMRECT, d.itemID, reinterpret_cast<LPARAM>(&cell));
+    RECT cell = control.SubItemRect(static_cast<int>(d.itemID), static_cast<int>(i), LVIR_LABEL);
     if (highlighted) {
       SetBkMode(dc, TRANSPARENT);
     } else {
@@ -271,7 +266,7 @@ void MessageListView::DrawItem(const DRAWITEMSTRUCT& d) {
     }
     LVCOLUMNA column{};
     column.mask = LVCF_FMT;
-    SendMessageA(hwnd_, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    control.Column(static_cast<int>(i), column);
     UINT align = DT_LEFT;
     if ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) align = DT_CENTER;
     if ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) align = DT_RIGHT;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "fw/controls.h"
 #include "fw/message_pointer.h"
 #include "fw/strings.h"
 #include "shell/layout.h"
@@ -62,9 +63,34 @@ bool CModelessMain::OnInit() {
   return true;
 }
 
+void CModelessMain::AddSystemMenuItem(int id, unsigned stringId) {
+  HMENU system = GetSystemMenu(hwnd_, FALSE);
+  const std::string text = fw::String(stringId);
+  if (!system || text.empty()) return;
+  AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(system, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
+}
+
+Placement CModelessMain::NormalPlacement() const {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(hwnd_, &wp);
+  const RECT& r = wp.rcNormalPosition;
+  return Placement{r.left, r.top, r.right, r.bottom, static_cast<int>(wp.showCmd)};
+}
+
+void CModelessMain::SetNormalPlacement(const Placement& placement) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(hwnd_, &wp);
+  wp.rcNormalPosition = {placement.x0, placement.y0, placement.x1, placement.y1};
+  wp.showCmd = static_cast<UINT>(placement.show);
+  SetWindowPlacement(hwnd_, &wp);
+}
+
 void CModelessMain::SetIcons(HICON icon) {
-  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  fw::Control(hwnd_).SetIcon(ICON_BIG, icon);
+  fw::Control(hwnd_).SetIcon(ICON_SMALL, icon);
 }
 
 bool CModelessMain::CreateMenu() {
@@ -92,12 +118,12 @@ bool CModelessMain::CreateStatusBar() {
                                0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
                                fw::Instance(), nullptr);
   if (!statusBar_) return false;
-  SendMessageA(statusBar_, WM_SETFONT, SendMessageA(hwnd_, WM_GETFONT, 0, 0), FALSE);
+  fw::Control(statusBar_).SetFont(fw::Control(hwnd_).Font(), false);
   // One tool per pane; the text is asked for when it is needed.
   paneTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, fw::Instance(), nullptr);
   // A long tip is broken into lines rather than running off the screen.
-  if (paneTips_) SendMessageA(paneTips_, TTM_SETMAXTIPWIDTH, 0, 400);
+  if (paneTips_) fw::ToolTip(paneTips_).SetMaxWidth(400);
   SetWindowSubclass(statusBar_, StatusBarProc, 0, reinterpret_cast<DWORD_PTR>(this));
   for (std::size_t i = 0; i < indicators_.size(); ++i) {
     TOOLINFOA tool{};
@@ -106,7 +132,7 @@ bool CModelessMain::CreateStatusBar() {
     tool.hwnd = statusBar_;
     tool.uId = i;
     tool.lpszText = LPSTR_TEXTCALLBACKA;
-    if (paneTips_) SendMessageA(paneTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (paneTips_) fw::ToolTip(paneTips_).AddTool(tool);
   }
   for (std::size_t i = 0; i < indicators_.size(); ++i) {
     const std::string text = indicators_[i] ? std::string(PromptText(fw::String(indicators_[i]))) : std::string();
@@ -147,13 +173,14 @@ void CModelessMain::DestroyStatusBar() {
 
 void CModelessMain::LayoutStatusBar() {
   if (!statusBar_) return;
-  SendMessageA(statusBar_, WM_SIZE, 0, 0);
+  fw::StatusBar bar(statusBar_);
+  bar.FitToParent();
   RECT client{};
   GetClientRect(statusBar_, &client);
   // Pane 0 stretches; every other pane is as wide as its whole string, or a
   // fitted pane as its text.
   HDC dc = GetDC(statusBar_);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(statusBar_, WM_GETFONT, 0, 0)));
+  HGDIOBJ old = SelectObject(dc, bar.Font());
   std::vector<int> own(indicators_.size(), 0);
   for (std::size_t i = 1; i < indicators_.size(); ++i) {
     const bool fitted = i < fitted_.size() && fitted_[i];
@@ -166,7 +193,7 @@ void CModelessMain::LayoutStatusBar() {
   SelectObject(dc, old);
   ReleaseDC(statusBar_, dc);
   const std::vector<int> edges = StatusPartEdges(client.right, GetSystemMetrics(SM_CXVSCROLL), own);
-  SendMessageA(statusBar_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  bar.SetParts(edges);
   // A part the bar has just made again starts empty.
   for (std::size_t i = 0; i < fitted_.size() && i < edges.size(); ++i)
     if (fitted_[i]) SetPaneText(static_cast<int>(i), fitted_[i]->c_str());
@@ -176,13 +203,13 @@ void CModelessMain::LayoutStatusBar() {
     tool.hwnd = statusBar_;
     tool.uId = i;
     // A pane left out has no part, and its tool an empty rectangle.
-    if (i < edges.size()) SendMessageA(statusBar_, SB_GETRECT, i, reinterpret_cast<LPARAM>(&tool.rect));
-    SendMessageA(paneTips_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (i < edges.size()) tool.rect = bar.PartRect(static_cast<int>(i));
+    fw::ToolTip(paneTips_).SetToolRect(tool);
   }
 }
 
 void CModelessMain::SetPaneText(int pane, const char* text) {
-  if (statusBar_) SendMessageA(statusBar_, SB_SETTEXTA, static_cast<WPARAM>(pane), reinterpret_cast<LPARAM>(text));
+  if (statusBar_) fw::StatusBar(statusBar_).SetPartText(pane, text);
 }
 
 void CModelessMain::SetFittedPane(int pane, std::string text) {
@@ -248,8 +275,8 @@ bool CModelessMain::OnPaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  RECT r{};
-  GetClientRect(hwnd_, &r);
+  // Centred in what the bars leave free.
+  const RECT r = GetFreeClientRect();
   const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
   DrawIcon(dc, (r.right - r.left - cx + 1) / 2, (r.bottom - r.top - cy + 1) / 2, icon_);
   EndPaint(hwnd_, &ps);

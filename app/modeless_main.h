@@ -11,6 +11,7 @@
 
 #include "fw/window.h"
 #include "shell/menu_prompt.h"
+#include "storage/settings.h"
 
 namespace ploxen {
 
@@ -32,6 +33,10 @@ class CModelessMain : public fw::Dialog {
   // left out: the others keep their indices.
   void SetFittedPane(int pane, std::string text);
   HWND StatusBar() const { return statusBar_; }
+  // The window's place and size when neither minimised nor maximised, and
+  // how it is shown.
+  Placement NormalPlacement() const;
+  void SetNormalPlacement(const Placement& placement);
 
  protected:
   bool OnInit() override;
@@ -55,6 +60,9 @@ class CModelessMain : public fw::Dialog {
   virtual void DestroyMenu();
 
   void SetIcons(HICON icon);
+  // An item of the window's system menu, below a separator; none when the
+  // string table lacks its text.
+  void AddSystemMenuItem(int id, unsigned stringId);
   bool Minimised() const { return IsIconic(hwnd_) != FALSE; }
   HICON icon_ = nullptr;
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fw {
 
@@ -24,6 +25,10 @@ class Control {
   std::string Text() const { return ControlText(hwnd_); }
   void SetText(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
   void SetFont(HFONT font, bool redraw) { Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
+  // The font it draws with; null for the system's.
+  HFONT Font() const { return reinterpret_cast<HFONT>(Send(WM_GETFONT, 0, 0)); }
+  // Of a top-level window: size ICON_BIG or ICON_SMALL.
+  void SetIcon(WPARAM size, HICON icon) { Send(WM_SETICON, size, reinterpret_cast<LPARAM>(icon)); }
   // Off while many changes are made, so that the control draws once at the end.
   void SetRedraw(bool on) { Send(WM_SETREDRAW, on, 0); }
 
@@ -123,6 +128,34 @@ class ListView : public Control {
     Send(LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
     return cell;
   }
+};
+
+// Parts are numbered from the left; edges are their right ends, -1 for one
+// that reaches the bar's end.
+class StatusBar : public Control {
+ public:
+  using Control::Control;
+  void SetParts(const std::vector<int>& edges) {
+    Send(SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  }
+  RECT PartRect(int part) const {
+    RECT r{};
+    Send(SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  void SetPartText(int part, const char* text) { Send(SB_SETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text)); }
+  // The bar places itself along its parent's bottom edge.
+  void FitToParent() { Send(WM_SIZE, 0, 0); }
+};
+
+// A tool tip control; a tool is named by its window and id.
+class ToolTip : public Control {
+ public:
+  using Control::Control;
+  // Longer tips are broken into lines of at most this many pixels.
+  void SetMaxWidth(int pixels) { Send(TTM_SETMAXTIPWIDTH, 0, pixels); }
+  void AddTool(const TOOLINFOA& tool) { Send(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)); }
+  void SetToolRect(const TOOLINFOA& tool) { Send(TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool)); }
 };
 
 // The clipboard, opened for the owner window only as long as a call takes.

@@ -55,6 +55,14 @@ class StreamFramer {
 
   void Deliver(const Sink& sink, bool cut);
   void StartLine();
+  // The steps of Feed, one per state: each takes what it can of the chunk
+  // from position i and returns the position after it.
+  void Start(char first);
+  std::size_t TakeCount(std::string_view chunk, std::size_t i);
+  std::size_t TakeCounted(std::string_view chunk, std::size_t i, const Sink& sink);
+  std::size_t SkipCounted(std::string_view chunk, std::size_t i);
+  std::size_t TakeLine(std::string_view chunk, std::size_t i, const Sink& sink);
+  std::size_t SkipLine(std::string_view chunk, std::size_t i);
 
   Mode mode_;
   State state_ = State::kStart;

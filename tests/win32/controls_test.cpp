@@ -1,10 +1,14 @@
 // The control wrappers where they decide something: texts of any length are
-// read whole, and the clipboard gets both formats or says why not.
+// read whole, the clipboard gets both formats or says why not, and the status
+// bar's parts are where and what they were told.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
+#include <vector>
 #include <thread>
 
 #include "fw/controls.h"
@@ -100,6 +104,54 @@ TEST_F(ControlsTest, ClipboardHeldElsewhereIsWaitedForAMomentThenTold) {
     EXPECT_STREQ(failure, c.failure);
     EXPECT_EQ(OnClipboard<char>(CF_TEXT), c.after);
   }
+}
+
+TEST_F(ControlsTest, StatusBarPartsAreWhereAndWhatTheyWereTold) {
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
+  ASSERT_TRUE(InitCommonControlsEx(&classes));
+  fw::StatusBar bar(Child(STATUSCLASSNAMEA, 0));
+  ASSERT_NE(bar.hwnd(), nullptr);
+  // Wide enough for every part below, the last one reaching the end too.
+  SetWindowPos(owner_, nullptr, 0, 0, 400, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  bar.FitToParent();
+  const std::vector<std::vector<int>> layouts = {{-1}, {50, -1}, {40, 90, 150}, {30, 60, 90, 120}};
+  for (const std::vector<int>& edges : layouts) {
+    SCOPED_TRACE(edges.size());
+    bar.SetParts(edges);
+    EXPECT_EQ(SendMessageA(bar.hwnd(), SB_GETPARTS, 0, 0), static_cast<LRESULT>(edges.size()));
+    int left = 0;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+      const std::string text = "Teil " + std::to_string(i) + " ä";
+      bar.SetPartText(static_cast<int>(i), text.c_str());
+      char shown[64] = {};
+      SendMessageA(bar.hwnd(), SB_GETTEXTA, i, reinterpret_cast<LPARAM>(shown));
+      EXPECT_EQ(std::string(shown), text);
+      const RECT r = bar.PartRect(static_cast<int>(i));
+      EXPECT_GE(r.left, left) << "part " << i;
+      if (edges[i] != -1) EXPECT_LE(r.right, edges[i]) << "part " << i;
+      EXPECT_GT(r.right, r.left) << "part " << i;
+      left = r.right;
+    }
+  }
+  EXPECT_EQ(bar.PartRect(10).right, 0) << "no such part";
+}
+
+TEST_F(ControlsTest, FontAndIconAreTheOnesGiven) {
+  fw::Edit edit(Child("EDIT", 0));
+  EXPECT_EQ(edit.Font(), nullptr) << "the system's until one is given";
+  HFONT font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "Arial");
+  ASSERT_NE(font, nullptr);
+  edit.SetFont(font, false);
+  EXPECT_EQ(edit.Font(), font);
+  fw::Control window(owner_);
+  HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+  for (WPARAM size : {ICON_BIG, ICON_SMALL}) {
+    window.SetIcon(size, icon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(owner_, WM_GETICON, size, 0)), icon) << size;
+  }
+  DestroyWindow(edit.hwnd());
+  DeleteObject(font);
 }
 
 }  // namespace
