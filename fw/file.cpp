@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "fw/controls.h"
+
 namespace fw {
 
 std::string ErrorText(DWORD error) {
@@ -155,7 +157,7 @@ std::unique_ptr<ploxen::InputFile> FileAccess::OpenRead(const std::string& path,
 }
 
 void FileAccess::ShowMessage(const std::string& text) {
-  MessageBoxA(owner_, text.c_str(), "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
+  fw::ShowMessage(owner_, text, "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace fw
