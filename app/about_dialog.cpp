@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "fw/controls.h"
 #include "res/resource.h"
 
 namespace ploxen {
@@ -30,7 +31,7 @@ std::string FileVersion() {
 }  // namespace
 
 bool CInfoDlg::OnInit() {
-  SetDlgItemTextA(hwnd_, IDC_VERSION, FileVersion().c_str());
+  fw::Control(Item(IDC_VERSION)).SetText(FileVersion());
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "fw/controls.h"
 #include "fw/ini_profile.h"
 #include "fw/strings.h"
 #include "res/resource.h"
@@ -19,7 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLineArgs, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   if (FAILED(OleInitialize(nullptr))) {
-    MessageBoxA(nullptr, fw::String(IDS_OLE_INIT_FAILED).c_str(), "PLOXEN", MB_OK);
+    fw::ShowMessage(nullptr, fw::String(IDS_OLE_INIT_FAILED), "PLOXEN", MB_OK);
     return 1;
   }
 
@@ -45,11 +46,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLineArgs, int) {
     if (window.Create()) {
       // Started by the runtime for a client: the client's object is made here.
       if (automated) factory.Register(ploxen::kAutomationClass);
+      // Wide, so that a character typed goes to its window whole.
       MSG msg;
-      while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(window.hwnd(), &msg)) continue;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(window.hwnd(), &msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
       }
       exitCode = static_cast<int>(msg.wParam);
       factory.Revoke();

@@ -71,7 +71,7 @@ bool CPLOXENDlg::OnInit() {
   AddSystemMenuItem(IDM_PARAMETER, IDS_PARAMETER_ITEM);
   icon_ = LoadIconA(fw::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
   SetIcons(icon_);
-  SetWindowTextA(hwnd_, kTitle);
+  fw::Control(hwnd_).SetText(kTitle);
 
   intake_.ResetIndentation();
   settings_ = LoadSettings(profile_, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
@@ -293,8 +293,8 @@ bool CPLOXENDlg::OnTimer(UINT_PTR id) {
   switch (id) {
     case kTimerFirstRun:
       KillTimer(hwnd_, kTimerFirstRun);
-      MessageBoxA(hwnd_, fw::String(IDS_FIRST_RUN_NOTICE).c_str(), fw::String(IDS_FIRST_RUN_CAPTION).c_str(),
-                  MB_OK | MB_ICONINFORMATION);
+      fw::ShowMessage(hwnd_, fw::String(IDS_FIRST_RUN_NOTICE), fw::String(IDS_FIRST_RUN_CAPTION),
+                      MB_OK | MB_ICONINFORMATION);
       PostMessageA(hwnd_, WM_SYSCOMMAND, IDM_PARAMETER, 0);
       return false;
     case kTimerDebugMonitor:

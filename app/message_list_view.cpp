@@ -4,7 +4,9 @@
 
 #include "fw/controls.h"
 #include "fw/message_pointer.h"
+#include "fw/wide_text.h"
 #include "search/find.h"
+#include "view/reading_order.h"
 
 namespace ploxen {
 
@@ -26,19 +28,20 @@ MessageListView::MessageListView(MessageListModel& model) : model_(model) {
 MessageListView::~MessageListView() { model_.OnDeleting(nullptr); }
 
 bool MessageListView::Create(HWND parent) {
-  hwnd_ = CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, 10, 10, 450, 190, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListControlId)), GetModuleHandleA(nullptr),
+  hwnd_ = CreateWindowExW(0, WC_LISTVIEWW, L"", kListStyle, 10, 10, 450, 190, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListControlId)), GetModuleHandleW(nullptr),
                           nullptr);
   if (!hwnd_) return false;
   fw::GuardPointerMessages(hwnd_);
   fw::ListView control(hwnd_);
   control.SetExtendedStyle(kListExStyle);
   for (int i = 0; i < kColumnCount; ++i) {
-    LVCOLUMNA column{};
+    std::wstring header = fw::WideFromCp1252(kColumns[i].header);
+    LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
     column.cx = kColumns[i].width;
-    column.pszText = const_cast<char*>(kColumns[i].header);
+    column.pszText = header.data();
     column.iSubItem = i;
     control.InsertColumn(i, column);
   }
@@ -200,12 +203,12 @@ void MessageListView::GetDispInfo(NMLVDISPINFOW& info) const {
   if (!(row.mask & LVIF_TEXT) || !row.pszText || row.cchTextMax <= 0) return;
   row.pszText[0] = L'\0';
   if (row.iItem < 0 || row.iSubItem < 0) return;
-  const std::string_view text =
-      model_.ShownText(static_cast<std::size_t>(row.iItem), static_cast<std::size_t>(row.iSubItem));
-  const int n = static_cast<int>(std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1));
-  // The rows are in code page 1252 whatever the system's code page is.
-  const int wide = n > 0 ? MultiByteToWideChar(1252, 0, text.data(), n, row.pszText, row.cchTextMax - 1) : 0;
-  row.pszText[wide > 0 ? wide : 0] = L'\0';
+  const std::u16string wide = Utf8ToUtf16(
+      model_.ShownText(static_cast<std::size_t>(row.iItem), static_cast<std::size_t>(row.iSubItem)));
+  // A text longer than the buffer is cut on a character's boundary.
+  const std::u16string_view fits = CutToUnits(wide, static_cast<std::size_t>(row.cchTextMax) - 1);
+  fits.copy(reinterpret_cast<char16_t*>(row.pszText), fits.size());
+  row.pszText[fits.size()] = L'\0';
 }
 
 void MessageListView::GetDispInfo(NMLVDISPINFOA& info) const {
@@ -213,8 +216,9 @@ void MessageListView::GetDispInfo(NMLVDISPINFOA& info) const {
   if (!(row.mask & LVIF_TEXT) || !row.pszText || row.cchTextMax <= 0) return;
   row.pszText[0] = '\0';
   if (row.iItem < 0 || row.iSubItem < 0) return;
-  const std::string_view text =
-      model_.ShownText(static_cast<std::size_t>(row.iItem), static_cast<std::size_t>(row.iSubItem));
+  // A program that asks narrow gets code page 1252, with "?" for what it lacks.
+  const std::string text = Utf8ToCp1252(
+      model_.ShownText(static_cast<std::size_t>(row.iItem), static_cast<std::size_t>(row.iSubItem)));
   const std::size_t n = std::min(text.size(), static_cast<std::size_t>(row.cchTextMax) - 1);
   text.copy(row.pszText, n);
   row.pszText[n] = '\0';
@@ -264,7 +268,7 @@ void MessageListView::DrawItem(const DRAWITEMSTRUCT& d) {
       FillRect(dc, &cell, back);
       DeleteObject(back);
     }
-    LVCOLUMNA column{};
+    LVCOLUMNW column{};
     column.mask = LVCF_FMT;
     control.Column(static_cast<int>(i), column);
     UINT align = DT_LEFT;
@@ -272,9 +276,14 @@ void MessageListView::DrawItem(const DRAWITEMSTRUCT& d) {
     if ((column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) align = DT_RIGHT;
     cell.left += 2;
     cell.right -= 2;
-    const std::string_view text = item->Text(i);
-    DrawTextA(dc, text.data(), static_cast<int>(text.size()), &cell,
-              align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    // Only the cells painted are converted, into one buffer kept for them.
+    cellText_.clear();
+    AppendUtf8AsUtf16(cellText_, item->Text(i));
+    // The platform orders right-to-left runs and keeps combining marks on
+    // their letter; a cell whose first letter is right-to-left reads so whole.
+    const UINT reading = ReadsRightToLeft(item->Text(i)) ? DT_RTLREADING : 0;
+    DrawTextW(dc, reinterpret_cast<const wchar_t*>(cellText_.data()), static_cast<int>(cellText_.size()), &cell,
+              align | reading | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBack);

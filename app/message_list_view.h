@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -79,6 +80,7 @@ class MessageListView {
 
   MessageListModel& model_;
   HWND hwnd_ = nullptr;
+  std::u16string cellText_;  // the cell being drawn, as UTF-16
 };
 
 }  // namespace ploxen

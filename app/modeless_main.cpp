@@ -67,8 +67,8 @@ void CModelessMain::AddSystemMenuItem(int id, unsigned stringId) {
   HMENU system = GetSystemMenu(hwnd_, FALSE);
   const std::string text = fw::String(stringId);
   if (!system || text.empty()) return;
-  AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(system, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
+  AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system, MF_STRING, static_cast<UINT_PTR>(id), fw::WideFromCp1252(text).c_str());
 }
 
 Placement CModelessMain::NormalPlacement() const {
@@ -114,29 +114,29 @@ void CModelessMain::DestroyMenu() {
 bool CModelessMain::CreateStatusBar() {
   if (indicators_.empty()) return false;
   DestroyStatusBar();
-  statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP, 0,
+  statusBar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP, 0,
                                0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)),
                                fw::Instance(), nullptr);
   if (!statusBar_) return false;
   fw::Control(statusBar_).SetFont(fw::Control(hwnd_).Font(), false);
   // One tool per pane; the text is asked for when it is needed.
-  paneTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+  paneTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, fw::Instance(), nullptr);
   // A long tip is broken into lines rather than running off the screen.
   if (paneTips_) fw::ToolTip(paneTips_).SetMaxWidth(400);
   SetWindowSubclass(statusBar_, StatusBarProc, 0, reinterpret_cast<DWORD_PTR>(this));
   for (std::size_t i = 0; i < indicators_.size(); ++i) {
-    TOOLINFOA tool{};
+    TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = statusBar_;
     tool.uId = i;
-    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
     if (paneTips_) fw::ToolTip(paneTips_).AddTool(tool);
   }
   for (std::size_t i = 0; i < indicators_.size(); ++i) {
     const std::string text = indicators_[i] ? std::string(PromptText(fw::String(indicators_[i]))) : std::string();
-    SetPaneText(static_cast<int>(i), text.c_str());
+    SetPaneText(static_cast<int>(i), text);
   }
   ShowPrompt(kIdlePromptId);
   LayoutStatusBar();
@@ -187,7 +187,8 @@ void CModelessMain::LayoutStatusBar() {
     const std::string text = fitted ? *fitted_[i] : fw::String(indicators_[i]);
     if (fitted && text.empty()) continue;
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const std::wstring wide = fw::WideFromCp1252(text);
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     own[i] = size.cx + 12;
   }
   SelectObject(dc, old);
@@ -196,9 +197,9 @@ void CModelessMain::LayoutStatusBar() {
   bar.SetParts(edges);
   // A part the bar has just made again starts empty.
   for (std::size_t i = 0; i < fitted_.size() && i < edges.size(); ++i)
-    if (fitted_[i]) SetPaneText(static_cast<int>(i), fitted_[i]->c_str());
+    if (fitted_[i]) SetPaneText(static_cast<int>(i), *fitted_[i]);
   for (std::size_t i = 0; paneTips_ && i < indicators_.size(); ++i) {
-    TOOLINFOA tool{};
+    TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = statusBar_;
     tool.uId = i;
@@ -208,7 +209,7 @@ void CModelessMain::LayoutStatusBar() {
   }
 }
 
-void CModelessMain::SetPaneText(int pane, const char* text) {
+void CModelessMain::SetPaneText(int pane, std::string_view text) {
   if (statusBar_) fw::StatusBar(statusBar_).SetPartText(pane, text);
 }
 
@@ -238,9 +239,9 @@ void CModelessMain::ShowPrompt(unsigned id) {
   if (id != 0) {
     std::string text;
     if (fw::FindString(id, text))
-      SetPaneText(0, std::string(PromptText(text)).c_str());
+      SetPaneText(0, PromptText(text));
     else if (statusBar_)
-      SetPaneText(0, std::string(PromptText(fw::String(kIdlePromptId))).c_str());
+      SetPaneText(0, PromptText(fw::String(kIdlePromptId)));
   }
   prompts_.Shown(id);
 }
@@ -317,8 +318,7 @@ bool CModelessMain::ToolTipText(NMHDR* header) {
     info->lpszText = tipText_.data();
   } else {
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
-    tipWide_.assign(tipText_.size() + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, tipText_.c_str(), -1, tipWide_.data(), static_cast<int>(tipWide_.size()));
+    tipWide_ = fw::WideFromCp1252(tipText_);
     info->szText[0] = L'\0';
     info->lpszText = tipWide_.data();
   }

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fw/window.h"
@@ -27,7 +28,8 @@ class CModelessMain : public fw::Dialog {
 
   // The client rectangle less the bars.
   RECT GetFreeClientRect() const;
-  void SetPaneText(int pane, const char* text);
+  // The program's own text, in code page 1252.
+  void SetPaneText(int pane, std::string_view text);
   // A pane as wide as the text it shows now instead of its indicator string,
   // left out of the bar while that text is empty. Only the last panes may be
   // left out: the others keep their indices.

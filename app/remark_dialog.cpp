@@ -1,13 +1,14 @@
 #include "app/remark_dialog.h"
 
+#include "core/text.h"
+#include "fw/controls.h"
 #include "res/resource.h"
 
 namespace ploxen {
 
 void CBemerkungDlg::OnOK() {
-  char text[1024] = {};
-  GetDlgItemTextA(hwnd_, IDC_REMARK_TEXT, text, sizeof text);
-  remark = text;
+  // The 1,023 characters the remark has always taken; the intake cuts further.
+  remark = std::string(CutToCharacters(fw::Control(Item(IDC_REMARK_TEXT)).Utf8Text(), 1023));
   EndDialog(hwnd_, IDOK);
 }
 

@@ -9,7 +9,7 @@ namespace ploxen {
 
 class CBemerkungDlg : public fw::Dialog {
  public:
-  // The text typed, once the dialog ended with OK.
+  // The text typed (UTF-8), once the dialog ended with OK.
   std::string remark;
 
  protected:

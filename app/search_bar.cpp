@@ -1,6 +1,7 @@
 #include "app/search_bar.h"
 
 #include "app/message_box.h"
+#include "core/text.h"
 #include "fw/controls.h"
 #include "fw/strings.h"
 #include "res/resource.h"
@@ -11,14 +12,15 @@ namespace ploxen {
 
 namespace {
 
-// The sorted search-term combo box as the history's rules see it.
+// The sorted search-term combo box as the history's rules see it; its
+// items are UTF-8.
 class TermBox : public SearchTermList {
  public:
   explicit TermBox(HWND combo) : combo_(combo) {}
   void Clear() override { combo_.Clear(); }
-  void Add(std::string_view term) override { combo_.Add(std::string(term)); }
+  void Add(std::string_view term) override { combo_.AddUtf8(term); }
   int Count() const override { return combo_.Count(); }
-  std::string Item(int index) const override { return combo_.ItemText(index); }
+  std::string Item(int index) const override { return combo_.Utf8ItemText(index); }
   void Delete(int index) override { combo_.Delete(index); }
   void Select(int index) override { combo_.Select(index); }
 
@@ -49,7 +51,7 @@ void SearchBar::Find(MessageListView& list, bool caseSensitive, HWND owner) cons
     return;
   }
   if (list.FindNext(term, caseSensitive) == -1)
-    Tell(owner, NotFoundMessage(fw::String(IDS_TERM_NOT_FOUND), term), MB_OK);
+    TellUtf8(owner, NotFoundMessage(Cp1252ToUtf8(fw::String(IDS_TERM_NOT_FOUND)), term), MB_OK);
 }
 
 std::vector<std::string> SearchBar::Terms() const {
@@ -58,9 +60,7 @@ std::vector<std::string> SearchBar::Terms() const {
 }
 
 std::string SearchBar::Term() const {
-  char text[kSearchTermMax + 1] = {};
-  GetWindowTextA(combo_, text, sizeof text);
-  return text;
+  return std::string(CutToCharacters(fw::ComboBox(combo_).Utf8Text(), kSearchTermMax));
 }
 
 }  // namespace ploxen

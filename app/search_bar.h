@@ -22,7 +22,7 @@ class SearchBar {
   // The next row holding the term typed; the user is told when there is no
   // term, or no row holds it.
   void Find(MessageListView& list, bool caseSensitive, HWND owner) const;
-  // The box's items, as the profile keeps them.
+  // The box's items (UTF-8), as the profile keeps them.
   std::vector<std::string> Terms() const;
 
  private:

@@ -10,11 +10,15 @@ namespace ploxen::bench {
 
 class StdioSink : public ByteSink {
  public:
-  explicit StdioSink(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {}
+  explicit StdioSink(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "wb")) {}
   ~StdioSink() override { Close(); }
   bool Write(const void* data, std::size_t size) override {
     ++calls_;
     return file_ && std::fwrite(data, 1, size, file_) == size;
+  }
+  bool Rewind() override {
+    file_ = file_ ? std::freopen(path_.c_str(), "wb", file_) : nullptr;
+    return file_ != nullptr;
   }
   const std::string& Error() const override { return error_; }
   bool Close() {
@@ -26,6 +30,7 @@ class StdioSink : public ByteSink {
   std::size_t Calls() const { return calls_; }
 
  private:
+  std::string path_;
   std::FILE* file_;
   std::string error_;
   std::size_t calls_ = 0;

@@ -1,6 +1,7 @@
 // Writing and reading the list's own file for a million rows, each beside a
 // baseline that writes and reads the same number of bytes in one buffered
-// call. Also the CSV export, against the same kind of baseline.
+// call: today's ASCII rows (version 1), and rows of mixed scripts (version
+// 2, UTF-8). Also the CSV export of each.
 //
 // Both sides of a pair read into memory that the process already holds. By
 // default the C runtime hands a cleared list's memory back to the system and
@@ -29,32 +30,73 @@
 namespace ploxen::bench {
 namespace {
 
-std::string TempPath(const char* name) {
+std::string TempPath(const std::string& name) {
   const char* dir = std::getenv("TMPDIR");
   return std::string(dir && *dir ? dir : "/tmp") + "/ploxen_bench_" + name;
 }
 
-std::size_t BinaryBytes() {
-  static const std::size_t size = [] {
-    MemorySink sink;
-    WriteBinaryFile(TypicalRows(), sink);
-    return sink.Bytes().size();
+// A million rows as the intake makes them from lines of many scripts, each
+// about as long as a typical line: none fits code page 1252, so the file is
+// version 2. The intake takes their bytes as they are.
+const MessageRows& MixedRows() {
+  static MessageRows rows = [] {
+    MessageRows r;
+    IntakeSwitches switches;
+    switches.maxCount = 0;
+    switches.dbWin32 = 1;
+    NoDialogs dialogs;
+    MessageIntake intake(switches, r, dialogs);
+    const char* lines[] = {
+        "PID=????,TID=????,   16:20:12.223  (00012ms)   Serwer \xC5\x82\xC3\xB3" "d\xC5\xBA-02: po\xC5\x82\xC4\x85"
+        "czenie 3 nawi\xC4\x85zane",
+        "\xD0\x9A\xD0\xBE\xD0\xBD\xD1\x81\xD1\x82\xD1\x80\xD1\x83\xD0\xBA\xD1\x82\xD0\xBE\xD1\x80 "
+        "\xD0\xBA\xD0\xBB\xD0\xB0\xD1\x81\xD1\x81\xD0\xB0 CSignal (0x00A41230)",
+        "16:20:12.240  (00017ms)   \xE5\xAE\x8F Rechnung.xls\xEF\xBC\x9A\xE7\xAC\xAC 42 \xE8\xA1\x8C\xE5\xB7\xB2"
+        "\xE8\xAE\xA1\xE7\xAE\x97\xEF\xBC\x8C\xE6\x80\xBB\xE5\x92\x8C 1234,56",
+        "Destruktor der Klasse CSignal (0x00A41230) \xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD",
+        "(GANTOR-PC)  \xCE\x95\xCF\x81\xCE\xB3\xCE\xB1\xCF\x83\xCE\xAF\xCE\xB1 7781 "
+        "\xCE\xBF\xCE\xBB\xCE\xBF\xCE\xBA\xCE\xBB\xCE\xB7\xCF\x81\xCF\x8E\xCE\xB8\xCE\xB7\xCE\xBA\xCE\xB5"};
+    const MessageKind kinds[] = {0x303, 1, 0x403, 2, 0x103};
+    const MessageSource sources[] = {3, 2, 2, 2, 2};
+    for (std::size_t i = 0; i < kRows; ++i) intake.AddMessage(kinds[i % 5], lines[i % 5], sources[i % 5]);
+    return r;
   }();
+  return rows;
+}
+
+// The rows of each benchmark: range 0 today's ASCII rows, 1 the mixed ones.
+const MessageRows& RowsOf(const benchmark::State& state) { return state.range(0) ? MixedRows() : TypicalRows(); }
+const char* NameOf(const benchmark::State& state) { return state.range(0) ? "mixed" : "ascii"; }
+
+std::size_t BinaryBytes(const MessageRows& rows) {
+  MemorySink sink;
+  WriteBinaryFile(rows, sink);
+  return sink.Bytes().size();
+}
+
+// Each set of rows is made only when a benchmark of it runs.
+std::size_t BinaryBytes(bool mixed) {
+  if (mixed) {
+    static const std::size_t size = BinaryBytes(MixedRows());
+    return size;
+  }
+  static const std::size_t size = BinaryBytes(TypicalRows());
   return size;
 }
 
-bool WriteRows(const std::string& path) {
+bool WriteRows(const std::string& path, const MessageRows& rows) {
   StdioSink sink(path);
-  return WriteBinaryFile(TypicalRows(), sink) && sink.Close();
+  return WriteBinaryFile(rows, sink) && sink.Close();
 }
 
 void BM_WriteBinaryFile(benchmark::State& state) {
-  const std::string path = TempPath("write.bin");
-  WriteRows(path);
+  const std::string path = TempPath(std::string("write_") + NameOf(state) + ".bin");
+  const MessageRows& rows = RowsOf(state);
+  WriteRows(path, rows);
   for (auto _ : state) {
-    if (!WriteRows(path)) state.SkipWithError("write failed");
+    if (!WriteRows(path, rows)) state.SkipWithError("write failed");
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * BinaryBytes()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * BinaryBytes(state.range(0) != 0)));
   std::remove(path.c_str());
 }
 
@@ -64,8 +106,8 @@ bool WriteBytes(const std::string& path, const std::vector<char>& bytes) {
 }
 
 void BM_WriteBaseline(benchmark::State& state) {
-  const std::vector<char> bytes(BinaryBytes(), 'x');
-  const std::string path = TempPath("write_base.bin");
+  const std::vector<char> bytes(BinaryBytes(state.range(0) != 0), 'x');
+  const std::string path = TempPath(std::string("write_base_") + NameOf(state) + ".bin");
   WriteBytes(path, bytes);
   for (auto _ : state) {
     if (!WriteBytes(path, bytes)) state.SkipWithError("write failed");
@@ -74,14 +116,25 @@ void BM_WriteBaseline(benchmark::State& state) {
   std::remove(path.c_str());
 }
 
-// The file both reads take, written once.
-const std::string& ReadPath() {
-  static const std::string path = [] {
-    std::string p = TempPath("read.bin");
-    StdioSink sink(p);
-    WriteBinaryFile(TypicalRows(), sink);
-    return p;
-  }();
+// The file both reads of a kind of rows take, written once.
+std::string WrittenOnce(const char* name, const MessageRows& rows, std::int32_t version) {
+  const std::string path = TempPath(name);
+  StdioSink sink(path);
+  WriteBinaryFile(rows, sink);
+  sink.Close();
+  StdioSource source(path);
+  unsigned char first[4] = {};
+  if (source.Read(first, 4) != 4 || GetLittleEndian(first) != static_cast<std::uint32_t>(version))
+    std::fprintf(stderr, "%s is not version %d\n", path.c_str(), static_cast<int>(version));
+  return path;
+}
+
+const std::string& ReadPath(bool mixed) {
+  if (mixed) {
+    static const std::string path = WrittenOnce("read_mixed.bin", MixedRows(), kBinaryFileVersionUtf8);
+    return path;
+  }
+  static const std::string path = WrittenOnce("read_ascii.bin", TypicalRows(), kBinaryFileVersion1252);
   return path;
 }
 
@@ -92,7 +145,7 @@ bool ReadRows(const std::string& path, MessageRows& rows) {
 }
 
 void BM_ReadBinaryFile(benchmark::State& state) {
-  const std::string& path = ReadPath();
+  const std::string& path = ReadPath(state.range(0) != 0);
   {
     MessageRows rows;
     ReadRows(path, rows);
@@ -104,11 +157,11 @@ void BM_ReadBinaryFile(benchmark::State& state) {
     rows.DeleteAllRows();
     state.ResumeTiming();
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * BinaryBytes()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * BinaryBytes(state.range(0) != 0)));
 }
 
-bool ReadBytes(const std::string& path) {
-  std::vector<char> bytes(BinaryBytes());
+bool ReadBytes(const std::string& path, std::size_t size) {
+  std::vector<char> bytes(size);
   StdioSource source(path);
   const bool read = source.Read(bytes.data(), bytes.size()) == bytes.size();
   benchmark::DoNotOptimize(bytes.data());
@@ -116,29 +169,33 @@ bool ReadBytes(const std::string& path) {
 }
 
 void BM_ReadBaseline(benchmark::State& state) {
-  const std::string& path = ReadPath();
-  ReadBytes(path);
+  const bool mixed = state.range(0) != 0;
+  const std::string& path = ReadPath(mixed);
+  ReadBytes(path, BinaryBytes(mixed));
   for (auto _ : state) {
-    if (!ReadBytes(path)) state.SkipWithError("read failed");
+    if (!ReadBytes(path, BinaryBytes(mixed))) state.SkipWithError("read failed");
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * BinaryBytes()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * BinaryBytes(mixed)));
 }
 
 void BM_ExportCsv(benchmark::State& state) {
-  const std::string path = TempPath("export.csv");
+  const std::string path = TempPath(std::string("export_") + NameOf(state) + ".csv");
   for (auto _ : state) {
     StdioSink sink(path);
-    if (!ExportCsv(TypicalRows(), sink) || !sink.Close()) state.SkipWithError("export failed");
+    if (!ExportCsv(RowsOf(state), sink) || !sink.Close()) state.SkipWithError("export failed");
   }
   std::remove(path.c_str());
 }
 
 constexpr int kRepetitions = 5;
-BENCHMARK(BM_WriteBinaryFile)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(BM_WriteBaseline)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(BM_ReadBinaryFile)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(BM_ReadBaseline)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+void Measured(benchmark::internal::Benchmark* b) {
+  b->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+}
+BENCHMARK(BM_WriteBinaryFile)->Apply(Measured);
+BENCHMARK(BM_WriteBaseline)->Apply(Measured);
+BENCHMARK(BM_ReadBinaryFile)->Apply(Measured);
+BENCHMARK(BM_ReadBaseline)->Apply(Measured);
+BENCHMARK(BM_ExportCsv)->Apply(Measured);
 
 }  // namespace
 }  // namespace ploxen::bench
@@ -156,14 +213,21 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&count, args.data());
   using ploxen::bench::Goal;
   using ploxen::bench::RatioReporter;
+  // Today's rows keep the goal they had; the mixed rows' is the one they
+  // were given with version 2.
+  auto name = [](const char* benchmark, int mixed) {
+    return std::string(benchmark) + "/" + std::to_string(mixed) + "/iterations:5/repeats:5";
+  };
   RatioReporter reporter(
       "storage",
-      {{"write", "BM_WriteBinaryFile/iterations:5/repeats:5", "BM_WriteBaseline/iterations:5/repeats:5",
-        Goal::RatioAtMost(3)},
-       {"read", "BM_ReadBinaryFile/iterations:5/repeats:5", "BM_ReadBaseline/iterations:5/repeats:5",
-        Goal::RatioAtMost(3)}},
-      std::to_string(ploxen::bench::kRows) + " rows, " + std::to_string(ploxen::bench::BinaryBytes()) + " bytes",
-      "each at most 3.00 x its baseline");
+      {{"write", name("BM_WriteBinaryFile", 0), name("BM_WriteBaseline", 0), Goal::RatioAtMost(3)},
+       {"read", name("BM_ReadBinaryFile", 0), name("BM_ReadBaseline", 0), Goal::RatioAtMost(3)},
+       {"write version 2", name("BM_WriteBinaryFile", 1), name("BM_WriteBaseline", 1), Goal::RatioAtMost(1.5)},
+       {"read version 2", name("BM_ReadBinaryFile", 1), name("BM_ReadBaseline", 1), Goal::RatioAtMost(1.5)}},
+      std::to_string(ploxen::bench::kRows) + " rows: ASCII " + std::to_string(ploxen::bench::BinaryBytes(false)) +
+          " bytes (version 1), mixed scripts " + std::to_string(ploxen::bench::BinaryBytes(true)) +
+          " bytes (version 2)",
+      "ASCII at most 3.00 x its baseline, version 2 at most 1.50 x");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

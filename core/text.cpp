@@ -349,6 +349,11 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
+  AppendUtf8AsUtf16(out, utf8);
+  return out;
+}
+
+void AppendUtf8AsUtf16(std::u16string& out, std::string_view utf8) {
   const unsigned char* p = Bytes(utf8);
   std::size_t i = 0;
   while (i < utf8.size()) {
@@ -361,7 +366,6 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
       out += static_cast<char16_t>(0xDC00 + ((d.codePoint - 0x10000) & 0x3FF));
     }
   }
-  return out;
 }
 
 std::string_view CutToBytes(std::string_view utf8, std::size_t maxBytes) {

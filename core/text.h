@@ -68,6 +68,8 @@ std::string Utf8ToCp1252(std::string_view utf8);
 // there). A lone surrogate becomes U+FFFD, and so does invalid UTF-8.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 std::u16string Utf8ToUtf16(std::string_view utf8);
+// The same onto the end of `out`, so that one buffer serves text after text.
+void AppendUtf8AsUtf16(std::u16string& out, std::string_view utf8);
 
 // Cuts that keep a prefix and never end inside a character: inside a UTF-8
 // sequence or between the halves of a surrogate pair. A text within the limit

@@ -2,32 +2,37 @@
 
 #include <string>
 
+#include "core/text.h"
+
 namespace fw {
 
-StandardStream::StandardStream(HANDLE handle) : handle_(handle) {
+StandardStream::StandardStream(HANDLE handle, Redirected redirected) : handle_(handle), redirected_(redirected) {
   DWORD mode = 0;
   console_ = handle != nullptr && handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
 }
 
-bool StandardStream::Write(std::string_view text) const {
+bool StandardStream::Write(std::string_view utf8) const {
   if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) return false;
   // In pieces: older consoles refuse a single write of more than about 64 KB.
+  // A piece ends between characters, so that each one is whole.
   constexpr std::size_t kPiece = 8192;
-  std::wstring wide;
-  for (std::size_t at = 0; at < text.size(); at += kPiece) {
-    const std::string_view piece = text.substr(at, kPiece);
-    const int length = static_cast<int>(piece.size());
+  std::string narrow;
+  while (!utf8.empty()) {
+    std::string_view piece = ploxen::CutToBytes(utf8, kPiece);
+    if (piece.empty()) piece = utf8.substr(0, kPiece);  // no boundary within reach: invalid bytes
+    utf8.remove_prefix(piece.size());
     DWORD written = 0;
-    if (!console_) {
-      if (!WriteFile(handle_, piece.data(), static_cast<DWORD>(length), &written, nullptr) ||
-          written != piece.size())
-        return false;
+    if (console_) {
+      const std::u16string wide = ploxen::Utf8ToUtf16(piece);
+      if (!WriteConsoleW(handle_, reinterpret_cast<const wchar_t*>(wide.data()), static_cast<DWORD>(wide.size()), &written, nullptr)) return false;
       continue;
     }
-    // Code page 1252 has one UTF-16 unit for every byte.
-    wide.resize(piece.size());
-    const int units = MultiByteToWideChar(1252, 0, piece.data(), length, wide.data(), length);
-    if (units <= 0 || !WriteConsoleW(handle_, wide.data(), static_cast<DWORD>(units), &written, nullptr))
+    if (redirected_ == Redirected::kCp1252) {
+      narrow = ploxen::Utf8ToCp1252(piece);
+      piece = narrow;
+    }
+    if (!WriteFile(handle_, piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr) ||
+        written != piece.size())
       return false;
   }
   return true;

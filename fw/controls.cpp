@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/text.h"
 #include "search/clipboard_text.h"
 
 namespace fw {
@@ -29,36 +30,40 @@ HGLOBAL GlobalBlock(std::size_t size, Fill fill) {
 
 }  // namespace
 
-std::string ControlText(HWND control) {
-  const int length = GetWindowTextLengthA(control);
+std::wstring WideControlText(HWND control) {
+  const int length = GetWindowTextLengthW(control);
   if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int got = GetWindowTextA(control, text.data(), length + 1);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(control, text.data(), length + 1);
   text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   return text;
 }
 
-std::string Control::ItemText(UINT lengthMsg, UINT textMsg, int index) const {
+std::string ControlText(HWND control) { return Cp1252FromWide(WideControlText(control)); }
+
+std::wstring Control::ItemText(UINT lengthMsg, UINT textMsg, int index) const {
   const LRESULT length = Send(lengthMsg, static_cast<WPARAM>(index), 0);
   if (length <= 0) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   const LRESULT got = Send(textMsg, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   // The length asked first may be more than the text, never less.
   text.resize(got > 0 && got <= length ? static_cast<std::size_t>(got) : 0);
   return text;
 }
 
-const char* Clipboard::PutText(std::string_view text) const {
+const char* Clipboard::PutText(std::string_view utf8) const {
   // Both made before the clipboard is opened, which is held no longer than
-  // it takes to hand them over.
-  HGLOBAL ansi = GlobalBlock(text.size() + 1, [&](void* to) {
-    std::memcpy(to, text.data(), text.size());
-    static_cast<char*>(to)[text.size()] = '\0';
+  // it takes to hand them over. Each format is made here: the platform would
+  // make CF_TEXT in the system's code page, not in 1252.
+  const std::string cp1252 = ploxen::Utf8ToCp1252(utf8);
+  HGLOBAL ansi = GlobalBlock(cp1252.size() + 1, [&](void* to) {
+    std::memcpy(to, cp1252.data(), cp1252.size());
+    static_cast<char*>(to)[cp1252.size()] = '\0';
   });
-  HGLOBAL unicode = GlobalBlock((text.size() + 1) * sizeof(WCHAR), [&](void* to) {
-    auto* wide = static_cast<WCHAR*>(to);
-    for (unsigned char c : text) *wide++ = static_cast<WCHAR>(ploxen::Utf16FromCp1252(c));
-    *wide = 0;
+  const std::u16string wide = ploxen::Utf8ToUtf16(utf8);
+  HGLOBAL unicode = GlobalBlock((wide.size() + 1) * sizeof(WCHAR), [&](void* to) {
+    std::memcpy(to, wide.data(), wide.size() * sizeof(WCHAR));
+    static_cast<WCHAR*>(to)[wide.size()] = 0;
   });
   const char* failure = ansi && unicode ? nullptr : ploxen::kClipboardNoMemory;
   bool open = false;

@@ -71,7 +71,7 @@ bool ExchangeTable::Store(HWND dialog) const {
 }
 
 void ExchangeTable::Refuse(HWND dialog, HWND control, const std::string& text) {
-  MessageBoxA(dialog, text.c_str(), "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
+  ShowMessage(dialog, text, "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
   Edit(control).FocusAll();
 }
 

@@ -23,7 +23,7 @@ namespace fw {
 
 template <class Kind>
 typename Kind::Answer CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  Window* self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, Kind::kSlot));
+  Window* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, Kind::kSlot));
   if (IsCreationMessage(msg)) {
     if (!self && msg == Kind::kTakenAt) {
       Window* taken = Kind::Take(lp);
@@ -31,7 +31,7 @@ typename Kind::Answer CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp,
       self = taken;
       self->hwnd_ = hwnd;
       self->stillToCome_ = Kind::kStillToCome;
-      SetWindowLongPtrA(hwnd, Kind::kSlot, reinterpret_cast<LONG_PTR>(self));
+      SetWindowLongPtrW(hwnd, Kind::kSlot, reinterpret_cast<LONG_PTR>(self));
     } else if (self && msg == self->stillToCome_) {
       self->stillToCome_ = 0;
     } else if (!self && Kind::kPlatformCreatesFirst) {
@@ -53,7 +53,7 @@ typename Kind::Answer CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp,
     handled = false;  // a handler that failed leaves the message to the platform
   }
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, Kind::kSlot, 0);
+    SetWindowLongPtrW(hwnd, Kind::kSlot, 0);
     self->hwnd_ = nullptr;
   }
   return handled ? Kind::Give(hwnd, msg, result) : Kind::Default(hwnd, msg, wp, lp);
@@ -76,7 +76,7 @@ struct DialogAnswer {
       case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON: case WM_INITDIALOG:
         return static_cast<INT_PTR>(result);
       default:
-        SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
   }

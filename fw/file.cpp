@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "fw/controls.h"
+
 namespace fw {
 
 std::string ErrorText(DWORD error) {
@@ -73,6 +75,11 @@ bool File::Write(const void* data, std::size_t size) {
     size -= written;
   }
   return true;
+}
+
+bool File::Rewind() {
+  LARGE_INTEGER start{};
+  return (SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN) && SetEndOfFile(handle_)) || Fail();
 }
 
 std::size_t File::Read(void* data, std::size_t size) {
@@ -150,7 +157,7 @@ std::unique_ptr<ploxen::InputFile> FileAccess::OpenRead(const std::string& path,
 }
 
 void FileAccess::ShowMessage(const std::string& text) {
-  MessageBoxA(owner_, text.c_str(), "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
+  fw::ShowMessage(owner_, text, "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace fw

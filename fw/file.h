@@ -28,6 +28,7 @@ class File : public ploxen::OutputFile, public ploxen::InputFile {
   static std::unique_ptr<File> Open(const std::string& path, Mode mode, DWORD& error);
 
   bool Write(const void* data, std::size_t size) override;
+  bool Rewind() override;
   std::size_t Read(void* data, std::size_t size) override;
   std::uint64_t Remaining() const override { return size_ - position_; }
   const std::string& Error() const override { return error_; }

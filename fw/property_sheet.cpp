@@ -5,6 +5,7 @@
 
 #include "fw/dispatch.h"
 #include "fw/message_pointer.h"
+#include "fw/wide_text.h"
 
 namespace fw {
 namespace {
@@ -45,8 +46,8 @@ void KeepInFront(HWND sheet, HWND owner) {
 // it once, when it names a page of the sheet running on this thread that has
 // no window yet.
 PropertyPage* ModalSheet::PageToMake(LPARAM lp) const {
-  const auto* page = reinterpret_cast<const PROPSHEETPAGEA*>(lp);
-  if (!ReadableMemory(page, offsetof(PROPSHEETPAGEA, lParam) + sizeof page->lParam)) return nullptr;
+  const auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(lp);
+  if (!ReadableMemory(page, offsetof(PROPSHEETPAGEW, lParam) + sizeof page->lParam)) return nullptr;
   for (PropertyPage* candidate : pages_)
     if (reinterpret_cast<LPARAM>(candidate) == page->lParam && !candidate->hwnd_) return candidate;
   return nullptr;
@@ -84,22 +85,23 @@ void ModalSheet::AddPage(PropertyPage& page) {
 }
 
 INT_PTR ModalSheet::RunModal() {
-  std::vector<PROPSHEETPAGEA> pages(pages_.size());
+  std::vector<PROPSHEETPAGEW> pages(pages_.size());
   for (std::size_t i = 0; i < pages_.size(); ++i) {
-    PROPSHEETPAGEA& p = pages[i];
+    PROPSHEETPAGEW& p = pages[i];
     p.dwSize = sizeof p;
     p.dwFlags = PSP_HASHELP;
     p.hInstance = Instance();
-    p.pszTemplate = MAKEINTRESOURCEA(pages_[i]->templateId_);
+    p.pszTemplate = MAKEINTRESOURCEW(pages_[i]->templateId_);
     p.pfnDlgProc = PropertyPage::Procedure<PropertyPage::PageKind>;
     p.lParam = reinterpret_cast<LPARAM>(pages_[i]);
   }
-  PROPSHEETHEADERA header{};
+  PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;
   header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_HASHELP | PSH_NOAPPLYNOW;
   header.hwndParent = owner_;
   header.hInstance = Instance();
-  header.pszCaption = caption_.c_str();
+  const std::wstring caption = WideFromCp1252(caption_);
+  header.pszCaption = caption.c_str();
   header.nPages = static_cast<UINT>(pages.size());
   header.nStartPage = static_cast<UINT>(startPage_);
   header.ppsp = pages.data();
@@ -108,7 +110,7 @@ INT_PTR ModalSheet::RunModal() {
   activePage_ = startPage_;
   ModalSheet* const outer = sheetBeingMade;
   sheetBeingMade = this;
-  PropertySheetA(&header);
+  PropertySheetW(&header);
   sheetBeingMade = outer;
   hwnd_ = nullptr;
   return confirmed_ ? IDOK : IDCANCEL;

@@ -47,7 +47,7 @@ class PropertyPage : public Window {
 
 class ModalSheet {
  public:
-  // owner is disabled while the sheet runs.
+  // owner is disabled while the sheet runs; the caption is the program's own.
   ModalSheet(std::string caption, HWND owner, int startPage)
       : caption_(std::move(caption)), owner_(owner), startPage_(startPage) {}
   ModalSheet(const ModalSheet&) = delete;

@@ -1,6 +1,9 @@
 #include "fw/window.h"
 
+#include <string>
+
 #include "fw/dispatch.h"
+#include "fw/wide_text.h"
 
 namespace fw {
 
@@ -48,7 +51,7 @@ struct Window::PlainKind {
   static Window* Take(LPARAM) { return TakeObjectBeingMade(kSlot); }
   static bool Route(Window&, UINT, WPARAM, LPARAM, LRESULT&) { return false; }
   static LRESULT Give(HWND, UINT, LRESULT result) { return result; }
-  static LRESULT Default(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd, msg, wp, lp); }
+  static LRESULT Default(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd, msg, wp, lp); }
 };
 
 struct Dialog::DialogKind : DialogAnswer {
@@ -101,30 +104,32 @@ bool Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 }
 
 bool Window::RegisterHiddenWindowClass(const char* className, UINT style) {
-  WNDCLASSA wc{};
+  const std::wstring name = WideFromCp1252(className);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
   wc.style = style;
   wc.lpfnWndProc = Procedure<PlainKind>;
   wc.hInstance = Instance();
-  wc.lpszClassName = className;
-  return ::RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  wc.lpszClassName = name.c_str();
+  return ::RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 bool Window::Create(const char* className, const char* title, DWORD style, DWORD exStyle, int x,
                     int y, int w, int h, HWND parent, HMENU menu) {
   Making making(this, PlainKind::kSlot);
-  return CreateWindowExA(exStyle, className, title, style, x, y, w, h, parent, menu, Instance(),
-                         this) != nullptr;
+  return CreateWindowExW(exStyle, WideFromCp1252(className).c_str(), title ? WideFromCp1252(title).c_str() : nullptr,
+                         style, x, y, w, h, parent, menu, Instance(), this) != nullptr;
 }
 
 INT_PTR Dialog::RunModal(int templateId, HWND parent) {
   Making making(this, DialogKind::kSlot);
-  return DialogBoxParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, Procedure<DialogKind>,
+  return DialogBoxParamW(Instance(), MAKEINTRESOURCEW(templateId), parent, Procedure<DialogKind>,
                          reinterpret_cast<LPARAM>(this));
 }
 
 bool Dialog::CreateModeless(int templateId, HWND parent) {
   Making making(this, DialogKind::kSlot);
-  return CreateDialogParamA(Instance(), MAKEINTRESOURCEA(templateId), parent, Procedure<DialogKind>,
+  return CreateDialogParamW(Instance(), MAKEINTRESOURCEW(templateId), parent, Procedure<DialogKind>,
                             reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 

@@ -12,6 +12,9 @@
 // pages). A window's own WM_NCCREATE and WM_CREATE, or a dialog's
 // WM_INITDIALOG, are handled once, while it is made; later ones reach neither
 // a handler nor the platform's default.
+//
+// Every window and dialog is made wide, so that it takes and shows any text;
+// names and titles given here are the program's own, in code page 1252.
 #pragma once
 
 #include <windows.h>

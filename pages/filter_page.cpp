@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/text.h"
 #include "fw/controls.h"
 #include "res/resource.h"
 
@@ -21,6 +22,14 @@ constexpr UINT kCheckedBox = INDEXTOSTATEIMAGEMASK(2);
 constexpr const char* kColumnNames[] = {"Alle Spalten", "Prozess/Thread", "Uhrzeit", "Meldung"};
 constexpr const char* kActionNames[] = {"Ausblenden", "Nur passende anzeigen", "Hervorheben"};
 
+// The page's line for a rule in UTF-8: its words are the program's own, in
+// code page 1252, and its pattern is UTF-8.
+std::string ShownDescription(const ViewRule& rule) {
+  ViewRule words = rule;
+  words.pattern.clear();
+  return Cp1252ToUtf8(RuleDescription(words)) + rule.pattern;
+}
+
 }  // namespace
 
 CPageFilter::CPageFilter(std::vector<ViewRule>& rules) : PropertyPage(IDD_PAGE_FILTER), rules_(rules) {}
@@ -31,7 +40,7 @@ bool CPageFilter::OnInit() {
   list.SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   RECT r{};
   GetClientRect(list.hwnd(), &r);
-  LVCOLUMNA column{};
+  LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;
   column.cx = r.right - r.left - GetSystemMetrics(SM_CXVSCROLL);
   list.InsertColumn(0, column);
@@ -44,11 +53,11 @@ void CPageFilter::Fill(int select) {
   filling_ = true;
   list.DeleteAllItems();
   for (std::size_t i = 0; i < rules_.size(); ++i) {
-    const std::string text = RuleDescription(rules_[i]);
-    LVITEMA item{};
+    std::wstring text = fw::WideFromUtf8(ShownDescription(rules_[i]));
+    LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = static_cast<int>(i);
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = text.data();
     list.InsertItem(item);
     list.SetChecked(static_cast<int>(i), rules_[i].on);
   }
@@ -121,7 +130,7 @@ bool CPageFilter::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
   result = 0;
   if (wp < rules_.size()) {
     const std::string refusal = SwitchOnRefusal(wp, rules_[wp]);
-    if (!refusal.empty()) MessageBoxA(hwnd_, refusal.c_str(), "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
+    if (!refusal.empty()) fw::ShowMessage(hwnd_, refusal, "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
   }
   return true;
 }
@@ -163,7 +172,7 @@ bool CRuleDlg::OnInit() {
   fw::Button(Item(IDC_RULE_ON)).SetChecked(rule.on);
   fw::Button(Item(IDC_RULE_REGEX)).SetChecked(rule.kind == RuleKind::kRegex);
   fw::Button(Item(IDC_RULE_CASE)).SetChecked(rule.caseSensitive);
-  fw::Edit(Item(IDC_RULE_PATTERN)).SetText(rule.pattern);
+  fw::Edit(Item(IDC_RULE_PATTERN)).SetUtf8Text(rule.pattern);
   fw::ComboBox columns(Item(IDC_RULE_COLUMN)), actions(Item(IDC_RULE_ACTION));
   for (const char* name : kColumnNames) columns.Add(name);
   for (const char* name : kActionNames) actions.Add(name);
@@ -178,14 +187,14 @@ void CRuleDlg::OnOK() {
   taken.kind = fw::Button(Item(IDC_RULE_REGEX)).Checked() ? RuleKind::kRegex : RuleKind::kText;
   taken.caseSensitive = fw::Button(Item(IDC_RULE_CASE)).Checked();
   fw::Edit pattern(Item(IDC_RULE_PATTERN));
-  taken.pattern = pattern.Text();
+  taken.pattern = pattern.Utf8Text();
   const int column = fw::ComboBox(Item(IDC_RULE_COLUMN)).Selected();
   const int action = fw::ComboBox(Item(IDC_RULE_ACTION)).Selected();
   if (column >= 0 && column <= 3) taken.column = static_cast<RuleColumn>(column);
   if (action >= 0 && action <= 2) taken.action = static_cast<RuleAction>(action);
   const std::string refusal = RuleRefusal(taken);
   if (!refusal.empty()) {
-    MessageBoxA(hwnd_, refusal.c_str(), "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
+    fw::ShowMessage(hwnd_, refusal, "PLOXEN", MB_OK | MB_ICONEXCLAMATION);
     pattern.FocusAll();
     return;
   }

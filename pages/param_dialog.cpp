@@ -93,7 +93,7 @@ bool CPageSuchen::OnInit() {
   PropertyPage::OnInit();
   fw::ListBox list(Item(IDC_TERMS));
   for (const std::string& term : terms)
-    if (!term.empty()) list.Add(term);
+    if (!term.empty()) list.AddUtf8(term);
   UpdateDeleteButton();
   return true;
 }
@@ -120,7 +120,7 @@ void CPageSuchen::OnDeleteTerms() {
   for (int i = list.Count() - 1; i >= 0; --i)
     if (list.IsSelected(i)) list.Delete(i);
   terms.clear();
-  for (int i = 0, count = list.Count(); i < count; ++i) terms.push_back(list.ItemText(i));
+  for (int i = 0, count = list.Count(); i < count; ++i) terms.push_back(list.Utf8ItemText(i));
   UpdateDeleteButton();
 }
 

@@ -41,7 +41,7 @@ class CPageMeld : public fw::PropertyPage {
 class CPageSuchen : public fw::PropertyPage {
  public:
   explicit CPageSuchen(Settings& settings);
-  std::vector<std::string> terms;  // changed only by deleting on the page
+  std::vector<std::string> terms;  // UTF-8; changed only by deleting on the page
 
  protected:
   bool OnInit() override;

@@ -1,5 +1,6 @@
 // Rows as the clipboard takes them: the three columns separated by tabs,
-// each row ended by CR LF, in code page 1252 and as UTF-16.
+// each row ended by CR LF, in UTF-8 (fw::Clipboard puts it there as UTF-16
+// and in code page 1252).
 #pragma once
 
 #include <cstddef>

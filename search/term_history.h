@@ -8,7 +8,8 @@
 
 namespace ploxen {
 
-// Every handler moves a search term through a 100-byte buffer.
+// A search term is at most this many characters, as many as the 100-byte
+// buffers of old held.
 constexpr std::size_t kSearchTermMax = 99;
 
 // The search-term box of the main window: a sorted combo box, which places

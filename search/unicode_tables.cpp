@@ -1,6 +1,9 @@
 #include "search/unicode_tables.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 #include "core/text.h"
 
@@ -42,6 +45,27 @@ std::string FoldCaseUtf8(std::string_view utf8) {
       AppendUtf8(out, FoldCase(NextCodePoint(utf8, at)));
     }
   }
+  return out;
+}
+
+CaseForms CaseFormsOf(char32_t cp) {
+  // Every code point that folds elsewhere, by what it folds to: a few
+  // thousand pairs, made once from the table itself.
+  static const std::vector<std::pair<char32_t, char32_t>> foldedFrom = [] {
+    std::vector<std::pair<char32_t, char32_t>> pairs;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c)
+      if (FoldCase(c) != c) pairs.emplace_back(FoldCase(c), c);
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+  }();
+  const char32_t folded = FoldCase(cp);
+  CaseForms out{{folded}, 1};
+  const auto first = std::lower_bound(foldedFrom.begin(), foldedFrom.end(), std::make_pair(folded, char32_t{0}));
+  for (auto it = first; it != foldedFrom.end() && it->first == folded && out.count < kMaxCaseForms; ++it)
+    out.forms[out.count++] = it->second;
+  // Four at most: in place, one by one.
+  for (std::size_t i = 1; i < out.count; ++i)
+    for (std::size_t j = i; j > 0 && out.forms[j - 1] > out.forms[j]; --j) std::swap(out.forms[j - 1], out.forms[j]);
   return out;
 }
 

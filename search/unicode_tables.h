@@ -3,6 +3,7 @@
 // are generated from Unicode's own files (scripts/unicode_tables.py).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +23,16 @@ const char* UnicodeTablesVersion();
 char32_t FoldCase(char32_t codePoint);
 // The text folded; invalid sequences become U+FFFD.
 std::string FoldCaseUtf8(std::string_view utf8);
+
+// Every code point that folds as this one does, itself among them, in
+// ascending order: its case forms, which a search that ignores case must
+// find (k: K, k and the Kelvin sign; σ: Σ, ς, σ). At most kMaxCaseForms.
+constexpr std::size_t kMaxCaseForms = 4;
+struct CaseForms {
+  char32_t forms[kMaxCaseForms];
+  std::size_t count;
+};
+CaseForms CaseFormsOf(char32_t codePoint);
 
 // The bits are those scripts/unicode_tables.py writes.
 enum CharacterClass : std::uint8_t {

@@ -32,7 +32,7 @@ bool CaptureFile::Start(CaptureTarget& file) {
 bool CaptureFile::Write(CaptureTarget& file) {
   if (rows_.empty()) return true;
   MemorySink sink;
-  WriteBinaryFile(rows_, sink);
+  WriteBinaryFile(rows_, sink, BinaryVersionRule::kAlwaysUtf8);
   const std::vector<unsigned char>& bytes = sink.Bytes();
   const std::size_t records = bytes.size() - kHeaderSize;
   const std::uint32_t count = count_ + static_cast<std::uint32_t>(rows_.size());
@@ -56,7 +56,7 @@ bool CaptureFile::Write(CaptureTarget& file) {
 
 std::vector<unsigned char> CaptureFile::Header(std::uint32_t count) {
   std::vector<unsigned char> header(kHeaderSize);
-  PutLittleEndian(header.data(), static_cast<std::uint32_t>(kBinaryFileVersion));
+  PutLittleEndian(header.data(), static_cast<std::uint32_t>(kBinaryFileVersionUtf8));
   PutLittleEndian(header.data() + 4, count);
   PutLittleEndian(header.data() + 8, kColumnCount);
   return header;

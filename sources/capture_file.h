@@ -1,7 +1,11 @@
 // The binary file the console capture writes while lines come: rows made by
 // the intake as PLOXEN.EXE makes them, written batch by batch behind a header
 // whose row count is brought up to date after each batch, so that the file
-// is whole after every batch and PLOXEN opens it.
+// is whole after every batch and PLOXEN opens it. It is version 2 (UTF-8)
+// from the start: its header is written before any line is known, and a
+// line beyond code page 1252 may come at any time; going over to version 2
+// then would mean writing every record already in the file again, amid a
+// flood of lines.
 #pragma once
 
 #include <cstddef>
@@ -46,7 +50,7 @@ class CaptureFile : private UserDialogs {
   // Rows in the file.
   std::uint32_t Count() const { return count_; }
   std::uint64_t GivenUp() const { return givenUp_; }
-  // What stands at the start of the file for that many rows.
+  // What stands at the start of the file for that many rows: version 2.
   static std::vector<unsigned char> Header(std::uint32_t count);
 
  private:

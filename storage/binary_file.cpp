@@ -2,59 +2,96 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
+
+#include "core/text.h"
 
 namespace ploxen {
 
 namespace {
-constexpr std::int32_t kMaxPairs = kColumnCount;  // the list has three columns
-}  // namespace
 
-namespace {
+constexpr std::int32_t kMaxPairs = kColumnCount;  // the list has three columns
+
 // Colours for a column that a row has no pair of: the ones the intake gives it.
 ColourPair DefaultPair(std::size_t column) {
   if (column == kColumnProcess) return kProcessColumnColours;
   if (column == kColumnTime) return kTimeColumnColours;
   return ColourPair{kBlack, kMessageColumnBack};
 }
-}  // namespace
 
-bool WriteBinaryFile(const MessageRows& rows, ByteSink& out) {
-  BufferedSink sink(out);
+enum class Written { kAll, kFailed, kDoesNotFit };
+
+// The records in the version's text. Version 1 gives up at the first row
+// that does not fit code page 1252; each row is looked at just before its
+// bytes are copied, while they are at hand, and an ASCII row is taken as it
+// is.
+Written WriteRecords(const MessageRows& rows, BufferedSink& sink, std::int32_t version) {
   const std::size_t count = rows.size();
   // One pair count stands for every row. Rows of different widths can share a
   // list (a file of narrower rows opened, then new lines arrived), so the
   // widest row sets it and narrower rows are padded: each record then really
   // holds the count that the reader expects.
   const std::size_t pairs = std::min<std::size_t>(std::max<std::size_t>(rows.WidestRow(), 1), kMaxPairs);
-  if (!sink.WriteInt32(kBinaryFileVersion) || !sink.WriteInt32(static_cast<std::int32_t>(count)))
-    return false;
-  if (count > 0 && !sink.WriteInt32(static_cast<std::int32_t>(pairs))) return false;
-  static const char kNul = '\0';
+  if (!sink.WriteInt32(version) || !sink.WriteInt32(static_cast<std::int32_t>(count))) return Written::kFailed;
+  if (count > 0 && !sink.WriteInt32(static_cast<std::int32_t>(pairs))) return Written::kFailed;
+  std::string padded, converted;
   for (std::size_t r = 0; r < count; ++r) {
     const MessageItem& item = rows.Row(r);
     const std::size_t prefix = item.PrefixLength(pairs);
+    std::string_view block;
     if (prefix != MessageItem::npos) {
-      if (!sink.WriteInt32(static_cast<std::int32_t>(prefix)) || !sink.Write(item.TextBlock(), prefix))
-        return false;
+      block = std::string_view(item.TextBlock(), prefix);
     } else {
-      std::size_t length = 0;
-      for (std::size_t i = 0; i < pairs; ++i) length += item.Text(i).size() + 1;
-      if (!sink.WriteInt32(static_cast<std::int32_t>(length))) return false;
-      for (std::size_t i = 0; i < pairs; ++i) {
-        const std::string_view text = item.Text(i);
-        if (!sink.Write(text.data(), text.size()) || !sink.Write(&kNul, 1)) return false;
-      }
+      // Fewer strings than pairs: empty ones follow, each its terminator.
+      padded.assign(item.TextBlock(), item.TextBlockSize());
+      padded.append(pairs - item.StringCount(), '\0');
+      block = padded;
     }
-    if (!sink.WriteInt32(item.Kind())) return false;
+    if (version == kBinaryFileVersion1252 && !IsAscii(block)) {
+      if (!FitsCp1252(block)) return Written::kDoesNotFit;
+      converted = Utf8ToCp1252(block);
+      block = converted;
+    }
+    if (!sink.WriteInt32(static_cast<std::int32_t>(block.size())) || !sink.Write(block.data(), block.size()) ||
+        !sink.WriteInt32(item.Kind()))
+      return Written::kFailed;
     for (std::size_t i = 0; i < pairs; ++i) {
       const ColourPair pair = i < item.ColourCount() ? item.Colours(i) : DefaultPair(i);
-      if (!sink.WriteUint32(pair.text) || !sink.WriteUint32(pair.back)) return false;
+      if (!sink.WriteUint32(pair.text) || !sink.WriteUint32(pair.back)) return Written::kFailed;
     }
   }
-  return sink.Flush();
+  return Written::kAll;
+}
+
+}  // namespace
+
+bool WriteBinaryFile(const MessageRows& rows, ByteSink& out, BinaryVersionRule rule) {
+  BufferedSink sink(out);
+  Written written = Written::kDoesNotFit;
+  if (rule == BinaryVersionRule::kCp1252WhenItFits) written = WriteRecords(rows, sink, kBinaryFileVersion1252);
+  if (written == Written::kDoesNotFit) {
+    if (rule == BinaryVersionRule::kCp1252WhenItFits && !sink.Rewind()) return false;
+    written = WriteRecords(rows, sink, kBinaryFileVersionUtf8);
+  }
+  return written == Written::kAll && sink.Flush();
 }
 
 namespace {
+
+// A record's block as the row holds it, in UTF-8: as it is where it is
+// ASCII or valid, else in `converted`. Terminators stay where they are, so
+// the block's strings are the record's.
+std::string_view RowBlock(std::string_view block, std::int32_t version, std::string& converted) {
+  // ASCII is valid UTF-8 too: one pass over a version 2 block either way.
+  if (version == kBinaryFileVersionUtf8 ? IsValidUtf8(block) : IsAscii(block)) return block;
+  converted.clear();
+  if (version == kBinaryFileVersion1252) {
+    AppendCp1252AsUtf8(converted, block);
+    return converted;
+  }
+  for (std::size_t at = 0; at < block.size();) AppendUtf8(converted, NextCodePoint(block, at));
+  return converted;
+}
 
 // The result is the caller's, so that the rows read stay counted when the
 // store throws.
@@ -67,7 +104,9 @@ BinaryReadResult ReadRecords(ByteSource& in, RowStore& rows, BinaryReadResult& r
   };
 
   std::int32_t version = 0;
-  if (!source.ReadInt32(version) || version != kBinaryFileVersion) return stop(BinaryReadResult::kNotOurs);
+  if (!source.ReadInt32(version) || (version != kBinaryFileVersion1252 && version != kBinaryFileVersionUtf8))
+    return stop(BinaryReadResult::kNotOurs);
+  result.version = version;
   std::int32_t count = 0;
   if (!source.ReadInt32(count) || count < 0) return stop(BinaryReadResult::kDamaged);
   if (count == 0) return result;
@@ -81,6 +120,7 @@ BinaryReadResult ReadRecords(ByteSource& in, RowStore& rows, BinaryReadResult& r
   rows.ReserveMore(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(count),
                                                                      source.Remaining() / smallestRow)));
 
+  std::string converted;
   for (std::int32_t r = 0; r < count; ++r) {
     std::int32_t length = 0;
     if (!source.ReadInt32(length) || length < pairs) return stop(BinaryReadResult::kDamaged);
@@ -94,8 +134,9 @@ BinaryReadResult ReadRecords(ByteSource& in, RowStore& rows, BinaryReadResult& r
     MessageItem::ColourList colours;
     for (std::int32_t i = 0; i < pairs; ++i)
       colours.push_back(ColourPair{GetLittleEndian(after + 4 + 8 * i), GetLittleEndian(after + 8 + 8 * i)});
-    if (!rows.AppendBlockRow(static_cast<MessageKind>(GetLittleEndian(after)), colours,
-                             reinterpret_cast<const char*>(record), static_cast<std::size_t>(length)))
+    const std::string_view block = RowBlock(
+        std::string_view(reinterpret_cast<const char*>(record), static_cast<std::size_t>(length)), version, converted);
+    if (!rows.AppendBlockRow(static_cast<MessageKind>(GetLittleEndian(after)), colours, block.data(), block.size()))
       return stop(BinaryReadResult::kDamaged);
     source.Skip(recordSize);
     ++result.rowsRead;

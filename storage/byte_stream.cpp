@@ -19,6 +19,7 @@ bool BufferedSink::Write(const void* data, std::size_t size) {
   }
   if (!Flush()) return false;
   if (size >= buffer_.size()) {
+    passedOn_ = true;
     failed_ = !out_.Write(bytes, size);
     return !failed_;
   }
@@ -36,8 +37,19 @@ bool BufferedSink::WriteUint32Slow(std::uint32_t value) {
 bool BufferedSink::Flush() {
   if (failed_) return false;
   if (used_ == 0) return true;
+  passedOn_ = true;
   failed_ = !out_.Write(buffer_.data(), used_);
   used_ = 0;
+  return !failed_;
+}
+
+bool BufferedSink::Rewind() {
+  used_ = 0;
+  if (passedOn_) {
+    failed_ = !out_.Rewind();
+    if (failed_) return false;
+    passedOn_ = false;
+  }
   return !failed_;
 }
 

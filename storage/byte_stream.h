@@ -15,6 +15,11 @@ class ByteSink {
   virtual ~ByteSink() = default;
   // Writes all bytes or fails; after a failure Error() says why.
   virtual bool Write(const void* data, std::size_t size) = 0;
+  // Back to the first byte: what is written next replaces all that was
+  // written, and the data ends where the writing ends. A writer that finds
+  // late that it must choose another form starts again so. False when the
+  // sink failed; Error() says why.
+  virtual bool Rewind() = 0;
   virtual const std::string& Error() const = 0;
 };
 
@@ -47,6 +52,9 @@ class BufferedSink : public ByteSink {
   explicit BufferedSink(ByteSink& out, std::size_t capacity = kStreamBuffer);
   ~BufferedSink() override;  // does not flush: a caller that wants the bytes calls Flush
   bool Write(const void* data, std::size_t size) override;
+  // Within the first buffer the sink below is not asked: a writer that
+  // starts again early costs it nothing.
+  bool Rewind() override;
   bool WriteInt32(std::int32_t value) { return WriteUint32(static_cast<std::uint32_t>(value)); }
   // Inline: a writer calls it for every field, and the common case is room
   // for four more bytes.
@@ -66,6 +74,7 @@ class BufferedSink : public ByteSink {
   std::vector<unsigned char> buffer_;
   std::size_t used_ = 0;
   bool failed_ = false;
+  bool passedOn_ = false;  // bytes reached the sink below
 };
 
 inline std::uint32_t GetLittleEndian(const unsigned char* in) {
@@ -120,6 +129,10 @@ class BufferedSource : public ByteSource {
 class MemorySink : public ByteSink {
  public:
   bool Write(const void* data, std::size_t size) override;
+  bool Rewind() override {
+    bytes_.clear();
+    return true;
+  }
   const std::string& Error() const override { return error_; }
   const std::vector<unsigned char>& Bytes() const { return bytes_; }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/text.h"
+
 namespace ploxen {
 
 namespace {
@@ -18,11 +20,12 @@ void AppendQuoted(std::string& line, std::string_view text) {
   line += '"';
 }
 
-}  // namespace
+enum class Written { kAll, kFailed, kDoesNotFit };
 
-bool ExportCsv(const MessageRows& rows, ByteSink& out) {
-  BufferedSink sink(out);
-  std::string line;
+Written WriteLines(const MessageRows& rows, BufferedSink& sink, bool utf8) {
+  if (utf8 && !sink.Write(kUtf8ByteOrderMark.data(), kUtf8ByteOrderMark.size()))
+    return Written::kFailed;
+  std::string line, converted;
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const MessageItem& item = rows.Row(r);
     line.clear();
@@ -31,9 +34,27 @@ bool ExportCsv(const MessageRows& rows, ByteSink& out) {
       AppendQuoted(line, item.Text(i));
     }
     line += "\r\n";
-    if (!sink.Write(line.data(), line.size())) return false;
+    std::string_view bytes = line;
+    if (!utf8 && !IsAscii(line)) {
+      if (!FitsCp1252(line)) return Written::kDoesNotFit;
+      converted = Utf8ToCp1252(line);
+      bytes = converted;
+    }
+    if (!sink.Write(bytes.data(), bytes.size())) return Written::kFailed;
   }
-  return sink.Flush();
+  return Written::kAll;
+}
+
+}  // namespace
+
+bool ExportCsv(const MessageRows& rows, ByteSink& out) {
+  BufferedSink sink(out);
+  Written written = WriteLines(rows, sink, false);
+  if (written == Written::kDoesNotFit) {
+    if (!sink.Rewind()) return false;
+    written = WriteLines(rows, sink, true);
+  }
+  return written == Written::kAll && sink.Flush();
 }
 
 }  // namespace ploxen

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/text.h"
+
 namespace ploxen {
 
 class Profile {
@@ -23,6 +25,24 @@ class Profile {
                            std::string_view value) = 0;
   virtual void DeleteKey(std::string_view section, std::string_view key) = 0;
 };
+
+// A text of the user's (a search term, a rule's pattern; UTF-8) as the
+// profile keeps it: in code page 1252, as every profile has held it, when it
+// fits and reads back so; otherwise as its UTF-8 bytes. Reading takes the
+// roads' 8-bit rule, which never mistakes real 1252 text for UTF-8. The
+// 1252 text that would read back as something else (UTF-8-looking "\xC3\xA4",
+// a leading mark) is kept as UTF-8 too, and a leading U+FEFF gets a mark
+// before it, so that every text comes back as it went.
+inline std::string ProfileBytes(std::string_view utf8) {
+  if (FitsCp1252(utf8)) {
+    std::string cp1252 = Utf8ToCp1252(utf8);
+    const EightBitReading reading = ReadEightBit(cp1252);
+    if (reading == EightBitReading::kAscii || reading == EightBitReading::kCodePage1252) return cp1252;
+  }
+  if (utf8.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) return std::string(kUtf8ByteOrderMark) += utf8;
+  return std::string(utf8);
+}
+inline std::string ProfileText(std::string_view bytes) { return EightBitToUtf8(bytes); }
 
 // Decimal text as a 32-bit integer: optional blanks around, an optional sign
 // and at least one digit, nothing else. Anything else, or a value outside the

@@ -125,7 +125,7 @@ int StoredTermCount(const Profile& profile) {
   return std::clamp(count, 0, kSearchTermCountMax);
 }
 
-std::string_view CutTerm(std::string_view term) { return term.substr(0, kSearchTermMax); }
+std::string_view CutTerm(std::string_view term) { return CutToCharacters(term, kSearchTermMax); }
 
 }  // namespace
 
@@ -198,10 +198,9 @@ std::vector<std::string> ReadSearchTerms(const Profile& profile) {
   std::vector<std::string> terms;
   const int count = StoredTermCount(profile);
   for (int i = 0; i < count; ++i) {
-    std::string term = profile.GetString(kSectionSuchen, SearchTermKey(i), "");
+    const std::string term = ProfileText(profile.GetString(kSectionSuchen, SearchTermKey(i), ""));
     if (term.empty()) continue;
-    if (term.size() > kSearchTermMax) term.resize(kSearchTermMax);
-    terms.push_back(std::move(term));
+    terms.emplace_back(CutTerm(term));
   }
   return terms;
 }
@@ -211,7 +210,7 @@ void WriteSearchTerms(Profile& profile, const std::vector<std::string>& terms) {
       static_cast<int>(std::min(terms.size(), static_cast<std::size_t>(kSearchTermCountMax)));
   profile.WriteInt(kSectionSuchen, kAnzahl, count);
   for (int i = 0; i < count; ++i) {
-    profile.WriteString(kSectionSuchen, SearchTermKey(i), CutTerm(terms[i]));
+    profile.WriteString(kSectionSuchen, SearchTermKey(i), ProfileBytes(CutTerm(terms[i])));
   }
 }
 

@@ -161,10 +161,11 @@ std::optional<std::string_view> ProtocolName(std::string_view text);
 
 // "STRING_0", "STRING_1", ...
 std::string SearchTermKey(int index);
-// The stored terms in stored order, empty ones skipped, each cut to
-// kSearchTermMax characters. For the search page as well.
+// The stored terms in stored order (UTF-8, see ProfileText), empty ones
+// skipped, each cut to kSearchTermMax characters. For the search page as well.
 std::vector<std::string> ReadSearchTerms(const Profile& profile);
-// ANZAHL and STRING_0 ... STRING_(n-1), terms cut to kSearchTermMax. Keys
+// ANZAHL and STRING_0 ... STRING_(n-1), terms cut to kSearchTermMax and
+// kept by ProfileBytes. Keys
 // from an earlier, longer list are left; ANZAHL bounds every reader.
 void WriteSearchTerms(Profile& profile, const std::vector<std::string>& terms);
 // Refills the box from the profile. When ANZAHL is not 0 the remembered term

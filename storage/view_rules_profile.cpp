@@ -77,7 +77,7 @@ std::vector<ViewRule> ReadViewRules(const Profile& profile) {
   const std::size_t slots = count > 0 ? std::min(static_cast<std::size_t>(count), kViewRuleMax) : 0;
   std::vector<ViewRule> rules;
   for (std::size_t i = 0; i < slots; ++i) {
-    const std::string value = profile.GetString(keys::kSectionFilter, RuleKey(i), "");
+    const std::string value = ProfileText(profile.GetString(keys::kSectionFilter, RuleKey(i), ""));
     if (!value.empty()) rules.push_back(DecodeRule(value));
   }
   return rules;
@@ -87,7 +87,7 @@ void WriteViewRules(Profile& profile, const std::vector<ViewRule>& rules) {
   const int before = profile.GetInt(keys::kSectionFilter, keys::kFilterCount, 0);
   const std::size_t count = rules.size() < kViewRuleMax ? rules.size() : kViewRuleMax;
   profile.WriteInt(keys::kSectionFilter, keys::kFilterCount, static_cast<int>(count));
-  for (std::size_t i = 0; i < count; ++i) profile.WriteString(keys::kSectionFilter, RuleKey(i), EncodeRule(rules[i]));
+  for (std::size_t i = 0; i < count; ++i) profile.WriteString(keys::kSectionFilter, RuleKey(i), ProfileBytes(EncodeRule(rules[i])));
   // A damaged count must not keep the exit busy with keys that never were.
   const std::size_t old = before > 0 ? static_cast<std::size_t>(before) : 0;
   for (std::size_t i = count; i < old && i < kViewRuleMax; ++i) profile.DeleteKey(keys::kSectionFilter, RuleKey(i));

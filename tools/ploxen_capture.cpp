@@ -2,9 +2,10 @@
 // servers and unattended runs: one line per line as it comes, or with -o into
 // PLOXEN's binary file, which PLOXEN opens. Ctrl+C, closing the console, or
 // "ploxen_capture -stop" from another window ends it with the file complete.
-// A console is written in UTF-16, so that it shows the umlauts; redirected,
-// the output is code page 1252 bytes.
-//   ploxen_capture [-o FILE]
+// Each line's bytes are read by the roads' 8-bit rule, as PLOXEN reads them.
+// A console is written in UTF-16, so that it shows every script; redirected,
+// the output is UTF-8, or with -ansi code page 1252 as it was before.
+//   ploxen_capture [-ansi] [-o FILE]
 //   ploxen_capture -stop
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "core/line_stamp.h"
+#include "core/text.h"
 #include "fw/console.h"
 #include "fw/file.h"
 #include "roads/system_debug_capture.h"
@@ -102,11 +104,11 @@ class DiskFile : public CaptureTarget {
 
 class Capture {
  public:
-  explicit Capture(const std::string& path)
+  Capture(const std::string& path, fw::StandardStream::Redirected redirected)
       : path_(path),
         stamp_([this] { return CaptureTimeOfDay(stampTime_); }),
-        out_(GetStdHandle(STD_OUTPUT_HANDLE)),
-        err_(GetStdHandle(STD_ERROR_HANDLE)) {}
+        out_(GetStdHandle(STD_OUTPUT_HANDLE), redirected),
+        err_(GetStdHandle(STD_ERROR_HANDLE), redirected) {}
 
   int Run() {
     // The buffer first: a capture that cannot start leaves the file alone.
@@ -159,8 +161,9 @@ class Capture {
   }
 
  private:
-  // A line on standard error.
-  void Say(const std::string& text) { err_.Write(text + "\n"); }
+  // A line on standard error; the program's own texts (and the names the
+  // system gives in its ANSI code page) are code page 1252.
+  void Say(const std::string& text) { err_.Write(Cp1252ToUtf8(text) + "\n"); }
 
   void Take(bool last) {
     const std::int64_t now = fw::SteadyWholeMs();
@@ -177,13 +180,15 @@ class Capture {
     // A batch goes to the console in one write: a log shows it at once.
     printed_.clear();
     for (const JoinedLine& line : lines_) {
-      const std::string program = names_.Name(line.processId, now);
+      // The rule needs the whole line: pieces are joined first.
+      const std::string_view text = EightBitRowText(line.text, converted_);
+      const std::string program = EightBitToUtf8(names_.Name(line.processId, now));
       if (path_.empty()) {
-        printed_ += ConsoleLine(CaptureTimeOfDay(line.arrivalMs), line.processId, program, line.text);
+        printed_ += ConsoleLine(CaptureTimeOfDay(line.arrivalMs), line.processId, program, text);
         printed_ += '\n';
       } else {
         stampTime_ = line.arrivalMs;
-        rows_.Add(SystemWideRecord(line.processId, program, line.text, stamp_));
+        rows_.Add(SystemWideRecord(line.processId, program, text, stamp_));
       }
     }
     if (!printed_.empty()) out_.Write(printed_);
@@ -201,11 +206,11 @@ class Capture {
     if (!path_.empty()) WriteRows(now, last);
   }
 
-  // A red row of the file's own.
+  // A red row of the file's own, from a text of the program's (code page 1252).
   void AddToFile(std::int64_t now, const std::string& text) {
     if (path_.empty()) return;
     stampTime_ = now;
-    rows_.Add(SystemWideNotice(text, stamp_));
+    rows_.Add(SystemWideNotice(Cp1252ToUtf8(text), stamp_));
   }
 
   // After a failure the rows wait, and are tried again after a pause.
@@ -237,6 +242,7 @@ class Capture {
   std::int64_t stampTime_ = 0;
   LineStamp stamp_;
   std::vector<JoinedLine> lines_;
+  std::string converted_;
   std::string printed_;
   CaptureFile rows_;
   DiskFile file_;
@@ -251,8 +257,9 @@ class Capture {
 
 int Usage() {
   fw::StandardStream(GetStdHandle(STD_ERROR_HANDLE))
-      .Write("ploxen_capture [-o DATEI]   Debug-Ausgaben aller Programme lesen, bis Strg+C\n"
-             "ploxen_capture -stop        ein laufendes ploxen_capture beenden\n");
+      .Write("ploxen_capture [-ansi] [-o DATEI]   Debug-Ausgaben aller Programme lesen, bis Strg+C\n"
+             "ploxen_capture -stop                ein laufendes ploxen_capture beenden\n"
+             "  -ansi  umgeleitete Ausgabe in Codepage 1252 statt UTF-8\n");
   return 1;
 }
 
@@ -260,13 +267,16 @@ int Usage() {
 
 int main(int argc, char** argv) {
   std::string path;
+  auto redirected = fw::StandardStream::Redirected::kUtf8;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
       path = argv[++i];
+    } else if (std::strcmp(argv[i], "-ansi") == 0) {
+      redirected = fw::StandardStream::Redirected::kCp1252;
     } else if (std::strcmp(argv[i], "-stop") == 0 && argc == 2) {
       HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, kStopEvent);
       if (!stop) {
-        fw::StandardStream(GetStdHandle(STD_ERROR_HANDLE)).Write("Kein ploxen_capture l\xE4uft.\n");
+        fw::StandardStream(GetStdHandle(STD_ERROR_HANDLE)).Write(ploxen::Cp1252ToUtf8("Kein ploxen_capture l\xE4uft.\n"));
         return 1;
       }
       SetEvent(stop);
@@ -282,7 +292,7 @@ int main(int argc, char** argv) {
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
   int status = 0;
   {
-    Capture capture(path);
+    Capture capture(path, redirected);
     status = capture.Run();
   }
   SetEvent(g_done);

@@ -1,10 +1,12 @@
 // Any bytes given to the binary reader: it must neither read nor write out
-// of bounds, and every row it hands the list must be drawable and savable.
+// of bounds, and every row it hands the list must be drawable, savable and
+// valid UTF-8, whichever version the file claims.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "storage/binary_file.h"
+#include "tests/fuzz/valid_utf8.h"
 
 namespace {
 void Check(bool ok) {
@@ -22,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const MessageItem& item = rows.Row(r);
     Check(item.ColourCount() >= 1 && item.ColourCount() <= kColumnCount);
     Check(item.StringCount() >= item.ColourCount());
+    Check(fuzz::ValidUtf8(std::string_view(item.TextBlock(), item.TextBlockSize())));
     for (std::size_t c = 0; c < item.ColourCount(); ++c) {
       const std::string_view text = item.Text(c);
       Check(text.data() >= item.TextBlock() && text.data() + text.size() < item.TextBlock() + item.TextBlockSize());

@@ -1,6 +1,6 @@
 // Any bytes through the 8-bit roads' rule, the conversions, the cuts and the
-// case folding: the row's text is always valid UTF-8 (by a check of this
-// file's own), UTF-8 as sent is never changed, code page 1252 and UTF-16 go
+// case folding: the row's text is always valid UTF-8 (by the fuzz targets'
+// own check), UTF-8 as sent is never changed, code page 1252 and UTF-16 go
 // there and back, and nothing is read or written out of bounds.
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "core/text.h"
 #include "search/unicode_tables.h"
+#include "tests/fuzz/valid_utf8.h"
 
 namespace {
 
@@ -20,25 +21,7 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-// Decodes first, then asks whether the value was allowed in that length.
-bool ValidUtf8(std::string_view s) {
-  static const std::uint32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const unsigned b = static_cast<unsigned char>(s[i]);
-    const std::size_t length = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (length == 0 || i + length > s.size()) return false;
-    std::uint32_t cp = length == 1 ? b : b & (0xFFu >> (length + 1));
-    for (std::size_t k = 1; k < length; ++k) {
-      const unsigned c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
-}
+using fuzz::ValidUtf8;
 
 bool HasLoneSurrogate(std::u16string_view s) {
   for (std::size_t i = 0; i < s.size(); ++i) {

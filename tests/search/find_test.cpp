@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "search/find.h"
 #include "tests/support/row_builders.h"
 
@@ -36,16 +37,18 @@ TEST_F(FindRowTest, EveryColumnIsSearched) {
   EXPECT_EQ(FindRow(rows, 0, "zweite", true), 1u);
 }
 
+// Written in code page 1252 as before; rows and terms hold UTF-8 now.
 TEST_F(FindRowTest, IgnoringCaseFoldsTheAccentedLettersToo) {
+  const auto u = [](std::string_view cp1252) { return Cp1252ToUtf8(cp1252); };
   Add("", "", "VERBINDUNG FEHLER");
-  Add("", "", "\xC4NDERUNG \xDC" "BER GR\xD6\xDF" "E");  // ÄNDERUNG ÜBER GRÖßE
-  Add("", "", "\x8A" "koda \x9F");                       // Škoda Ÿ
+  Add("", "", u("\xC4NDERUNG \xDC" "BER GR\xD6\xDF" "E"));  // ÄNDERUNG ÜBER GRÖßE
+  Add("", "", u("\x8A" "koda \x9F"));                       // Škoda Ÿ
   EXPECT_EQ(FindRow(rows, 0, "fehler", false), 0u);
   EXPECT_EQ(FindRow(rows, 0, "fehler", true), kNoRow);
-  EXPECT_EQ(FindRow(rows, 0, "\xE4nderung", false), 1u);  // änderung
-  EXPECT_EQ(FindRow(rows, 0, "gr\xF6\xDF" "e", false), 1u);  // größe: ß has no capital
-  EXPECT_EQ(FindRow(rows, 0, "\x9A" "KODA \xFF", false), 2u);  // š ... ÿ
-  EXPECT_EQ(FindRow(rows, 0, "\xE4nderung", true), kNoRow);
+  EXPECT_EQ(FindRow(rows, 0, u("\xE4nderung"), false), 1u);  // änderung
+  EXPECT_EQ(FindRow(rows, 0, u("gr\xF6\xDF" "e"), false), 1u);  // größe: ß has no capital
+  EXPECT_EQ(FindRow(rows, 0, u("\x9A" "KODA \xFF"), false), 2u);  // š ... ÿ
+  EXPECT_EQ(FindRow(rows, 0, u("\xE4nderung"), true), kNoRow);
 }
 
 TEST_F(FindRowTest, PartialHitsAtTheEndAndEmptyTerms) {

@@ -4,6 +4,7 @@
 // by scripts/unicode_tables.py --check (UnicodeTables.GeneratedFile...).
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -65,6 +66,28 @@ TEST(CaseFolding, JoinsWhatCodePage1252FoldingJoins) {
     if (!inCodePage.count(cp) && folds.count(FoldCase(cp))) joining.insert(cp);
   const std::set<char32_t> expected = {U'ſ', U'Ƒ', U'Μ', U'μ', U'ẞ', U'\u212A', U'\u212B'};
   EXPECT_EQ(joining, expected);
+}
+
+// A search that ignores case looks for every form of a character: each
+// code point is among its forms, and no class is cut short.
+TEST(CaseForms, EveryCodePointHasAllItsForms) {
+  std::map<char32_t, std::size_t> others;
+  for (char32_t cp = 0; cp <= 0x10FFFF; ++cp)
+    if (FoldCase(cp) != cp) ++others[FoldCase(cp)];
+  for (const auto& [folded, count] : others) {
+    const CaseForms forms = CaseFormsOf(folded);
+    ASSERT_EQ(forms.count, count + 1) << std::hex << static_cast<unsigned long>(folded);
+    for (std::size_t f = 0; f < forms.count; ++f) {
+      EXPECT_EQ(FoldCase(forms.forms[f]), folded);
+      EXPECT_EQ(CaseFormsOf(forms.forms[f]).count, forms.count);
+    }
+  }
+  const CaseForms k = CaseFormsOf(U'\u212A');
+  EXPECT_EQ(std::u32string(k.forms, k.forms + k.count), U"Kk\u212A");
+  const CaseForms sigma = CaseFormsOf(U'ς');
+  EXPECT_EQ(std::u32string(sigma.forms, sigma.forms + sigma.count), U"Σςσ");
+  EXPECT_EQ(CaseFormsOf(U'中').count, 1u);
+  EXPECT_EQ(CaseFormsOf(char32_t{0x110000}).count, 1u);
 }
 
 TEST(CharacterClasses, WordDigitSpaceAndCaseBeyondAscii) {

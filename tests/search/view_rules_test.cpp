@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "search/rule_set.h"
 #include "search/view_rules.h"
 #include "storage/view_rules_profile.h"
@@ -37,14 +38,17 @@ struct MatchCase {
 
 class RuleMatching : public ::testing::TestWithParam<MatchCase> {};
 
+// The cases are written in code page 1252 as before; rows and patterns hold
+// UTF-8 now.
 TEST_P(RuleMatching, SingleRule) {
   const MatchCase& c = GetParam();
   MessageRows rows;
-  AddRow(rows, 0x303, c.process, c.time, c.message);
+  AddRow(rows, 0x303, Cp1252ToUtf8(c.process), Cp1252ToUtf8(c.time), Cp1252ToUtf8(c.message));
   ViewRule hide = c.rule;
+  hide.pattern = Cp1252ToUtf8(c.rule.pattern);
   hide.action = RuleAction::kHide;
   EXPECT_EQ(!RuleSet({hide}).Shows(rows.Row(0)), c.matches) << c.what;
-  ViewRule mark = c.rule;
+  ViewRule mark = hide;
   mark.action = RuleAction::kHighlight;
   EXPECT_EQ(RuleSet({mark}).Highlight(rows.Row(0)) != nullptr, c.matches) << c.what << " (highlight)";
 }
@@ -146,7 +150,7 @@ TEST(RegexErrors, NameTheErrorInGermanAndWhereItIs) {
     EXPECT_NE(error.find("Position"), std::string::npos) << error;
   }
   EXPECT_EQ(RegexError("^a+(b|c)*$", false), "");
-  EXPECT_EQ(RegexError("[\xE0-\xFF]", false), "") << "a range of accented letters, either case";
+  EXPECT_EQ(RegexError(Cp1252ToUtf8("[\xE0-\xFF]"), false), "") << "a range of accented letters, either case";
   EXPECT_EQ(RuleRefusal(Rule(RuleAction::kHide, "")), "Bitte geben Sie ein Muster ein.");
   EXPECT_EQ(RuleRefusal(Rule(RuleAction::kHide, "(", RuleColumn::kAll, RuleKind::kText)), "") << "plain text";
 }

@@ -1,6 +1,6 @@
 // The console capture's binary file: written batch by batch, it holds the
-// same bytes as the list's own writer gives for the same rows, and it is
-// whole after every batch, also after a write that failed.
+// same bytes as the list's own writer gives for the same rows in version 2,
+// and it is whole after every batch, also after a write that failed.
 #include "sources/capture_file.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ namespace {
 
 const LineRecord kLines[] = {
     {0x303, kSourceSystemWide, "PID=1,TID=????", "12:00:00.000", "(00000ms)   [a.exe] eins"},
-    {0x303, kSourceSystemWide, "PID=2,TID=????", "12:00:00.001", "(00001ms)   [b.exe] zwei \xE4"},
+    {0x303, kSourceSystemWide, "PID=2,TID=????", "12:00:00.001", "(00001ms)   [b.exe] zwei \xC3\xA4 \xC5\x82"},  // "ä ł"
     {0x103, kSourceSystemWide, "PID=????,TID=????", "12:00:00.002", "(00001ms)   verloren"},
     {0x303, kSourceSystemWide, "PID=3,TID=????", "12:00:00.003", "(00001ms)   [c.exe] drei"},
 };
@@ -56,6 +56,9 @@ std::size_t WholeRows(const std::vector<unsigned char>& bytes) {
   MessageRows read;
   const BinaryReadResult result = ReadBinaryFile(source, read);
   EXPECT_EQ(result.status, BinaryReadResult::kComplete);
+  // Version 2 from its first byte on: no line that comes later can need
+  // more than it holds.
+  EXPECT_EQ(result.version, kBinaryFileVersionUtf8);
   return result.status == BinaryReadResult::kComplete ? read.size() : 0;
 }
 
@@ -68,7 +71,7 @@ std::vector<unsigned char> ListsOwnFile(int lines) {
   MessageIntake intake(switches, list, dialogs);
   for (int i = 0; i < lines; ++i) intake.AddRecord(kLines[i]);
   MemorySink sink;
-  EXPECT_TRUE(WriteBinaryFile(list, sink));
+  EXPECT_TRUE(WriteBinaryFile(list, sink, BinaryVersionRule::kAlwaysUtf8));
   return sink.Bytes();
 }
 

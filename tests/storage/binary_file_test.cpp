@@ -1,4 +1,5 @@
-// The list's own file: exact bytes, round trips, and damaged files.
+// The list's own file: exact bytes, round trips in both versions, and
+// damaged files.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,8 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "storage/binary_file.h"
+#include "tests/storage/version1_fixture_rows.h"
 #include "tests/support/row_builders.h"
+#include "tests/support/text_corpus.h"
 
 namespace ploxen::test {
 namespace {
@@ -42,6 +46,17 @@ TEST(BinaryFile, WorkedExampleIsExactlyFiftyBytes) {
   EXPECT_EQ(Write(rows), expected);
 }
 
+TEST(BinaryFile, WorkedExampleOfVersion2IsFiftyOneBytes) {
+  MessageRows rows;
+  AddItem(rows, 0x103, {"a", "b", "\xC5\x82"},
+          {{0x000000, 0xC0FFFF}, {0x000000, 0xFFFFC0}, {0x0000FF, 0xFFFFFF}});
+  const Bytes expected = {0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x07,
+                          0x00, 0x00, 0x00, 0x61, 0x00, 0x62, 0x00, 0xC5, 0x82, 0x00, 0x03, 0x01, 0x00,
+                          0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00,
+                          0xC0, 0xFF, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00};
+  EXPECT_EQ(Write(rows), expected);
+}
+
 TEST(BinaryFile, EmptyListIsEightBytesAndReadsAsNoRow) {
   MessageRows rows;
   const Bytes bytes = Write(rows);
@@ -56,7 +71,7 @@ TEST(BinaryFile, RoundTripKeepsStringsKindsColoursAndOrder) {
   MessageRows rows;
   AddRow(rows, 0x103, "PID=1,TID=2", "12:00:00.000", "Fehler \"x\", y");
   AddRow(rows, 102, "", "", "switched-off category still loads");
-  AddRow(rows, static_cast<MessageKind>(0xFFFF0203u), "", "", "Gr\xF6\xDF" "e\r");
+  AddRow(rows, static_cast<MessageKind>(0xFFFF0203u), "", "", "Gr\xC3\xB6\xC3\x9F" "e\r");
   AddRow(rows, 1, "", "", std::string(499, 'x'));
   MessageRows back;
   EXPECT_EQ(Read(Write(rows), back).status, BinaryReadResult::kComplete);
@@ -123,12 +138,153 @@ TEST(BinaryFile, AClearedListForgetsHowWideItsRowsWere) {
 }
 
 TEST(BinaryFile, OtherVersionsAndForeignFilesAreIgnoredSilently) {
-  for (const Bytes& bytes : {Bytes{2, 0, 0, 0, 0, 0, 0, 0}, Bytes{'P', 'I', 'D', '=', '1'}, Bytes{},
-                             Bytes{1, 0}}) {
+  for (const Bytes& bytes : {Bytes{3, 0, 0, 0, 0, 0, 0, 0}, Bytes{0, 0, 0, 0, 0, 0, 0, 0},
+                             Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}, Bytes{'P', 'I', 'D', '=', '1'}, Bytes{},
+                             Bytes{1, 0}, Bytes{2, 0, 0}}) {
     MessageRows rows;
     EXPECT_EQ(Read(bytes, rows).status, BinaryReadResult::kNotOurs);
     EXPECT_TRUE(rows.empty());
   }
+}
+
+std::int32_t VersionOf(const Bytes& bytes) {
+  return bytes.size() < 4 ? 0 : static_cast<std::int32_t>(GetLittleEndian(bytes.data()));
+}
+
+// Rows of the corpus go to version 1 when they fit code page 1252 and come
+// back as they were in either version. A line a road took as code page 1252
+// goes to a version 1 file as the very bytes the road brought.
+class CorpusFileTest : public ::testing::TestWithParam<CorpusLine> {};
+
+TEST_P(CorpusFileTest, RoundTripInTheVersionTheRowsNeed) {
+  const CorpusLine& line = GetParam();
+  MessageRows rows;
+  AddRow(rows, 0x303, "PID=1,TID=2,", "12:00:00.000", "ASCII first");
+  AddRow(rows, 0x403, line.shown, "", line.shown);
+  const Bytes bytes = Write(rows);
+  const bool fits = FitsCp1252(line.shown);
+  EXPECT_EQ(VersionOf(bytes), fits ? 1 : 2);
+  if (fits && line.reading == EightBitReading::kCodePage1252) {
+    const std::string file(bytes.begin(), bytes.end());
+    EXPECT_NE(file.find(line.sent + '\0' + '\0' + line.sent + '\0'), std::string::npos);
+  }
+  MessageRows back;
+  const BinaryReadResult result = Read(bytes, back);
+  EXPECT_EQ(result.status, BinaryReadResult::kComplete);
+  EXPECT_EQ(result.version, fits ? 1 : 2);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back.Row(0).Text(2), "ASCII first");
+  EXPECT_EQ(back.Row(1).Text(0), line.shown);
+  EXPECT_EQ(back.Row(1).Text(2), line.shown);
+  EXPECT_EQ(Write(back), bytes);
+}
+
+// A version 2 string is taken as it is where it is UTF-8; each invalid
+// sequence of a damaged or foreign file becomes U+FFFD, as after a
+// byte-order mark on a road, and no row is ever invalid.
+TEST_P(CorpusFileTest, Version2StringsAreReadAsUtf8WithReplacements) {
+  const CorpusLine& line = GetParam();
+  const std::string stored = line.reading == EightBitReading::kMarkedUtf8 ? line.sent.substr(kUtf8ByteOrderMark.size())
+                             : line.invalid                              ? line.sent
+                                                                         : line.shown;
+  const std::string expected = line.invalid ? EightBitToUtf8(std::string(kUtf8ByteOrderMark) + stored) : line.shown;
+  Bytes bytes{2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+  PutInt(bytes, static_cast<std::uint32_t>(stored.size() + 1));
+  bytes.insert(bytes.end(), stored.begin(), stored.end());
+  bytes.push_back(0);
+  for (std::uint32_t v : {3u, 0u, 0xFFFFFFu}) PutInt(bytes, v);  // kind, one colour pair
+  MessageRows rows;
+  EXPECT_EQ(Read(bytes, rows).status, BinaryReadResult::kComplete);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows.Row(0).Text(0), expected);
+  EXPECT_TRUE(IsValidUtf8(rows.Row(0).Text(0)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFileTest, ::testing::ValuesIn(TextCorpus()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A sink that counts how often the writer went back to the start, and can
+// refuse to.
+class RewindCountingSink : public MemorySink {
+ public:
+  bool Rewind() override {
+    ++rewinds;
+    if (refuse) return false;
+    return MemorySink::Rewind();
+  }
+  int rewinds = 0;
+  bool refuse = false;
+};
+
+struct LateRowCase {
+  const char* name;
+  std::size_t fittingRows;  // before the first row that does not fit
+  int sinkRewinds;          // only once the first buffer went on
+};
+
+class LateRowTest : public ::testing::TestWithParam<LateRowCase> {};
+
+// The writer finds out only at the row itself: it starts again as version 2
+// and writes every row, the ones before too, in UTF-8.
+TEST_P(LateRowTest, StartsAgainAsVersion2) {
+  MessageRows rows;
+  for (std::size_t i = 0; i < GetParam().fittingRows; ++i)
+    AddRow(rows, 3, "PID=1,TID=2,", std::to_string(i), i % 2 ? "Zeile \xC3\xA4 \xE2\x82\xAC" : "Zeile");
+  AddRow(rows, 3, "", "", "\xC5\x81\xC3\xB3""d\xC5\xBA");  // "Łódź"
+  AddRow(rows, 3, "", "", "danach \xC3\xA4");
+  RewindCountingSink sink;
+  ASSERT_TRUE(WriteBinaryFile(rows, sink));
+  EXPECT_EQ(sink.rewinds, GetParam().sinkRewinds);
+  EXPECT_EQ(VersionOf(sink.Bytes()), 2);
+  MessageRows back;
+  EXPECT_EQ(Read(sink.Bytes(), back).status, BinaryReadResult::kComplete);
+  ASSERT_EQ(back.size(), rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r) EXPECT_EQ(back.Row(r).Text(2), rows.Row(r).Text(2));
+  // A sink that cannot go back fails the write rather than mix the versions.
+  if (GetParam().sinkRewinds > 0) {
+    RewindCountingSink refusing;
+    refusing.refuse = true;
+    EXPECT_FALSE(WriteBinaryFile(rows, refusing));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, LateRowTest,
+                         ::testing::Values(LateRowCase{"FirstRow", 0, 0}, LateRowCase{"WithinTheFirstBuffer", 1000, 0},
+                                           LateRowCase{"AfterTheFirstBuffer", 40000, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BinaryFile, Version2CanBeAskedForRowsThatFitCp1252) {
+  MessageRows rows;
+  AddRow(rows, 3, "", "", "Gr\xC3\xB6\xC3\x9F" "e");
+  MemorySink sink;
+  ASSERT_TRUE(WriteBinaryFile(rows, sink, BinaryVersionRule::kAlwaysUtf8));
+  EXPECT_EQ(VersionOf(sink.Bytes()), 2);
+  const std::string file(sink.Bytes().begin(), sink.Bytes().end());
+  EXPECT_NE(file.find("Gr\xC3\xB6\xC3\x9F" "e"), std::string::npos);
+}
+
+const Bytes kVersion1Fixture = {
+#include "fixtures/version1_bin.inc"
+};
+
+// A file of the writer before rows held UTF-8 opens with its strings read as
+// code page 1252 and saves again to the same bytes.
+TEST(BinaryFile, Version1FileOfEarlierWritersSavesAgainByteForByte) {
+  MessageRows written;
+  AddVersion1FixtureRows(written);
+  MessageRows rows;
+  const BinaryReadResult result = Read(kVersion1Fixture, rows);
+  EXPECT_EQ(result.status, BinaryReadResult::kComplete);
+  EXPECT_EQ(result.version, 1);
+  ASSERT_EQ(rows.size(), written.size());
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    EXPECT_EQ(rows.Row(r).Kind(), written.Row(r).Kind());
+    for (std::size_t c = 0; c < 3; ++c) {
+      EXPECT_EQ(rows.Row(r).Text(c), Cp1252ToUtf8(written.Row(r).Text(c))) << "row " << r << ", column " << c;
+      EXPECT_EQ(rows.Row(r).Colours(c).back, written.Row(r).Colours(c).back);
+    }
+  }
+  EXPECT_EQ(Write(rows), kVersion1Fixture);
 }
 
 // Two good rows, then whatever the case appends.

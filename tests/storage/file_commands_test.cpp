@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "storage/binary_file.h"
+#include "storage/csv_export.h"
 #include "storage/file_commands.h"
 #include "tests/support/intake_fixture.h"
 #include "tests/support/row_builders.h"
@@ -39,6 +41,12 @@ class MemoryFiles : public FileAccess {
       auto& bytes = files_.stored[path_];
       bytes.append(static_cast<const char*>(data), size);
       ++files_.writes;
+      return true;
+    }
+    bool Rewind() override {
+      files_.written -= files_.stored[path_].size();
+      files_.stored[path_].clear();
+      ++files_.rewinds;
       return true;
     }
     bool Close() override {
@@ -132,6 +140,7 @@ class MemoryFiles : public FileAccess {
   std::string lockedTarget;
   std::uint32_t made = 0;
   int writes = 0;
+  int rewinds = 0;
 };
 
 TEST(FileExtension, IsTheFileNamesLastDotPart) {
@@ -364,6 +373,48 @@ INSTANTIATE_TEST_SUITE_P(
                       InPlaceCase{"DiskFullAfterABlock", true, kStreamBuffer, false, kDiskFull},
                       InPlaceCase{"ShareGoneAtTheClose", true, SIZE_MAX, true, kGone}),
     [](const ::testing::TestParamInfo<InPlaceCase>& info) { return std::string(info.param.name); });
+
+// A row beyond code page 1252 after the first buffer went to the file: the
+// file starts again, as version 2 or as UTF-8 behind a mark, beside the
+// target or in place, and what takes the target's place is whole. "Angezeigte
+// Zeilen speichern" saves its rows the same way.
+struct Utf8SaveCase {
+  const char* name;
+  const char* path;
+};
+
+class Utf8SaveTest : public FileCommandsTest, public ::testing::WithParamInterface<Utf8SaveCase> {};
+
+TEST_P(Utf8SaveTest, FileStartsAgainInUtf8) {
+  for (int i = 0; i < 30000; ++i) Add(3, "PID=1,TID=2,   12:00:00.000  (00000ms)   eine Zeile \xC3\xA4");
+  const std::string polish = "Serwer \xC5\x82\xC3\xB3" "d\xC5\xBA-02 nie odpowiada";  // "łódź"
+  Add(3, polish.c_str());
+  const std::string path = GetParam().path;
+  files.stored[path] = "alte Datei";
+  const SaveResult saved = SaveList(path, rows, files);
+  EXPECT_TRUE(saved.written);
+  EXPECT_TRUE(files.messages.empty());
+  EXPECT_EQ(files.rewinds, 1);
+  const bool csv = FileExtension(path) == "csv";
+  MemorySink expected;
+  ASSERT_TRUE(csv ? ExportCsv(rows, expected) : WriteBinaryFile(rows, expected));
+  const std::string bytes(expected.Bytes().begin(), expected.Bytes().end());
+  EXPECT_EQ(bytes.substr(0, 4), csv ? std::string(kUtf8ByteOrderMark) + '"' : std::string("\x02\0\0\0", 4));
+  EXPECT_EQ(files.stored, (std::map<std::string, std::string>{{path, bytes}}));
+  if (csv) return;
+  OpenList(path, rows, intake, files);
+  ASSERT_EQ(rows.size(), 30001u);
+  EXPECT_EQ(MessageAt(0), "(00000ms)   eine Zeile \xC3\xA4");
+  EXPECT_EQ(MessageAt(30000), polish);
+}
+
+INSTANTIATE_TEST_SUITE_P(Saves, Utf8SaveTest,
+                         ::testing::Values(Utf8SaveCase{"Binary", "x.bin"}, Utf8SaveCase{"Csv", "x.csv"},
+                                           Utf8SaveCase{"BinaryInPlace", "share:\\x.log"},
+                                           Utf8SaveCase{"CsvInPlace", "share:\\x.csv"}),
+                         [](const ::testing::TestParamInfo<Utf8SaveCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 struct TemporaryCase {
   const char* target;

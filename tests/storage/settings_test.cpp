@@ -16,6 +16,7 @@
 
 #include "storage/memory_profile.h"
 #include "storage/view_rules_profile.h"
+#include "tests/support/text_corpus.h"
 
 namespace ploxen::test {
 namespace {
@@ -239,6 +240,73 @@ TEST(SettingsSearchHistory, DamagedCountNeitherReadsTermsNorRunsAway) {
   EXPECT_EQ(std::count_if(changes.begin(), changes.end(),
                           [](const auto& c) { return c.kind == MemoryProfile::Change::kDelete; }),
             kSearchTermCountMax);
+}
+
+// Terms and patterns of the user's are UTF-8; the profile keeps what fits code
+// page 1252 as 1252, as every profile has, and the rest as UTF-8.
+TEST(ProfileText, EachTextIsKeptSoThatItComesBackAsItWent) {
+  struct Case {
+    const char* name;
+    std::string text;    // UTF-8
+    std::string stored;  // the profile's bytes
+  };
+  const Case cases[] = {
+      {"ASCII", "Fehler 42", "Fehler 42"},
+      {"code page 1252", "Größe € „x“", "Gr\xF6\xDF" "e \x80 \x84x\x93"},
+      {"the undefined five", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D", "\x81\x8D\x8F\x90\x9D"},
+      {"Polish", "łódź", "\xC5\x82\xC3\xB3" "d\xC5\xBA"},
+      {"Cyrillic with 0x81 inside", "ОШИБКА с", "\xD0\x9E\xD0\xA8\xD0\x98\xD0\x91\xD0\x9A\xD0\x90 \xD1\x81"},
+      {"1252 that would read as UTF-8", "Ã¤", "\xC3\x83\xC2\xA4"},
+      {"1252 that would read as a mark", "ï»¿x", "\xC3\xAF\xC2\xBB\xC2\xBFx"},
+      {"a mark of its own", "\xEF\xBB\xBFx", "\xEF\xBB\xBF\xEF\xBB\xBFx"},
+      {"emoji", "👍🏽", "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ProfileBytes(c.text), c.stored);
+    EXPECT_EQ(ProfileText(c.stored), c.text);
+  }
+  for (const CorpusLine& line : TextCorpus()) {
+    SCOPED_TRACE(line.name);
+    EXPECT_EQ(ProfileText(ProfileBytes(line.shown)), line.shown);
+  }
+}
+
+TEST(ProfileText, AProfileWrittenBeforeReadsAsBefore) {
+  MemoryProfile profile;
+  profile.WriteInt("SUCHEN", "ANZAHL", 2);
+  profile.WriteString("SUCHEN", "STRING_0", "Gr\xF6\xDF" "e \x80");
+  profile.WriteString("SUCHEN", "STRING_1", "Umlaute falsch kodiert: \"\xC3\xA4\" statt \"\xE4\"");
+  profile.WriteInt("FILTER", "ANZAHL", 1);
+  profile.WriteString("FILTER", "REGEL_0", "1,3,0,0,0,0,0,\xC4rger");
+  EXPECT_EQ(ReadSearchTerms(profile), (std::vector<std::string>{"Größe €", "Umlaute falsch kodiert: \"Ã¤\" statt \"ä\""}));
+  ASSERT_EQ(ReadViewRules(profile).size(), 1u);
+  EXPECT_EQ(ReadViewRules(profile)[0].pattern, "Ärger");
+  // Saved again unchanged, byte for byte.
+  SaveSettings(profile, Settings(), Placement(), ReadSearchTerms(profile));
+  WriteViewRules(profile, ReadViewRules(profile));
+  EXPECT_EQ(profile.GetString("SUCHEN", "STRING_0", ""), "Gr\xF6\xDF" "e \x80");
+  EXPECT_EQ(profile.GetString("SUCHEN", "STRING_1", ""), "Umlaute falsch kodiert: \"\xC3\xA4\" statt \"\xE4\"");
+  EXPECT_EQ(profile.GetString("FILTER", "REGEL_0", ""), "1,3,0,0,0,0,0,\xC4rger");
+}
+
+TEST(ProfileText, TermsAndPatternsOfEveryScriptSurviveARestart) {
+  std::vector<std::string> terms;
+  std::vector<ViewRule> rules;
+  for (const CorpusLine& line : TextCorpus()) {
+    terms.push_back(line.shown);
+    ViewRule rule;
+    rule.pattern = line.shown;
+    rules.push_back(rule);
+  }
+  MemoryProfile profile;
+  SaveSettings(profile, Settings(), Placement(), terms);
+  WriteViewRules(profile, rules);
+  const std::vector<std::string> back = ReadSearchTerms(profile);
+  ASSERT_EQ(back.size(), terms.size());
+  for (std::size_t i = 0; i < terms.size(); ++i)
+    EXPECT_EQ(back[i], CutToCharacters(terms[i], kSearchTermMax)) << TextCorpus()[i].name;
+  EXPECT_EQ(ReadViewRules(profile), rules);
 }
 
 // ------------------------------------------------------------------ saving

@@ -24,7 +24,7 @@ ViewRule Rule(RuleAction action, std::string pattern, RuleColumn column = RuleCo
 
 TEST(RuleProfile, RoundTripKeepsEveryPatternAsTyped) {
   std::vector<ViewRule> rules;
-  for (const char* pattern : {"a,b,,c", "\"zitiert\"", "C:\\pfad\\datei", "Gr\xF6\xDF" "e \xE4\xF6\xFC", "x;y=z", "\\d+, (\\w+)"}) {
+  for (const char* pattern : {"a,b,,c", "\"zitiert\"", "C:\\pfad\\datei", "Gr\xC3\xB6\xC3\x9F" "e \xC3\xA4\xC3\xB6\xC3\xBC", "x;y=z", "\xC5\x81\xC3\x93" "D\xC5\xB9", "\\d+, (\\w+)"}) {
     ViewRule rule = Rule(RuleAction::kHighlight, pattern, RuleColumn::kMessage,
                          pattern[0] == '\\' ? RuleKind::kRegex : RuleKind::kText, true);
     rule.textColour = 0x123456;
@@ -36,6 +36,9 @@ TEST(RuleProfile, RoundTripKeepsEveryPatternAsTyped) {
   MemoryProfile profile;
   WriteViewRules(profile, rules);
   EXPECT_EQ(profile.GetString("FILTER", "REGEL_0", ""), "1,3,0,1,2,1193046,16777215,a,b,,c");
+  // A pattern that fits code page 1252 is kept in it, as always; others as UTF-8.
+  EXPECT_EQ(profile.GetString("FILTER", "REGEL_3", ""), "1,3,0,1,2,1193046,16777215,Gr\xF6\xDF" "e \xE4\xF6\xFC");
+  EXPECT_EQ(profile.GetString("FILTER", "REGEL_5", ""), "1,3,0,1,2,1193046,16777215,\xC5\x81\xC3\x93" "D\xC5\xB9");
   EXPECT_EQ(ReadViewRules(profile), rules);
 }
 

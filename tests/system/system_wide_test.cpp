@@ -2,8 +2,8 @@
 // becomes a row with its process id and program name, nothing is read with
 // the switch off, a second monitor is told, so is a start whose buffer may
 // not be opened, the row-limit question holds no sender up, the switch works
-// at OK, ploxen_capture writes the console and a file PLOXEN opens, and bad
-// sections and floods lose nothing.
+// at OK, ploxen_capture writes the console and a file PLOXEN opens (every
+// script too), and bad sections and floods lose nothing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,8 +22,11 @@
 #include <vector>
 
 #include "core/row_store.h"
+#include "core/text.h"
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
+#include "storage/csv_export.h"
+#include "tests/support/text_corpus.h"
 #include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
@@ -35,6 +38,7 @@ constexpr char kDenied[] =
     "verweigert (etwa weil es als Administrator l\xE4uft).";
 constexpr char kSender[] = "ploxen_ods_send.exe";
 constexpr int kOpenCommand = 32771;
+constexpr int kSaveShownCommand = 32772;
 constexpr int kSwitch = 1038, kState = 1039;
 
 // How long the road is given to start, stop or deliver.
@@ -432,9 +436,10 @@ TEST_F(SystemWide, CaptureToolPrintsTheLinesAndWritesAFilePloxenOpens) {
     EXPECT_TRUE(WaitUntil([] { return !DebugOutputHeld(); }, 5000));
   };
 
-  // The console: time, process id, program, text, one line each.
+  // The console: time, process id, program, text, one line each; redirected
+  // with -ansi in code page 1252, as before lines could hold every script.
   ToolProcess console;
-  runCapture(console, "");
+  runCapture(console, "-ansi");
   ToolProcess sender;
   ASSERT_TRUE(sender.Start(SenderCommand("-tag CON -lines 3 line pieces umlaut")));
   ASSERT_EQ(sender.Wait(30000), 0u);
@@ -479,6 +484,133 @@ TEST_F(SystemWide, CaptureToolPrintsTheLinesAndWritesAFilePloxenOpens) {
   EXPECT_EQ(ListRowText(main_, 0, 0), std::string(rows.Row(0).Text(0)));
   EXPECT_EQ(ListRowText(main_, 0, 2), std::string(rows.Row(0).Text(2)));
   DeleteFileA(path.c_str());
+}
+
+std::vector<unsigned char> FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), {});
+}
+
+// Each line of the corpus as a program writes it with OutputDebugStringA,
+// numbered at the end; the test writes them itself, so that they come as
+// the bytes the corpus sends, whatever the senders do with their arguments.
+// The 499-character line is left to the intake's cut.
+struct CorpusDebugLine {
+  std::string sent, shown;
+};
+std::vector<CorpusDebugLine> CorpusDebugLines() {
+  std::vector<CorpusDebugLine> lines;
+  for (const test::CorpusLine& line : test::TextCorpus()) {
+    if (line.shown.size() > 300) continue;
+    const std::string number = " #" + std::to_string(lines.size());
+    lines.push_back({line.sent + number, line.shown + number});
+  }
+  return lines;
+}
+void WriteDebugLines(const std::vector<CorpusDebugLine>& lines) {
+  for (const CorpusDebugLine& line : lines) OutputDebugStringA((line.sent + "\n").c_str());
+}
+
+// ploxen_capture reads every line by the roads' rule: its console output,
+// redirected, is UTF-8, and its file version 2, which PLOXEN opens and saves
+// again byte for byte, as CSV in UTF-8 with a byte-order mark, and as
+// version 1 once no row needs more than code page 1252.
+TEST_F(SystemWide, CaptureToolKeepsEveryScriptAndPloxenSavesItBack) {
+  auto runCapture = [](ToolProcess& capture, const std::string& arguments) {
+    ASSERT_TRUE(capture.Start("\"" + ProgramDirectory() + "\\ploxen_capture.exe\" " + arguments));
+    ASSERT_TRUE(WaitUntil(DebugOutputHeld, kRoadWaitMs)) << "ploxen_capture did not start reading";
+  };
+  auto stopCapture = [](ToolProcess& capture) {
+    Sleep(300);
+    const ToolRun stop = RunTool("ploxen_capture.exe", "-stop");
+    EXPECT_EQ(stop.exitCode, 0u) << stop.errors;
+    EXPECT_EQ(capture.Wait(30000), 0u) << capture.Output();
+    EXPECT_TRUE(WaitUntil([] { return !DebugOutputHeld(); }, 5000));
+  };
+  const std::vector<CorpusDebugLine> lines = CorpusDebugLines();
+  const std::string ours = "  " + std::to_string(GetCurrentProcessId()) + "  ";
+
+  ToolProcess console;
+  runCapture(console, "");
+  WriteDebugLines(lines);
+  stopCapture(console);
+  std::vector<std::string> printed;
+  std::istringstream output(console.Output());
+  for (std::string line; std::getline(output, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t at = line.find(ours);
+    const std::size_t text = at == std::string::npos ? at : line.find("  ", at + ours.size());
+    if (text != std::string::npos) printed.push_back(line.substr(text + 2));
+  }
+  ASSERT_EQ(printed.size(), lines.size()) << console.Output();
+  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(printed[i], lines[i].shown);
+
+  const std::string path = TempFile("scripts.bin");
+  DeleteFileA(path.c_str());
+  ToolProcess toFile;
+  runCapture(toFile, "-o \"" + path + "\"");
+  WriteDebugLines(lines);
+  stopCapture(toFile);
+  const std::vector<unsigned char> captured = FileBytes(path);
+  MessageRows rows;
+  MemorySource source(captured.data(), captured.size());
+  const BinaryReadResult read = ReadBinaryFile(source, rows);
+  ASSERT_EQ(read.status, BinaryReadResult::kComplete);
+  EXPECT_EQ(read.version, kBinaryFileVersionUtf8);
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const RoadRow row = Parse(rows.Row(i).Text(0), rows.Row(i).Text(2));
+    if (row.process == "PID=" + std::to_string(GetCurrentProcessId()) + ",TID=????") texts.push_back(row.text);
+  }
+  ASSERT_EQ(texts.size(), lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(texts[i], lines[i].shown);
+
+  // PLOXEN opens it and writes it again: the same bytes, the rows its rules
+  // show too, and the export behind a mark.
+  StartRoad("scripts", "0");
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kOpenCommand, path));
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(main_) == static_cast<int>(rows.size()); }, kRoadWaitMs));
+  const std::string saved = TempFile("scripts_saved.bin"), shown = TempFile("scripts_shown.log"),
+                    csv = TempFile("scripts.csv");
+  for (const std::string& p : {saved, shown, csv}) DeleteFileA(p.c_str());
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kSaveButton, saved));
+  EXPECT_TRUE(FileBytes(saved) == captured) << "saved as it was opened";
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kSaveShownCommand, shown));
+  EXPECT_TRUE(FileBytes(shown) == captured) << "every row is shown";
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kSaveButton, csv));
+  MemorySink export_;
+  ASSERT_TRUE(ExportCsv(rows, export_));
+  const std::vector<unsigned char> exported = FileBytes(csv);
+  EXPECT_TRUE(exported == export_.Bytes());
+  EXPECT_EQ(std::string(exported.begin(), exported.begin() + std::min<std::size_t>(3, exported.size())),
+            kUtf8ByteOrderMark);
+
+  // A version 2 file whose rows all fit code page 1252 is saved as version 1,
+  // in the bytes a reader of old expects.
+  MessageRows fitting;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (FitsCp1252(std::string_view(rows.Row(i).TextBlock(), rows.Row(i).TextBlockSize()))) {
+      const std::string_view strings[] = {rows.Row(i).Text(0), rows.Row(i).Text(1), rows.Row(i).Text(2)};
+      fitting.AppendRow(rows.Row(i).Kind(), {kProcessColumnColours, kTimeColumnColours, {kBlack, kWhite}}, strings, 3);
+    }
+  const std::string narrow = TempFile("scripts_fitting.bin"), older = TempFile("scripts_older.bin");
+  {
+    MemorySink sink;
+    ASSERT_TRUE(WriteBinaryFile(fitting, sink, BinaryVersionRule::kAlwaysUtf8));
+    std::ofstream out(narrow, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(sink.Bytes().data()), static_cast<std::streamsize>(sink.Bytes().size()));
+  }
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kOpenCommand, narrow));
+  ASSERT_TRUE(WaitUntil([&] { return ListRowCount(main_) == static_cast<int>(fitting.size()); }, kRoadWaitMs));
+  DeleteFileA(older.c_str());
+  ASSERT_TRUE(RunFileDialog(ploxen_.Id(), main_, kSaveButton, older));
+  MemorySink version1;
+  ASSERT_TRUE(WriteBinaryFile(fitting, version1));
+  const std::vector<unsigned char> again = FileBytes(older);
+  EXPECT_TRUE(again == version1.Bytes());
+  ASSERT_GE(again.size(), 4u);
+  EXPECT_EQ(again[0], 1);
+  for (const std::string& p : {path, saved, shown, csv, narrow, older}) DeleteFileA(p.c_str());
 }
 
 // A section without its NUL, ids of no process, and eight programs flooding

@@ -12,7 +12,9 @@
 #include <thread>
 
 #include "fw/controls.h"
+#include "core/text.h"
 #include "search/clipboard_text.h"
+#include "tests/support/text_corpus.h"
 
 namespace ploxen::test {
 namespace {
@@ -63,14 +65,65 @@ TEST_F(ControlsTest, LongTextsAreReadWhole) {
   EXPECT_EQ(list.ItemText(-1), "");
 }
 
+// A text from outside goes in and comes back as UTF-8 in every script; the
+// program's own (code page 1252) by that code page's table, whatever the
+// system's, and a text from outside read as 1252 has "?" for what it lacks.
+TEST_F(ControlsTest, TextsGoInAndComeBackInTheirOwnEncoding) {
+  fw::Edit edit(Child("EDIT", ES_AUTOHSCROLL));
+  edit.SetLimit(0);
+  fw::ComboBox combo(Child("COMBOBOX", CBS_DROPDOWN));
+  fw::ListBox list(Child("LISTBOX", 0));
+  for (const CorpusLine& line : TextCorpus()) {
+    SCOPED_TRACE(line.name);
+    edit.SetUtf8Text(line.shown);
+    EXPECT_EQ(edit.Utf8Text(), line.shown);
+    EXPECT_EQ(edit.Text(), Utf8ToCp1252(line.shown));
+    EXPECT_EQ(combo.Utf8ItemText(combo.AddUtf8(line.shown)), line.shown);
+    EXPECT_EQ(list.Utf8ItemText(list.AddUtf8(line.shown)), line.shown);
+    EXPECT_EQ(list.ItemText(list.AddUtf8(line.shown)), Utf8ToCp1252(line.shown));
+  }
+  const std::string own = "Gr\xF6\xDF" "e \x80 \x84\x93 \x81\x8D\x8F\x90\x9D \xFF";
+  edit.SetText(own);
+  EXPECT_EQ(fw::WideControlText(edit.hwnd()), L"Gr\u00F6\u00DFe \u20AC \u201E\u201C \u0081\u008D\u008F\u0090\u009D \u00FF");
+  EXPECT_EQ(edit.Utf8Text(), Cp1252ToUtf8(own));
+  EXPECT_EQ(combo.Utf8ItemText(combo.Add(own)), Cp1252ToUtf8(own));
+  EXPECT_EQ(list.ItemText(list.Add(own)), own);
+}
+
 TEST_F(ControlsTest, ClipboardTakesTheTextInBothFormats) {
+  // Code page 1252 text goes there and back in either format, byte for byte.
   const std::string texts[] = {"", "Zeile\tmit Tab\r\n", "\x80 \xE4\xF6\xFC\xDF \x9F \x81\x8D\x8F\x90\x9D",
                                std::string(300000, 'z') + "\xFF"};
   for (const std::string& text : texts) {
     SCOPED_TRACE(text.substr(0, 20));
-    ASSERT_EQ(fw::Clipboard(owner_).PutText(text), nullptr);
+    ASSERT_EQ(fw::Clipboard(owner_).PutText(Cp1252ToUtf8(text)), nullptr);
     EXPECT_EQ(OnClipboard<char>(CF_TEXT), text);
     EXPECT_EQ(OnClipboard<char16_t>(CF_UNICODETEXT), Utf16FromCp1252(text));
+  }
+}
+
+TEST_F(ControlsTest, ClipboardTakesEveryScriptExactAndCodePage1252WithQuestionMarks) {
+  struct Case {
+    const char* name;
+    std::string utf8;
+    std::string cp1252;
+    std::u16string utf16;
+  };
+  std::vector<Case> cases = {
+      {"Polish", "\xC5\x82\xC3\xB3" "d\xC5\xBA \xE2\x82\xAC", "?\xF3" "d? \x80", u"\u0142\u00F3d\u017A \u20AC"},
+      {"bytes inside sequences", "\xD1\x81\xC2\x81\xC2\x9D", "?\x81\x9D", u"\u0441\u0081\u009D"},
+      {"surrogate pair", "a\xF0\x9F\x9A\x80" "b", "a?b", u"a\U0001F680b"},
+      {"invalid", "a\xC3(b", "a?(b", u"a\uFFFD(b"},
+  };
+  for (const CorpusLine& line : TextCorpus()) {
+    const std::u16string wide = Utf8ToUtf16(line.shown);
+    cases.push_back({line.name, line.shown, Utf8ToCp1252(line.shown), wide});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(fw::Clipboard(owner_).PutText(c.utf8), nullptr);
+    EXPECT_EQ(OnClipboard<char>(CF_TEXT), c.cp1252);
+    EXPECT_EQ(OnClipboard<char16_t>(CF_UNICODETEXT), c.utf16);
   }
 }
 

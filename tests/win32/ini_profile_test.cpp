@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "storage/settings.h"
+#include "storage/view_rules_profile.h"
+#include "tests/support/text_corpus.h"
 
 namespace ploxen::test {
 namespace {
@@ -65,6 +68,27 @@ TEST_F(IniProfileTest, IntsAndCodePage1252TextSurviveTheFile) {
   EXPECT_EQ(again.GetString("DATEI", "SAVEDATEI", ""), text);
   if (GetACP() == 1252) {
     EXPECT_NE(FileBytes(path_).find("SAVEDATEI=" + text + "\r\n"), std::string::npos);
+  }
+}
+
+// Search terms and patterns beyond code page 1252 are kept as UTF-8 bytes,
+// whose sequences hold the five bytes 1252 leaves undefined ("\xD1\x81" is
+// Cyrillic "s"): every byte must reach the file and come back as it was.
+TEST_F(IniProfileTest, EveryByteOfAValueReachesTheFileAndComesBack) {
+  std::string everyByte;
+  for (int b = 0x21; b <= 0xFF; ++b) everyByte += static_cast<char>(b);
+  const std::string values[] = {everyByte, "\x81\x8D\x8F\x90\x9D", "\xD1\x81\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80",
+                                "\xC5\x81\xC3\x93\x44\xC5\xB9", "\xF0\x9F\x9A\x80"};
+  {
+    IniProfile profile(path_);
+    for (std::size_t i = 0; i < std::size(values); ++i) profile.WriteString("SUCHEN", SearchTermKey(static_cast<int>(i)), values[i]);
+  }
+  const IniProfile again(path_);
+  const std::string file = FileBytes(path_);
+  for (std::size_t i = 0; i < std::size(values); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(again.GetString("SUCHEN", SearchTermKey(static_cast<int>(i)), ""), values[i]);
+    EXPECT_NE(file.find(SearchTermKey(static_cast<int>(i)) + "=" + values[i] + "\r\n"), std::string::npos);
   }
 }
 
@@ -122,7 +146,7 @@ TEST_F(IniProfileTest, FirstSaveCreatesThePloxenFolder) {
   EXPECT_FALSE(Exists(root_ + "\\PLOXEN"));
 
   s.fontName = "Courier New";
-  const std::vector<std::string> terms = {std::string(" Gr\xF6\xDF") + "e", "abc"};
+  const std::vector<std::string> terms = {Cp1252ToUtf8(" Gr\xF6\xDF" "e"), "abc"};
   SaveSettings(profile, s, Placement{5, 6, 700, 800, 2}, terms);
   ASSERT_TRUE(Exists(path));
 
@@ -132,6 +156,30 @@ TEST_F(IniProfileTest, FirstSaveCreatesThePloxenFolder) {
   EXPECT_EQ(back.ersterAufruf, 0);
   EXPECT_EQ(back.position.show, 2);
   EXPECT_EQ(ReadSearchTerms(next), terms);
+}
+
+// Terms and patterns in every script through the real file: code page 1252
+// where they fit, as the file always held them, UTF-8 where not.
+TEST_F(IniProfileTest, TermsAndPatternsOfEveryScriptSurviveTheFile) {
+  std::vector<std::string> terms;
+  std::vector<ViewRule> rules;
+  for (const CorpusLine& line : TextCorpus()) {
+    terms.emplace_back(CutToCharacters(line.shown, kSearchTermMax));
+    ViewRule rule;
+    rule.pattern = line.shown;
+    rules.push_back(rule);
+  }
+  {
+    IniProfile profile(path_);
+    SaveSettings(profile, Settings(), Placement{5, 6, 700, 800, 1}, terms);
+    WriteViewRules(profile, rules);
+  }
+  const IniProfile again(path_);
+  EXPECT_EQ(ReadSearchTerms(again), terms);
+  EXPECT_EQ(ReadViewRules(again), rules);
+  const std::string file = FileBytes(path_);
+  EXPECT_NE(file.find("STRING_1=" + Utf8ToCp1252(terms[1]) + "\r\n"), std::string::npos) << "1252 as always";
+  EXPECT_NE(file.find("STRING_3=" + terms[3] + "\r\n"), std::string::npos) << "Polish as UTF-8";
 }
 
 TEST(IniProfilePlace, PloxenIniWhenSetOtherwiseApplicationData) {

@@ -161,9 +161,10 @@ TEST(WindowDispatch, AFailedHandlerLeavesTheMessageToThePlatformAndTheObjectGoes
   ASSERT_TRUE(fw::Window::RegisterHiddenWindowClass(kClass, 0));
   FailingWindow window;
   ASSERT_TRUE(window.Create(kClass, "abc", 0, 0, 0, 0, 10, 10, nullptr, nullptr));
-  EXPECT_EQ(SendMessageA(window.hwnd(), WM_GETTEXTLENGTH, 0, 0), 99);
+  // Wide, as the window is: a narrow caller's length is the platform's count of the narrow text.
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_GETTEXTLENGTH, 0, 0), 99);
   window.failAt = WM_GETTEXTLENGTH;
-  EXPECT_EQ(SendMessageA(window.hwnd(), WM_GETTEXTLENGTH, 0, 0), 3) << "the platform's answer";
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_GETTEXTLENGTH, 0, 0), 3) << "the platform's answer";
   window.failAt = WM_NCDESTROY;
   EXPECT_TRUE(DestroyWindow(window.hwnd()));
   EXPECT_EQ(window.hwnd(), nullptr);
