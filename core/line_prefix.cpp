@@ -1,5 +1,7 @@
 #include "core/line_prefix.h"
 
+#include "core/text.h"
+
 namespace ploxen {
 
 namespace {
@@ -20,10 +22,12 @@ LinePrefix SplitPrefix(std::string_view line) {
   if (process.find(kThreadTag) == std::string_view::npos) return none;
 
   LinePrefix parts;
-  parts.process = process.substr(0, kPrefixPartMax);
-  parts.time = line.substr(timeStart, blank - timeStart).substr(0, kPrefixPartMax);
-  // The blank and the character after it are both skipped.
-  parts.messageStart = blank + 2 < line.size() ? blank + 2 : line.size();
+  parts.process = CutToCharacters(process, kPrefixPartMax);
+  parts.time = CutToCharacters(line.substr(timeStart, blank - timeStart), kPrefixPartMax);
+  // The blank and the character after it are both skipped, the whole character.
+  std::size_t start = blank + 1;
+  if (start < line.size()) NextCodePoint(line, start);
+  parts.messageStart = start;
   return parts;
 }
 
