@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/intake.h"
 #include "core/row_store.h"
 #include "core/text.h"
 #include "storage/binary_file.h"
@@ -141,7 +142,13 @@ class EveryScript : public PloxenTest {
     for (const CorpusLine& line : TextCorpus()) {
       if (carried && !carried(line)) continue;
       ASSERT_LT(at, messages.size());
-      EXPECT_EQ(After(messages[at], start), line.shown) << line.name;
+      const std::string after = After(messages[at], start);
+      // A stamp or the road's start before it leaves less of a long line.
+      if (CharacterCount(messages[at]) == kMessageMax) {
+        EXPECT_EQ(after, CutToCharacters(line.shown, CharacterCount(after))) << line.name;
+      } else {
+        EXPECT_EQ(after, line.shown) << line.name;
+      }
       ++at;
     }
   }
@@ -180,7 +187,8 @@ TEST_F(EveryScript, TheSenderTakesUnicodeArguments) {
   for (const CorpusLine& line : TextCorpus()) {
     if (!Quotable(line)) continue;
     EXPECT_EQ(messages[at++], line.shown) << line.name;
-    EXPECT_EQ(After(messages[at++], "ms)   "), line.shown) << line.name;
+    const std::string after = After(messages[at++], "ms)   ");
+    EXPECT_EQ(after, CutToCharacters(line.shown, CharacterCount(after))) << line.name;
   }
   Close();
 }
@@ -323,24 +331,36 @@ TEST_F(EveryScript, TheSystemWideBuffer) {
 TEST_F(EveryScript, ADebuggedChildsAnsiAndWideStrings) {
   const std::string ansi = TempPath("scripts_ansi");
   const std::string wide = TempPath("scripts_wide");
-  WriteFile(ansi, CorpusLines());
+  // The monitor reads 512 bytes of a string; a longer one loses its end,
+  // its line end too.
+  const auto readWhole = [](const CorpusLine& line) { return line.sent.size() < 511; };
+  const auto readWholeWide = [](const CorpusLine& line) {
+    return Valid(line) && Utf8ToUtf16(line.shown).size() < 255;
+  };
+  std::string ansiLines;
   std::string valid;
-  for (const CorpusLine& line : TextCorpus())
-    if (Valid(line)) valid += line.shown + "\n";
+  for (const CorpusLine& line : TextCorpus()) {
+    if (readWhole(line)) ansiLines += line.sent + "\n";
+    if (readWholeWide(line)) valid += line.shown + "\n";
+  }
+  WriteFile(ansi, ansiLines);
   WriteFile(wide, valid);
   StartWith("scripts_debug",
             "\"" + ProgramDirectory() + "\\ploxen_debug_child.exe\" ansifile:" + ansi + " widefile:" + wide,
             Keys({{"LISTBOX.B_TRACE", "1"}, {"LISTBOX.B_DLL", "0"}, {"LISTBOX.B_EXCEPTION", "0"},
                   {"LISTBOX.B_THREAD", "0"}, {"LISTBOX.B_PROCESS", "0"}}));
-  const std::size_t n = TextCorpus().size();
+  std::size_t n = 0;
   std::size_t wideLines = 0;
-  for (const CorpusLine& line : TextCorpus()) wideLines += Valid(line) ? 1 : 0;
-  ExpectCorpus(n + wideLines, 0, "");
+  for (const CorpusLine& line : TextCorpus()) {
+    n += readWhole(line) ? 1 : 0;
+    wideLines += readWholeWide(line) ? 1 : 0;
+  }
+  ExpectCorpus(n + wideLines, 0, "", readWhole);
   const bool unicode = GetProcAddress(GetModuleHandleA("kernel32.dll"), "WaitForDebugEventEx") != nullptr;
   const std::vector<std::string> messages = SavedMessages();
   std::size_t at = n;
   for (const CorpusLine& line : TextCorpus()) {
-    if (!Valid(line)) continue;
+    if (!readWholeWide(line)) continue;
     std::string expected = line.shown;
     if (!unicode) {
       const std::u16string units = Utf8ToUtf16(line.shown);
