@@ -222,7 +222,8 @@ void MessageIntake::Append(MessageKind kind, const Columns& columns, MessageSour
     depth_ = std::max(0, depth_ - kIndentStep);
   const int indent = std::min(depth_, kIndentShownMax);
 
-  std::string_view message = CutToCharacters(columns.message, kMessageMax);
+  std::string_view message =
+      columns.message.size() <= kMessageMax ? columns.message : CutToCharacters(columns.message, kMessageMax);
   // Line ends go, but never the first character: a message of line breaks
   // alone still makes a row.
   while (message.size() > 1 && (message.back() == '\r' || message.back() == '\n'))

@@ -22,11 +22,16 @@ LinePrefix SplitPrefix(std::string_view line) {
   if (process.find(kThreadTag) == std::string_view::npos) return none;
 
   LinePrefix parts;
-  parts.process = CutToCharacters(process, kPrefixPartMax);
-  parts.time = CutToCharacters(line.substr(timeStart, blank - timeStart), kPrefixPartMax);
+  // Mostly short and ASCII: no call on the way of every line.
+  const std::string_view time = line.substr(timeStart, blank - timeStart);
+  parts.process = process.size() <= kPrefixPartMax ? process : CutToCharacters(process, kPrefixPartMax);
+  parts.time = time.size() <= kPrefixPartMax ? time : CutToCharacters(time, kPrefixPartMax);
   // The blank and the character after it are both skipped, the whole character.
   std::size_t start = blank + 1;
-  if (start < line.size()) NextCodePoint(line, start);
+  if (start < line.size()) {
+    if (static_cast<unsigned char>(line[start]) < 0x80) ++start;
+    else NextCodePoint(line, start);
+  }
   parts.messageStart = start;
   return parts;
 }
