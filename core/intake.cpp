@@ -7,6 +7,7 @@
 
 #include "core/colours.h"
 #include "core/line_prefix.h"
+#include "core/text.h"
 
 namespace ploxen {
 
@@ -206,8 +207,8 @@ void MessageIntake::TakeRecord(const LineRecord& record) {
   if (Shown(record.kind, record.source)) {
     const std::string_view message = UpToNul(record.message);
     Append(record.kind,
-           Columns{UpToNul(record.process).substr(0, kPrefixPartMax), UpToNul(record.time).substr(0, kPrefixPartMax),
-                   message, message},
+           Columns{CutToCharacters(UpToNul(record.process), kPrefixPartMax),
+                   CutToCharacters(UpToNul(record.time), kPrefixPartMax), message, message},
            record.source);
   }
   rows_.UpdateListState();
@@ -221,7 +222,8 @@ void MessageIntake::Append(MessageKind kind, const Columns& columns, MessageSour
     depth_ = std::max(0, depth_ - kIndentStep);
   const int indent = std::min(depth_, kIndentShownMax);
 
-  std::string_view message = columns.message.substr(0, kMessageMax);
+  std::string_view message =
+      columns.message.size() <= kMessageMax ? columns.message : CutToCharacters(columns.message, kMessageMax);
   // Line ends go, but never the first character: a message of line breaks
   // alone still makes a row.
   while (message.size() > 1 && (message.back() == '\r' || message.back() == '\n'))

@@ -1,5 +1,7 @@
 #include "core/line_prefix.h"
 
+#include "core/text.h"
+
 namespace ploxen {
 
 namespace {
@@ -20,10 +22,17 @@ LinePrefix SplitPrefix(std::string_view line) {
   if (process.find(kThreadTag) == std::string_view::npos) return none;
 
   LinePrefix parts;
-  parts.process = process.substr(0, kPrefixPartMax);
-  parts.time = line.substr(timeStart, blank - timeStart).substr(0, kPrefixPartMax);
-  // The blank and the character after it are both skipped.
-  parts.messageStart = blank + 2 < line.size() ? blank + 2 : line.size();
+  // Mostly short and ASCII: no call on the way of every line.
+  const std::string_view time = line.substr(timeStart, blank - timeStart);
+  parts.process = process.size() <= kPrefixPartMax ? process : CutToCharacters(process, kPrefixPartMax);
+  parts.time = time.size() <= kPrefixPartMax ? time : CutToCharacters(time, kPrefixPartMax);
+  // The blank and the character after it are both skipped, the whole character.
+  std::size_t start = blank + 1;
+  if (start < line.size()) {
+    if (static_cast<unsigned char>(line[start]) < 0x80) ++start;
+    else NextCodePoint(line, start);
+  }
+  parts.messageStart = start;
   return parts;
 }
 

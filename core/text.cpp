@@ -210,6 +210,17 @@ std::string EightBitToUtf8(std::string_view bytes) {
   return std::string(text);
 }
 
+void MakeEightBitUtf8(std::string& bytes) {
+  if (FirstNonAscii(Bytes(bytes), bytes.size()) == bytes.size()) return;
+  std::string converted;
+  const std::string_view text = EightBitRowText(bytes, converted);
+  if (text.data() == converted.data()) {
+    bytes.swap(converted);
+  } else if (text.size() != bytes.size()) {
+    bytes.erase(0, bytes.size() - text.size());  // the mark
+  }
+}
+
 bool IsAscii(std::string_view bytes) { return FirstNonAscii(Bytes(bytes), bytes.size()) == bytes.size(); }
 
 bool IsValidUtf8(std::string_view bytes) { return ValidFrom(Bytes(bytes), bytes.size(), 0); }
@@ -394,6 +405,20 @@ std::string_view CutToCharacters(std::string_view utf8, std::size_t maxCharacter
     ++count;
   }
   return utf8;
+}
+
+std::string_view WithoutCutSequence(std::string_view bytes) {
+  const unsigned char* p = Bytes(bytes);
+  for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+    const unsigned char b = p[bytes.size() - back];
+    if (IsContinuation(b)) continue;
+    if (AnnouncedLength(b) <= back) return bytes;
+    // Code page 1252 text may end in a byte that would lead a sequence ("ß"):
+    // it stays unless the bytes before it read as UTF-8.
+    const std::string_view kept = bytes.substr(0, bytes.size() - back);
+    return ReadEightBit(kept) == EightBitReading::kCodePage1252 ? bytes : kept;
+  }
+  return bytes;
 }
 
 std::u16string_view CutToUnits(std::u16string_view utf16, std::size_t maxUnits) {

@@ -35,6 +35,9 @@ EightBitReading ReadEightBit(std::string_view bytes);
 // `converted`.
 std::string_view EightBitRowText(std::string_view bytes, std::string& converted);
 std::string EightBitToUtf8(std::string_view bytes);
+// The same in place, for a road that owns its bytes: ASCII and UTF-8 as sent
+// cost no copy.
+void MakeEightBitUtf8(std::string& bytes);
 
 // No byte above 0x7F; a word at a time.
 bool IsAscii(std::string_view bytes);
@@ -77,5 +80,10 @@ void AppendUtf8AsUtf16(std::u16string& out, std::string_view utf8);
 std::string_view CutToBytes(std::string_view utf8, std::size_t maxBytes);
 std::string_view CutToCharacters(std::string_view utf8, std::size_t maxCharacters);
 std::u16string_view CutToUnits(std::u16string_view utf16, std::size_t maxUnits);
+// Bytes a bound cut may end inside a UTF-8 sequence: a last lead byte whose
+// sequence the bytes do not complete goes, with what follows it, when the
+// bytes before it read as ASCII or UTF-8, so that the rest still reads as
+// UTF-8. Anything else (code page 1252 ending in "ß") comes back whole.
+std::string_view WithoutCutSequence(std::string_view bytes);
 
 }  // namespace ploxen

@@ -1,5 +1,7 @@
 #include "net/network_roads.h"
 
+#include "core/text.h"
+
 #include "net/syslog_forward.h"
 #include "net/syslog_message.h"
 
@@ -16,7 +18,7 @@ std::optional<LineRecord> NetworkLineTaker::Take(NetworkRoad road, const IpAddre
   const std::string& address = AddressText(sender);
   LineRecord line;
   if (road == NetworkRoad::kRemote) {
-    NetworkRemoteLine remote = TakeNetworkRemoteLine(address, bytes, sequences_);
+    NetworkRemoteLine remote = TakeNetworkRemoteLine(address, bytes, sequences_, cut);
     if (remote.verdict == RemoteVerdict::kMalformed)
       wrongFormat_.fetch_add(1, std::memory_order_relaxed);
     else if (cut)
@@ -27,7 +29,7 @@ std::optional<LineRecord> NetworkLineTaker::Take(NetworkRoad road, const IpAddre
     line.message = std::move(remote.text);
   } else {
     if (cut) syslog_.fetch_add(1, std::memory_order_relaxed);
-    const SyslogMessage message = ParseSyslog(bytes);
+    const SyslogMessage message = ParseSyslog(cut ? WithoutCutSequence(bytes) : bytes);
     SyslogRowContext context;
     context.toLocalMs = toLocalMs_;
     context.arrivalLocalMs = arrivalLocalMs;
@@ -37,7 +39,7 @@ std::optional<LineRecord> NetworkLineTaker::Take(NetworkRoad road, const IpAddre
     // the name as the tag): it must not go round again.
     if (message.app == kForwardApp) line.source = kSourceForwardedRow;
   }
-  if (line.message.size() > kNetworkLineMax) line.message.resize(kNetworkLineMax);
+  line.message.resize(CutToBytes(line.message, kNetworkLineMax).size());
   return line;
 }
 

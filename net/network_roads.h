@@ -27,7 +27,8 @@ enum class NetworkRoad {
   kSyslog,  // RFC 5424 / RFC 3164 on SYSLOGPORT
 };
 
-// A message column is handed on no longer than this: far more than the list
+// A message column is handed on no longer than this many bytes, cut between
+// characters: far more than the list
 // shows of it, while 10,000 waiting lines stay within a few dozen megabytes.
 // (The process column of syslog, host and application of 255 characters
 // each, stays within it too.)

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "core/text.h"
+
 namespace ploxen {
 
 namespace {
@@ -26,9 +28,27 @@ std::int32_t ReadDecimal(std::string_view field) {
   return static_cast<std::int32_t>(negative ? -value : value);
 }
 
+std::string RemoteLineText(std::string_view bytes, bool cut) {
+  bytes = bytes.substr(0, bytes.find('\0'));
+  if (cut) bytes = WithoutCutSequence(bytes);
+  // A sender that marks its text (a string led by the mark) marks the line.
+  std::size_t textStart = 0;
+  for (int comma = 0; comma < 3 && textStart != std::string_view::npos; ++comma) {
+    textStart = bytes.find(',', textStart);
+    if (textStart != std::string_view::npos) ++textStart;
+  }
+  if (textStart != std::string_view::npos && bytes.substr(textStart, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark) {
+    std::string marked(kUtf8ByteOrderMark);
+    marked.append(bytes.data(), textStart);
+    marked.append(bytes.substr(textStart + kUtf8ByteOrderMark.size()));
+    return EightBitToUtf8(marked);
+  }
+  return EightBitToUtf8(bytes);
+}
+
 std::optional<RemoteLine> ParseRemoteLine(std::string_view message) {
   message = message.substr(0, message.find('\0'));
-  message = message.substr(0, kRemoteLineMax);
+  message = CutToCharacters(message, kRemoteLineMax);
   std::string_view fields[3];
   for (std::string_view& field : fields) {
     const std::size_t comma = message.find(',');
@@ -46,7 +66,7 @@ std::string ComposeRemoteLine(std::string_view computer, std::string_view text) 
   line += computer;
   line += ")  ";
   line += text;
-  if (line.size() > kRemoteLineMax) line.resize(kRemoteLineMax);
+  line.resize(CutToCharacters(line, kRemoteLineMax).size());
   return line;
 }
 

@@ -29,6 +29,11 @@ struct RemoteLine {
 // documents for its 32-bit long, instead of wrapping into an arbitrary value.
 std::int32_t ReadDecimal(std::string_view field);
 
+// A remote line's bytes (up to the first NUL) as UTF-8, by the 8-bit roads'
+// rule over the whole line, whose mark may also lead its text field; `cut`
+// when a bound cut it off, so that its end may be part of a character.
+std::string RemoteLineText(std::string_view bytes, bool cut = false);
+
 // Cuts the message (up to its first NUL, at most kRemoteLineMax characters)
 // at its first three commas; the text is the rest, commas and all. None when
 // a comma is missing.

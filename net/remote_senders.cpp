@@ -24,9 +24,10 @@ bool SenderSequences::Take(std::string_view address, std::string_view computer, 
 }
 
 NetworkRemoteLine TakeNetworkRemoteLine(std::string_view address, std::string_view bytes,
-                                        SenderSequences& senders) {
+                                        SenderSequences& senders, bool cut) {
   NetworkRemoteLine result;
-  const auto line = ParseRemoteLine(bytes);
+  const std::string text = RemoteLineText(bytes, cut);
+  const auto line = ParseRemoteLine(text);
   // A kind that is no number reads as 0; like a category the list does not
   // know, it would vanish at the intake unseen. A category switched off is
   // the user's choice, no loss.

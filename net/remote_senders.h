@@ -52,8 +52,9 @@ struct NetworkRemoteLine {
   std::string text;  // "(computer)  text", as the mailslot road composes it
 };
 
-// One datagram, or one frame of a TCP connection, from `address`.
+// One datagram, or one frame of a TCP connection, from `address`, read by
+// the 8-bit roads' rule; `cut` when the framer cut it.
 NetworkRemoteLine TakeNetworkRemoteLine(std::string_view address, std::string_view bytes,
-                                        SenderSequences& senders);
+                                        SenderSequences& senders, bool cut = false);
 
 }  // namespace ploxen

@@ -1,29 +1,11 @@
 #include "net/syslog_forward.h"
 
+#include "core/text.h"
 #include "net/syslog_message.h"
 
 namespace ploxen {
 
 namespace {
-
-// Code page 1252's 0x80-0x9F by Unicode value; 0 where it has no character.
-constexpr std::uint16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 void Put(std::string& s, std::size_t at, std::int64_t value, int width) {
   for (int i = width - 1; i >= 0; --i, value /= 10)
@@ -79,26 +61,24 @@ std::string FormatForwardMessage(MessageKind kind, const std::string_view* strin
   out += " - - -";
 
   std::string text;
-  bool ascii = true;
   for (std::size_t i = 0; i < count; ++i) {
     if (strings[i].empty()) continue;
     if (!text.empty()) text += ' ';
-    for (char c : strings[i]) {
-      const unsigned char u = static_cast<unsigned char>(c);
-      if (u < 0x20 || u == 0x7F) {
-        text += ' ';
-      } else if (u < 0x80) {
-        text += c;
-      } else {
-        ascii = false;
-        const std::uint32_t cp = u >= 0xA0 ? u : kHigh[u - 0x80];
-        AppendUtf8(text, cp == 0 ? '?' : cp);
-      }
+    const std::size_t from = text.size();
+    // A row's text is UTF-8 already; one that is not (it never should be)
+    // goes with U+FFFD for its invalid parts, never as bytes a server
+    // cannot read.
+    if (IsValidUtf8(strings[i])) text.append(strings[i].data(), strings[i].size());
+    else text += Utf16ToUtf8(Utf8ToUtf16(strings[i]));
+    for (std::size_t k = from; k < text.size(); ++k) {
+      const unsigned char u = static_cast<unsigned char>(text[k]);
+      if (u < 0x20 || u == 0x7F) text[k] = ' ';
     }
   }
+  const bool ascii = IsAscii(text);
   if (!text.empty()) {
     out += ' ';
-    if (!ascii) out += "\xEF\xBB\xBF";
+    if (!ascii) out += kUtf8ByteOrderMark;
     out += text;
   }
   return out;

@@ -20,9 +20,9 @@ constexpr std::string_view kForwardApp = "PLOXEN";
 
 int ForwardSeverity(MessageKind kind);
 
-// The row's non-empty strings joined by a blank, converted from code page
-// 1252 to UTF-8 (marked by a BOM when not plain ASCII); line ends and other
-// control characters become blanks. The host is reduced to printable ASCII
+// The row's non-empty strings joined by a blank, the row's UTF-8 as it is
+// (marked by a BOM when not plain ASCII); line ends and other control
+// characters become blanks. The host is reduced to printable ASCII
 // (at most 255), "-" when empty; utcMs is when the row was taken.
 std::string FormatForwardMessage(MessageKind kind, const std::string_view* strings, std::size_t count,
                                  std::string_view host, std::int64_t utcMs);

@@ -2,11 +2,12 @@
 
 #include <cstddef>
 
+#include "core/text.h"
+
 namespace ploxen {
 
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -50,52 +51,11 @@ void AppendText(std::string& out, std::string_view bytes) {
   }
 }
 
-// Code points 0x80-0x9F of code page 1252, by their Unicode value.
-constexpr std::uint16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char Cp1252Of(std::uint32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-  for (int i = 0; i < 32; ++i)
-    if (kCp1252High[i] != 0 && kCp1252High[i] == cp) return static_cast<char>(0x80 + i);
-  return '?';
-}
-
-// UTF-8 to code page 1252; a broken sequence gives one '?' per bad byte.
-std::string FromUtf8(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size();) {
-    const unsigned char b = static_cast<unsigned char>(s[i]);
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    std::uint32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool ok = len != 0 && i + len <= s.size();
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      const unsigned char c = static_cast<unsigned char>(s[i + k]);
-      ok = (c >> 6) == 2;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (!ok) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    out += Cp1252Of(cp);
-    i += len;
-  }
-  return out;
-}
-
 void TakeMessage(SyslogMessage& m, std::string_view msg) {
   while (!msg.empty() && (msg.back() == '\n' || msg.back() == '\r' || msg.back() == '\0'))
     msg.remove_suffix(1);
-  if (msg.substr(0, kBom.size()) == kBom) {
-    AppendText(m.text, FromUtf8(msg.substr(kBom.size())));
-  } else {
-    AppendText(m.text, msg);
-  }
+  std::string converted;
+  AppendText(m.text, EightBitRowText(msg, converted));
 }
 
 // "<PRI>": 1-3 digits, no leading zero except "<0>", at most 191.
@@ -285,7 +245,8 @@ bool ParseRfc5424(std::string_view s, std::size_t pos, SyslogMessage& m) {
   m.app = HeaderField(fields[1]);
   m.procId = HeaderField(fields[2]);
   m.msgId = HeaderField(fields[3]);
-  AppendText(m.structuredData, sd);
+  std::string converted;
+  AppendText(m.structuredData, EightBitRowText(sd, converted));
   TakeMessage(m, s.substr(p));
   return true;
 }

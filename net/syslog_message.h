@@ -45,9 +45,9 @@ struct SyslogMessage {
   std::string app;
   std::string procId;
   std::string msgId;
+  // UTF-8, each by the 8-bit roads' rule, marked by a BOM or not (most
+  // senders send UTF-8 without one); control characters become blanks.
   std::string structuredData;  // raw elements but the registered ones, empty for none
-  // Code page 1252. A message marked UTF-8 by its BOM is converted (what
-  // 1252 lacks becomes '?'); control characters become blanks.
   std::string text;
 };
 

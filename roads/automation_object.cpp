@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 
+#include "core/text.h"
 #include "sources/automation_registry.h"
 
 namespace ploxen {
@@ -21,16 +22,15 @@ constexpr int kReferenceDepthMax = 8;  // a VARIANT that refers to one that refe
 // {93BCE302-17F5-11D3-80A4-000029071233}
 constexpr IID kInterfaceId = {0x93BCE302, 0x17F5, 0x11D3, {0x80, 0xA4, 0x00, 0x00, 0x29, 0x07, 0x12, 0x33}};
 
-std::string Narrow(const wchar_t* text, UINT length) {
+// A BSTR keeps every character: UTF-16 to the row's UTF-8, never through
+// the ANSI code page.
+std::string Utf8Of(const wchar_t* text, UINT length) {
   if (!text || length == 0) return {};
-  const int size = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return {};
-  std::string narrow(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), &narrow[0], size, nullptr, nullptr);
-  return narrow;
+  static_assert(sizeof(wchar_t) == sizeof(char16_t), "a BSTR holds UTF-16");
+  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
 }
 
-std::string Narrow(BSTR text) { return Narrow(text, text ? SysStringLen(text) : 0); }
+std::string Utf8Of(BSTR text) { return Utf8Of(text, text ? SysStringLen(text) : 0); }
 
 // The value of a VARIANT, read through its reference when it holds one. A
 // null reference or an array gives a type without a text.
@@ -50,7 +50,7 @@ VariantValue FromVariant(const VARIANT& v, int depth = 0) {
     case VT_R4: out.real = byRef ? *v.pfltVal : v.fltVal; break;
     case VT_R8: out.real = byRef ? *v.pdblVal : v.dblVal; break;
     case VT_DATE: out.real = byRef ? *v.pdate : v.date; break;
-    case VT_BSTR: out.text = Narrow(byRef ? *v.pbstrVal : v.bstrVal); break;
+    case VT_BSTR: out.text = Utf8Of(byRef ? *v.pbstrVal : v.bstrVal); break;
     case VT_VARIANT:
       if (byRef && depth < kReferenceDepthMax)
         out.referenced = std::make_shared<VariantValue>(FromVariant(*v.pvarVal, depth + 1));
@@ -185,7 +185,7 @@ HRESULT AutomationObject::InvokeWrite(DISPID id, DISPPARAMS& params, UINT* argum
   if (const HRESULT hr = type.From(params, 0, VT_I4, argumentError); FAILED(hr)) return hr;
   if (const HRESULT hr = text.From(params, 1, VT_BSTR, argumentError); FAILED(hr)) return hr;
   const std::int32_t kind = (*type).lVal;
-  const std::string format = Narrow((*text).bstrVal);
+  const std::string format = Utf8Of((*text).bstrVal);
 
   IncomingLine line;
   if (id == kWrite) {
@@ -208,7 +208,7 @@ HRESULT AutomationObject::InvokeWrite(DISPID id, DISPPARAMS& params, UINT* argum
     switch (id) {
       case kWriteL: line = lines_.WriteL(kind, format, (*value).lVal); break;
       case kWriteI: line = lines_.WriteI(kind, format, (*value).iVal); break;
-      case kWriteS: line = lines_.WriteS(kind, format, Narrow((*value).bstrVal)); break;
+      case kWriteS: line = lines_.WriteS(kind, format, Utf8Of((*value).bstrVal)); break;
       default: line = lines_.WriteF(kind, format, (*value).dblVal); break;
     }
   }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/text.h"
+
 namespace ploxen {
 
 namespace {
@@ -54,7 +56,14 @@ unsigned DebugMonitor::Run() {
   processes_.clear();
   if (HMODULE psapi = LoadLibraryA("PSAPI.DLL"))
     moduleNameService_ = reinterpret_cast<ModuleNameService>(
-        reinterpret_cast<void*>(GetProcAddress(psapi, "GetModuleFileNameExA")));
+        reinterpret_cast<void*>(GetProcAddress(psapi, "GetModuleFileNameExW")));
+  // Only a debugger that waits with the Ex form gets OutputDebugStringW's
+  // text as UTF-16 (Windows 10 and later); the plain form gets it narrowed
+  // to the child's ANSI code page.
+  wait_ = WaitForDebugEvent;
+  if (HMODULE kernel = GetModuleHandleA("kernel32.dll"))
+    if (FARPROC ex = GetProcAddress(kernel, "WaitForDebugEventEx"))
+      wait_ = reinterpret_cast<WaitService>(reinterpret_cast<void*>(ex));
 
   std::vector<char> line(commandLine_.begin(), commandLine_.end());
   line.push_back('\0');
@@ -73,7 +82,7 @@ unsigned DebugMonitor::Run() {
   bool childEnded = false;
   while (!childEnded && !stop_) {
     DEBUG_EVENT event{};
-    if (!WaitForDebugEvent(&event, kWaitSliceMs)) {
+    if (!wait_(&event, kWaitSliceMs)) {
       const DWORD error = GetLastError();
       if (error == ERROR_SEM_TIMEOUT || error == WAIT_TIMEOUT) continue;
       break;
@@ -152,26 +161,40 @@ DWORD DebugMonitor::HandleEvent(const DEBUG_EVENT& event) {
 // children are read correctly too.
 void DebugMonitor::OnDebugString(const DEBUG_EVENT& event) {
   const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
-  const std::size_t size = DebugStringReadSize(info.nDebugStringLength);
   const auto process = processes_.find(event.dwProcessId);
   const HANDLE handle = process != processes_.end() ? process->second : child_.hProcess;
   SIZE_T read = 0;
-  if (size == 0 || !ReadProcessMemory(handle, info.lpDebugStringData, workArea_, size, &read) || read != size) return;
-  if (auto text = accumulator_.Add(workArea_, size)) Hand(kCategoryTrace, *text);
+  if (info.fUnicode) {
+    const std::size_t units = DebugStringReadUnits(info.nDebugStringLength);
+    const std::size_t size = units * sizeof(char16_t);
+    if (units == 0 || !ReadProcessMemory(handle, info.lpDebugStringData, workArea_.units, size, &read) ||
+        read != size)
+      return;
+    if (auto text = accumulator_.AddWide(workArea_.units, units, units < info.nDebugStringLength)) Hand(kCategoryTrace, *text);
+    return;
+  }
+  const std::size_t size = DebugStringReadSize(info.nDebugStringLength);
+  if (size == 0 || !ReadProcessMemory(handle, info.lpDebugStringData, workArea_.bytes, size, &read) || read != size)
+    return;
+  if (auto text = accumulator_.Add(workArea_.bytes, size, size < info.nDebugStringLength))
+    Hand(kCategoryTrace, *text);
 }
 
 // At the create-process and DLL-load events the loader may not have listed
 // the module yet, so the module-name service often has no answer (always on
 // Wine); the event's own file handle names it.
 std::string DebugMonitor::GetChildModuleName(void* base, HANDLE imageFile, HANDLE process) const {
-  char name[kModuleNameMax + 1] = {};
+  wchar_t name[kModuleNameMax + 1] = {};
+  const auto utf8 = [&name](DWORD n) {
+    return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(name), n));
+  };
   if (imageFile) {
-    const DWORD n = GetFinalPathNameByHandleA(imageFile, name, kModuleNameMax, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n > 0 && n < kModuleNameMax) return DosPath(std::string(name, n));
+    const DWORD n = GetFinalPathNameByHandleW(imageFile, name, kModuleNameMax, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n > 0 && n < kModuleNameMax) return DosPath(utf8(n));
   }
   if (moduleNameService_ && process) {
     const DWORD n = moduleNameService_(process, static_cast<HMODULE>(base), name, kModuleNameMax);
-    if (n > 0 && n <= kModuleNameMax) return std::string(name, n);
+    if (n > 0 && n <= kModuleNameMax) return utf8(n);
   }
   return {};
 }

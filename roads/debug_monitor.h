@@ -34,7 +34,8 @@ class DebugMonitor {
   bool Started() const { return thread_ != nullptr; }
 
  private:
-  using ModuleNameService = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+  using ModuleNameService = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
+  using WaitService = BOOL(WINAPI*)(LPDEBUG_EVENT, DWORD);
 
   static DWORD WINAPI DebugMonitorThread(void* self);
   unsigned Run();
@@ -53,8 +54,12 @@ class DebugMonitor {
   PROCESS_INFORMATION child_{};
   std::map<DWORD, HANDLE> processes_;  // every debugged process still running, by id
   ModuleNameService moduleNameService_ = nullptr;
+  WaitService wait_ = nullptr;
   DebugStringAccumulator accumulator_;
-  char workArea_[kDebugWorkArea] = {};
+  union {
+    char bytes[kDebugWorkArea];
+    char16_t units[kDebugWorkArea / 2];
+  } workArea_ = {};
 };
 
 }  // namespace ploxen

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "core/text.h"
+
 namespace ploxen {
 namespace {
 
@@ -87,8 +89,10 @@ Conversion Parse(std::string_view f, std::size_t start) {
   return c;
 }
 
+// The width counts characters, as the list shows them.
 void AppendPadded(const Conversion& c, std::string_view body, std::string& out) {
-  const std::size_t pad = c.width > body.size() ? c.width - body.size() : 0;
+  const std::size_t characters = CharacterCount(body);
+  const std::size_t pad = c.width > characters ? c.width - characters : 0;
   if (!c.minus) out.append(pad, ' ');
   out.append(body.data(), body.size());
   if (c.minus) out.append(pad, ' ');
@@ -107,8 +111,10 @@ bool RenderInteger(const Conversion& c, std::int32_t value, std::string& out) {
     case 'x': case 'X': base = 16; break;
     case 'c': {
       if (c.length != Length::kNone) return false;  // %lc would be a wide character
-      const char ch = static_cast<char>(static_cast<unsigned char>(value & 0xFF));
-      AppendPadded(c, std::string_view(&ch, 1), out);
+      // The byte is a character of code page 1252, as callers always meant it.
+      std::string ch;
+      AppendUtf8(ch, Cp1252CodePoint(static_cast<unsigned char>(value & 0xFF)));
+      AppendPadded(c, ch, out);
       return true;
     }
     default: return false;
@@ -157,7 +163,8 @@ bool RenderInteger(const Conversion& c, std::int32_t value, std::string& out) {
 bool RenderString(const Conversion& c, std::string_view value, std::string& out) {
   if (!c.usable || c.type != 's' || c.length != Length::kNone) return false;
   value = value.substr(0, value.find('\0'));  // a C string ends there
-  if (c.hasPrecision && c.precision < value.size()) value = value.substr(0, c.precision);
+  // The precision counts characters and never ends inside one.
+  if (c.hasPrecision) value = CutToCharacters(value, c.precision);
   AppendPadded(c, value, out);
   return true;
 }

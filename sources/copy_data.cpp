@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/intake.h"
+#include "core/text.h"
 
 namespace ploxen {
 
@@ -17,7 +18,9 @@ std::optional<IncomingLine> MainWindowLine(std::uintptr_t number, const void* da
   if (!data || size == 0) return std::nullopt;
   // The number is a 32-bit kind on every platform; wider bits are the sender's noise.
   const auto kind = static_cast<MessageKind>(static_cast<std::uint32_t>(number));
-  return IncomingLine{kind, CopyDataText(data, size), kSourceSystem};
+  IncomingLine line{kind, CopyDataText(data, size), kSourceSystem};
+  MakeEightBitUtf8(line.text);
+  return line;
 }
 
 void ListenerLines::Restart() {
@@ -26,7 +29,9 @@ void ListenerLines::Restart() {
 }
 
 IncomingLine ListenerLines::Line(const void* data, std::size_t size) {
-  return StampedLine(kTypeDebug, CopyDataText(data, size));
+  std::string text = CopyDataText(data, size);
+  MakeEightBitUtf8(text);
+  return StampedLine(kTypeDebug, text);
 }
 
 IncomingLine ListenerLines::StampedLine(int type, const std::string& text) {

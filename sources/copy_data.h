@@ -21,8 +21,8 @@ struct IncomingLine {
 // The bytes up to the first NUL, never more than size of them; none without data.
 std::string CopyDataText(const void* data, std::size_t size);
 
-// The main window: the sender's number is the kind, the text goes on as it is.
-// A record without data adds nothing.
+// The main window: the sender's number is the kind, the text goes on as it
+// is, read by the 8-bit roads' rule. A record without data adds nothing.
 std::optional<IncomingLine> MainWindowLine(std::uintptr_t number, const void* data, std::size_t size);
 
 // The "DBWin32" receiver: the sender's number is not read; every line is a
@@ -33,8 +33,10 @@ class ListenerLines {
 
   // A new receiver window: stamping on, and no previous line.
   void Restart();
+  // The record's text by the 8-bit roads' rule.
   IncomingLine Line(const void* data, std::size_t size);
   // type is a sender's message type; the copy-data road always passes 0.
+  // text is UTF-8.
   IncomingLine StampedLine(int type, const std::string& text);
 
  private:

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/text.h"
+
 namespace ploxen {
 
 namespace {
@@ -39,17 +41,19 @@ constexpr NamedException kExceptionNames[] = {
     {0xC00000FDu, "STACK_OVERFLOW"},
 };
 
-// snprintf cuts at the work area; a module path of any length cannot overrun it.
+// snprintf cuts at the work area; a module path of any length cannot overrun
+// it. Its cut counts bytes, so a character it cuts into goes whole.
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
   char line[kDebugWorkArea];
   const int n = std::snprintf(line, sizeof line, format, args...);
   if (n < 0) return {};
-  return std::string(line, static_cast<std::size_t>(n) < sizeof line ? static_cast<std::size_t>(n) : sizeof line - 1);
+  if (static_cast<std::size_t>(n) < sizeof line) return std::string(line, static_cast<std::size_t>(n));
+  return std::string(WithoutCutSequence(std::string_view(line, sizeof line - 1)));
 }
 
 // A name may hold a "%" or be longer than the area: it goes in as an argument, cut first.
-std::string Bounded(std::string_view name) { return std::string(name.substr(0, kDebugWorkArea)); }
+std::string Bounded(std::string_view name) { return std::string(CutToBytes(name, kDebugWorkArea)); }
 
 }  // namespace
 
@@ -104,14 +108,45 @@ std::string DllUnloadedLine(std::uint64_t base) {
   return Format("DLL von Adresse: 0x%" PRIx64 " wurde entladen.", base);
 }
 
-std::optional<std::string> DebugStringAccumulator::Add(const char* bytes, std::size_t size) {
+std::optional<std::string> DebugStringAccumulator::Add(const char* bytes, std::size_t size, bool cut) {
   const void* nul = std::memchr(bytes, '\0', size);
   const std::size_t length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : size;
-  const std::string_view piece(bytes, length);
+  std::string_view piece(bytes, length);
+  if (cut && !nul) piece = WithoutCutSequence(piece);
   // A program that never ends its line must not grow the monitor without
   // end; the list shows far less than this of one line anyway.
-  if (text_.size() < kAccumulatorMax) text_.append(piece.substr(0, kAccumulatorMax - text_.size()));
-  if (piece.find('\n') == std::string_view::npos) return std::nullopt;
+  const std::size_t room = Room();
+  if (piece.size() > room) bytesCut_ = true;
+  bytes_.append(piece.substr(0, room));
+  return LineIfEnded(piece.find('\n') != std::string_view::npos);
+}
+
+std::optional<std::string> DebugStringAccumulator::AddWide(const char16_t* units, std::size_t count, bool cut) {
+  std::u16string_view piece(units, count);
+  const std::size_t nul = piece.find(u'\0');
+  piece = piece.substr(0, nul);
+  // A pair's first half at a cut end lost its second half.
+  if (cut && nul == std::u16string_view::npos && !piece.empty() && piece.back() >= 0xD800 && piece.back() <= 0xDBFF)
+    piece.remove_suffix(1);
+  ReadBytes();
+  const std::string text = Utf16ToUtf8(piece);
+  text_.append(CutToBytes(text, Room()));
+  return LineIfEnded(piece.find(u'\n') != std::u16string_view::npos);
+}
+
+void DebugStringAccumulator::ReadBytes() {
+  if (bytes_.empty()) return;
+  std::string converted;
+  text_.append(EightBitRowText(bytesCut_ ? WithoutCutSequence(bytes_) : std::string_view(bytes_), converted));
+  // Code page 1252 grows when it becomes UTF-8: the bound holds for the line.
+  text_.resize(CutToBytes(text_, kAccumulatorMax).size());
+  bytes_.clear();
+  bytesCut_ = false;
+}
+
+std::optional<std::string> DebugStringAccumulator::LineIfEnded(bool ended) {
+  if (!ended) return std::nullopt;
+  ReadBytes();
   std::optional<std::string> line(std::move(text_));
   text_.clear();
   return line;

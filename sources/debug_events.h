@@ -40,20 +40,34 @@ std::string DllUnloadedLine(std::uint64_t base);
 constexpr std::size_t DebugStringReadSize(std::uint16_t length) {
   return length < kDebugWorkArea ? length : kDebugWorkArea;
 }
+// UTF-16 units to read for a wide debug string, whose length the event gives
+// in characters (NUL included): the same work area holds half as many.
+constexpr std::size_t DebugStringReadUnits(std::uint16_t length) {
+  return length < kDebugWorkArea / 2 ? length : kDebugWorkArea / 2;
+}
 
 // Collects debug-string pieces until one holds a line feed; what is left at
-// the end is never shown.
+// the end is never shown. A line is UTF-8: the ANSI pieces next to each other
+// in it are read together by the 8-bit roads' rule, wide pieces are UTF-16.
 class DebugStringAccumulator {
  public:
   static constexpr std::size_t kAccumulatorMax = 64 * 1024;
 
-  // piece: the bytes read, cut at the first NUL. Returns the line to hand on
-  // when this piece completed one.
-  std::optional<std::string> Add(const char* bytes, std::size_t size);
-  bool Pending() const { return !text_.empty(); }
+  // piece: the bytes read, cut at the first NUL; `cut` when the piece was
+  // longer than what was read, so that its end may be part of a character.
+  // Returns the line to hand on when this piece completed one.
+  std::optional<std::string> Add(const char* bytes, std::size_t size, bool cut = false);
+  std::optional<std::string> AddWide(const char16_t* units, std::size_t count, bool cut = false);
+  bool Pending() const { return !text_.empty() || !bytes_.empty(); }
 
  private:
-  std::string text_;
+  std::size_t Room() const { return kAccumulatorMax - text_.size() - bytes_.size(); }
+  void ReadBytes();
+  std::optional<std::string> LineIfEnded(bool ended);
+
+  std::string text_;   // UTF-8
+  std::string bytes_;  // ANSI pieces after it, not read yet
+  bool bytesCut_ = false;
 };
 
 }  // namespace ploxen

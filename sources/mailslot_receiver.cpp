@@ -92,7 +92,8 @@ void MailslotReceiver::Close() {
 }
 
 void MailslotReceiver::HandleLine(const std::string& message) {
-  const std::optional<RemoteLine> line = ParseRemoteLine(message);
+  const std::string text = RemoteLineText(message);
+  const std::optional<RemoteLine> line = ParseRemoteLine(text);
   if (!line) {
     ++lost_;
     window_.ShowNotice(RemoteNotice::kBadFormat);

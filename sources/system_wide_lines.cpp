@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/intake.h"
+#include "core/text.h"
 
 namespace ploxen {
 
@@ -158,6 +159,12 @@ LineRecord SystemWideRecord(std::uint32_t processId, std::string_view program, s
   char process[48];
   const int n = std::snprintf(process, sizeof process, "PID=%lu,TID=????", static_cast<unsigned long>(processId));
   record.process.assign(process, n > 0 ? static_cast<std::size_t>(n) : 0);
+  // Each by the rule of its own: the name comes in the system's ANSI code
+  // page, the text as the program wrote it.
+  std::string convertedProgram;
+  std::string convertedText;
+  program = EightBitRowText(program, convertedProgram);
+  text = EightBitRowText(text, convertedText);
   std::string message;
   message.reserve(program.size() + 3 + text.size());
   message += '[';

@@ -125,7 +125,9 @@ class ProgramNames {
 
 // A line's row: the process column with the sender's id (its thread is not
 // known on this road), "PID=1234,TID=????"; the stamp's time; the program in
-// brackets before the text, "(00012ms)   [prog.exe] text".
+// brackets before the text, "(00012ms)   [prog.exe] text". The program's
+// name and the text are bytes as the system gave them, each read by the
+// 8-bit roads' rule.
 LineRecord SystemWideRecord(std::uint32_t processId, std::string_view program, std::string_view text,
                             LineStamp& stamp);
 // The road's own red row (lines lost), its process unknown.

@@ -23,7 +23,7 @@ struct VariantValue {
   // The value itself, read through the reference when there was one:
   std::uint64_t bits = 0;  // integer types and VT_BOOL, as stored (not sign-extended)
   double real = 0;         // VT_R4 (widened), VT_R8, VT_DATE
-  std::string text;        // VT_BSTR, already 8-bit text
+  std::string text;        // VT_BSTR, as UTF-8
   std::shared_ptr<VariantValue> referenced;  // VT_VARIANT | VT_BYREF
 };
 

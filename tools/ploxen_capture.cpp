@@ -181,14 +181,14 @@ class Capture {
     printed_.clear();
     for (const JoinedLine& line : lines_) {
       // The rule needs the whole line: pieces are joined first.
-      const std::string_view text = EightBitRowText(line.text, converted_);
-      const std::string program = EightBitToUtf8(names_.Name(line.processId, now));
+      const std::string& name = names_.Name(line.processId, now);
       if (path_.empty()) {
-        printed_ += ConsoleLine(CaptureTimeOfDay(line.arrivalMs), line.processId, program, text);
+        const std::string_view text = EightBitRowText(line.text, converted_);
+        printed_ += ConsoleLine(CaptureTimeOfDay(line.arrivalMs), line.processId, EightBitToUtf8(name), text);
         printed_ += '\n';
       } else {
         stampTime_ = line.arrivalMs;
-        rows_.Add(SystemWideRecord(line.processId, program, text, stamp_));
+        rows_.Add(SystemWideRecord(line.processId, name, line.text, stamp_));
       }
     }
     if (!printed_.empty()) out_.Write(printed_);

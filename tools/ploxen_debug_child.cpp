@@ -17,6 +17,8 @@
 //   child:A,B     runs this program again with the arguments A B and waits for it
 //   sleep:MS      waits
 //   exit:CODE     ends with that exit code (0x... allowed)
+//   ansifile:PATH each line of the file, its bytes as they are, by OutputDebugStringA
+//   widefile:PATH each line of the file (UTF-8) by OutputDebugStringW
 #include <windows.h>
 
 #include <cstdio>
@@ -130,6 +132,21 @@ int Do(const std::string& arg) {
     return RunChild(value);
   } else if (name == "sleep") {
     Sleep(static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10)));
+  } else if (name == "ansifile" || name == "widefile") {
+    FILE* file = std::fopen(value.c_str(), "rb");
+    if (!file) return 1;
+    char line[8192];
+    while (std::fgets(line, sizeof line, file)) {
+      if (name == "ansifile") {
+        OutputDebugStringA(line);
+        continue;
+      }
+      const int n = MultiByteToWideChar(CP_UTF8, 0, line, -1, nullptr, 0);
+      std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+      MultiByteToWideChar(CP_UTF8, 0, line, -1, &wide[0], n);
+      OutputDebugStringW(wide.c_str());
+    }
+    std::fclose(file);
   } else if (name == "exit") {
     ExitProcess(static_cast<UINT>(std::strtoul(value.c_str(), nullptr, 0)));
   } else {

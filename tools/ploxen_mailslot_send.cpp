@@ -15,7 +15,8 @@
 // a file's bytes as one message. Lines in the format end with a NUL in the
 // mailslot, as senders write them; over the network a datagram is the line
 // itself, and on TCP -raw TEXT is followed by a line feed while -rawfile
-// goes as it is.
+// goes as it is. Arguments are taken as Unicode and sent as UTF-8; -stdin
+// and -rawfile send their bytes as they come.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -28,6 +29,7 @@
 #include <vector>
 
 #include "net/network_settings.h"
+#include "tools/utf8_arguments.h"
 
 namespace {
 
@@ -40,13 +42,13 @@ int Usage() {
 }
 
 std::string ThisComputer() {
-  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = sizeof name;
-  return GetComputerNameA(name, &size) ? std::string(name, size) : std::string("?");
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? ploxen::Utf8Of(name) : std::string("?");
 }
 
 bool ReadWholeFile(const char* path, std::string& bytes) {
-  FILE* file = std::fopen(path, "rb");
+  FILE* file = _wfopen(ploxen::WideOf(path).c_str(), L"rb");
   if (!file) return false;
   char buffer[4096];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
@@ -65,8 +67,8 @@ class Road {
 class Mailslot : public Road {
  public:
   explicit Mailslot(const std::string& name) : name_(name) {
-    handle_ = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                          nullptr);
+    handle_ = CreateFileW(ploxen::WideOf(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
     error_ = GetLastError();
   }
   ~Mailslot() {
@@ -165,7 +167,9 @@ class NetworkRoad : public Road {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   std::string computer = ".";
   std::string host = ThisComputer();
   long sequence = 1;
@@ -244,4 +248,11 @@ int main(int argc, char** argv) {
       if (!slot.Write(line(count > 1 ? text + " " + std::to_string(n + 1) : text), withEnd)) return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  ploxen::Utf8Arguments arguments(argc, argv);
+  return Run(arguments.Count(), arguments.Values());
 }

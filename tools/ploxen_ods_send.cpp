@@ -5,9 +5,15 @@
 //     KIND: line (default), multi, pieces, long, umlaut, all; and open, a
 //     piece without a line end, which the next one goes on
 //     Every line starts "TAG THREAD NUMBER", numbered from 1 per thread.
+//   ploxen_ods_send [-wide] -text TEXT...
+//     Each TEXT as one line of its own, nothing before it.
+//   ploxen_ods_send -file PATH
+//     Each line of the file, its bytes as they are, with OutputDebugStringA.
 //   ploxen_ods_send -section PID [-nonul] [TEXT]
 //     One message into the section with that process id; -nonul fills all
 //     4092 text bytes with no NUL.
+// Arguments are taken as Unicode; OutputDebugStringA gets them as UTF-8, but
+// the kind umlaut as code page 1252, as a program of that code page writes.
 // Prints "calls=N seconds=S slowest_ms=M" at the end.
 #include <windows.h>
 
@@ -18,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/utf8_arguments.h"
+
 namespace {
 
 struct Options {
@@ -27,6 +35,8 @@ struct Options {
   bool wide = false;
   std::string tag = "ODS";
   std::vector<std::string> kinds;
+  std::vector<std::string> texts;
+  std::string file;
 };
 
 double Seconds() {
@@ -45,16 +55,13 @@ struct Timing {
   double slowest = 0;
 };
 
-void Write(const std::string& text, bool wide, Timing& timing) {
+// text is UTF-8; with cp1252 the narrow call gets it in code page 1252.
+void Write(const std::string& text, bool wide, Timing& timing, bool cp1252 = false) {
   const double start = Seconds();
   if (wide) {
-    // Code page 1252 to UTF-16, so that the sender writes what the test expects back.
-    const int n = MultiByteToWideChar(1252, 0, text.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> w(static_cast<std::size_t>(n > 0 ? n : 1));
-    MultiByteToWideChar(1252, 0, text.c_str(), -1, w.data(), n);
-    OutputDebugStringW(w.data());
+    OutputDebugStringW(ploxen::WideOf(text).c_str());
   } else {
-    OutputDebugStringA(text.c_str());
+    OutputDebugStringA(cp1252 ? ploxen::Utf8ToCp1252(text).c_str() : text.c_str());
   }
   const double took = Seconds() - start;
   ++timing.calls;
@@ -79,7 +86,7 @@ void WriteKind(const std::string& kind, const std::string& head, bool wide, Timi
   } else if (kind == "open") {
     Write(head + " offen ", wide, timing);
   } else if (kind == "umlaut") {
-    Write(head + " \xC4rger \xFC" "ber Gr\xF6\xDF" "e\n", wide, timing);
+    Write(head + " \xC3\x84rger \xC3\xBC" "ber Gr\xC3\xB6\xC3\x9F" "e\n", wide, timing, true);
   }
 }
 
@@ -115,7 +122,9 @@ int Section(std::uint32_t processId, bool noNul, const std::string& text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -135,8 +144,21 @@ int main(int argc, char** argv) {
     else if (a == "-pause") o.pauseMs = std::atoi(next());
     else if (a == "-tag") o.tag = next();
     else if (a == "-wide") o.wide = true;
+    else if (a == "-text") o.texts.push_back(next());
+    else if (a == "-file") o.file = next();
     else if (a == "all") o.kinds.insert(o.kinds.end(), {"line", "multi", "pieces", "long", "umlaut"});
     else o.kinds.push_back(a);
+  }
+  if (!o.file.empty() || !o.texts.empty()) {
+    Timing timing;
+    for (const std::string& text : o.texts) Write(text + "\n", o.wide, timing);
+    if (o.file.empty()) return 0;
+    FILE* file = _wfopen(ploxen::WideOf(o.file).c_str(), L"rb");
+    if (!file) return 2;
+    char line[8192];
+    while (std::fgets(line, sizeof line, file)) OutputDebugStringA(line);
+    std::fclose(file);
+    return 0;
   }
   if (o.kinds.empty()) o.kinds.push_back("line");
   if (o.threads < 1) o.threads = 1;
@@ -164,4 +186,11 @@ int main(int argc, char** argv) {
   }
   std::printf("calls=%ld seconds=%.3f slowest_ms=%.1f\n", all.calls, seconds, all.slowest * 1000);
   return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  ploxen::Utf8Arguments arguments(argc, argv);
+  return Run(arguments.Count(), arguments.Values());
 }

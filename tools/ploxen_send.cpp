@@ -4,13 +4,16 @@
 // 0x303); with it, to the hidden "DBWin32" window, which takes text only.
 // -count N sends the text N times, numbered; -stdin sends each input line;
 // -pid N picks the PLOXEN of that process when several run; -title T sends
-// to another receiver, a window with that title.
+// to another receiver, a window with that title. Arguments are taken as
+// Unicode and sent as UTF-8; -stdin sends each line's bytes as they come.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "tools/utf8_arguments.h"
 
 namespace {
 
@@ -25,16 +28,16 @@ int Usage() {
 
 struct Target {
   const char* className;  // null: any class
-  const char* title;
+  std::wstring title;
   DWORD processId;        // 0: any process
   HWND found;
 };
 
 BOOL CALLBACK MatchTarget(HWND window, LPARAM param) {
   auto* target = reinterpret_cast<Target*>(param);
-  char text[128] = {};
-  GetWindowTextA(window, text, sizeof text);
-  if (std::strcmp(text, target->title) != 0) return TRUE;
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  if (target->title != text) return TRUE;
   if (target->className) {
     char cls[64] = {};
     GetClassNameA(window, cls, sizeof cls);
@@ -48,7 +51,7 @@ BOOL CALLBACK MatchTarget(HWND window, LPARAM param) {
 }
 
 HWND FindReceiver(bool dbwin32, const char* title, DWORD processId) {
-  Target target{dbwin32 ? kDbWin32 : nullptr, dbwin32 ? kDbWin32 : title, processId, nullptr};
+  Target target{dbwin32 ? kDbWin32 : nullptr, ploxen::WideOf(dbwin32 ? kDbWin32 : title), processId, nullptr};
   EnumWindows(MatchTarget, reinterpret_cast<LPARAM>(&target));
   return target.found;
 }
@@ -65,7 +68,9 @@ bool Send(HWND target, ULONG_PTR kind, const std::string& text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   bool dbwin32 = false;
   bool fromStdin = false;
   ULONG_PTR kind = 0x303;
@@ -120,4 +125,10 @@ int main(int argc, char** argv) {
     }
   }
   return 0;
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  ploxen::Utf8Arguments arguments(argc, argv);
+  return Run(arguments.Count(), arguments.Values());
 }

@@ -251,5 +251,39 @@ TEST(Cuts, TheLongLineKeepsItsLastCharacterWhole) {
   EXPECT_EQ(CutToUnits(wide, kLongLineCharacters), wide.substr(0, kLongLineCharacters - 1));
 }
 
+TEST(EightBitRule, InPlaceGivesWhatTheCopyGives) {
+  for (const CorpusLine& line : TextCorpus()) {
+    std::string bytes = line.sent;
+    MakeEightBitUtf8(bytes);
+    EXPECT_EQ(bytes, line.shown) << line.name;
+  }
+  std::string markOnly(kUtf8ByteOrderMark);
+  MakeEightBitUtf8(markOnly);
+  EXPECT_EQ(markOnly, "");
+  std::string markedAscii = std::string(kUtf8ByteOrderMark) + "abc";
+  MakeEightBitUtf8(markedAscii);
+  EXPECT_EQ(markedAscii, "abc");
+}
+
+TEST(Cuts, ASequenceCutAtTheEndGoesAndNothingElse) {
+  struct Case {
+    std::string bytes;
+    std::string kept;
+  };
+  const Case cases[] = {
+      {"abc", "abc"},
+      {"", ""},
+      {"a\xC3", "a"},                      // two-byte lead alone
+      {"a\xE2\x82", "a"},                 // three-byte sequence, one short
+      {"a\xF0\x9F\x9A", "a"},            // four-byte sequence, one short
+      {"a\xF0\x9F\x9A\x80", "a\xF0\x9F\x9A\x80"},  // whole
+      {"a\xC3\xA4", "a\xC3\xA4"},
+      {"Gr\xFC\xDF", "Gr\xFC\xDF"},      // code page 1252 ending in "ß" stays
+      {"gr\xC3\xBC\xDF", "gr\xC3\xBC"},  // UTF-8 before it: a cut sequence
+      {"\x80\x80\x80\x80", "\x80\x80\x80\x80"},  // stray continuation bytes are no cut
+  };
+  for (const Case& c : cases) EXPECT_EQ(WithoutCutSequence(c.bytes), c.kept) << c.bytes;
+}
+
 }  // namespace
 }  // namespace ploxen::test

@@ -299,7 +299,7 @@ TEST_F(IntakeObserverTest, EveryStoredRowIsToldWithItsColumnsAndRoadAndNoRejecte
   intake.TryQueueFront(lines);
   intake.TakeQueued();
   EXPECT_EQ(observer.rows, (std::vector<std::string>{"259/2:[PID=7,TID=8][12:00:00.000][Fehler]", "3/1:[][][Bemerkung]",
-                                                     "1027/5:[PID=pc PLOXEN,TID=-][12:00:00.000][zur\xFC" "ck]",
+                                                     "1027/5:[PID=pc PLOXEN,TID=-][12:00:00.000][zur\xC3\xBC" "ck]",
                                                      "1027/2:[PID=pc app,TID=-][12:00:00.000][fremd]"}));
   EXPECT_EQ(rows.size(), observer.rows.size());
 }

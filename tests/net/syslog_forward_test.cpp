@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "core/text.h"
 #include "net/lost_lines.h"
 #include "net/stream_framer.h"
 #include "net/syslog_message.h"
+#include "tests/support/text_corpus.h"
 
 namespace ploxen {
 namespace {
@@ -44,11 +46,26 @@ TEST(ForwardMessage, Rfc5424Form) {
   EXPECT_EQ(FormatForwardMessage(0x403, onlyText, 3, "", 0), "<14>1 1970-01-01T00:00:00.000Z - PLOXEN - - - nur Text");
 }
 
-TEST(ForwardMessage, Cp1252BecomesMarkedUtf8AndLineEndsBlanks) {
-  const std::string_view text = "\xC4rger \x80\n\x81";
+// A row is UTF-8: it goes once, marked, never converted a second time.
+TEST(ForwardMessage, RowsUtf8GoesOnceMarkedAndLineEndsBlanks) {
+  const std::string_view text = "\xC3\x84rger \xE2\x82\xAC\n\xD0\xB6";
   const std::string message = FormatForwardMessage(0x303, &text, 1, "h\xF6st name", kTime);
-  EXPECT_EQ(message, "<13>1 2003-10-11T22:14:15.003Z hstname PLOXEN - - - \xEF\xBB\xBF\xC3\x84rger \xE2\x82\xAC ?");
-  EXPECT_EQ(ParseSyslog(message).text, "\xC4rger \x80 ?");
+  EXPECT_EQ(message, "<13>1 2003-10-11T22:14:15.003Z hstname PLOXEN - - - \xEF\xBB\xBF\xC3\x84rger \xE2\x82\xAC \xD0\xB6");
+  EXPECT_EQ(ParseSyslog(message).text, "\xC3\x84rger \xE2\x82\xAC \xD0\xB6");
+}
+
+TEST(ForwardMessage, EveryCorpusLineGoesOnceAndComesBackAsItWas) {
+  for (const test::CorpusLine& line : test::TextCorpus()) {
+    const std::string_view strings[3] = {"PID=1,TID=2", "12:00:00.000", line.shown};
+    const std::string message = FormatForwardMessage(0x303, strings, 3, "h", kTime);
+    const std::string expected = "PID=1,TID=2 12:00:00.000 " + line.shown;
+    EXPECT_EQ(message.substr(message.size() - expected.size() - 3), std::string(kUtf8ByteOrderMark) + expected)
+        << line.name;
+    EXPECT_EQ(ParseSyslog(message).text, expected) << line.name;
+  }
+  // A row that is not UTF-8 (none should be) still goes as UTF-8.
+  const std::string_view broken = "a\xFF" "b";
+  EXPECT_TRUE(IsValidUtf8(FormatForwardMessage(0x303, &broken, 1, "h", kTime)));
 }
 
 TEST(ForwardMessage, TimestampsAcrossTheCalendar) {

@@ -151,9 +151,19 @@ TEST(SyslogParse, ZonedTimesAreUtc) {
   EXPECT_EQ(DaysFromCivil(2000, 3, 1), 11017);
 }
 
-TEST(SyslogParse, Utf8MessageBecomesCodePage1252) {
+TEST(SyslogParse, MarkedUtf8MessageStaysUtf8AndABrokenSequenceIsAReplacement) {
   const SyslogMessage m = ParseSyslog("<14>1 - h a - - - \xEF\xBB\xBF" "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE4\xB8\xAD \xC3");
-  EXPECT_EQ(m.text, "Gr\xFC\xDF" "e \x80 ? ?");
+  EXPECT_EQ(m.text, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xE4\xB8\xAD \xEF\xBF\xBD");
+}
+
+// Most senders (util-linux logger, rsyslog, journald) send UTF-8 without a
+// mark; code page 1252 from an old device stays readable.
+TEST(SyslogParse, UnmarkedMessageIsReadByTheEightBitRule) {
+  EXPECT_EQ(ParseSyslog("<14>1 - h a - - - Gr\xC3\xBC\xC3\x9F" "e").text, "Gr\xC3\xBC\xC3\x9F" "e");
+  EXPECT_EQ(ParseSyslog("<14>Mar  7 19:06:53 h a: Gr\xC3\xBC\xC3\x9F" "e").text, "Gr\xC3\xBC\xC3\x9F" "e");
+  EXPECT_EQ(ParseSyslog("<14>Mar  7 19:06:53 h a: Gr\xFC\xDF" "e").text, "Gr\xC3\xBC\xC3\x9F" "e");
+  EXPECT_EQ(ParseSyslog("<14>1 - h a - - [x@1 v=\"\xD0\xB6\"] m").structuredData, "[x@1 v=\"\xD0\xB6\"]");
+  EXPECT_EQ(ParseSyslog("<14>1 - h a - - [x@1 v=\"\xE4\"] m").structuredData, "[x@1 v=\"\xC3\xA4\"]");
 }
 
 TEST(SyslogKind, SeverityGivesColour) {
