@@ -118,7 +118,7 @@ TEST(File, SaveAndOpenThroughThePlatform) {
   TempFolder dir;
   CollectingAccess files;
   MessageRows rows;
-  AddRow(rows, 0x103, "p", "t", "Gr\xF6\xDF" "e");
+  AddRow(rows, 0x103, "p", "t", "Gr\xC3\xB6\xC3\x9F" "e");
   const std::string saved = SaveList(dir / "liste", rows, files).path;
   EXPECT_EQ(saved, dir / "liste.BIN");
   EXPECT_NE(GetFileAttributesA(saved.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -132,7 +132,7 @@ TEST(File, SaveAndOpenThroughThePlatform) {
   MessageIntake intake(switches, back, dialogs);
   OpenList(saved, back, intake, files);
   ASSERT_EQ(back.size(), 1u);
-  EXPECT_EQ(back.Row(0).Text(2), "Gr\xF6\xDF" "e");
+  EXPECT_EQ(back.Row(0).Text(2), "Gr\xC3\xB6\xC3\x9F" "e");
   EXPECT_TRUE(files.messages.empty());
 
   OpenList(dir / "fehlt.bin", back, intake, files);
