@@ -169,7 +169,7 @@ class NetworkRoad : public Road {
 
 namespace {
 
-int Run(int argc, char** argv) {
+struct Options {
   std::string computer = ".";
   std::string host = ThisComputer();
   long sequence = 1;
@@ -181,73 +181,83 @@ int Run(int argc, char** argv) {
   std::string text;
   std::string network;  // HOST:PORT
   bool tcp = false;
+};
+
+// Returns 0, or the exit status when the arguments do not do.
+int ReadOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     if (arg == "-computer" && hasValue) {
-      computer = argv[++i];
+      o.computer = argv[++i];
     } else if ((arg == "-udp" || arg == "-tcp") && hasValue) {
-      tcp = arg == "-tcp";
-      network = argv[++i];
+      o.tcp = arg == "-tcp";
+      o.network = argv[++i];
     } else if (arg == "-host" && hasValue) {
-      host = argv[++i];
+      o.host = argv[++i];
     } else if (arg == "-seq" && hasValue) {
-      sequence = std::strtol(argv[++i], nullptr, 10);
+      o.sequence = std::strtol(argv[++i], nullptr, 10);
     } else if (arg == "-kind" && hasValue) {
-      kind = std::strtol(argv[++i], nullptr, 0);
+      o.kind = std::strtol(argv[++i], nullptr, 0);
     } else if (arg == "-count" && hasValue) {
-      count = std::strtol(argv[++i], nullptr, 0);
+      o.count = std::strtol(argv[++i], nullptr, 0);
     } else if (arg == "-stdin") {
-      fromStdin = true;
+      o.fromStdin = true;
     } else if (arg == "-raw" && hasValue) {
-      raw.push_back(argv[++i]);
-      rawIsFile.push_back(false);
+      o.raw.push_back(argv[++i]);
+      o.rawIsFile.push_back(false);
     } else if (arg == "-rawfile" && hasValue) {
       std::string bytes;
       if (!ReadWholeFile(argv[++i], bytes)) {
         std::fprintf(stderr, "ploxen_mailslot_send: cannot read %s\n", argv[i]);
         return 2;
       }
-      raw.push_back(bytes);
-      rawIsFile.push_back(true);
+      o.raw.push_back(bytes);
+      o.rawIsFile.push_back(true);
     } else {
-      if (!text.empty()) text += ' ';
-      text += arg;
+      if (!o.text.empty()) o.text += ' ';
+      o.text += arg;
     }
   }
-  if (text.empty() && !fromStdin && raw.empty()) return Usage();
+  return o.text.empty() && !o.fromStdin && o.raw.empty() ? Usage() : 0;
+}
 
-  std::unique_ptr<Road> road;
-  const bool overNetwork = !network.empty();
-  if (overNetwork) {
-    auto socketRoad = std::make_unique<NetworkRoad>(tcp, network);
-    if (!socketRoad->Open()) return 1;
-    road = std::move(socketRoad);
-  } else {
-    road = OpenMailslot(computer);
-    if (!road) return 1;
-  }
-  Road& slot = *road;
+std::unique_ptr<Road> OpenRoad(const Options& o) {
+  if (o.network.empty()) return OpenMailslot(o.computer);
+  auto socketRoad = std::make_unique<NetworkRoad>(o.tcp, o.network);
+  if (!socketRoad->Open()) return nullptr;
+  return socketRoad;
+}
 
-  for (std::size_t r = 0; r < raw.size(); ++r)
-    if (!slot.Write(raw[r], overNetwork && !rawIsFile[r])) return 1;
+bool WriteLines(Road& slot, Options& o) {
+  const bool overNetwork = !o.network.empty();
+  for (std::size_t r = 0; r < o.raw.size(); ++r)
+    if (!slot.Write(o.raw[r], overNetwork && !o.rawIsFile[r])) return false;
   auto line = [&](const std::string& t) {
-    return std::to_string(sequence++) + "," + host + "," + std::to_string(kind) + "," + t;
+    return std::to_string(o.sequence++) + "," + o.host + "," + std::to_string(o.kind) + "," + t;
   };
   // The mailslot's lines end with a NUL; a datagram or a TCP line does not.
-  const bool withEnd = !overNetwork || tcp;
-  if (fromStdin) {
+  const bool withEnd = !overNetwork || o.tcp;
+  if (o.fromStdin) {
     char buffer[4096];
     while (std::fgets(buffer, sizeof buffer, stdin)) {
       std::string s(buffer);
       while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
-      if (!slot.Write(line(s), withEnd)) return 1;
+      if (!slot.Write(line(s), withEnd)) return false;
     }
-  } else if (!text.empty()) {
-    for (long n = 0; n < count; ++n)
-      if (!slot.Write(line(count > 1 ? text + " " + std::to_string(n + 1) : text), withEnd)) return 1;
+  } else if (!o.text.empty()) {
+    for (long n = 0; n < o.count; ++n)
+      if (!slot.Write(line(o.count > 1 ? o.text + " " + std::to_string(n + 1) : o.text), withEnd)) return false;
   }
-  return 0;
+  return true;
+}
+
+int Run(int argc, char** argv) {
+  Options options;
+  if (const int status = ReadOptions(argc, argv, options)) return status;
+  const std::unique_ptr<Road> road = OpenRoad(options);
+  if (!road) return 1;
+  return WriteLines(*road, options) ? 0 : 1;
 }
 
 }  // namespace
