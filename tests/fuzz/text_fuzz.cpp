@@ -71,6 +71,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
   }
   Check(IsValidUtf8(bytes) == ValidUtf8(bytes));
+  // In place, for a road that owns its bytes: the same text.
+  std::string owned(bytes);
+  MakeEightBitUtf8(owned);
+  Check(owned == text);
+  // A bound's cut: at most a lead byte and its continuations go, and only
+  // where the rest reads as ASCII or UTF-8, whose reading they would spoil.
+  const std::string_view whole = WithoutCutSequence(bytes);
+  Check(whole.data() == bytes.data() && whole.size() <= size && whole.size() + 3 >= size);
+  if (whole.size() < size) {
+    Check(ReadEightBit(whole) != EightBitReading::kCodePage1252 && !ValidUtf8(bytes.substr(whole.size())));
+    Check(static_cast<unsigned char>(bytes[whole.size()]) >= 0xC0);
+  }
 
   // Code page 1252 there and back.
   const std::string fromCp1252 = Cp1252ToUtf8(bytes);

@@ -5,14 +5,17 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/row_store.h"
+#include "core/text.h"
 #include "storage/binary_file.h"
 #include "storage/byte_stream.h"
+#include "tests/support/text_corpus.h"
 #include "tests/system/ploxen_test.h"
 
 namespace ploxen::system_test {
@@ -71,6 +74,46 @@ std::vector<MessageKind> SavedKinds(DWORD process, HWND main, const std::string&
   for (int i = 0; i < rows.RowCount(); ++i) kinds.push_back(rows.Row(i).Kind());
   DeleteFileA(path.c_str());
   return kinds;
+}
+
+// The message column of every row and the version of the file "Speichern" writes.
+std::vector<std::string> SavedMessages(DWORD process, HWND main, const std::string& path, std::int32_t& version) {
+  DeleteFileA(path.c_str());
+  if (!RunFileDialog(process, main, kSaveButton, path)) return {};
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
+  in.close();
+  DeleteFileA(path.c_str());
+  MemorySource source(bytes.data(), bytes.size());
+  MessageRows rows;
+  const BinaryReadResult read = ReadBinaryFile(source, rows);
+  version = read.version;
+  std::vector<std::string> messages;
+  for (std::size_t i = 0; i < rows.size(); ++i) messages.emplace_back(rows.Row(i).Text(2));
+  return messages;
+}
+
+// A VBScript string expression of UTF-8 text: printable ASCII as quoted
+// runs, every other UTF-16 unit by ChrW, a character beyond the BMP as its
+// two surrogates, as scripts build such text.
+std::string ChrWText(const std::string& utf8) {
+  std::string expression;
+  bool quoted = false;
+  for (const char16_t unit : Utf8ToUtf16(utf8)) {
+    if (unit >= 0x20 && unit < 0x7F) {
+      if (!quoted) expression += expression.empty() ? "\"" : " & \"";
+      quoted = true;
+      expression += unit == '"' ? std::string("\"\"") : std::string(1, static_cast<char>(unit));
+      continue;
+    }
+    if (quoted) expression += '"';
+    quoted = false;
+    char code[32];
+    std::snprintf(code, sizeof code, "%sChrW(&H%X)", expression.empty() ? "" : " & ", static_cast<unsigned>(unit));
+    expression += code;
+  }
+  if (quoted) expression += '"';
+  return expression.empty() ? "\"\"" : expression;
 }
 
 // The runtime starts PLOXEN.EXE for the clients once a start with /Reg has
@@ -165,6 +208,94 @@ TEST_F(AutomationTest, MalformedFormatsAndOddArgumentsLeaveItAliveAndShowTheirLi
   // Released, the window stays for its user until closed.
   ASSERT_TRUE(Responsive(main));
   EXPECT_TRUE(IsWindowVisible(main));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitForWindowGone(main, 15000));
+}
+
+// Every line of the corpus a BSTR can carry, built by ChrW, and caller
+// formats whose width and precision count characters over such text. Wine's
+// VBScript has no ChrW (error 445): there the script reads the same texts
+// from a UTF-16 file by the scripting runtime's TextStream, so that the
+// object still gets them as BSTRs from a script. (An array in that script
+// crashes Wine's VBScript; each call reads its texts itself.)
+TEST_F(AutomationTest, ScriptsWriteEveryScriptAndFormatsCountCharacters) {
+  struct Call {
+    std::string method;
+    std::vector<std::string> texts;  // the arguments after the type, as UTF-8
+    std::string shown;
+    std::string number;  // a last argument that is no text
+  };
+  const std::string grin = "😀";  // U+1F600, a surrogate pair in a BSTR
+  std::vector<Call> calls;
+  for (const test::CorpusLine& line : test::TextCorpus())
+    if (!line.invalid) calls.push_back({"Write", {line.shown}, line.shown, ""});  // no UTF-16 holds an invalid one
+  const std::size_t corpusCalls = calls.size();
+  // The precision takes whole characters; the width pads by characters.
+  calls.push_back({"WriteS", {"[%-8.3s]", "Łódź żółw"}, "[Łód     ]", ""});
+  calls.push_back({"WriteS", {"[%6.2s]", grin + grin + "x"}, "[    😀😀]", ""});
+  calls.push_back({"WriteS", {"[%.1s]", grin}, "[😀]", ""});
+  calls.push_back({"WriteS", {"Σφάλμα: [%-4s]", "连接"}, "Σφάλμα: [连接  ]", ""});
+  calls.push_back({"WriteS", {"[%5s]", "ошибка"}, "[ошибка]", ""});
+  calls.push_back({"WriteV", {"%s/%3.1s/%-3s|", "ж", "连接", grin}, "ж/  连/😀  |", ""});
+  calls.push_back({"WriteL", {"Błąd %5d ł"}, "Błąd   110 ł", "110"});
+
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string path = std::string(temp) + "ploxen_every_script.vbs";
+  const std::string textsPath = std::string(temp) + "ploxen_every_script.txt";
+  std::u16string texts = u"\xFEFF";
+  std::string script =
+      "Set Ploxen = CreateObject(\"Ploxen\")\r\n"
+      "Ploxen.Uhrzeit = False\r\n"
+      "On Error Resume Next\r\n"
+      "Dim Probe, ByChrW, Stream\r\n"
+      "Probe = ChrW(&H141)\r\n"
+      "ByChrW = (Err.Number = 0)\r\n"
+      "On Error GoTo 0\r\n"
+      "If ByChrW Then WScript.Echo \"ChrW\" Else WScript.Echo \"TextStream\"\r\n"
+      "Set Stream = CreateObject(\"Scripting.FileSystemObject\").OpenTextFile(\"" + textsPath + "\", 1, False, -1)\r\n";
+  for (const Call& call : calls) {
+    std::string byChrW = "Ploxen." + call.method + " 0";
+    std::string byStream = byChrW;
+    for (const std::string& text : call.texts) {
+      byChrW += ", " + ChrWText(text);
+      byStream += ", Stream.ReadLine";  // the texts in the order of the calls
+      texts += Utf8ToUtf16(text) + u"\r\n";
+    }
+    if (!call.number.empty()) {
+      byChrW += ", " + call.number;
+      byStream += ", " + call.number;
+    }
+    script += "If ByChrW Then\r\n  " + byChrW + "\r\nElse\r\n  " + byStream + "\r\nEnd If\r\n";
+  }
+  script += "Stream.Close\r\nSet Ploxen = Nothing\r\nWScript.Echo \"fertig\"\r\n";
+  std::ofstream(path, std::ios::binary) << script;
+  std::ofstream(textsPath, std::ios::binary)
+      .write(reinterpret_cast<const char*>(texts.data()), static_cast<std::streamsize>(texts.size() * 2));
+
+  ToolProcess client;
+  ASSERT_TRUE(client.Start("cscript.exe //nologo \"" + path + "\""));
+  EXPECT_EQ(client.Wait(60000), 0u) << client.Output();
+  DeleteFileA(path.c_str());
+  DeleteFileA(textsPath.c_str());
+  // Wine's script host ends a script at an error without a word.
+  ASSERT_NE(client.Output().find("fertig"), std::string::npos) << client.Output();
+  const DWORD server = ServerOf(client.Id(), 0);
+  ASSERT_NE(server, 0u);
+  const EndedWithTheTest serverEnds(server);
+  HWND main = MainWindowOf(server);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForRows(main, static_cast<int>(calls.size()), 20000)) << ListRowCount(main);
+
+  std::int32_t version = 0;
+  const std::vector<std::string> messages =
+      SavedMessages(server, main, std::string(temp) + "ploxen_every_script.bin", version);
+  EXPECT_EQ(version, kBinaryFileVersionUtf8);
+  ASSERT_EQ(messages.size(), calls.size());
+  for (std::size_t i = 0; i < calls.size(); ++i)
+    EXPECT_EQ(messages[i], calls[i].shown) << (i < corpusCalls ? "corpus line " : "format ") << i << " by "
+                                           << client.Output().substr(0, client.Output().find('\n'));
+
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitForWindowGone(main, 15000));
 }
