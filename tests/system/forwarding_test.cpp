@@ -7,6 +7,7 @@
 #include "tests/system/rsyslog_server.h"
 
 #include "tests/system/ploxen_test.h"
+#include "tests/support/text_corpus.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -165,6 +166,25 @@ INSTANTIATE_TEST_SUITE_P(Forwarding, EveryRowShown,
 // @@pc:514", RFC 3164, the application "PLOXEN" kept as the tag), so every
 // row PLOXEN forwards comes back. It is shown, and not forwarded again: each
 // row reaches rsyslog once and comes back once, and nothing goes round.
+// Every script reaches the server as the row shows it, sent once as UTF-8:
+// marked by its BOM where it is not ASCII, never encoded twice.
+TEST_F(Forwarding, EveryScriptReachesRsyslogByteForByte) {
+  ASSERT_EQ(rsyslog_->Start(), "");
+  StartForwarding("forward_scripts", "TCP");
+  const std::vector<test::CorpusLine>& corpus = test::TextCorpus();
+  for (const test::CorpusLine& line : corpus) ASSERT_TRUE(SendLine(main_, 0x303, line.sent)) << line.name;
+  ASSERT_TRUE(WaitForRows(main_, static_cast<int>(corpus.size())));
+  ASSERT_TRUE(WaitForMessages(corpus.size())) << rsyslog_->Messages().size() << " of " << corpus.size();
+  const std::vector<std::string> received = Texts(rsyslog_->Messages());
+  ASSERT_EQ(received.size(), corpus.size());
+  for (std::size_t i = 0; i < corpus.size(); ++i) {
+    const std::string& shown = corpus[i].shown;
+    const bool ascii = std::all_of(shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    EXPECT_EQ(received[i], ascii ? shown : "\xEF\xBB\xBF" + shown) << corpus[i].name;
+  }
+  Close();
+}
+
 TEST_F(Forwarding, RowsARelaySendsBackAreShownButNotForwardedAgain) {
   const int syslog = rsyslog::FreePort();
   ASSERT_TRUE(syslog != 0 && syslog != port_);
