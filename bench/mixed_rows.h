@@ -22,25 +22,15 @@ inline std::vector<std::string> MixedMessages() {
 }
 
 inline const MessageRows& MixedRows() {
-  static MessageRows rows = [] {
-    MessageRows r;
-    IntakeSwitches switches;
-    switches.maxCount = 0;
-    switches.dbWin32 = 1;
-    NoDialogs dialogs;
-    MessageIntake intake(switches, r, dialogs);
+  static const MessageRows rows = [] {
     const char* prefixes[] = {"PID=????,TID=????,   16:20:12.223  (00012ms)   ", "", "16:20:12.240  (00017ms)   ", "",
                               "(GANTOR-PC)  "};
-    const MessageKind kinds[] = {0x303, 0x103, 0x403, 0x203, 0x103};
-    const MessageSource sources[] = {3, 2, 2, 2, 2};
     const std::vector<std::string> messages = MixedMessages();
     // Every prefix with every message: lines of both kinds of place.
     std::vector<std::string> lines;
     for (std::size_t m = 0; m < messages.size(); ++m)
       for (const char* prefix : prefixes) lines.push_back(prefix + messages[m]);
-    for (std::size_t i = 0; i < kRows; ++i)
-      intake.AddMessage(kinds[i % 5], lines[i % lines.size()].c_str(), sources[i % 5]);
-    return r;
+    return RowsFromLines(lines, {0x303, 0x103, 0x403, 0x203, 0x103});
   }();
   return rows;
 }

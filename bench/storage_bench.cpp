@@ -39,14 +39,7 @@ std::string TempPath(const std::string& name) {
 // about as long as a typical line: none fits code page 1252, so the file is
 // version 2. The intake takes their bytes as they are.
 const MessageRows& MixedRows() {
-  static MessageRows rows = [] {
-    MessageRows r;
-    IntakeSwitches switches;
-    switches.maxCount = 0;
-    switches.dbWin32 = 1;
-    NoDialogs dialogs;
-    MessageIntake intake(switches, r, dialogs);
-    const char* lines[] = {
+  static const MessageRows rows = RowsFromLines({
         "PID=????,TID=????,   16:20:12.223  (00012ms)   Serwer \xC5\x82\xC3\xB3" "d\xC5\xBA-02: po\xC5\x82\xC4\x85"
         "czenie 3 nawi\xC4\x85zane",
         "\xD0\x9A\xD0\xBE\xD0\xBD\xD1\x81\xD1\x82\xD1\x80\xD1\x83\xD0\xBA\xD1\x82\xD0\xBE\xD1\x80 "
@@ -55,12 +48,8 @@ const MessageRows& MixedRows() {
         "\xE8\xAE\xA1\xE7\xAE\x97\xEF\xBC\x8C\xE6\x80\xBB\xE5\x92\x8C 1234,56",
         "Destruktor der Klasse CSignal (0x00A41230) \xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD",
         "(GANTOR-PC)  \xCE\x95\xCF\x81\xCE\xB3\xCE\xB1\xCF\x83\xCE\xAF\xCE\xB1 7781 "
-        "\xCE\xBF\xCE\xBB\xCE\xBF\xCE\xBA\xCE\xBB\xCE\xB7\xCF\x81\xCF\x8E\xCE\xB8\xCE\xB7\xCE\xBA\xCE\xB5"};
-    const MessageKind kinds[] = {0x303, 1, 0x403, 2, 0x103};
-    const MessageSource sources[] = {3, 2, 2, 2, 2};
-    for (std::size_t i = 0; i < kRows; ++i) intake.AddMessage(kinds[i % 5], lines[i % 5], sources[i % 5]);
-    return r;
-  }();
+        "\xCE\xBF\xCE\xBB\xCE\xBF\xCE\xBA\xCE\xBB\xCE\xB7\xCF\x81\xCF\x8E\xCE\xB8\xCE\xB7\xCE\xBA\xCE\xB5"},
+                                                {0x303, 1, 0x403, 2, 0x103});
   return rows;
 }
 

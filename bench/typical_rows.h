@@ -2,6 +2,7 @@
 // reporter that prints each measured figure beside its baseline.
 #pragma once
 
+#include <array>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -22,25 +23,28 @@ class NoDialogs : public UserDialogs {
   bool Save() override { return false; }
 };
 
+// kRows rows as the intake makes them from `lines` in turn, each with the
+// kind of its place in five; the first of five comes as a stamped line.
+inline MessageRows RowsFromLines(const std::vector<std::string>& lines, const std::array<MessageKind, 5>& kinds) {
+  MessageRows r;
+  IntakeSwitches switches;
+  switches.maxCount = 0;
+  switches.dbWin32 = 1;
+  NoDialogs dialogs;
+  MessageIntake intake(switches, r, dialogs);
+  const MessageSource sources[] = {3, 2, 2, 2, 2};
+  for (std::size_t i = 0; i < kRows; ++i)
+    intake.AddMessage(kinds[i % 5], lines[i % lines.size()].c_str(), sources[i % 5]);
+  return r;
+}
+
 inline const MessageRows& TypicalRows() {
-  static MessageRows rows = [] {
-    MessageRows r;
-    IntakeSwitches switches;
-    switches.maxCount = 0;
-    switches.dbWin32 = 1;
-    NoDialogs dialogs;
-    MessageIntake intake(switches, r, dialogs);
-    const char* lines[] = {
-        "PID=????,TID=????,   16:20:12.223  (00012ms)   CSignal::Send: Verbindung 3 aufgebaut",
-        "Konstruktor der Klasse CSignal (0x00A41230)",
-        "16:20:12.240  (00017ms)   Makro Rechnung.xls: Zeile 42 berechnet, Summe 1234,56",
-        "Destruktor der Klasse CSignal (0x00A41230)",
-        "(GANTOR-PC)  Auftrag 7781 abgeschlossen"};
-    const MessageKind kinds[] = {0x303, 1, 0x403, 2, 0x103};
-    const MessageSource sources[] = {3, 2, 2, 2, 2};
-    for (std::size_t i = 0; i < kRows; ++i) intake.AddMessage(kinds[i % 5], lines[i % 5], sources[i % 5]);
-    return r;
-  }();
+  static const MessageRows rows = RowsFromLines(
+      {"PID=????,TID=????,   16:20:12.223  (00012ms)   CSignal::Send: Verbindung 3 aufgebaut",
+       "Konstruktor der Klasse CSignal (0x00A41230)",
+       "16:20:12.240  (00017ms)   Makro Rechnung.xls: Zeile 42 berechnet, Summe 1234,56",
+       "Destruktor der Klasse CSignal (0x00A41230)", "(GANTOR-PC)  Auftrag 7781 abgeschlossen"},
+      {0x303, 1, 0x403, 2, 0x103});
   return rows;
 }
 

@@ -11,20 +11,10 @@
 #include "search/view_rules.h"
 #include "storage/view_rules_profile.h"
 #include "tests/support/row_builders.h"
+#include "tests/support/rule_builder.h"
 
 namespace ploxen::test {
 namespace {
-
-ViewRule Rule(RuleAction action, std::string pattern, RuleColumn column = RuleColumn::kAll,
-              RuleKind kind = RuleKind::kText, bool caseSensitive = false) {
-  ViewRule rule;
-  rule.action = action;
-  rule.pattern = std::move(pattern);
-  rule.column = column;
-  rule.kind = kind;
-  rule.caseSensitive = caseSensitive;
-  return rule;
-}
 
 // One row, and whether a single rule matches it.
 struct MatchCase {
