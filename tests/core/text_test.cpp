@@ -93,6 +93,39 @@ TEST(EightBitRule, EveryCorpusLineShowsAsItMust) {
   }
 }
 
+// Validation takes sixteen bytes a step: every sequence of up to four bytes
+// from the edges of the table of well-formed sequences, at the start, at the
+// end and astride a step's edge, is judged as decoding judges it.
+TEST(Utf8Decoding, ValidationAgreesWithDecodingAtEveryPlace) {
+  const unsigned char edges[] = {0x00, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF,
+                                 0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF3, 0xF4, 0xF5, 0xFF};
+  auto decodes = [](std::string_view s) {
+    for (std::size_t at = 0; at < s.size();) {
+      const std::size_t start = at;
+      if (NextCodePoint(s, at) == kReplacementCharacter && s.substr(start, 3) != "\xEF\xBF\xBD") return false;
+    }
+    return true;
+  };
+  std::size_t checked = 0;
+  for (std::size_t size : {std::size_t{40}, std::size_t{46}, std::size_t{48}}) {
+    const std::string text(size, 'a');
+    for (std::size_t length = 1; length <= 4; ++length) {
+      std::size_t combinations = 1;
+      for (std::size_t k = 0; k < length; ++k) combinations *= sizeof edges;
+      for (std::size_t at : {std::size_t{0}, std::size_t{13}, std::size_t{15}, std::size_t{29}, size - length}) {
+        for (std::size_t n = 0; n < combinations; ++n) {
+          std::string s = text;
+          for (std::size_t k = 0, rest = n; k < length; ++k, rest /= sizeof edges)
+            s[at + k] = static_cast<char>(edges[rest % sizeof edges]);
+          ASSERT_EQ(IsValidUtf8(s), decodes(s)) << size << " " << at << " " << n;
+          ++checked;
+        }
+      }
+    }
+  }
+  EXPECT_GT(checked, 1000000u);
+}
+
 TEST(Utf8Decoding, EachMaximalInvalidPartIsOneReplacement) {
   constexpr char32_t R = kReplacementCharacter;
   const struct {
