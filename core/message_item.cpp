@@ -4,9 +4,8 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
+#include "core/text.h"
+#include "core/utf8_steps.h"
 
 namespace ploxen {
 
@@ -25,12 +24,16 @@ std::size_t PrefixOf(const char* begin, std::size_t size, std::size_t n) {
   return static_cast<std::size_t>(p - begin);
 }
 
-// Copies a block and counts its zero bytes on the way.
+// Copies a block and counts its zero bytes on the way; kCheck: tells too
+// whether it is valid UTF-8, from the same loads.
 // A file's rows are checked one after another, and a search call per string
 // costs more than the strings are long, so the bytes are taken sixteen at a
 // time where the processor can.
 #if defined(__SSE2__) || defined(_M_X64)
-std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size) {
+template <bool kCheck>
+std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size, bool& utf8) {
+  // The steps need sixteen bytes before the last sixteen.
+  if (kCheck && size < 32) utf8 = IsValidUtf8(std::string_view(from, size));
   if (size < 16) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < size; ++i) {
@@ -42,6 +45,8 @@ std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size
   const __m128i zero = _mm_setzero_si128();
   auto load = [](const char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
   auto store = [](char* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+  const bool steps32 = kCheck && size >= 32;
+  Utf8Steps steps;
   // Byte lanes count the zeros found in their place (a compare gives -1 for
   // each); a lane takes at most 255 before the lanes are added up.
   std::size_t count = 0;
@@ -61,6 +66,7 @@ std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size
       const __m128i v = load(from + i);
       store(to + i, v);
       lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(v, zero));
+      if (steps32) steps.Step(v);
     }
     if (i == whole) break;
     addLanes(lanes);
@@ -76,12 +82,16 @@ std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size
     store(to + size - 16, v);
     const __m128i fresh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kFresh + (size - whole)));
     lanes = _mm_sub_epi8(lanes, _mm_and_si128(_mm_cmpeq_epi8(v, zero), fresh));
+    if (steps32) steps.Last(load(from + size - 32), v, size - whole);
   }
   addLanes(lanes);
+  if (steps32) utf8 = steps.Valid();
   return count;
 }
 #else
-std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size) {
+template <bool kCheck>
+std::size_t CopyCountingTerminators(char* to, const char* from, std::size_t size, bool& utf8) {
+  if (kCheck) utf8 = IsValidUtf8(std::string_view(from, size));
   std::size_t count = 0;
   for (std::size_t i = 0; i < size; ++i) count += from[i] == '\0';
   if (size > 0) std::memcpy(to, from, size);
@@ -109,9 +119,13 @@ MessageItem* MessageItem::Build(void* memory, MessageKind kind, const ColourList
 }
 
 MessageItem* MessageItem::Build(void* memory, MessageKind kind, const ColourList& colours, const char* block,
-                                std::size_t blockSize) {
+                                std::size_t blockSize, bool* validUtf8) {
   auto* item = ::new (memory) MessageItem(kind, colours, blockSize, 0);
-  item->strings_ = static_cast<std::uint32_t>(CopyCountingTerminators(item->Block(), block, blockSize));
+  bool utf8 = false;
+  item->strings_ = static_cast<std::uint32_t>(
+      validUtf8 ? CopyCountingTerminators<true>(item->Block(), block, blockSize, utf8)
+                : CopyCountingTerminators<false>(item->Block(), block, blockSize, utf8));
+  if (validUtf8) *validUtf8 = utf8;
   return item;
 }
 

@@ -62,9 +62,10 @@ class MessageItem {
   // Copies a ready block, as a file holds it, counting its strings on the
   // way. The caller keeps the row only when the block ends with a terminator
   // and holds a string per colour pair, so that no column is ever drawn from
-  // past it (MessageRows::AppendBlockRow).
+  // past it (MessageRows::AppendBlockRow). With validUtf8, it tells too
+  // whether the block is valid UTF-8, checked as it is copied.
   static MessageItem* Build(void* memory, MessageKind kind, const ColourList& colours, const char* block,
-                            std::size_t blockSize);
+                            std::size_t blockSize, bool* validUtf8 = nullptr);
 
   MessageItem(const MessageItem&) = delete;
   MessageItem& operator=(const MessageItem&) = delete;

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "core/text.h"
+
 namespace ploxen {
 
 static_assert(alignof(MessageItem) <= RowArena::kAlignment, "rows are laid out at the arena's alignment");
@@ -14,13 +16,19 @@ void MessageRows::AppendRow(MessageKind kind, const MessageItem::ColourList& col
   Add(MessageItem::Build(memory, kind, colours, strings, stringCount));
 }
 
-bool MessageRows::AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
-                                 std::size_t blockSize) {
+bool RowStore::AppendUtf8BlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                                  std::size_t blockSize) {
+  return IsValidUtf8(std::string_view(block, blockSize)) && AppendBlockRow(kind, colours, block, blockSize);
+}
+
+bool MessageRows::AppendBlock(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                              std::size_t blockSize, bool utf8Only) {
   if (blockSize > MessageItem::kMaxBlockSize || (blockSize > 0 && block[blockSize - 1] != '\0')) return false;
   // The block is checked as it is copied: one pass over it instead of two.
   void* const memory = memory_.Allocate(MessageItem::Footprint(blockSize));
-  const MessageItem* const item = MessageItem::Build(memory, kind, colours, block, blockSize);
-  if (item->StringCount() < colours.size()) {
+  bool utf8 = true;
+  const MessageItem* const item = MessageItem::Build(memory, kind, colours, block, blockSize, utf8Only ? &utf8 : nullptr);
+  if (item->StringCount() < colours.size() || !utf8) {
     memory_.GiveBack(memory);
     return false;
   }

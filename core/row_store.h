@@ -23,6 +23,10 @@ class RowStore {
   // pairs is refused: nothing is appended and the answer is false.
   virtual bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
                               std::size_t blockSize) = 0;
+  // As AppendBlockRow, and only when the block is valid UTF-8 as well; a
+  // false leaves it to the caller to tell which it was not.
+  virtual bool AppendUtf8BlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                                  std::size_t blockSize);
   // Frees every row's item.
   virtual void DeleteAllRows() = 0;
   // Brings the row count display and the buttons that need rows up to date.
@@ -39,7 +43,14 @@ class MessageRows : public RowStore {
   void AppendRow(MessageKind kind, const MessageItem::ColourList& colours, const std::string_view* strings,
                  std::size_t stringCount) override;
   bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
-                      std::size_t blockSize) override;
+                      std::size_t blockSize) override {
+    return AppendBlock(kind, colours, block, blockSize, false);
+  }
+  // The block is checked as it is copied: one pass over it.
+  bool AppendUtf8BlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                          std::size_t blockSize) override {
+    return AppendBlock(kind, colours, block, blockSize, true);
+  }
   void DeleteAllRows() override;
   void UpdateListState() override {}
 
@@ -51,6 +62,8 @@ class MessageRows : public RowStore {
   void ReserveMore(std::size_t rows) override { rows_.reserve(rows_.size() + rows); }
 
  private:
+  bool AppendBlock(MessageKind kind, const MessageItem::ColourList& colours, const char* block, std::size_t blockSize,
+                   bool utf8Only);
   void Add(const MessageItem* item);
 
   RowArena memory_;

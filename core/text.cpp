@@ -3,9 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
+#include "core/utf8_steps.h"
 
 namespace ploxen {
 
@@ -146,70 +144,18 @@ bool ValidFromByBytes(const unsigned char* p, std::size_t size, std::size_t from
 }
 
 #if defined(__SSE2__) || defined(_M_X64)
-// Sixteen bytes a step, each judged against the three before it: a byte is
-// a continuation exactly where a lead byte before it asks for one, no byte is
-// one no character has, and the second byte after E0, ED, F0 and F4 keeps to
-// its narrower range. Text of other scripts is mostly multi-byte, where the
-// automaton would take each byte in turn. `from` is between characters.
+// `from` is between characters.
 bool ValidFrom(const unsigned char* p, std::size_t size, std::size_t from) {
-  auto load = [](const unsigned char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
-  auto bytes = [](int b) { return _mm_set1_epi8(static_cast<char>(b)); };
-  const __m128i flip = bytes(0x80);
-  // Signed compares of bytes with their top bit flipped compare them unsigned.
-  auto above = [&](__m128i x, int b) { return _mm_cmpgt_epi8(_mm_xor_si128(x, flip), bytes(b ^ 0x80)); };
-  auto below = [&](__m128i x, int b) { return _mm_cmplt_epi8(_mm_xor_si128(x, flip), bytes(b ^ 0x80)); };
-  // The bytes at the end of a step that ask for more than the step holds.
-  const __m128i lastLeads = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, static_cast<char>(0xEF),
-                                          static_cast<char>(0xDF), static_cast<char>(0xBF));
-  // What is wrong with each byte of v, given the sixteen before it.
-  auto wrongIn = [&](__m128i before, __m128i v) {
-    const __m128i back1 = _mm_or_si128(_mm_srli_si128(before, 15), _mm_slli_si128(v, 1));
-    const __m128i back2 = _mm_or_si128(_mm_srli_si128(before, 14), _mm_slli_si128(v, 2));
-    const __m128i back3 = _mm_or_si128(_mm_srli_si128(before, 13), _mm_slli_si128(v, 3));
-    const __m128i asked = _mm_or_si128(_mm_or_si128(above(back1, 0xBF), above(back2, 0xDF)), above(back3, 0xEF));
-    const __m128i continuation = _mm_and_si128(above(v, 0x7F), below(v, 0xC0));
-    __m128i wrong = _mm_xor_si128(asked, continuation);
-    wrong = _mm_or_si128(wrong, _mm_or_si128(_mm_and_si128(above(v, 0xBF), below(v, 0xC2)), above(v, 0xF4)));
-    // The narrower second bytes matter only after a lead of three or four.
-    if (_mm_movemask_epi8(above(back1, 0xDF)) != 0) {
-      auto after = [&](int lead) { return _mm_cmpeq_epi8(back1, bytes(lead)); };
-      wrong = _mm_or_si128(wrong, _mm_and_si128(after(0xE0), below(v, 0xA0)));
-      wrong = _mm_or_si128(wrong, _mm_and_si128(after(0xED), above(v, 0x9F)));
-      wrong = _mm_or_si128(wrong, _mm_and_si128(after(0xF0), below(v, 0x90)));
-      wrong = _mm_or_si128(wrong, _mm_and_si128(after(0xF4), above(v, 0x8F)));
-    }
-    return wrong;
-  };
   // A short text has no sixteen bytes before its last sixteen.
   if (size - from < 32) return ValidFromByBytes(p, size, from);
-  __m128i before = _mm_setzero_si128();
-  __m128i error = _mm_setzero_si128();
+  auto load = [](const unsigned char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); };
+  Utf8Steps steps;
   std::size_t i = from;
-  for (; i + 16 <= size; i += 16) {
-    const __m128i v = load(p + i);
-    // ASCII needs no look at itself, only at whether the bytes before it
-    // asked for more.
-    if (_mm_movemask_epi8(v) == 0) {
-      error = _mm_or_si128(error, _mm_subs_epu8(before, lastLeads));
-    } else {
-      error = _mm_or_si128(error, wrongIn(before, v));
-      // Code page 1252 text is found out at its first letter beyond ASCII.
-      if (_mm_movemask_epi8(_mm_cmpeq_epi8(error, _mm_setzero_si128())) != 0xFFFF) return false;
-    }
-    before = v;
-  }
-  if (i < size) {
-    // The last sixteen bytes again, judged only where they are new.
-    static const unsigned char kNew[32] = {0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
-                                           0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                           0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    const __m128i last = load(p + size - 16);
-    const __m128i fresh = load(kNew + (size - i));
-    error = _mm_or_si128(error, _mm_and_si128(wrongIn(load(p + size - 32), last), fresh));
-    before = last;
-  }
-  error = _mm_or_si128(error, _mm_subs_epu8(before, lastLeads));
-  return _mm_movemask_epi8(_mm_cmpeq_epi8(error, _mm_setzero_si128())) == 0xFFFF;
+  for (; i + 16 <= size; i += 16)
+    // Code page 1252 text is found out at its first letter beyond ASCII.
+    if (!steps.Step(load(p + i))) return false;
+  if (i < size) steps.Last(load(p + size - 32), load(p + size - 16), size - i);
+  return steps.Valid();
 }
 #else
 bool ValidFrom(const unsigned char* p, std::size_t size, std::size_t from) { return ValidFromByBytes(p, size, from); }

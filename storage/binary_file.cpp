@@ -78,12 +78,9 @@ bool WriteBinaryFile(const MessageRows& rows, ByteSink& out, BinaryVersionRule r
 
 namespace {
 
-// A record's block as the row holds it, in UTF-8: as it is where it is
-// ASCII or valid, else in `converted`. Terminators stay where they are, so
-// the block's strings are the record's.
-std::string_view RowBlock(std::string_view block, std::int32_t version, std::string& converted) {
-  // ASCII is valid UTF-8 too: one pass over a version 2 block either way.
-  if (version == kBinaryFileVersionUtf8 ? IsValidUtf8(block) : IsAscii(block)) return block;
+// A record's block that is not valid in its version, in UTF-8, with the
+// terminators where they are, so the block's strings are the record's.
+std::string_view ConvertedBlock(std::string_view block, std::int32_t version, std::string& converted) {
   converted.clear();
   if (version == kBinaryFileVersion1252) {
     AppendCp1252AsUtf8(converted, block);
@@ -91,6 +88,20 @@ std::string_view RowBlock(std::string_view block, std::int32_t version, std::str
   }
   for (std::size_t at = 0; at < block.size();) AppendUtf8(converted, NextCodePoint(block, at));
   return converted;
+}
+
+// The record's block as a row: as it is where it is ASCII (version 1) or
+// valid (version 2, checked as the row copies it), else converted.
+bool AppendRecord(RowStore& rows, MessageKind kind, const MessageItem::ColourList& colours, std::string_view block,
+                  std::int32_t version, std::string& converted) {
+  if (version == kBinaryFileVersionUtf8) {
+    if (rows.AppendUtf8BlockRow(kind, colours, block.data(), block.size())) return true;
+    if (IsValidUtf8(block)) return false;  // refused for its strings
+  } else if (IsAscii(block)) {
+    return rows.AppendBlockRow(kind, colours, block.data(), block.size());
+  }
+  const std::string_view row = ConvertedBlock(block, version, converted);
+  return rows.AppendBlockRow(kind, colours, row.data(), row.size());
 }
 
 // The result is the caller's, so that the rows read stay counted when the
@@ -134,9 +145,8 @@ BinaryReadResult ReadRecords(ByteSource& in, RowStore& rows, BinaryReadResult& r
     MessageItem::ColourList colours;
     for (std::int32_t i = 0; i < pairs; ++i)
       colours.push_back(ColourPair{GetLittleEndian(after + 4 + 8 * i), GetLittleEndian(after + 8 + 8 * i)});
-    const std::string_view block = RowBlock(
-        std::string_view(reinterpret_cast<const char*>(record), static_cast<std::size_t>(length)), version, converted);
-    if (!rows.AppendBlockRow(static_cast<MessageKind>(GetLittleEndian(after)), colours, block.data(), block.size()))
+    const std::string_view block(reinterpret_cast<const char*>(record), static_cast<std::size_t>(length));
+    if (!AppendRecord(rows, static_cast<MessageKind>(GetLittleEndian(after)), colours, block, version, converted))
       return stop(BinaryReadResult::kDamaged);
     source.Skip(recordSize);
     ++result.rowsRead;

@@ -19,6 +19,14 @@ bool MessageListModel::AppendBlockRow(MessageKind kind, const MessageItem::Colou
   return true;
 }
 
+bool MessageListModel::AppendUtf8BlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                                          std::size_t blockSize) {
+  const bool wasCurrent = !Behind();
+  if (!rows_.AppendUtf8BlockRow(kind, colours, block, blockSize)) return false;
+  Taken(wasCurrent);
+  return true;
+}
+
 void MessageListModel::DeleteAllRows() {
   if (onDeleting_) onDeleting_();
   shown_ = 0;

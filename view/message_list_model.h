@@ -33,6 +33,8 @@ class MessageListModel : public RowStore {
                  std::size_t stringCount) override;
   bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
                       std::size_t blockSize) override;
+  bool AppendUtf8BlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
+                          std::size_t blockSize) override;
   void DeleteAllRows() override;
   void UpdateListState() override {
     if (onStateChange_) onStateChange_();

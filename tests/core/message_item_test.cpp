@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/row_store.h"
+#include "core/text.h"
 
 namespace ploxen::test {
 namespace {
@@ -78,6 +79,29 @@ TEST(MessageItem, TerminatorsAreCountedAmongBytesOfEveryValue) {
     EXPECT_EQ(rows.Row(0).StringCount(), expected) << length;
     EXPECT_EQ(rows.Row(0).PrefixLength(expected), block.size()) << length;
     EXPECT_EQ(rows.Row(0).PrefixLength(expected + 1), MessageItem::npos) << length;
+  }
+}
+
+// A version 2 file's block is checked as it is copied: every sequence at
+// every place of blocks short and long agrees with the validation, and a
+// block refused takes no row and no memory.
+TEST(MessageItem, AUtf8BlockIsCheckedAsItIsCopied) {
+  const char* sequences[] = {"\xC3\xA4", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3",    "\xE2\x82", "\x80",
+                             "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC0\xAF",        "\xF0\x9F"};
+  for (std::size_t size : {8, 16, 31, 32, 33, 47, 48, 64, 79, 300}) {
+    for (const char* sequence : sequences) {
+      const std::string_view bytes(sequence);
+      for (std::size_t at = 0; at + bytes.size() < size; ++at) {
+        std::string block(size, 'a');
+        block.replace(at, bytes.size(), bytes);
+        block.back() = '\0';
+        MessageRows rows;
+        const bool valid = IsValidUtf8(block);
+        EXPECT_EQ(rows.AppendUtf8BlockRow(1, Pairs(1), block.data(), block.size()), valid) << size << " " << at;
+        ASSERT_EQ(rows.size(), valid ? 1u : 0u);
+        if (valid) EXPECT_EQ(std::string(rows.Row(0).TextBlock(), rows.Row(0).TextBlockSize()), block);
+      }
+    }
   }
 }
 
