@@ -14,6 +14,7 @@ constexpr std::size_t kReadBytes = 64 * 1024;
 constexpr std::string_view kMarkUtf16Le = "\xFF\xFE";
 constexpr std::string_view kMarkUtf16Be = "\xFE\xFF";
 constexpr std::uint64_t kMeanLineGuess = 80;  // before any line was read
+constexpr std::size_t kSeenBytes = 32;
 
 bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
 bool CouldBecome(std::string_view bytes, std::string_view mark) {
@@ -160,6 +161,7 @@ void FileTail::Adopt(std::unique_ptr<TailFile> file, bool startAtEnd) {
   told_ = Trouble::kNone;
   offset_ = 0;
   knownSize_ = 0;
+  seen_.clear();
   ResetText();
   DecideEncoding();
   if (!startAtEnd) return;
@@ -219,6 +221,19 @@ std::uint64_t FileTail::LastLinesStart(std::uint64_t size) {
   return limit;  // the start of the text, or inside a line too long to look back over
 }
 
+bool FileTail::StillAsSeen() {
+  if (seen_.empty() || offset_ < seen_.size()) return true;
+  char now[kSeenBytes];
+  const std::uint64_t at = offset_ - seen_.size();
+  std::size_t got = 0;
+  while (got < seen_.size()) {
+    const auto n = file_->ReadAt(at + got, now + got, seen_.size() - got);
+    if (!n || *n == 0) return true;  // the size or the read says more on the next round
+    got += *n;
+  }
+  return std::string_view(now, got) == seen_;
+}
+
 bool FileTail::Poll(std::int64_t nowMs, std::vector<std::string>& lines, std::size_t maxLines, std::size_t maxBytes) {
   LookAtName(nowMs);
   bool read = false;
@@ -231,13 +246,14 @@ bool FileTail::Poll(std::int64_t nowMs, std::vector<std::string>& lines, std::si
       Tell(Trouble::kFailed, 0);
       break;
     }
-    if (*size < offset_) {
+    if (*size < offset_ || (*size > offset_ && !StillAsSeen())) {
       // Truncated: what it held beyond the reading is gone; the rest of a
       // line already read was in the file and is shown.
       if (knownSize_ > offset_) Lose(knownSize_ - offset_, "wurde gek\xFCrzt");
       if (!line_.empty() && !passing_) EndLine(lines);
       offset_ = 0;
       knownSize_ = *size;
+      seen_.clear();
       ResetText();
       DecideEncoding();
       continue;
@@ -263,6 +279,12 @@ bool FileTail::Poll(std::int64_t nowMs, std::vector<std::string>& lines, std::si
       read = true;
       lastGrowthMs_ = nowMs;
       Feed(buffer_.data(), *got, lines);
+      if (*got >= kSeenBytes) {
+        seen_.assign(buffer_.data() + *got - kSeenBytes, kSeenBytes);
+      } else {
+        seen_.append(buffer_.data(), *got);
+        if (seen_.size() > kSeenBytes) seen_.erase(0, seen_.size() - kSeenBytes);
+      }
     }
     if (failed) {
       file_.reset();

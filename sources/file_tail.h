@@ -102,6 +102,7 @@ class FileTail {
   void Lose(std::uint64_t bytes, const char* why);
   void ResetText();
   void DecideEncoding();
+  bool StillAsSeen();
   std::uint64_t LastLinesStart(std::uint64_t size);
   // Bytes of the file into lines.
   void Feed(const char* data, std::size_t size, std::vector<std::string>& lines);
@@ -125,6 +126,9 @@ class FileTail {
   bool hadFile_ = false;  // identity_ and offset_ are those of a file read before
   std::uint64_t offset_ = 0;
   std::uint64_t knownSize_ = 0;  // the largest size seen of this file
+  // The last bytes read, as they were: a file emptied and written past the
+  // reading again between two looks (copytruncate) has other bytes there.
+  std::string seen_;
   std::int64_t lastGrowthMs_ = 0;
 
   TailEncoding encoding_ = TailEncoding::kUndecided;

@@ -182,6 +182,21 @@ TEST(FileTail, ATruncatedFileIsReadFromItsStartAndOnlyWhatWasNeverReadCounts) {
   }
 }
 
+// copytruncate: emptied and written past the reading before the next look.
+TEST(FileTail, AFileEmptiedAndWrittenPastTheReadingIsReadFromItsStart) {
+  FakeFolder folder;
+  folder.Make("app.log");
+  Follow follow(folder);
+  follow.Round();
+  folder.Bytes("app.log") = "zeile 1\nzeile 2\n";
+  EXPECT_EQ(follow.Round().size(), 2u);
+  folder.Bytes("app.log") = "zeile 3\nzeile 4\nzeile 5\n";
+  EXPECT_EQ(follow.Drain(), (Lines{"zeile 3", "zeile 4", "zeile 5"}));
+  EXPECT_EQ(follow.tail.LostLines(), 0u);
+  folder.Bytes("app.log") += "zeile 6\n";
+  EXPECT_EQ(follow.Drain(), Lines{"zeile 6"});
+}
+
 TEST(FileTail, AFileNotThereYetIsWaitedForAndReadWholeToldOnce) {
   FakeFolder folder;
   Follow follow(folder);
