@@ -83,7 +83,7 @@ void FileFollower::TakeNames() {
     if (same != followed_.end()) {
       kept.push_back(std::move(*same));
     } else {
-      Followed added{std::make_unique<FileTail>(files_, name, lastLines), LineStamp()};
+      Followed added{std::make_unique<FileTail>(files_, name, lastLines), LineStamp([this] { return roundTime_; })};
       kept.push_back(std::move(added));
     }
   }
@@ -100,6 +100,7 @@ bool FileFollower::ReadRound() {
   for (Followed& f : followed_) {
     lines_.clear();
     grew |= f.tail->Poll(now, lines_, lines, kRoundBytes);
+    roundTime_ = LocalTimeOfDay();
     for (const std::string& notice : f.tail->TakeNotices())
       waiting_.push_back(FollowedFileRecord(f.tail->ShownName(), notice, f.stamp, kNoticeKind));
     for (const std::string& line : lines_) waiting_.push_back(FollowedFileRecord(f.tail->ShownName(), line, f.stamp));

@@ -65,6 +65,8 @@ class FileFollower {
   std::deque<LineRecord> waiting_;  // lines read, not yet in the intake's queue
   std::uint64_t lostGone_ = 0;      // of files no longer followed, and at stops
   std::vector<std::string> lines_;
+  // The lines of one read share its time: the local time is not asked per line.
+  TimeOfDay roundTime_;
 };
 
 }  // namespace ploxen
