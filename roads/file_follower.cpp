@@ -120,6 +120,7 @@ void FileFollower::Run() {
       if (handed == MessageIntake::TryResult::kClosed) break;
       // The queue is full: what is not read yet waits in the files.
       if (!waiting_.empty()) {
+        for (Followed& f : followed_) f.tail->NoteSize();
         wait = kBusyMs;
         continue;
       }

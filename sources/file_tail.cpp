@@ -221,6 +221,11 @@ std::uint64_t FileTail::LastLinesStart(std::uint64_t size) {
   return limit;  // the start of the text, or inside a line too long to look back over
 }
 
+void FileTail::NoteSize() {
+  if (!file_) return;
+  if (const auto size = file_->Size()) knownSize_ = std::max(knownSize_, *size);
+}
+
 bool FileTail::StillAsSeen() {
   if (seen_.empty() || offset_ < seen_.size()) return true;
   char now[kSeenBytes];

@@ -81,6 +81,10 @@ class FileTail {
   // the round read bytes, so that the caller looks again soon.
   bool Poll(std::int64_t nowMs, std::vector<std::string>& lines, std::size_t maxLines, std::size_t maxBytes);
 
+  // While the caller cannot take lines: only the size is looked at, so that
+  // bytes truncated away before they were read are still counted.
+  void NoteSize();
+
   // What a person must be told, each once, as UTF-8 rows: a file that cannot
   // be followed and why, and bytes lost. Taken by the caller.
   std::vector<std::string> TakeNotices();

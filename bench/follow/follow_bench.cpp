@@ -2,7 +2,7 @@
 // appends N lines to a file as fast as it can, in alternating rounds
 //   - while `tail -F -n 0 file` runs into /dev/null, counted by `head -n N`
 //     (the shell times it from the writer's start to the last line out);
-//   - while PLOXEN.EXE follows the file (ZEILEN=0, no row limit), timed here
+//   - while PLOXEN.EXE follows the file, empty at its start (no row limit), timed here
 //     from the writer's start until the list holds every line.
 // Reports lines shown a second in each and PLOXEN's ratio to tail's of the
 // same round; the goal is at least 0.5, with every line a row (none lost,
@@ -106,7 +106,6 @@ PloxenResult PloxenRound(const Unix& unix, int lines) {
   WritePrivateProfileStringA("LISTBOX", "MAXCOUNT", "0", profile.c_str());
   WritePrivateProfileStringA("DATEIEN", "ANZAHL", "1", profile.c_str());
   WritePrivateProfileStringA("DATEIEN", "DATEI1", unix.Windows("follow.log").c_str(), profile.c_str());
-  WritePrivateProfileStringA("DATEIEN", "ZEILEN", "0", profile.c_str());
   {
     std::ofstream empty(unix.Windows("follow.log"), std::ios::binary | std::ios::trunc);
   }

@@ -164,9 +164,12 @@ TEST(FileTail, ATruncatedFileIsReadFromItsStartAndOnlyWhatWasNeverReadCounts) {
   struct Case {
     const char* what;
     std::size_t maxBytes;  // what the round may read before the truncation
+    bool grownWhileHeld;   // four more lines while the caller could take none
     std::uint64_t lost;
   };
-  const Case cases[] = {{"all read before: nothing lost", 1000, 0}, {"two of four unread: lost", 16, 2}};
+  const Case cases[] = {{"all read before: nothing lost", 1000, false, 0},
+                        {"two of four unread: lost", 16, false, 2},
+                        {"grown while held: counted too", 16, true, 6}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FakeFolder folder;
@@ -175,6 +178,10 @@ TEST(FileTail, ATruncatedFileIsReadFromItsStartAndOnlyWhatWasNeverReadCounts) {
     follow.Round();
     folder.Bytes("app.log") = "zeile 1\nzeile 2\nzeile 3\nzeile 4\n";
     EXPECT_EQ(follow.Round(kTailNameLookMs, 1000, c.maxBytes).size(), std::min<std::size_t>(4, c.maxBytes / 8));
+    if (c.grownWhileHeld) {
+      folder.Bytes("app.log") += "zeile 5\nzeile 6\nzeile 7\nzeile 8\n";
+      follow.tail.NoteSize();
+    }
     folder.Bytes("app.log") = "neu\n";  // copytruncate: emptied, then written again
     EXPECT_EQ(follow.Drain(), Lines{"neu"});
     EXPECT_EQ(follow.tail.LostLines(), c.lost);
