@@ -123,12 +123,23 @@ class FollowTest : public PloxenTest {
     return WaitUntil([&] { return Messages(shownName).size() >= count; }, timeoutMs);
   }
   void ExpectNumbered(const std::string& shownName, const std::string& prefix, int from, int to) const {
-    const auto messages = Messages(shownName);
+    auto messages = Messages(shownName);
+    if (!messages.empty() && Text(messages.front()) == kReady) messages.erase(messages.begin());
     ASSERT_EQ(messages.size(), static_cast<std::size_t>(to - from + 1)) << shownName;
     for (int i = from; i <= to; ++i)
       ASSERT_EQ(Text(messages[i - from]), prefix + std::to_string(i)) << shownName << " row " << i - from;
   }
   std::string LostTip() const { return StatusPaneToolTip(main_, 2); }
+  // A line whose row says the road follows the file: it shows whether the
+  // road's first look came before it or after (among the last lines).
+  void Ready(const Folder& folder, const std::string& name) const {
+    Sh(folder, "echo " + std::string(kReady) + " >> " + folder.Unix(name));
+    ASSERT_TRUE(WaitUntil([&] {
+      const auto m = Messages(name);
+      return !m.empty() && Text(m.back()) == kReady;
+    }));
+  }
+  static constexpr const char* kReady = "bereit";
 };
 
 TEST_F(FollowTest, AShellLoopAndAWindowsWriterBecomeRowsNamedByTheirFile) {
@@ -169,19 +180,20 @@ TEST_F(FollowTest, LogrotateCreateAndCopytruncateLoseNoLine) {
     Sh(folder, ": > " + log);
     Sh(folder, "printf '" + log + " {\\n rotate 3\\n " + style + "\\n missingok\\n}\\n' > " + log + ".conf");
     StartFollowing(style, {folder.Windows(shown)});
+    Ready(folder, shown);
     const std::string write = [&](int from, int to) {
       return "i=" + std::to_string(from) + "; while [ $i -le " + std::to_string(to) + " ]; do echo \"zeile $i\" >> " +
              log + "; i=$((i+1)); done";
     }(1, 200);
     Sh(folder, write);
-    ASSERT_TRUE(WaitForMessages(shown, 200));
+    ASSERT_TRUE(WaitForMessages(shown, 201));
     // Rotated and written on at once, as a busy program does.
     const std::string more = "i=201; while [ $i -le 400 ]; do echo \"zeile $i\" >> " + log + "; i=$((i+1)); done";
     Sh(folder, "logrotate -f -s " + log + ".state " + log + ".conf && " + more);
-    ASSERT_TRUE(WaitForMessages(shown, 400));
+    ASSERT_TRUE(WaitForMessages(shown, 401));
     Sh(folder, "logrotate -f -s " + log + ".state " + log + ".conf; i=401; while [ $i -le 500 ]; do echo \"zeile $i\" >> " +
             log + "; i=$((i+1)); done");
-    ASSERT_TRUE(WaitForMessages(shown, 500));
+    ASSERT_TRUE(WaitForMessages(shown, 501));
     Sleep(700);
     ExpectNumbered(shown, "zeile ", 1, 500);
     EXPECT_EQ(StatusPaneText(main_, 2), "");
@@ -246,12 +258,13 @@ TEST_F(FollowTest, AWriterFasterThanTheListLosesNothing) {
   Folder folder;
   Sh(folder, ": > " + folder.Unix("schnell.log"));
   StartFollowing("follow_fast", {folder.Windows("schnell.log")});
-  constexpr int kLines = 200000;
-  Sh(folder, "seq 1 " + std::to_string(kLines) + " >> " + folder.Unix("schnell.log"));
+  Ready(folder, "schnell.log");
+  constexpr int kLines = 200000;  // with the first, "bereit"
+  Sh(folder, "seq 2 " + std::to_string(kLines) + " >> " + folder.Unix("schnell.log"));
   EXPECT_TRUE(Responsive(main_));
   ASSERT_TRUE(WaitUntil([&] { return ListRowCount(main_) >= kLines; }, 180000)) << ListRowCount(main_);
   EXPECT_EQ(ListRowCount(main_), kLines);
-  EXPECT_EQ(Text(ListRowText(main_, 0, kMessageColumn)), "1");
+  EXPECT_EQ(Text(ListRowText(main_, 1, kMessageColumn)), "2");
   EXPECT_EQ(Text(ListRowText(main_, kLines - 1, kMessageColumn)), std::to_string(kLines));
   EXPECT_EQ(StatusPaneText(main_, 2), "");
 }
@@ -266,7 +279,8 @@ TEST_F(FollowTest, LinesEmptiedAwayWhileTheListWaitsAreCounted) {
   Start("follow_held", Keys({{"LISTBOX.MAXCOUNT", "5000"},
                              {"DATEIEN.ANZAHL", "1"},
                              {"DATEIEN.DATEI1", folder.Windows("wartet.log")}}));
-  Sh(folder, "seq 1 5000 >> " + log);
+  Ready(folder, "wartet.log");
+  Sh(folder, "seq 2 5000 >> " + log);
   ASSERT_TRUE(WaitForRows(main_, 5000, 30000)) << ListRowCount(main_);
   Sh(folder, "echo 5001 >> " + log);
   HWND question = WaitForMessageBox(ploxen_.Id());
