@@ -11,6 +11,7 @@
 #include "app/row_copy.h"
 #include "fw/ini_profile.h"
 #include "fw/strings.h"
+#include "pages/param_dialog.h"
 #include "res/resource.h"
 #include "shell/layout.h"
 #include "sources/copy_data.h"
@@ -97,6 +98,7 @@ bool CPLOXENDlg::OnInit() {
   if (settings_.intake.systemWeit) roads_.SetSystemWide(true);
   // The network roads open from nothing: the section against the defaults.
   roads_.ApplyNetwork(settings_.network, CompareNetwork(NetworkSettings{}, settings_.network));
+  roads_.FollowFiles(settings_.followedFiles.dateien, settings_.followedFiles.zeilen);
   return true;
 }
 
@@ -189,6 +191,14 @@ void CPLOXENDlg::OnRemark() {
   if (dialog.RunModal(IDD_REMARK, hwnd_) == IDOK) AddMessage(3, dialog.remark.c_str(), kSourceRemark);
 }
 
+// Followed at once and kept in the profile, as the page's OK would.
+void CPLOXENDlg::OnFollowFile() {
+  const auto name = ChooseFollowedFile(hwnd_);
+  if (!name || !AddFollowedFile(settings_.followedFiles, *name)) return;
+  SaveFollowedFiles(settings_.followedFiles, profile_);
+  roads_.FollowFiles(settings_.followedFiles.dateien, settings_.followedFiles.zeilen);
+}
+
 void CPLOXENDlg::OnAbout() {
   CInfoDlg dialog;
   dialog.RunModal(IDD_ABOUTBOX, hwnd_);
@@ -210,6 +220,7 @@ void CPLOXENDlg::Keep(const Settings& settings, const std::vector<std::string>& 
   // monitor's worker reads its switches without a lock, each a whole int.
   settings_ = settings;
   SaveNetworkSettings(settings_.network, profile_);
+  SaveFollowedFiles(settings_.followedFiles, profile_);
   WriteSearchTerms(profile_, searchTerms);
   searchBar_.Load(Item(IDC_SEARCH_TERM), profile_);
 }
@@ -227,6 +238,7 @@ void CPLOXENDlg::Apply(const SettingsChange& change) {
   // Also unchanged: a mailslot that failed is tried again.
   roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall, change.remoteTimer);
   roads_.ApplyNetwork(settings_.network, change.network);
+  if (change.followedFiles) roads_.FollowFiles(settings_.followedFiles.dateien, settings_.followedFiles.zeilen);
 }
 
 bool CPLOXENDlg::AllowClose() {
@@ -256,6 +268,7 @@ bool CPLOXENDlg::HandlesCommand(unsigned id) const {
   switch (id) {
     case IDC_CLOSE: case IDM_ABOUT: case IDM_PARAMETER: case IDM_OPEN: return true;
     case IDM_SAVE_SHOWN: case IDM_FOLLOW: case IDM_FILTER: case IDM_FILTERS_OFF: case IDM_COPY_SHOWN: return true;
+    case IDM_FOLLOW_FILE: return true;
     default: return rowMenu_.Offers(id);
   }
 }
@@ -285,6 +298,7 @@ bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
     case IDM_FOLLOW: SetFollowing(!listModel_.Following()); return true;
     case IDM_FILTER: OnParameter(kFilterPage); return true;
     case IDM_FILTERS_OFF: rules_.AllOff(); return true;
+    case IDM_FOLLOW_FILE: OnFollowFile(); return true;
     default: return false;
   }
 }

@@ -79,6 +79,7 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   void OnRowMenu(LPARAM point);
   void OnRemark();
   void OnAbout();
+  void OnFollowFile();
   // The parameter sheet, filled from the settings and the profile's search
   // terms; OK keeps the record the user left and applies what changed,
   // Cancel changes nothing.

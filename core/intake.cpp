@@ -48,7 +48,8 @@ bool CategoryShown(const IntakeSwitches& s, int category) {
 
 bool SourceAccepted(const IntakeSwitches& s, MessageSource source) {
   switch (source) {
-    case kSourceRemark: return true;
+    case kSourceRemark:
+    case kSourceFollowedFile: return true;  // the user chose the files
     case kSourceSystem:
     case kSourceForwardedRow: return s.ploxen != 0;
     case kSourceDbWin32: return s.dbWin32 != 0;

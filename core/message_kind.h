@@ -20,6 +20,8 @@ constexpr MessageSource kSourceSystemWide = 4;  // every program's debug output,
 // A row some PLOXEN forwarded, come back by syslog (its application "PLOXEN"):
 // shown as the network's other lines are, never forwarded again.
 constexpr MessageSource kSourceForwardedRow = 5;
+// A line appended to a text file the user follows ("Datei verfolgen").
+constexpr MessageSource kSourceFollowedFile = 6;
 
 constexpr int kCategoryConstructor = 1;
 constexpr int kCategoryDestructor = 2;

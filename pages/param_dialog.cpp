@@ -9,6 +9,7 @@
 #include "fw/file_dialog.h"
 #include "fw/font_dialog.h"
 #include "fw/platform.h"
+#include "fw/tail_files.h"
 #include "net/network_settings.h"
 #include "params/font_rules.h"
 #include "params/help_texts.h"
@@ -178,10 +179,79 @@ CPageNetz::CPageNetz(NetworkSettings& network) : PropertyPage(IDD_PAGE_NETZ), ne
   exchange_.Radio(IDC_NET_UDP, network.zielProtokoll, kProtocolUdp);
 }
 
+CPageDateien::CPageDateien(FollowedFilesSettings& files) : PropertyPage(IDD_PAGE_DATEIEN), files_(files) {
+  exchange_.Unsigned(IDC_FILE_LAST_LINES, files.zeilen, 0, kLastLinesMax);
+}
+
+bool CPageDateien::OnInit() {
+  PropertyPage::OnInit();
+  fw::ListBox list(Item(IDC_FILES));
+  for (const std::string& name : files_.dateien) list.Add(name);
+  // Long paths scroll sideways rather than being cut.
+  SendMessageA(Item(IDC_FILES), LB_SETHORIZONTALEXTENT, 2000, 0);
+  UpdateRemoveButton();
+  return true;
+}
+
+bool CPageDateien::OnCommand(int id, int code, HWND) {
+  if (id == IDC_FILE_ADD && code == BN_CLICKED) {
+    OnAdd();
+    return true;
+  }
+  if (id == IDC_FILE_REMOVE && code == BN_CLICKED) {
+    OnRemove();
+    return true;
+  }
+  if (id == IDC_FILES && code == LBN_SELCHANGE) {
+    UpdateRemoveButton();
+    return true;
+  }
+  return false;
+}
+
+void CPageDateien::UpdateRemoveButton() {
+  if (HWND button = Item(IDC_FILE_REMOVE)) EnableWindow(button, fw::ListBox(Item(IDC_FILES)).SelectedCount() > 0);
+}
+
+void CPageDateien::OnAdd() {
+  const auto name = ChooseFollowedFile(hwnd_);
+  if (!name) return;
+  if (AddFollowedFile(files_, *name)) {
+    fw::ListBox(Item(IDC_FILES)).Add(*name);
+  } else if (static_cast<int>(files_.dateien.size()) >= kFollowedFilesMax) {
+    MessageBoxA(hwnd_, ("Es k\xF6nnen h\xF6" "chstens " + std::to_string(kFollowedFilesMax) + " Dateien verfolgt werden.").c_str(),
+                "PLOXEN", MB_OK | MB_ICONINFORMATION);
+  }
+  UpdateRemoveButton();
+}
+
+void CPageDateien::OnRemove() {
+  fw::ListBox list(Item(IDC_FILES));
+  for (int i = list.Count() - 1; i >= 0; --i)
+    if (list.IsSelected(i)) {
+      list.Delete(i);
+      files_.dateien.erase(files_.dateien.begin() + i);
+    }
+  UpdateRemoveButton();
+}
+
+std::optional<std::string> ChooseFollowedFile(HWND owner) {
+  static const char kFilter[] = "Protokolldateien (*.log;*.txt)\0*.log;*.txt\0Alle Dateien (*.*)\0*.*\0";
+  const auto path = fw::ChooseFile(owner, fw::FileDialog::kOpen, kFilter);
+  if (!path) return std::nullopt;
+  fw::TailFiles files;
+  const auto opened = files.Open(*path);
+  if (opened.result == TailOpen::kOpened) return path;
+  MessageBoxA(owner, FollowRefusedText(*path, opened.result, opened.error).c_str(), "PLOXEN",
+              MB_OK | MB_ICONWARNING);
+  if (opened.result == TailOpen::kFolder || opened.result == TailOpen::kDevice) return std::nullopt;
+  return path;
+}
+
 CParamDlg::CParamDlg(std::string caption, HWND owner, int startPage, const Settings& current)
     : ModalSheet(std::move(caption), owner, startPage), settings(current) {
   for (fw::PropertyPage* page : std::initializer_list<fw::PropertyPage*>{&allg, &meld, &suchen, &remote, &email,
-                                                                         &sysInfo, &vba, &filter, &netz})
+                                                                         &sysInfo, &vba, &filter, &netz, &dateien})
     AddPage(*page);
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,29 @@ class CPageNetz : public fw::PropertyPage {
   NetworkSettings& network_;
 };
 
+// The files followed (DATEIEN): added by the file dialog, removed by
+// selection; the last lines a file already there starts with.
+class CPageDateien : public fw::PropertyPage {
+ public:
+  explicit CPageDateien(FollowedFilesSettings& files);
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+
+ private:
+  void UpdateRemoveButton();
+  void OnAdd();
+  void OnRemove();
+
+  FollowedFilesSettings& files_;
+};
+
+// The file dialog for a file to follow. A folder or a device is refused with
+// a box; a file that cannot be read now is told and still chosen, since it is
+// tried again. Nothing when the user cancelled or the choice was refused.
+std::optional<std::string> ChooseFollowedFile(HWND owner);
+
 class CParamDlg : public fw::ModalSheet {
  public:
   CParamDlg(std::string caption, HWND owner, int startPage, const Settings& current);
@@ -113,6 +137,7 @@ class CParamDlg : public fw::ModalSheet {
   CPageVBA vba;
   CPageFilter filter{settings.rules};
   CPageNetz netz{settings.network};
+  CPageDateien dateien{settings.followedFiles};
 
  protected:
   void OnInit() override;

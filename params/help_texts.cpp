@@ -83,6 +83,26 @@ constexpr const char* kPageHelp[kParameterPageCount] = {
     " jemand bemerkt.\r\n\r\n"
     "Mussten Zeilen verworfen werden, so zeigt die Statusleiste ihre\r\n"
     "Anzahl; der Tooltip nennt sie f\xFCr jeden Weg.\r\n\r\n",
+    // Dateien
+    "PLOXEN.EXE verfolgt Textdateien, wie Programme sie als Protokoll\r\n"
+    "schreiben: jede neue Zeile einer Datei wird eine Zeile der Liste.\r\n"
+    "Die erste Spalte nennt die Datei. Alles gilt ab 'OK'.\r\n\r\n"
+    "* Hinzuf\xFCgen ...:  w\xE4hlt eine Datei. Auch das Men\xFC 'Datei',\r\n"
+    " 'Datei verfolgen ...' f\xFCgt eine hinzu.\r\n"
+    "* Entfernen:  die ausgew\xE4hlten Dateien werden nicht mehr verfolgt.\r\n\r\n"
+    "* Beim Start die letzten ... Zeilen:  von einer Datei, die schon\r\n"
+    " da ist, werden so viele Zeilen vor ihrem Ende gezeigt (0: keine).\r\n"
+    " Vorbelegung: 1000.\r\n\r\n"
+    "Wird eine Datei umbenannt und neu angelegt (Protokollwechsel),\r\n"
+    "so liest PLOXEN.EXE die alte zu Ende und dann die neue. Eine\r\n"
+    "gek\xFCrzte Datei wird von vorne gelesen; eine Datei, die es noch\r\n"
+    "nicht gibt, wird erwartet; eine Freigabe, die fehlt, wird immer\r\n"
+    "wieder versucht.\r\n\r\n"
+    "Text: UTF-8 (mit oder ohne BOM), UTF-16 mit BOM, sonst\r\n"
+    "Codepage 1252. Zeilenende CR LF oder LF. Eine letzte Zeile ohne\r\n"
+    "Ende wird nach einer halben Sekunde Ruhe gezeigt.\r\n\r\n"
+    "Was gek\xFCrzt oder weggedreht wurde, bevor es gelesen war, z\xE4hlt\r\n"
+    "die Statusleiste unter 'Datei verfolgen'.\r\n\r\n",
 };
 
 constexpr const char* kGuidePieces[] = {

@@ -8,7 +8,9 @@
 
 namespace ploxen {
 
-constexpr std::size_t kParameterPageCount = 9;
+constexpr std::size_t kParameterPageCount = 10;
+// "Dateien", the last page.
+constexpr std::size_t kFilesPage = kParameterPageCount - 1;
 
 // The help shown for the page at that index; past the last page, none.
 std::string_view PageHelpText(std::size_t pageIndex);

@@ -24,6 +24,7 @@
 // The context menu of a list row.
 #define IDR_ROW_MENU 143
 #define IDD_PAGE_NETZ 144  // the ninth page, after "Filter"
+#define IDD_PAGE_DATEIEN 146  // "Dateien", the eleventh page, after "Protokoll"
 
 // Controls. Closing the main window is its OK, so the close button is IDOK.
 #define IDC_CLOSE 1
@@ -93,6 +94,11 @@
 #define IDC_NET_TARGET 1061
 #define IDC_NET_TCP 1062
 #define IDC_NET_UDP 1063
+// "Dateien": the files followed.
+#define IDC_FILES 1090
+#define IDC_FILE_ADD 1091
+#define IDC_FILE_REMOVE 1092
+#define IDC_FILE_LAST_LINES 1093
 #define IDC_SHEET_HELP 9  // the sheet's own Help button
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -114,6 +120,7 @@
 #define IDM_HIDE_PROCESS 32778
 #define IDM_ONLY_PROCESS 32779
 #define IDM_HIGHLIGHT_TEXT 32780
+#define IDM_FOLLOW_FILE 32785  // "Datei verfolgen ..."
 
 // Strings.
 #define IDS_ABOUT_ITEM 101

@@ -22,7 +22,8 @@ Roads::Roads(MessageIntake& intake, Host& host)
       receiver_(remoteActive_, mailslot_, *this),
       monitor_(intake),
       systemWide_(intake),
-      networkIn_(intake) {
+      networkIn_(intake),
+      files_(intake) {
   intake_.ObserveRows(&forwarder_);
 }
 
@@ -95,6 +96,7 @@ LostLines Roads::Lost() const {
   lost.mailslot = receiver_.Lost();
   lost.systemWide = systemWide_.Lost();
   lost.forwarding = forwarder_.Lost();
+  lost.followedFiles = files_.Lost();
   return lost;
 }
 
@@ -104,6 +106,7 @@ void Roads::Close() {
   intake_.CloseQueue();
   // Its worker waits for nothing, so this ends within one of its waits.
   networkIn_.Stop();
+  files_.Stop();
   monitor_.Stop();
   systemWide_.Stop();
   forwarder_.Stop();

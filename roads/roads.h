@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/hand_over.h"
 #include "core/intake.h"
@@ -19,6 +20,7 @@
 #include "net/network_settings.h"
 #include "roads/dbwin32_listener.h"
 #include "roads/debug_monitor.h"
+#include "roads/file_follower.h"
 #include "roads/network_listener.h"
 #include "roads/syslog_forwarder.h"
 #include "roads/system_wide_listener.h"
@@ -61,6 +63,9 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   // The network roads and the forwarding, each part started anew only as the
   // change says. Ports that cannot be had are told once.
   void ApplyNetwork(const NetworkSettings& now, const NetworkChange& change);
+  // "Datei verfolgen": the files followed from now on, each new one from its
+  // last lastLines lines.
+  void FollowFiles(const std::vector<std::string>& names, int lastLines) { files_.Follow(names, lastLines); }
   // Once per run: the program named on the command line, debugged.
   void StartDebugMonitor(const std::string& commandLine) { monitor_.Start(commandLine); }
   // What the parameter page says of the system-wide road.
@@ -98,6 +103,7 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   SystemWideListener systemWide_;
   CaptureBegun systemWideStart_ = CaptureBegun::kCapturing;  // how the last start went
   NetworkListener networkIn_;
+  FileFollower files_;
 };
 
 }  // namespace ploxen

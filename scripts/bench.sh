@@ -18,7 +18,7 @@ source "$here/display.sh"
 
 ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench ploxen_filter_bench ploxen_text_bench || exit 1
 ploxen_build mingw ploxen_flood_bench ploxen_forward_bench ploxen_debug_bench ploxen_mailslot_bench \
-  ploxen_automation_bench ploxen_systemwide_bench ploxen_network_bench || exit 1
+  ploxen_automation_bench ploxen_systemwide_bench ploxen_network_bench ploxen_follow_bench || exit 1
 
 # benchmark TAB figure TAB value TAB unit TAB baseline TAB ratio TAB goal TAB result
 figures="$PLOXEN_BUILD/bench-figures.tsv"
@@ -77,6 +77,7 @@ if ploxen_display_start; then
   run_bench mailslot wine_bench ploxen_mailslot_bench
   run_bench automation wine_bench ploxen_automation_bench
   run_bench systemwide wine_bench ploxen_systemwide_bench
+  run_bench follow wine_bench ploxen_follow_bench
   run_bench network wine_bench ploxen_network_bench -rsyslog "$rsyslog" "$rsyslog_root/network"
 else
   printf 'Wine\t(the run)\t-\t\t-\t-\t-\tfailed: no display\n' >>"$figures"

@@ -12,7 +12,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libboost1.81-dev
-  python3 bsdutils rsyslog unicode-data
+  python3 bsdutils rsyslog unicode-data logrotate
 )
 
 missing=()

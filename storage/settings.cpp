@@ -148,6 +148,7 @@ Settings LoadSettings(const Profile& profile, int screenW, int screenH) {
   s.position = DefaultPlacement(screenW, screenH);
   for (const SettingKey& k : kSettingKeys) ReadKey(profile, k, s);
   s.rules = ReadViewRules(profile);
+  s.followedFiles = LoadFollowedFiles(profile);
   s.position = ReachablePlacement(s.position, screenW, screenH);
   return s;
 }
@@ -248,6 +249,45 @@ std::string ProfileFolder(std::string_view profilePath) {
   const std::size_t slash = profilePath.find_last_of("\\/");
   if (slash == std::string_view::npos) return {};
   return std::string(profilePath.substr(0, slash));
+}
+
+std::string FollowedFileKey(int index) { return "DATEI" + std::to_string(index + 1); }
+
+namespace {
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+}  // namespace
+
+bool AddFollowedFile(FollowedFilesSettings& settings, const std::string& name) {
+  if (name.empty() || static_cast<int>(settings.dateien.size()) >= kFollowedFilesMax) return false;
+  for (const std::string& held : settings.dateien)
+    if (SameName(held, name)) return false;
+  settings.dateien.push_back(name);
+  return true;
+}
+
+FollowedFilesSettings LoadFollowedFiles(const Profile& profile) {
+  FollowedFilesSettings s;
+  const int count = std::clamp(profile.GetInt(kSectionDateien, kAnzahl, 0), 0, kFollowedFilesMax);
+  for (int i = 0; i < count; ++i) AddFollowedFile(s, profile.GetString(kSectionDateien, FollowedFileKey(i), ""));
+  const int zeilen = profile.GetInt(kSectionDateien, kZeilen, s.zeilen);
+  if (zeilen >= 0 && zeilen <= kLastLinesMax) s.zeilen = zeilen;
+  return s;
+}
+
+void SaveFollowedFiles(const FollowedFilesSettings& settings, Profile& profile) {
+  const int old = std::clamp(profile.GetInt(kSectionDateien, kAnzahl, 0), 0, kFollowedFilesMax);
+  const int count = static_cast<int>(settings.dateien.size());
+  for (int i = count; i < old; ++i) profile.DeleteKey(kSectionDateien, FollowedFileKey(i));
+  profile.WriteInt(kSectionDateien, kAnzahl, count);
+  for (int i = 0; i < count; ++i) profile.WriteString(kSectionDateien, FollowedFileKey(i), settings.dateien[i]);
+  profile.WriteInt(kSectionDateien, kZeilen, settings.zeilen);
 }
 
 }  // namespace ploxen

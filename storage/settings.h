@@ -65,6 +65,10 @@ constexpr std::string_view kWeiterleiten = "WEITERLEITEN";
 constexpr std::string_view kZiel = "ZIEL";
 constexpr std::string_view kZielProtokoll = "ZIELPROTOKOLL";
 // FILTER, the view's rules, is a list: see storage/view_rules_profile.h.
+
+constexpr std::string_view kSectionDateien = "DATEIEN";
+// ANZAHL, then "DATEI1" ... "DATEIn": see FollowedFileKey.
+constexpr std::string_view kZeilen = "ZEILEN";
 }  // namespace keys
 
 // A damaged ANZAHL (say 2000000000) would otherwise keep start-up and exit
@@ -108,6 +112,19 @@ struct NetworkSettings {
   }
 };
 
+// The files "Datei verfolgen" follows (section DATEIEN), as the user chose
+// them (code page 1252, as the platform's names come), and how many of the
+// last lines of a file already there are shown at its start.
+constexpr int kFollowedFilesMax = 100;
+constexpr int kLastLinesMax = 100000;
+struct FollowedFilesSettings {
+  std::vector<std::string> dateien;
+  int zeilen = 1000;
+
+  bool operator==(const FollowedFilesSettings& o) const { return dateien == o.dateien && zeilen == o.zeilen; }
+  bool operator!=(const FollowedFilesSettings& o) const { return !(*this == o); }
+};
+
 // Every value that outlives a run; a default-made record holds every default
 // but the position's, which comes from the screen. Switches are 0 for off,
 // anything else for on, and are written back as held (NETZ's excepted).
@@ -124,6 +141,7 @@ struct Settings {
   int caseSensitiv = 0;
   int folgen = 0;  // FOLGEN: the list follows the newest line
   NetworkSettings network;
+  FollowedFilesSettings followedFiles;
   // FILTER, in order; those the view switched off for giving up are off here.
   std::vector<ViewRule> rules;
 };
@@ -154,6 +172,19 @@ void SaveSettings(Profile& profile, const Settings& settings, const Placement& f
 // target are read as written and checked where they are used.
 NetworkSettings LoadNetworkSettings(const Profile& profile);
 void SaveNetworkSettings(const NetworkSettings& settings, Profile& profile);
+
+// DATEIEN alone, written where the user changes it (the page's OK, the menu
+// item "Datei verfolgen ..."), never by a close. Empty names and one named
+// twice are skipped; no more than kFollowedFilesMax; ZEILEN outside 0 ...
+// kLastLinesMax reads as the default. Keys of an earlier, longer list are
+// removed.
+FollowedFilesSettings LoadFollowedFiles(const Profile& profile);
+void SaveFollowedFiles(const FollowedFilesSettings& settings, Profile& profile);
+// "DATEI1", "DATEI2", ...
+std::string FollowedFileKey(int index);
+// The name added, unless the list holds it already (in any case of letters,
+// as the platform's names are) or is full: false then.
+bool AddFollowedFile(FollowedFilesSettings& settings, const std::string& name);
 
 // kProtocolTcp or kProtocolUdp for the text in any case, blanks and tabs
 // around it allowed; none for anything else.

@@ -24,6 +24,7 @@ SettingsChange Compare(const Settings& before, const Settings& after) {
   change.remoteTimer = before.intervall != after.intervall || SwitchChanged(before.fernDebug, after.fernDebug);
   change.font = FontChanged(before.fontSize, before.fontName, after.fontSize, after.fontName);
   change.rules = before.rules != after.rules;
+  change.followedFiles = before.followedFiles != after.followedFiles;
   change.network = CompareNetwork(before.network, after.network);
   return change;
 }

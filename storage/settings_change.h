@@ -26,6 +26,7 @@ struct SettingsChange {
   bool remoteTimer = false;  // the mailslot closed, its timer started anew at the new interval
   bool font = false;         // the list made again in the new font
   bool rules = false;        // the rows filtered again by the new rules
+  bool followedFiles = false;  // the files followed, or the last lines of those new to the list
   NetworkChange network;
 };
 

@@ -73,14 +73,19 @@ TEST_F(IntakeTest, DbWin32RoadIsClosedByDefault) {
   EXPECT_EQ(rows.size(), 1u);
 }
 
-TEST_F(IntakeTest, RemarksPassWithAllRoadsClosedButNotPastTheirCategory) {
-  switches.ploxen = 0;
-  switches.dbWin32 = 0;
-  Add(3, "Bemerkung", kSourceRemark);
-  EXPECT_EQ(rows.size(), 1u);
-  switches.meldungen = 0;
-  Add(3, "Bemerkung", kSourceRemark);
-  EXPECT_EQ(rows.size(), 1u);
+TEST_F(IntakeTest, RemarksAndFollowedFilesPassWithAllRoadsClosedButNotPastTheirCategory) {
+  for (MessageSource source : {kSourceRemark, kSourceFollowedFile}) {
+    rows.DeleteAllRows();
+    switches.meldungen = 1;
+    switches.ploxen = 0;
+    switches.dbWin32 = 0;
+    switches.systemWeit = 0;
+    Add(3, "Bemerkung", source);
+    EXPECT_EQ(rows.size(), 1u) << source;
+    switches.meldungen = 0;
+    Add(3, "Bemerkung", source);
+    EXPECT_EQ(rows.size(), 1u) << source;
+  }
 }
 
 TEST_F(IntakeTest, UnknownSourcesAreRejected) {

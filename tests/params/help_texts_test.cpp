@@ -62,5 +62,14 @@ TEST(PageHelp, NetworkPageNamesDefaultsSendersAndWhatEachProtocolPromises) {
     EXPECT_LE(end - start, 70u) << text.substr(start, end - start);
 }
 
+TEST(PageHelp, FilesPageNamesItsButtonsTheStartAndTheRotation) {
+  const std::string text(PageHelpText(kFilesPage));
+  for (const char* part : {"Hinzuf\xFCgen ...", "Entfernen", "Datei verfolgen ...", "Vorbelegung: 1000.",
+                           "umbenannt und neu angelegt", "UTF-16 mit BOM", "Codepage 1252"})
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    EXPECT_LE(end - start, 70u) << text.substr(start, end - start);
+}
+
 }  // namespace
 }  // namespace ploxen::test

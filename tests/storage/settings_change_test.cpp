@@ -22,6 +22,7 @@ std::string Named(const SettingsChange& c) {
   add(c.remoteTimer, "remoteTimer");
   add(c.font, "font");
   add(c.rules, "rules");
+  add(c.followedFiles, "followedFiles");
   add(c.network.roads, "roads");
   add(c.network.senders, "senders");
   add(c.network.forwarding, "forwarding");
@@ -69,6 +70,8 @@ const ChangeCase kCases[] = {
     {"RuleAdded", Nothing, OneRule, "rules"},
     {"RuleSwitchedOff", OneRule, [](Settings& s) { s.rules[0].on = false; }, "rules"},
     {"RuleColour", OneRule, [](Settings& s) { s.rules[0].backColour = 0xFF; }, "rules"},
+    {"FileFollowed", Nothing, [](Settings& s) { s.followedFiles.dateien = {"C:\\app.log"}; }, "followedFiles"},
+    {"LastLines", Nothing, [](Settings& s) { s.followedFiles.zeilen = 10; }, "followedFiles"},
     {"RemoteRoadOn", Nothing, RemoteOn, "roads"},
     {"SyslogOff", [](Settings& s) { s.network.syslog = 1; }, [](Settings& s) { s.network.syslog = 0; }, "roads"},
     {"PortOfARoadOff", Nothing, [](Settings& s) { s.network.fernPort = 3000; }, ""},

@@ -124,6 +124,63 @@ TEST(SettingsLoad, NetzAndTheRulesAreReadIntoTheRecord) {
   EXPECT_FALSE(s.rules[1].on);
 }
 
+// DATEIEN: a hand-edited list reads without gaps, twins or a count beyond
+// the keys; saving removes the keys of a longer list.
+TEST(SettingsLoad, FollowedFilesReadAsTheListTheUserCanKeep) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> keys;
+    std::vector<std::string> files;
+    int zeilen;
+  };
+  const Case cases[] = {
+      {"none", {}, {}, 1000},
+      {"two and ZEILEN",
+       {{"ANZAHL", "2"}, {"DATEI1", "C:\\a.log"}, {"DATEI2", "Z:\\tmp\\b.log"}, {"ZEILEN", "0"}},
+       {"C:\\a.log", "Z:\\tmp\\b.log"},
+       0},
+      {"an empty one and a twin in other case skipped",
+       {{"ANZAHL", "3"}, {"DATEI1", "C:\\a.log"}, {"DATEI2", ""}, {"DATEI3", "c:\\A.LOG"}},
+       {"C:\\a.log"},
+       1000},
+      {"a count beyond the keys, ZEILEN out of range",
+       {{"ANZAHL", "1000000"}, {"DATEI1", "x.log"}, {"ZEILEN", "-5"}},
+       {"x.log"},
+       1000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MemoryProfile profile;
+    for (const auto& [key, value] : c.keys) profile.WriteString("DATEIEN", key, value);
+    const Settings s = LoadSettings(profile, kW, kH);
+    EXPECT_EQ(s.followedFiles.dateien, c.files);
+    EXPECT_EQ(s.followedFiles.zeilen, c.zeilen);
+    EXPECT_EQ(s.followedFiles, LoadFollowedFiles(profile));
+  }
+}
+
+TEST(SettingsSave, FollowedFilesGoBackAsTheyCameAndAShorterListLeavesNoOldKey) {
+  MemoryProfile profile;
+  FollowedFilesSettings files;
+  for (const char* name : {"a.log", "b.log", "c.log"}) EXPECT_TRUE(AddFollowedFile(files, name));
+  EXPECT_FALSE(AddFollowedFile(files, "B.LOG"));
+  EXPECT_FALSE(AddFollowedFile(files, ""));
+  files.zeilen = 50;
+  SaveFollowedFiles(files, profile);
+  EXPECT_EQ(LoadFollowedFiles(profile), files);
+  files.dateien.resize(1);
+  SaveFollowedFiles(files, profile);
+  EXPECT_EQ(LoadFollowedFiles(profile), files);
+  EXPECT_EQ(profile.GetString("DATEIEN", "DATEI2", "weg"), "weg");
+  // A close does not write the section: the page and the menu do.
+  Settings other;
+  SaveSettings(profile, other, Placement{}, {});
+  EXPECT_EQ(LoadFollowedFiles(profile), files);
+  FollowedFilesSettings full;
+  for (int i = 0; i < kFollowedFilesMax; ++i) EXPECT_TRUE(AddFollowedFile(full, std::to_string(i)));
+  EXPECT_FALSE(AddFollowedFile(full, "one more"));
+}
+
 // ---------------------------------------------------------- position check
 
 struct PositionCase {

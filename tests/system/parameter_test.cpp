@@ -24,11 +24,13 @@ namespace {
 
 constexpr int kApply = 0x3021, kHelp = 9;
 constexpr const char* kPageTitles[] = {"Allgemeine Daten", "Meldungen", "Suchen", "Remote Debug", "Email",
-                                       "Information",      "VBA",       "Filter", "Netzwerk"};
+                                       "Information",      "VBA",       "Filter", "Netzwerk", "Dateien"};
 constexpr const char* kShotNames[] = {"allgemein",   "meldungen", "suchen", "remote",  "email",
-                                      "information", "vba",       "filter", "netzwerk"};
-constexpr int kPageCount = 9;
+                                      "information", "vba",       "filter", "netzwerk", "dateien"};
+constexpr int kPageCount = 10;
 constexpr int kNetPage = 8;  // "Netzwerk", and its controls
+constexpr int kFilesPage = 9;  // "Dateien", and its controls
+constexpr int kFiles = 1090, kFileAdd = 1091, kFileRemove = 1092, kFileLastLines = 1093;
 constexpr int kNetRemote = 1055, kNetRemotePort = 1056, kNetSyslog = 1057, kNetSyslogPort = 1058,
               kNetSenders = 1059, kNetForward = 1060, kNetTarget = 1061, kNetTcp = 1062, kNetUdp = 1063;
 
@@ -361,6 +363,7 @@ TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
       SetText(GetDlgItem(page, 1025), std::string(200, 'F'));
     }
     if (i == 3) SetText(GetDlgItem(page, 1018), "250");
+    if (i == kFilesPage) SetText(GetDlgItem(page, kFileLastLines), "1000");
     if (i == kNetPage) {
       SetText(GetDlgItem(page, kNetRemotePort), "2014");
       SetText(GetDlgItem(page, kNetSyslogPort), "514");
@@ -436,7 +439,8 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
                           "Keine Hilfe vorhanden\r\n",
                           "Keine Hilfe vorhanden\r\n",
                           "Die Regeln bestimmen",
-                          "Andere Rechner, Ger\xE4te und Linux-Rechner"};
+                          "Andere Rechner, Ger\xE4te und Linux-Rechner",
+                          "PLOXEN.EXE verfolgt Textdateien"};
   for (int i = 0; i < kPageCount; ++i) {
     ShowPage(sheet, i);
     // F1 on the keyboard, with the sheet in front.
@@ -599,6 +603,63 @@ TEST_F(ParameterTest, FirstRunNoticeOpensTheSheet) {
   ASSERT_NE(sheet, nullptr);
   // Closing the program meanwhile ends the sheet first, as Cancel would.
   Close();
+}
+
+// The page shows DATEIEN, adds a file by the system's dialog, removes the
+// selected one, and OK writes the list and follows it at once.
+TEST_F(ParameterTest, FilesPageAddsByTheDialogRemovesAndOkFollowsAtOnce) {
+  const std::string first = TempPath("erste.log"), second = TempPath("zweite.log");
+  for (const std::string* path : {&first, &second}) {
+    HANDLE file = CreateFileA(path->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "alt\r\n", 5, &written, nullptr);
+    CloseHandle(file);
+  }
+  Start("parameter_dateien", Keys({{"DATEIEN.ANZAHL", "1"}, {"DATEIEN.DATEI1", first}, {"DATEIEN.ZEILEN", "5"}}));
+  ASSERT_TRUE(WaitForRows(main_, 1)) << "the file of the profile is followed from the start";
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, kFilesPage);
+  ASSERT_NE(page, nullptr);
+  HWND list = GetDlgItem(page, kFiles);
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(LongText(GetDlgItem(page, kFileLastLines)), "5");
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, kFileRemove))) << "nothing selected";
+
+  Click(page, kFileAdd);
+  HWND files = WaitForSystemDialog(sheet);
+  ASSERT_NE(files, nullptr);
+  SetText(FileNameField(files), second);
+  Click(files, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(files));
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 2; }));
+
+  SendMessageA(list, LB_SETSEL, TRUE, 0);
+  SendMessageA(page, WM_COMMAND, MAKEWPARAM(kFiles, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(page, kFileRemove)));
+  Click(page, kFileRemove);
+  ASSERT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 1; }));
+  PressOk(sheet);
+  EXPECT_EQ(profile_->Read("DATEIEN", "ANZAHL"), "1");
+  EXPECT_EQ(lstrcmpiA(profile_->Read("DATEIEN", "DATEI1").c_str(), second.c_str()), 0) << profile_->Read("DATEIEN", "DATEI1");
+  EXPECT_EQ(profile_->Read("DATEIEN", "ZEILEN"), "5");
+  // The new file starts with its last lines; the removed one is followed no more.
+  ASSERT_TRUE(WaitForRows(main_, 2));
+  EXPECT_EQ(ListRowText(main_, 1, 0), second.substr(second.find_last_of('\\') + 1));
+
+  // Its help, by the sheet's Help button.
+  ShowPage(sheet = OpenSheet(), kFilesPage);
+  Click(sheet, kHelp);
+  HWND help = WaitForTopLevel("Hilfefenster");
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(LongText(GetDlgItem(help, 1019)).rfind("PLOXEN.EXE verfolgt Textdateien", 0), 0u);
+  Click(help, IDOK);
+  ASSERT_TRUE(WaitForWindowGone(help));
+  Click(sheet, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  DeleteFileA(first.c_str());
+  DeleteFileA(second.c_str());
 }
 
 }  // namespace
