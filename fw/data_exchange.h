@@ -38,7 +38,10 @@ class ExchangeTable {
   // settings keep it); max at most INT32_MAX. A negative field shows as the
   // unsigned number it would be.
   void Unsigned(int id, int& field, unsigned min, unsigned max) {
-    entries_.push_back({id, UnsignedField{&field}, ploxen::NumberRule::Unsigned(min, max), 0});
+    Unsigned(id, field, ploxen::NumberRule::Unsigned(min, max));
+  }
+  void Unsigned(int id, int& field, const ploxen::NumberRule& rule) {
+    entries_.push_back({id, UnsignedField{&field}, rule, 0});
   }
   void Signed(int id, int& field) { entries_.push_back({id, IntField{&field}, ploxen::NumberRule::Signed(), 0}); }
   // An edit whose text the rule must accept before the field takes it.

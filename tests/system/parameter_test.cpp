@@ -226,6 +226,32 @@ TEST_F(ParameterTest, GeneralPageTakesEffectAtOkAndIsSavedAtSessionEnd) {
   EXPECT_EQ(profile_->Read("ALLGEMEIN", "FONTSIZE"), "30");
 }
 
+// MAXCOUNT=0 is "no limit": the page shows it and keeps it, so a user without
+// a limit can change anything else on the sheet.
+TEST_F(ParameterTest, NoRowLimitInTheProfileIsShownAndKeptThroughPageChangesAndOk) {
+  Start("parameter_no_limit", Keys({{"POSITION.TOPMOST", "0"}, {"LISTBOX.MAXCOUNT", "0"}}));
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND general = ShowPage(sheet, 0);
+  EXPECT_EQ(LongText(GetDlgItem(general, 1005)), "0");
+  SetCheck(general, 1003, true);
+  // Posted: a refused page change would hold a sent message in its box.
+  for (int page : {1, 0, 3}) {
+    PostMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    EXPECT_EQ(WaitForTopLevel("PLOXEN", 1500), nullptr) << "a refusal on changing to page " << page;
+    ASSERT_TRUE(WaitUntil([&] {
+      return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)) ==
+             reinterpret_cast<HWND>(SendMessageA(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(page), 0));
+    }, 5000)) << "page " << page << " not shown";
+  }
+  Click(sheet, IDOK);
+  EXPECT_EQ(WaitForTopLevel("PLOXEN", 1500), nullptr) << "a refusal at OK";
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  Close();
+  EXPECT_EQ(profile_->Read("LISTBOX", "MAXCOUNT"), "0");
+  EXPECT_EQ(profile_->Read("POSITION", "TOPMOST"), "1");
+}
+
 TEST_F(ParameterTest, DbWin32WindowAndCategorySwitchesFollowTheirBoxes) {
   Start("parameter_switches");
   auto listener = [this] { return ProcessWindowOfClass(ploxen_.Id(), "DBWin32"); };
@@ -315,11 +341,11 @@ TEST_F(ParameterTest, BoundsAreRefusedWithTheSheetOpenAndAcceptedAtTheLimits) {
     std::string text;
     const char* refusal;
   } refused[] = {
-      {"99", "Bitte eine Zahl von 100 bis 1000000 eingeben."},
-      {"1000001", "Bitte eine Zahl von 100 bis 1000000 eingeben."},
+      {"99", "Bitte 0 (keine Grenze) oder eine Zahl von 100 bis 1000000 eingeben."},
+      {"1000001", "Bitte 0 (keine Grenze) oder eine Zahl von 100 bis 1000000 eingeben."},
       {"12abc", "Bitte eine ganze Zahl ohne Vorzeichen eingeben."},
       {"-5", "Bitte eine ganze Zahl ohne Vorzeichen eingeben."},
-      {std::string(10000, '9'), "Bitte eine Zahl von 100 bis 1000000 eingeben."},
+      {std::string(10000, '9'), "Bitte 0 (keine Grenze) oder eine Zahl von 100 bis 1000000 eingeben."},
   };
   for (const auto& r : refused) {
     SCOPED_TRACE(r.text.substr(0, 20));
