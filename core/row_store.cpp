@@ -1,5 +1,6 @@
 #include "core/row_store.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace ploxen {
@@ -40,6 +41,29 @@ void MessageRows::DeleteAllRows() {
   std::vector<const MessageItem*>().swap(rows_);
   memory_.Release();
   widest_ = 0;
+}
+
+void MessageRows::DropOldestRows(std::size_t count) {
+  if (count == 0) return;
+  if (count >= rows_.size()) {
+    // The index keeps its room: a list that drops rows fills again.
+    rows_.clear();
+    memory_.Release();
+    widest_ = 0;
+    return;
+  }
+  bool widestGone = false;
+  for (std::size_t r = 0; r < count; ++r) {
+    widestGone = widestGone || rows_[r]->ColourCount() == widest_;
+    memory_.Drop(rows_[r]);
+  }
+  // The index never grows past the most rows it held; moving the rest up
+  // costs a pointer per row kept, a few per row taken at a tenth a time.
+  rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(count));
+  if (widestGone) {
+    widest_ = 0;
+    for (const MessageItem* row : rows_) widest_ = std::max(widest_, row->ColourCount());
+  }
 }
 
 }  // namespace ploxen

@@ -25,6 +25,9 @@ class RowStore {
                               std::size_t blockSize) = 0;
   // Frees every row's item.
   virtual void DeleteAllRows() = 0;
+  // Frees the items of the oldest rows, as many as count (all when there
+  // are fewer); the rows after them move up.
+  virtual void DropOldestRows(std::size_t count) = 0;
   // Brings the row count display and the buttons that need rows up to date.
   virtual void UpdateListState() = 0;
   // Room for that many more rows, when the store can make it ahead.
@@ -41,6 +44,7 @@ class MessageRows : public RowStore {
   bool AppendBlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
                       std::size_t blockSize) override;
   void DeleteAllRows() override;
+  void DropOldestRows(std::size_t count) override;
   void UpdateListState() override {}
 
   std::size_t size() const { return rows_.size(); }
@@ -49,6 +53,9 @@ class MessageRows : public RowStore {
   // The most colour pairs any row has; 0 for no rows.
   std::size_t WidestRow() const { return widest_; }
   void ReserveMore(std::size_t rows) override { rows_.reserve(rows_.size() + rows); }
+  // The memory the rows take, to see that it stays bounded.
+  const RowArena& Memory() const { return memory_; }
+  std::size_t IndexCapacity() const { return rows_.capacity(); }
 
  private:
   void Add(const MessageItem* item);

@@ -58,6 +58,8 @@ class ExchangeTable {
   void Radio(int id, std::string& field, std::string_view value) {
     entries_.push_back({id, Choice{&field, value}, {}, 0});
   }
+  // The same for a field that holds a number.
+  void Radio(int id, int& field, int value) { entries_.push_back({id, IntChoice{&field, value}, {}, 0}); }
 
   void Load(HWND dialog) const;
   // Only the control with that id.
@@ -75,7 +77,11 @@ class ExchangeTable {
     std::string* field;
     std::string_view value;
   };
-  using Field = std::variant<int*, std::string*, UnsignedField, IntField, Choice>;
+  struct IntChoice {
+    int* field;
+    int value;
+  };
+  using Field = std::variant<int*, std::string*, UnsignedField, IntField, Choice, IntChoice>;
   struct Entry {
     int id;
     Field field;
