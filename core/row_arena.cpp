@@ -55,12 +55,8 @@ void RowArena::Keep(Memory chunk) {
   if (kept_.size() < kKeptOnRelease / kChunkSize) kept_.push_back(std::move(chunk));
 }
 
-void RowArena::Drop(const void* memory) {
+void RowArena::DropChunksBefore(const void* memory) {
   const auto* const at = static_cast<const unsigned char*>(memory);
-  if (!own_.empty() && own_.front().get() == at) {
-    own_.pop_front();
-    return;
-  }
   // Pointers into different chunks are ordered by std::less only.
   const std::less<const unsigned char*> before;
   const auto holds = [&](const Memory& chunk) {

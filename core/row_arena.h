@@ -54,7 +54,19 @@ class RowArena {
   // back. A chunk is free once an allocation of a later chunk is dropped;
   // it is kept for the rows to come (up to kKeptOnRelease), so a list that
   // drops as many rows as it takes needs no new memory.
-  void Drop(const void* memory);
+  void Drop(const void* memory) {
+    if (!DropOwn(memory)) DropChunksBefore(memory);
+  }
+  // The two halves of Drop, for a caller that drops many at once: each
+  // long record when its turn comes (true when memory was one), and the
+  // chunks before the one holding the last of the rest.
+  bool DropOwn(const void* memory) {
+    if (own_.empty() || own_.front().get() != memory) return false;
+    own_.pop_front();
+    return true;
+  }
+  const void* OldestOwn() const { return own_.empty() ? nullptr : own_.front().get(); }
+  void DropChunksBefore(const void* memory);
 
   std::size_t AllocationCount() const { return chunks_.size() + own_.size(); }
   std::size_t KeptChunks() const { return kept_.size(); }

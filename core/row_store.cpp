@@ -31,7 +31,7 @@ bool MessageRows::AppendBlockRow(MessageKind kind, const MessageItem::ColourList
 
 void MessageRows::Add(const MessageItem* item) {
   rows_.push_back(item);
-  if (item->ColourCount() > widest_) widest_ = item->ColourCount();
+  if (!widestStale_ && item->ColourCount() > widest_) widest_ = item->ColourCount();
 }
 
 void MessageRows::DeleteAllRows() {
@@ -39,31 +39,51 @@ void MessageRows::DeleteAllRows() {
   // memory is given back too; the rows' chunks are kept for the rows to come,
   // up to RowArena's limit.
   std::vector<const MessageItem*>().swap(rows_);
+  first_ = 0;
   memory_.Release();
   widest_ = 0;
+  widestStale_ = false;
 }
 
 void MessageRows::DropOldestRows(std::size_t count) {
   if (count == 0) return;
-  if (count >= rows_.size()) {
+  if (count >= size()) {
     // The index keeps its room: a list that drops rows fills again.
     rows_.clear();
+    first_ = 0;
     memory_.Release();
     widest_ = 0;
+    widestStale_ = false;
     return;
   }
-  bool widestGone = false;
-  for (std::size_t r = 0; r < count; ++r) {
-    widestGone = widestGone || rows_[r]->ColourCount() == widest_;
-    memory_.Drop(rows_[r]);
+  // Rows go oldest first: the long rows one by one, the chunks up to the
+  // last row dropped at once. Most lists have no long row: no row is read.
+  const auto last = rows_.begin() + static_cast<std::ptrdiff_t>(first_ + count);
+  bool lastWasOwn = false;
+  auto from = rows_.begin() + static_cast<std::ptrdiff_t>(first_);
+  for (const void* own = memory_.OldestOwn(); own; own = memory_.OldestOwn()) {
+    from = std::find(from, last, own);
+    if (from == last) break;
+    memory_.DropOwn(own);
+    lastWasOwn = ++from == last;
   }
-  // The index never grows past the most rows it held; moving the rest up
-  // costs a pointer per row kept, a few per row taken at a tenth a time.
-  rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(count));
-  if (widestGone) {
+  const std::size_t end = first_ + count;
+  if (!lastWasOwn) memory_.DropChunksBefore(rows_[end - 1]);
+  first_ = end;
+  if (first_ >= rows_.size() - first_) {
+    rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(first_));
+    first_ = 0;
+  }
+  widestStale_ = true;
+}
+
+std::size_t MessageRows::WidestRow() const {
+  if (widestStale_) {
     widest_ = 0;
-    for (const MessageItem* row : rows_) widest_ = std::max(widest_, row->ColourCount());
+    for (std::size_t r = first_; r < rows_.size(); ++r) widest_ = std::max(widest_, rows_[r]->ColourCount());
+    widestStale_ = false;
   }
+  return widest_;
 }
 
 }  // namespace ploxen
