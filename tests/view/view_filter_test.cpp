@@ -145,20 +145,20 @@ TEST(ViewFilterTest, DroppedRowsLeaveTheIndexTheHighlightsAndAFilteringInProgres
   }
 
   // Filtering again, one row per slice, when more rows go.
-  view.SetRules({Rule(RuleAction::kHide, "Zeile 2[0-4]", RuleKind::kRegex)});
-  ASSERT_FALSE(view.Work(rows, [] { return true; }));
-  rows.DropOldestRows(5);
-  EXPECT_EQ(view.DropOldest(5), 0u) << "Zeile 12 to 16 were hidden";
+  view.SetRules({Rule(RuleAction::kHide, "Zeile (1[24]|2[0-4])", RuleKind::kRegex)});
+  for (int slice = 0; slice < 3; ++slice) ASSERT_FALSE(view.Work(rows, [] { return true; }));
+  rows.DropOldestRows(2);
+  EXPECT_EQ(view.DropOldest(2), 0u) << "Zeile 12 and 13 were hidden";
   WorkToTheEnd(view, rows);
   EXPECT_EQ(ShownMessages(view, rows),
-            (std::vector<std::string>{"Zeile 17", "Zeile 18", "Zeile 19", "Zeile 25", "Zeile 26", "Zeile 27",
-                                      "Zeile 28", "Zeile 29"}));
+            (std::vector<std::string>{"Zeile 15", "Zeile 16", "Zeile 17", "Zeile 18", "Zeile 19", "Zeile 25",
+                                      "Zeile 26", "Zeile 27", "Zeile 28", "Zeile 29"}));
 
   // Rows the view has not looked at yet go too.
   AddRow(rows, 0x303, "", "", "Zeile 30");
   AddRow(rows, 0x303, "", "", "Zeile 31");
   rows.DropOldestRows(rows.size() - 1);
-  EXPECT_EQ(view.DropOldest(14), 8u);
+  EXPECT_EQ(view.DropOldest(17), 10u);
   view.Extend(rows, {});
   EXPECT_EQ(ShownMessages(view, rows), std::vector<std::string>{"Zeile 31"});
 }
