@@ -63,10 +63,12 @@ ViewPlace MessageListView::Place() const {
 }
 
 bool MessageListView::CatchUp() {
-  if (!hwnd_ || !model_.Behind() || model_.Refiltering()) return false;
+  if (!hwnd_) return false;
+  const bool dropped = ShowDropped();
+  if (!model_.Behind() || model_.Refiltering()) return dropped;
   const bool follow = model_.Following() && model_.AtEnd(Place());
-  if (!model_.CatchUp()) return false;
-  const std::size_t count = model_.ShownCount();
+  if (!model_.CatchUp()) return dropped;
+  const std::size_t count = model_.ListCount();
   // The new rows are at the end; the view neither scrolls nor redraws what it shows.
   fw::ListView control(hwnd_);
   control.SetItemCount(count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
@@ -74,9 +76,18 @@ bool MessageListView::CatchUp() {
   return true;
 }
 
+// The rows dropped since the last catch-up leave the control; the rows that
+// stay keep their selection and their place on screen.
+bool MessageListView::ShowDropped() {
+  if (model_.Dropped() == 0) return false;
+  const ViewPlace was = Place();
+  Reshow(PlaceAfterDrop(was, model_.TakeDropped(), model_.ShownCount()));
+  return true;
+}
+
 void MessageListView::SetFollowing(bool on) {
   model_.SetFollowing(on);
-  const std::size_t count = model_.ShownCount();
+  const std::size_t count = model_.ListCount();
   if (on && hwnd_ && count > 0) fw::ListView(hwnd_).EnsureVisible(static_cast<int>(count - 1));
 }
 
@@ -106,8 +117,12 @@ bool MessageListView::RefilterSlice() {
     model_.TakeOver(ViewPlace{});
     return false;
   }
-  const ViewPlace now = model_.TakeOver(Place());
-  const std::size_t count = model_.ShownCount();
+  Reshow(model_.TakeOver(Place()));
+  return false;
+}
+
+void MessageListView::Reshow(const ViewPlace& now) {
+  const std::size_t count = model_.ListCount();
   // Emptied first: the control's selection and focus were by shown index.
   fw::ListView control(hwnd_);
   control.SetRedraw(false);
@@ -121,7 +136,6 @@ bool MessageListView::RefilterSlice() {
   }
   control.SetRedraw(true);
   InvalidateRect(hwnd_, nullptr, TRUE);
-  return false;
 }
 
 std::size_t MessageListView::SelectedRow() const {
@@ -225,8 +239,14 @@ void MessageListView::GetDispInfo(NMLVDISPINFOA& info) const {
 }
 
 void MessageListView::DrawItem(const DRAWITEMSTRUCT& d) {
-  if (d.itemID >= model_.ShownCount()) return;
-  const MessageItem* item = &model_.ShownRow(d.itemID);
+  const MessageItem* item = model_.ShownRow(d.itemID);
+  if (!item) {
+    // A row dropped since the last catch-up: nothing until the control forgets it.
+    HBRUSH back = CreateSolidBrush(GetBkColor(d.hDC));
+    FillRect(d.hDC, &d.rcItem, back);
+    DeleteObject(back);
+    return;
+  }
   // A highlight rule's colours replace the row's own, for the screen only.
   bool repaint = false;
   const ViewRule* marked = model_.Highlight(d.itemID, repaint);

@@ -77,6 +77,9 @@ class MessageListView {
   int SelectedItem() const;
   ViewPlace Place() const;
   void SelectOnly(int item);
+  bool ShowDropped();
+  // The control takes the model's rows anew: the count, the selection, the top row.
+  void Reshow(const ViewPlace& now);
 
   MessageListModel& model_;
   HWND hwnd_ = nullptr;

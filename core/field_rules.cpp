@@ -24,7 +24,7 @@ NumberCheck ReadNumber(std::string_view text, const NumberRule& rule, std::int64
   while (i < text.size() && Blank(text[i])) ++i;
   if (i != text.size()) return NumberCheck::kNotANumber;
   const std::int64_t number = negative ? -magnitude : magnitude;
-  if (number < rule.min || number > rule.max) return NumberCheck::kOutOfRange;
+  if ((number < rule.min || number > rule.max) && !(rule.zeroForNone && number == 0)) return NumberCheck::kOutOfRange;
   value = number;
   return NumberCheck::kOk;
 }
@@ -38,7 +38,8 @@ std::string NumberRefusal(NumberCheck check, const NumberRule& rule) {
     case NumberCheck::kOutOfRange:
       break;
   }
-  return "Bitte eine Zahl von " + std::to_string(rule.min) + " bis " + std::to_string(rule.max) + " eingeben.";
+  const std::string none = rule.zeroForNone ? "0 (keine Grenze) oder " : "";
+  return "Bitte " + none + "eine Zahl von " + std::to_string(rule.min) + " bis " + std::to_string(rule.max) + " eingeben.";
 }
 
 std::string LengthRefusal(std::size_t maxChars) {

@@ -14,9 +14,12 @@ struct NumberRule {
   bool isSigned = false;
   std::int64_t min = 0;
   std::int64_t max = UINT32_MAX;
+  // 0 is taken too, meaning "no limit", and the refusal says so.
+  bool zeroForNone = false;
 
   static NumberRule Unsigned(std::uint32_t lo = 0, std::uint32_t hi = UINT32_MAX) { return {false, lo, hi}; }
   static NumberRule Signed() { return {true, INT32_MIN, INT32_MAX}; }
+  static NumberRule UnsignedOrNone(std::uint32_t lo, std::uint32_t hi) { return {false, lo, hi, true}; }
 };
 
 enum class NumberCheck { kOk, kNotANumber, kOutOfRange };
@@ -33,6 +36,9 @@ std::string LengthRefusal(std::size_t maxChars);
 // The page's limits.
 constexpr std::uint32_t kRowLimitMin = 100;
 constexpr std::uint32_t kRowLimitMax = 1000000;
+// The row limit: 0 is no limit (the program has always honoured it from the
+// profile), so the page takes it besides the range.
+inline NumberRule RowLimitRule() { return NumberRule::UnsignedOrNone(kRowLimitMin, kRowLimitMax); }
 constexpr std::uint32_t kIntervalMin = 100;
 constexpr std::uint32_t kIntervalMax = 5000;
 constexpr std::size_t kSaveFileMaxChars = 100;

@@ -31,6 +31,12 @@ std::string_view UpToNul(const std::string& column) {
 }
 }  // namespace
 
+std::size_t RowsDroppedAtLimit(std::size_t rowCount, std::size_t maxCount) {
+  if (maxCount == 0 || rowCount < maxCount) return 0;
+  const std::size_t block = std::max<std::size_t>(maxCount / 10, 1);
+  return std::min(rowCount, rowCount - maxCount + block);
+}
+
 bool CategoryShown(const IntakeSwitches& s, int category) {
   switch (category) {
     case kCategoryConstructor: return s.konstruktor != 0;
@@ -235,10 +241,17 @@ void MessageIntake::Append(MessageKind kind, const Columns& columns, MessageSour
   // every line; it counts as no limit, like 0.
   // The rows go only once they are in a file or the user let them go: a
   // save that wrote nothing (a full disk, a cancelled dialog) asks again.
+  // Dropping the oldest rows asks nothing and keeps the indentation: the
+  // rows go on as they came.
   if (switches_.maxCount > 0 && rows_.RowCount() >= switches_.maxCount) {
-    while (dialogs_.AskYesNo(kRowLimitQuestion) && !dialogs_.Save()) {
+    if (switches_.grenze == kLimitDropsOldest) {
+      rows_.DropOldestRows(RowsDroppedAtLimit(static_cast<std::size_t>(rows_.RowCount()),
+                                              static_cast<std::size_t>(switches_.maxCount)));
+    } else {
+      while (dialogs_.AskYesNo(kRowLimitQuestion) && !dialogs_.Save()) {
+      }
+      ClearList();
     }
-    ClearList();
   }
 
   message_.assign(static_cast<std::size_t>(indent), ' ');

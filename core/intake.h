@@ -30,6 +30,12 @@ constexpr std::string_view kPlaceholderPrefix = "PID=????,TID=????,   ";
 constexpr std::string_view kPlaceholderProcess = "PID=????,TID=????";  // the column it gives
 constexpr int kRowLimitQuestion = 104;  // string id of the row-limit question
 
+// What the row limit does (ALLGEMEIN/GRENZE): ask whether to save, then clear
+// the list; or drop the oldest rows without a word, about a tenth of the
+// limit at a time. Any other value asks.
+constexpr int kLimitAsks = 0;
+constexpr int kLimitDropsOldest = 1;
+
 // The switches that decide whether a line is shown, named after their profile keys.
 struct IntakeSwitches {
   int konstruktor = 1;
@@ -45,7 +51,13 @@ struct IntakeSwitches {
   int dbWin32 = 0;
   int systemWeit = 0;
   int maxCount = 50000;  // 0 = no limit
+  int grenze = kLimitAsks;  // what happens at maxCount
 };
+
+// The rows a list of rowCount rows drops to take one more row under the
+// limit of kind kLimitDropsOldest: a tenth of the limit (at least one row),
+// and all that a lower limit or an opened file left beyond it.
+std::size_t RowsDroppedAtLimit(std::size_t rowCount, std::size_t maxCount);
 
 // True when the category is one of the nine and its switch is on.
 bool CategoryShown(const IntakeSwitches& switches, int category);

@@ -1,5 +1,6 @@
 #include "core/row_arena.h"
 
+#include <functional>
 #include <limits>
 #include <new>
 
@@ -50,14 +51,31 @@ RowArena& RowArena::operator=(RowArena&& other) noexcept {
   return *this;
 }
 
+void RowArena::Keep(Memory chunk) {
+  if (kept_.size() < kKeptOnRelease / kChunkSize) kept_.push_back(std::move(chunk));
+}
+
+void RowArena::DropChunksBefore(const void* memory) {
+  const auto* const at = static_cast<const unsigned char*>(memory);
+  // Pointers into different chunks are ordered by std::less only.
+  const std::less<const unsigned char*> before;
+  const auto holds = [&](const Memory& chunk) {
+    return !before(at, chunk.get()) && before(at, chunk.get() + kChunkSize);
+  };
+  // The open chunk stays, whatever was dropped of it.
+  while (chunks_.size() > 1 && !holds(chunks_.front())) {
+    Keep(std::move(chunks_.front()));
+    chunks_.pop_front();
+  }
+}
+
 void RowArena::Release() {
-  constexpr std::size_t kKeptChunks = kKeptOnRelease / kChunkSize;
-  while (!chunks_.empty() && kept_.size() < kKeptChunks) {
-    kept_.push_back(std::move(chunks_.back()));
+  while (!chunks_.empty()) {
+    Keep(std::move(chunks_.back()));
     chunks_.pop_back();
   }
-  std::vector<Memory>().swap(chunks_);
-  std::vector<Memory>().swap(own_);
+  std::deque<Memory>().swap(chunks_);
+  std::deque<Memory>().swap(own_);
   next_ = nullptr;
   left_ = 0;
   last_ = nullptr;

@@ -1,13 +1,13 @@
-// Memory for the rows of one list. Rows are only ever freed all together
-// (the list is cleared or goes), so they are laid one after another in large
-// chunks: one heap allocation per chunk instead of one per row, and no heap
-// header or rounding per row.
+// Memory for the rows of one list. Rows are freed all together (the list is
+// cleared or goes) or oldest first (the row limit drops them), so they are
+// laid one after another in large chunks: one heap allocation per chunk
+// instead of one per row, and no heap header or rounding per row.
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <utility>
-#include <vector>
 
 namespace ploxen {
 
@@ -49,6 +49,24 @@ class RowArena {
   // Frees every allocation at once; chunks up to kKeptOnRelease stay for the
   // rows to come.
   void Release();
+  // The oldest allocation still held is no longer needed: allocations are
+  // dropped in the order they were made, each once, and never one given
+  // back. A chunk is free once an allocation of a later chunk is dropped;
+  // it is kept for the rows to come (up to kKeptOnRelease), so a list that
+  // drops as many rows as it takes needs no new memory.
+  void Drop(const void* memory) {
+    if (!DropOwn(memory)) DropChunksBefore(memory);
+  }
+  // The two halves of Drop, for a caller that drops many at once: each
+  // long record when its turn comes (true when memory was one), and the
+  // chunks before the one holding the last of the rest.
+  bool DropOwn(const void* memory) {
+    if (own_.empty() || own_.front().get() != memory) return false;
+    own_.pop_front();
+    return true;
+  }
+  const void* OldestOwn() const { return own_.empty() ? nullptr : own_.front().get(); }
+  void DropChunksBefore(const void* memory);
 
   std::size_t AllocationCount() const { return chunks_.size() + own_.size(); }
   std::size_t KeptChunks() const { return kept_.size(); }
@@ -57,9 +75,11 @@ class RowArena {
   using Memory = std::unique_ptr<unsigned char[]>;
   void* AllocateElsewhere(std::size_t size);
 
-  std::vector<Memory> chunks_;  // kChunkSize each; the last one is open
-  std::vector<Memory> own_;     // one long record each
-  std::vector<Memory> kept_;    // chunks of a cleared list, for the next rows
+  void Keep(Memory chunk);
+
+  std::deque<Memory> chunks_;  // kChunkSize each, oldest first; the last one is open
+  std::deque<Memory> own_;     // one long record each, oldest first
+  std::deque<Memory> kept_;    // chunks no row uses, for the next rows
   unsigned char* next_ = nullptr;
   std::size_t left_ = 0;
   unsigned char* last_ = nullptr;  // the last allocation from the open chunk

@@ -1,5 +1,6 @@
 #include "core/row_store.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "core/text.h"
@@ -38,7 +39,7 @@ bool MessageRows::AppendBlock(MessageKind kind, const MessageItem::ColourList& c
 
 void MessageRows::Add(const MessageItem* item) {
   rows_.push_back(item);
-  if (item->ColourCount() > widest_) widest_ = item->ColourCount();
+  if (!widestStale_ && item->ColourCount() > widest_) widest_ = item->ColourCount();
 }
 
 void MessageRows::DeleteAllRows() {
@@ -46,8 +47,51 @@ void MessageRows::DeleteAllRows() {
   // memory is given back too; the rows' chunks are kept for the rows to come,
   // up to RowArena's limit.
   std::vector<const MessageItem*>().swap(rows_);
+  first_ = 0;
   memory_.Release();
   widest_ = 0;
+  widestStale_ = false;
+}
+
+void MessageRows::DropOldestRows(std::size_t count) {
+  if (count == 0) return;
+  if (count >= size()) {
+    // The index keeps its room: a list that drops rows fills again.
+    rows_.clear();
+    first_ = 0;
+    memory_.Release();
+    widest_ = 0;
+    widestStale_ = false;
+    return;
+  }
+  // Rows go oldest first: the long rows one by one, the chunks up to the
+  // last row dropped at once. Most lists have no long row: no row is read.
+  const auto last = rows_.begin() + static_cast<std::ptrdiff_t>(first_ + count);
+  bool lastWasOwn = false;
+  auto from = rows_.begin() + static_cast<std::ptrdiff_t>(first_);
+  for (const void* own = memory_.OldestOwn(); own; own = memory_.OldestOwn()) {
+    from = std::find(from, last, own);
+    if (from == last) break;
+    memory_.DropOwn(own);
+    lastWasOwn = ++from == last;
+  }
+  const std::size_t end = first_ + count;
+  if (!lastWasOwn) memory_.DropChunksBefore(rows_[end - 1]);
+  first_ = end;
+  if (first_ >= rows_.size() - first_) {
+    rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(first_));
+    first_ = 0;
+  }
+  widestStale_ = true;
+}
+
+std::size_t MessageRows::WidestRow() const {
+  if (widestStale_) {
+    widest_ = 0;
+    for (std::size_t r = first_; r < rows_.size(); ++r) widest_ = std::max(widest_, rows_[r]->ColourCount());
+    widestStale_ = false;
+  }
+  return widest_;
 }
 
 }  // namespace ploxen

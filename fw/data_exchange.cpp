@@ -24,6 +24,8 @@ void ExchangeTable::LoadEntry(HWND dialog, const Entry& entry) const {
     Edit(control).SetText(std::to_string(static_cast<unsigned>(*number->field)));
   } else if (auto* choice = std::get_if<Choice>(&entry.field)) {
     Button(control).SetChecked(*choice->field == choice->value);
+  } else if (auto* pick = std::get_if<IntChoice>(&entry.field)) {
+    Button(control).SetChecked(*pick->field == pick->value);
   } else {
     Edit(control).SetText(std::to_string(*std::get<IntField>(entry.field).field));
   }
@@ -39,6 +41,10 @@ bool ExchangeTable::Store(HWND dialog) const {
     }
     if (auto* choice = std::get_if<Choice>(&entry.field)) {
       if (Button(control).Checked()) *choice->field = std::string(choice->value);
+      continue;
+    }
+    if (auto* pick = std::get_if<IntChoice>(&entry.field)) {
+      if (Button(control).Checked()) *pick->field = pick->value;
       continue;
     }
     const std::string text = Edit(control).Text();

@@ -38,7 +38,10 @@ class ExchangeTable {
   // settings keep it); max at most INT32_MAX. A negative field shows as the
   // unsigned number it would be.
   void Unsigned(int id, int& field, unsigned min, unsigned max) {
-    entries_.push_back({id, UnsignedField{&field}, ploxen::NumberRule::Unsigned(min, max), 0});
+    Unsigned(id, field, ploxen::NumberRule::Unsigned(min, max));
+  }
+  void Unsigned(int id, int& field, const ploxen::NumberRule& rule) {
+    entries_.push_back({id, UnsignedField{&field}, rule, 0});
   }
   void Signed(int id, int& field) { entries_.push_back({id, IntField{&field}, ploxen::NumberRule::Signed(), 0}); }
   // An edit whose text the rule must accept before the field takes it.
@@ -55,6 +58,8 @@ class ExchangeTable {
   void Radio(int id, std::string& field, std::string_view value) {
     entries_.push_back({id, Choice{&field, value}, {}, 0});
   }
+  // The same for a field that holds a number.
+  void Radio(int id, int& field, int value) { entries_.push_back({id, IntChoice{&field, value}, {}, 0}); }
 
   void Load(HWND dialog) const;
   // Only the control with that id.
@@ -72,7 +77,11 @@ class ExchangeTable {
     std::string* field;
     std::string_view value;
   };
-  using Field = std::variant<int*, std::string*, UnsignedField, IntField, Choice>;
+  struct IntChoice {
+    int* field;
+    int value;
+  };
+  using Field = std::variant<int*, std::string*, UnsignedField, IntField, Choice, IntChoice>;
   struct Entry {
     int id;
     Field field;

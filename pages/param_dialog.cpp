@@ -20,7 +20,9 @@ namespace ploxen {
 
 CPageAllg::CPageAllg(Settings& settings) : PropertyPage(IDD_PAGE_ALLG), settings_(settings) {
   exchange_.Check(IDC_TOPMOST, settings.topmost);
-  exchange_.Unsigned(IDC_ROW_LIMIT, settings.intake.maxCount, kRowLimitMin, kRowLimitMax);
+  exchange_.Unsigned(IDC_ROW_LIMIT, settings.intake.maxCount, RowLimitRule());
+  exchange_.Radio(IDC_LIMIT_ASKS, settings.intake.grenze, kLimitAsks);
+  exchange_.Radio(IDC_LIMIT_DROPS_OLDEST, settings.intake.grenze, kLimitDropsOldest);
   exchange_.Text(IDC_SAVE_FILE, settings.saveDatei, kSaveFileMaxChars);
   exchange_.Signed(IDC_FONT_SIZE, settings.fontSize);
   exchange_.Text(IDC_FONT_NAME, settings.fontName);

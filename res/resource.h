@@ -68,6 +68,9 @@
 #define IDC_SOURCE_DBWIN32 1037
 #define IDC_SOURCE_SYSTEMWEIT 1038
 #define IDC_SYSTEMWEIT_STATE 1039
+// What the row limit does.
+#define IDC_LIMIT_ASKS 1064
+#define IDC_LIMIT_DROPS_OLDEST 1065
 // The "Filter" page and the rule dialog.
 #define IDC_RULES 1040
 #define IDC_RULE_NEW 1041

@@ -16,9 +16,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/build.sh"
 source "$here/display.sh"
 
-ploxen_build native ploxen_intake_bench ploxen_storage_bench ploxen_search_bench ploxen_filter_bench ploxen_text_bench || exit 1
+ploxen_build native ploxen_intake_bench ploxen_row_limit_bench ploxen_storage_bench ploxen_search_bench ploxen_filter_bench ploxen_text_bench || exit 1
 ploxen_build mingw ploxen_flood_bench ploxen_forward_bench ploxen_debug_bench ploxen_mailslot_bench \
-  ploxen_automation_bench ploxen_systemwide_bench ploxen_network_bench ploxen_follow_bench || exit 1
+  ploxen_automation_bench ploxen_systemwide_bench ploxen_network_bench ploxen_follow_bench ploxen_row_limit_flood_bench || exit 1
 
 # benchmark TAB figure TAB value TAB unit TAB baseline TAB ratio TAB goal TAB result
 figures="$PLOXEN_BUILD/bench-figures.tsv"
@@ -57,6 +57,7 @@ wine_bench() {
 }
 
 run_bench intake native ploxen_intake_bench
+run_bench row_limit native ploxen_row_limit_bench
 run_bench storage native ploxen_storage_bench
 run_bench search native ploxen_search_bench
 run_bench filter native ploxen_filter_bench
@@ -72,6 +73,7 @@ cleanup() {
 trap cleanup EXIT
 if ploxen_display_start; then
   run_bench flood wine_bench ploxen_flood_bench "$@"
+  run_bench row_limit_flood wine_bench ploxen_row_limit_flood_bench "$@"
   run_bench forward wine_bench ploxen_forward_bench "$rsyslog" "$rsyslog_root/server" "$@"
   run_bench debug wine_bench ploxen_debug_bench
   run_bench mailslot wine_bench ploxen_mailslot_bench

@@ -307,6 +307,18 @@ void RowFilter::Clear() {
   shown_.shrink_to_fit();
 }
 
+std::size_t RowFilter::DropOldest(std::size_t rows) {
+  // Rows not yet looked at may go too: the store can run ahead of the view.
+  const std::size_t lookedGone = std::min(rows, looked_);
+  looked_ -= lookedGone;
+  if (all_) return lookedGone;
+  const auto kept = std::lower_bound(shown_.begin(), shown_.end(), rows);
+  const auto gone = static_cast<std::size_t>(kept - shown_.begin());
+  shown_.erase(shown_.begin(), kept);
+  for (std::size_t& row : shown_) row -= rows;
+  return gone;
+}
+
 std::size_t RowFilter::ShownIndexOf(std::size_t row) const {
   if (all_) return row < looked_ ? row : kNoShownRow;
   const auto it = std::lower_bound(shown_.begin(), shown_.end(), row);

@@ -74,6 +74,10 @@ class RowFilter {
   // are added to gaveUp. Without gaveUp such a rule counts as not matching.
   void Extend(const MessageRows& rows, const RuleSet& rules, const SliceOver& over, RuleBits* gaveUp);
   void Clear();
+  // The store dropped its oldest rows: those of them that were shown go,
+  // and the rest keep their places one after another. Says how many shown
+  // rows went.
+  std::size_t DropOldest(std::size_t rows);
   // Room for that many shown rows ahead.
   void Reserve(std::size_t rows) { shown_.reserve(rows); }
 

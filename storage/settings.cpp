@@ -78,6 +78,8 @@ constexpr SettingKey kSettingKeys[] = {
     Number(kSectionAllgemein, kDbWin32, Field<&Settings::intake, &IntakeSwitches::dbWin32>),
     Number(kSectionAllgemein, kSystemWeit, Field<&Settings::intake, &IntakeSwitches::systemWeit>),
     Number(kSectionAllgemein, kFolgen, Field<&Settings::folgen>),
+    // Any value but kLimitDropsOldest asks, as the program always did.
+    Number(kSectionAllgemein, kGrenze, Field<&Settings::intake, &IntakeSwitches::grenze>),
 
     Number(kSectionNetz, kFernmeldungen, Field<&Settings::network, &NetworkSettings::fernmeldungen>, KeyKind::kSwitch),
     Number(kSectionNetz, kSyslog, Field<&Settings::network, &NetworkSettings::syslog>, KeyKind::kSwitch),

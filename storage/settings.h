@@ -50,6 +50,7 @@ constexpr std::string_view kPloxen = "PLOXEN";
 constexpr std::string_view kDbWin32 = "DBWIN32";
 constexpr std::string_view kSystemWeit = "SYSTEMWEIT";
 constexpr std::string_view kFolgen = "FOLGEN";
+constexpr std::string_view kGrenze = "GRENZE";
 
 constexpr std::string_view kSectionSuchen = "SUCHEN";
 constexpr std::string_view kAnzahl = "ANZAHL";
@@ -132,7 +133,7 @@ struct Settings {
   Placement position;  // X0, Y0, X1, Y1, SHOW
   int topmost = 1;
   std::string saveDatei{kDefaultSaveFile};
-  IntakeSwitches intake;  // MAXCOUNT, the nine category switches, PLOXEN, DBWIN32, SYSTEMWEIT
+  IntakeSwitches intake;  // MAXCOUNT, GRENZE, the nine category switches, PLOXEN, DBWIN32, SYSTEMWEIT
   int ersterAufruf = 1;
   int fernDebug = 0;     // what the user chose; this is what is saved
   int intervall = 250;

@@ -1,5 +1,7 @@
 #include "view/message_list_model.h"
 
+#include <algorithm>
+
 #include "search/find.h"
 
 namespace ploxen {
@@ -30,8 +32,19 @@ bool MessageListModel::AppendUtf8BlockRow(MessageKind kind, const MessageItem::C
 void MessageListModel::DeleteAllRows() {
   if (onDeleting_) onDeleting_();
   shown_ = 0;
+  dropped_ = 0;
   view_.Clear();
   rows_.DeleteAllRows();
+}
+
+void MessageListModel::DropOldestRows(std::size_t count) {
+  count = std::min(count, rows_.size());
+  if (count == 0) return;
+  // The index first: the highlights and the shown rows are by row number.
+  const std::size_t gone = view_.DropOldest(count);
+  rows_.DropOldestRows(count);
+  shown_ -= gone;
+  dropped_ += gone;
 }
 
 void MessageListModel::Noticed(std::size_t switchedOffBefore) {
@@ -51,13 +64,20 @@ bool MessageListModel::CatchUp() {
   return true;
 }
 
-std::size_t MessageListModel::RowOf(std::size_t shown) const {
+std::size_t MessageListModel::RowOf(std::size_t item) const {
+  const std::size_t shown = Shown(item);
   return shown < shown_ ? view_.Shown().Row(shown) : kNoRow;
 }
 
-std::string_view MessageListModel::ShownText(std::size_t shown, std::size_t column) const {
-  if (shown >= shown_ || column >= kColumnCount) return {};
-  return ShownRow(shown).Text(column);
+const MessageItem* MessageListModel::ShownRow(std::size_t item) const {
+  const std::size_t row = RowOf(item);
+  return row == kNoRow ? nullptr : &rows_.Row(row);
+}
+
+std::string_view MessageListModel::ShownText(std::size_t item, std::size_t column) const {
+  const MessageItem* row = ShownRow(item);
+  if (!row || column >= kColumnCount) return {};
+  return row->Text(column);
 }
 
 RefilterStep MessageListModel::RefilterSlice() {
@@ -70,16 +90,19 @@ RefilterStep MessageListModel::RefilterSlice() {
 }
 
 ViewPlace MessageListModel::TakeOver(const ViewPlace& was) {
+  const bool atEnd = AtEnd(was);
+  const ViewPlace inForce = PlaceAfterDrop(was, TakeDropped(), shown_);
   const RowFilter before = view_.TakeOver();
   shown_ = view_.Shown().ShownCount();
-  return PlaceAfterRefilter(before, view_.Shown(), was, following_);
+  return PlaceAfterRefilter(before, view_.Shown(), inForce, following_ && atEnd);
 }
 
-const ViewRule* MessageListModel::Highlight(std::size_t shown, bool& repaint) {
+const ViewRule* MessageListModel::Highlight(std::size_t item, bool& repaint) {
   repaint = false;
-  if (shown >= shown_) return nullptr;
+  const std::size_t row = RowOf(item);
+  if (row == kNoRow) return nullptr;
   const std::size_t switchedOff = view_.SwitchedOffCount();
-  const ViewRule* marked = view_.Highlight(rows_, view_.Shown().Row(shown));
+  const ViewRule* marked = view_.Highlight(rows_, row);
   if (view_.SwitchedOffCount() != switchedOff) {
     repaint = true;
     Noticed(switchedOff);
@@ -88,8 +111,10 @@ const ViewRule* MessageListModel::Highlight(std::size_t shown, bool& repaint) {
 }
 
 std::size_t MessageListModel::FindNext(std::size_t selected, std::string_view term, bool caseSensitive) const {
-  const std::size_t start = selected == RowFilter::kNoShownRow ? 0 : selected + 1;
-  return FindShownRow(rows_, view_.Shown(), start, term, caseSensitive);
+  const std::size_t from = selected == RowFilter::kNoShownRow ? RowFilter::kNoShownRow : Shown(selected);
+  const std::size_t start = from == RowFilter::kNoShownRow ? 0 : from + 1;
+  const std::size_t hit = FindShownRow(rows_, view_.Shown(), start, term, caseSensitive);
+  return hit == kNoRow ? kNoRow : hit + dropped_;
 }
 
 }  // namespace ploxen

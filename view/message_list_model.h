@@ -4,11 +4,20 @@
 // and finding a term in what is shown. The rows are taken at once and shown
 // in batches: the control catches up (CatchUp) and asks here for its count,
 // the rows it paints and where its view goes; it only passes that on.
+//
+// The row limit may drop the oldest rows on any line, many times between two
+// catch-ups. The index here moves up at once; the control keeps its items
+// until it catches up (TakeDropped), so everything it asks by item ("list
+// index") is translated: the first Dropped() items are rows that went, the
+// rest are shown rows in order. A selection or a top row thus never points
+// at another row, and a flood costs one reset of the control per catch-up,
+// not one per drop.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/row_store.h"
@@ -36,6 +45,7 @@ class MessageListModel : public RowStore {
   bool AppendUtf8BlockRow(MessageKind kind, const MessageItem::ColourList& colours, const char* block,
                           std::size_t blockSize) override;
   void DeleteAllRows() override;
+  void DropOldestRows(std::size_t count) override;
   void UpdateListState() override {
     if (onStateChange_) onStateChange_();
   }
@@ -49,13 +59,21 @@ class MessageListModel : public RowStore {
   // rows are shown now.
   bool CatchUp();
 
-  // The list control's item count: the rows shown.
+  // The rows shown, as the count pane counts them.
   std::size_t ShownCount() const { return shown_; }
-  // By shown index: the row's number in the store (kNoRow past the rows
-  // shown), the row, a column's text (empty past the rows shown).
-  std::size_t RowOf(std::size_t shown) const;
-  const MessageItem& ShownRow(std::size_t shown) const { return rows_.Row(view_.Shown().Row(shown)); }
-  std::string_view ShownText(std::size_t shown, std::size_t column) const;
+  // The list control's item count: the rows shown and those dropped since
+  // it last caught up.
+  std::size_t ListCount() const { return shown_ + dropped_; }
+  // Items of the control that are rows dropped since it last caught up; the
+  // control takes the count and shows the rest from the top.
+  std::size_t Dropped() const { return dropped_; }
+  std::size_t TakeDropped() { return std::exchange(dropped_, 0); }
+  // By list index: the row's number in the store (kNoRow for a row dropped
+  // or past the rows shown), the row (nullptr likewise), a column's text
+  // (empty likewise).
+  std::size_t RowOf(std::size_t item) const;
+  const MessageItem* ShownRow(std::size_t item) const;
+  std::string_view ShownText(std::size_t item, std::size_t column) const;
   // Row numbers of the store, every row shown.
   std::vector<std::size_t> ShownRows() const { return view_.Shown().ShownRows(); }
   // Some rule hides rows.
@@ -72,14 +90,15 @@ class MessageListModel : public RowStore {
   // One slice of filtering again.
   RefilterStep RefilterSlice();
   // Puts the complete new index in force and says where the view goes, from
-  // where it was (see PlaceAfterRefilter); the rows shown are the new ones.
+  // where it was by list index (see PlaceAfterRefilter); the rows shown are
+  // the new ones, and the control holds none dropped once it takes them.
   ViewPlace TakeOver(const ViewPlace& was);
   // Asks the window for RefilterSlice until filtering again is done.
   void AskForRefilter() const {
     if (onRefilter_) onRefilter_();
   }
 
-  // The highlight rule of a shown row; nullptr for none. Not const: each
+  // The highlight rule of a shown row by list index; nullptr for none. Not const: each
   // row's highlight is worked out once and kept. A rule that gives up on the
   // row is switched off on the way, and then repaint says that rows painted
   // with its colours need painting again.
@@ -89,10 +108,11 @@ class MessageListModel : public RowStore {
   void SetFollowing(bool on) { following_ = on; }
   bool Following() const { return following_; }
   // The last row shown is in view at that place.
-  bool AtEnd(const ViewPlace& place) const { return LastRowInView(place.top, place.page, shown_); }
+  bool AtEnd(const ViewPlace& place) const { return LastRowInView(place.top, place.page, ListCount()); }
 
   // From the shown row after the selected one (from the first when none is),
   // the first shown row holding the term in any column; kNoRow when none is.
+  // Both by list index.
   std::size_t FindNext(std::size_t selected, std::string_view term, bool caseSensitive) const;
 
   void OnStateChange(std::function<void()> f) { onStateChange_ = std::move(f); }
@@ -117,7 +137,12 @@ class MessageListModel : public RowStore {
 
   MessageRows rows_;
   ViewFilter view_;
+  // A list index as a shown index of the index in force; kNoShownRow for a
+  // row dropped.
+  std::size_t Shown(std::size_t item) const { return item >= dropped_ ? item - dropped_ : RowFilter::kNoShownRow; }
+
   std::size_t shown_ = 0;
+  std::size_t dropped_ = 0;  // shown rows dropped that the control still counts first
   bool following_ = false;
   std::function<void()> onStateChange_;
   std::function<void()> onBehind_;

@@ -114,6 +114,12 @@ void ViewFilter::Clear() {
   }
 }
 
+std::size_t ViewFilter::DropOldest(std::size_t rows) {
+  nextShown_.DropOldest(rows);
+  highlights_.erase(highlights_.begin(), highlights_.begin() + static_cast<std::ptrdiff_t>(std::min(rows, highlights_.size())));
+  return shown_.DropOldest(rows);
+}
+
 bool LastRowInView(std::size_t top, std::size_t page, std::size_t count) {
   return count == 0 || top + std::max<std::size_t>(page, 1) >= count;
 }
@@ -135,6 +141,19 @@ ViewPlace PlaceAfterRefilter(const RowFilter& before, const RowFilter& after, co
   }
   // Nothing shown from the old top row on: the last page.
   if (now.top >= newCount) now.top = newCount > page ? newCount - page : 0;
+  return now;
+}
+
+ViewPlace PlaceAfterDrop(const ViewPlace& was, std::size_t gone, std::size_t count) {
+  ViewPlace now;
+  now.page = was.page;
+  if (was.selected != RowFilter::kNoShownRow && was.selected >= gone && was.selected - gone < count)
+    now.selected = was.selected - gone;
+  const std::size_t page = std::max<std::size_t>(was.page, 1);
+  now.top = was.top > gone ? was.top - gone : 0;
+  // The rows from the top on fill the page where there are enough.
+  const std::size_t lastPage = count > page ? count - page : 0;
+  if (now.top > lastPage) now.top = lastPage;
   return now;
 }
 

@@ -56,6 +56,10 @@ class ViewFilter {
 
   // Every row was deleted.
   void Clear();
+  // The oldest rows were dropped from the store: the index in force, the
+  // one being made and the highlights move up with the rows. Says how many
+  // shown rows of the index in force went.
+  std::size_t DropOldest(std::size_t rows);
 
  private:
   // The rules as they are now, either in force at once (they filter as the
@@ -92,6 +96,13 @@ struct ViewPlace {
 // shown row after it, when it is hidden now). A selected row still shown
 // stays selected, in view or not.
 ViewPlace PlaceAfterRefilter(const RowFilter& before, const RowFilter& after, const ViewPlace& was, bool following);
+
+// Where the view goes when the oldest rows went, gone of them shown at the
+// front, count shown now, as shown indexes of the index without them: the
+// selected row stays selected if it is still there (none is when it went);
+// the top row stays where it still is, or the first row left is the top.
+// Following and at the end, the end stays in view (the caller shows it).
+ViewPlace PlaceAfterDrop(const ViewPlace& was, std::size_t gone, std::size_t count);
 
 // What the user is told of rules switched off for giving up (their places
 // in the list, from 0).

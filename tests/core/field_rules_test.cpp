@@ -14,7 +14,7 @@ struct NumberCase {
   std::int64_t value;  // when accepted
 };
 
-const NumberRule kRowLimit = NumberRule::Unsigned(kRowLimitMin, kRowLimitMax);
+const NumberRule kRowLimit = RowLimitRule();
 const NumberRule kInterval = NumberRule::Unsigned(kIntervalMin, kIntervalMax);
 const NumberRule kAnyUnsigned = NumberRule::Unsigned();
 const NumberRule kAnySigned = NumberRule::Signed();
@@ -33,6 +33,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The bounds of both ranges.
         NumberCase{"99", kRowLimit, NumberCheck::kOutOfRange, 0},
+        // The row limit's 0 is "no limit"; nothing else below its range is.
+        NumberCase{"0", kRowLimit, NumberCheck::kOk, 0},
+        NumberCase{" 000 ", kRowLimit, NumberCheck::kOk, 0},
+        NumberCase{"1", kRowLimit, NumberCheck::kOutOfRange, 0},
+        NumberCase{"-0", kRowLimit, NumberCheck::kNotANumber, 0},
+        NumberCase{"0", kInterval, NumberCheck::kOutOfRange, 0},
         NumberCase{"100", kRowLimit, NumberCheck::kOk, 100},
         NumberCase{"1000000", kRowLimit, NumberCheck::kOk, 1000000},
         NumberCase{"1000001", kRowLimit, NumberCheck::kOutOfRange, 0},
@@ -65,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"1e3", kAnyUnsigned, NumberCheck::kNotANumber, 0}));
 
 TEST(Refusals, NameTheBoundsOrWhatIsWanted) {
-  EXPECT_EQ(NumberRefusal(NumberCheck::kOutOfRange, kRowLimit), "Bitte eine Zahl von 100 bis 1000000 eingeben.");
+  EXPECT_EQ(NumberRefusal(NumberCheck::kOutOfRange, kRowLimit),
+            "Bitte 0 (keine Grenze) oder eine Zahl von 100 bis 1000000 eingeben.");
   EXPECT_EQ(NumberRefusal(NumberCheck::kOutOfRange, kInterval), "Bitte eine Zahl von 100 bis 5000 eingeben.");
   EXPECT_EQ(NumberRefusal(NumberCheck::kNotANumber, kRowLimit), "Bitte eine ganze Zahl ohne Vorzeichen eingeben.");
   EXPECT_EQ(NumberRefusal(NumberCheck::kNotANumber, kAnySigned), "Bitte eine ganze Zahl eingeben.");

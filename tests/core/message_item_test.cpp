@@ -3,6 +3,7 @@
 // grows, is cleared or moves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -162,6 +163,88 @@ TEST(RowStore, AClearedListTakesNewRowsAndAMovedListKeepsItsOwn) {
   AppendNumbered(emptied, 0, 10);
   ExpectNumbered(emptied, 0, 10);
   ExpectNumbered(moved, 3000, 4000);
+}
+
+// The row limit drops the oldest rows a block at a time: the newest stay,
+// in order, and the list runs on in the memory it already has.
+TEST(RowStore, DroppingTheOldestRowsKeepsTheNewestAndReusesTheirMemory) {
+  MessageRows rows;
+  std::size_t first = 0;
+  std::size_t next = 0;
+  std::size_t heldAtStart = 0;
+  std::size_t indexAtStart = 0;
+  for (int round = 0; round < 300; ++round) {
+    AppendNumbered(rows, next, next + 100);
+    next += 100;
+    if (rows.size() >= 1000) {
+      rows.DropOldestRows(137);
+      first += 137;
+    }
+    ExpectNumbered(rows, first, next);
+    const std::size_t held = rows.Memory().AllocationCount() + rows.Memory().KeptChunks();
+    if (round == 30) {
+      heldAtStart = held;
+      indexAtStart = rows.IndexCapacity();
+    } else if (round > 30) {
+      // Long rows come and go with an allocation each; the chunks stay.
+      ASSERT_LE(held, heldAtStart + 3) << "round " << round;
+      ASSERT_EQ(rows.IndexCapacity(), indexAtStart) << "round " << round;
+    }
+  }
+  rows.DropOldestRows(rows.size() + 5);
+  EXPECT_TRUE(rows.empty());
+  EXPECT_EQ(rows.WidestRow(), 0u);
+  AppendNumbered(rows, 0, 10);
+  ExpectNumbered(rows, 0, 10);
+}
+
+TEST(RowStore, TheWidestRowIsCountedAgainWhenItIsDropped) {
+  MessageRows rows;
+  const std::string_view strings[] = {"a", "b", "c"};
+  rows.AppendRow(1, Pairs(3), strings, 3);
+  rows.AppendRow(2, Pairs(1), strings, 1);
+  rows.AppendRow(3, Pairs(2), strings, 2);
+  EXPECT_EQ(rows.WidestRow(), 3u);
+  rows.DropOldestRows(0);
+  EXPECT_EQ(rows.size(), 3u);
+  rows.DropOldestRows(1);
+  EXPECT_EQ(rows.WidestRow(), 2u);
+  EXPECT_EQ(rows.Row(0).Kind(), 2);
+}
+
+// Allocations dropped in the order made: a chunk comes back once a row of a
+// later chunk goes, a long row's own allocation when it goes, and the next
+// chunk is one that came back.
+TEST(RowArena, ChunksDroppedOldestFirstServeTheRowsToCome) {
+  RowArena arena;
+  constexpr std::size_t kPerChunk = RowArena::kChunkSize / 1000;  // 65
+  std::vector<void*> made;
+  for (std::size_t i = 0; i < 3 * kPerChunk + 5; ++i) made.push_back(arena.Allocate(1000));
+  made.push_back(arena.Allocate(RowArena::kChunkSize));
+  for (int i = 0; i < 10; ++i) made.push_back(arena.Allocate(1000));
+  ASSERT_EQ(arena.AllocationCount(), 5u);
+
+  const struct {
+    std::size_t droppedTo;  // allocations dropped so far
+    std::size_t held, kept;
+  } steps[] = {
+      {kPerChunk, 5, 0},          // the first chunk's rows: it waits for a later one
+      {kPerChunk + 1, 4, 1},      // a row of the second chunk: the first comes back
+      {3 * kPerChunk + 5, 2, 3},  // up to the long row: the open chunk and the long row
+      {3 * kPerChunk + 6, 1, 3},  // the long row
+      {made.size(), 1, 3},        // the open chunk stays open
+  };
+  std::size_t dropped = 0;
+  for (const auto& step : steps) {
+    for (; dropped < step.droppedTo; ++dropped) arena.Drop(made[dropped]);
+    EXPECT_EQ(arena.AllocationCount(), step.held) << step.droppedTo;
+    EXPECT_EQ(arena.KeptChunks(), step.kept) << step.droppedTo;
+  }
+  void* fresh = nullptr;
+  while (arena.AllocationCount() == 1) fresh = arena.Allocate(1000);
+  EXPECT_EQ(arena.AllocationCount() + arena.KeptChunks(), 4u) << "no new chunk";
+  const std::vector<void*> chunkStarts = {made[0], made[kPerChunk], made[2 * kPerChunk]};
+  EXPECT_NE(std::find(chunkStarts.begin(), chunkStarts.end(), fresh), chunkStarts.end());
 }
 
 TEST(RowArena, ChunksServeManyRowsAndLongRowsHaveTheirOwn) {

@@ -1,6 +1,7 @@
 // The row-limit question, and lines that arrive while it is on screen.
 #include "tests/support/intake_fixture.h"
 
+#include <algorithm>
 #include <deque>
 #include <ostream>
 #include <thread>
@@ -84,6 +85,55 @@ INSTANTIATE_TEST_SUITE_P(
                       AskAgainCase{"YesTwiceNothingWrittenThenWritten", {true, true, true}, {false, false, true},
                                    3, 3}),
     [](const ::testing::TestParamInfo<AskAgainCase>& info) { return std::string(info.param.name); });
+
+// Kind 1 drops the oldest rows, a tenth of the limit at a time (at least
+// one), and all a lower limit or an opened file left beyond it.
+TEST(RowsDroppedAtLimit, ATenthOfTheLimitAndWhateverIsBeyondIt) {
+  const struct {
+    std::size_t rows, limit, dropped;
+  } cases[] = {
+      {999, 1000, 0},  {1000, 1000, 100}, {1000, 1005, 0},  {1005, 1005, 100}, {5, 5, 1},   {9, 9, 1},
+      {10, 10, 1},     {1, 1, 1},         {2500, 1000, 1600}, {0, 0, 0},       {7, 0, 0},   {1000000, 1000000, 100000},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RowsDroppedAtLimit(c.rows, c.limit), c.dropped) << c.rows << " " << c.limit;
+}
+
+TEST_F(RowLimitTest, DroppingTheOldestAsksNothingAndKeepsTheNewestInOrder) {
+  switches.maxCount = 100;
+  switches.grenze = kLimitDropsOldest;
+  std::size_t most = 0;
+  for (int i = 0; i < 1234; ++i) {
+    Add(3, ("row " + std::to_string(i)).c_str());
+    most = std::max(most, rows.size());
+  }
+  EXPECT_TRUE(dialogs.questions.empty());
+  EXPECT_EQ(dialogs.saves, 0);
+  EXPECT_EQ(most, 100u);
+  // 1234 rows: the first 100, then blocks of 10 gone at rows 100, 110, ...: 94 left.
+  ASSERT_EQ(rows.size(), 94u);
+  for (std::size_t i = 0; i < rows.size(); ++i) ASSERT_EQ(MessageAt(i), "row " + std::to_string(1140 + i));
+}
+
+TEST_F(RowLimitTest, DroppingKeepsTheIndentationAndAFullerListShrinksAtOnce) {
+  switches.maxCount = 2;
+  switches.grenze = kLimitDropsOldest;
+  Add(1, "a der Klasse CSignal ");
+  Add(3, "b");
+  Add(3, "c");  // drops one row, still at depth 3
+  EXPECT_EQ(MessageAt(1), "   c");
+  EXPECT_EQ(rows.size(), 2u);
+  switches.maxCount = 0;
+  Fill(150);  // as an opened file might leave it
+  switches.maxCount = 10;
+  Add(3, "neu");
+  EXPECT_TRUE(dialogs.questions.empty());
+  ASSERT_EQ(rows.size(), 10u);
+  EXPECT_EQ(MessageAt(9), "   neu");
+  // A kind the program does not know asks, as it always did.
+  switches.grenze = 7;
+  Add(3, "frage");
+  EXPECT_EQ(dialogs.questions.size(), 1u);
+}
 
 TEST_F(RowLimitTest, RejectedLinesNeverAsk) {
   switches.maxCount = 2;

@@ -64,6 +64,7 @@ const IntKey kIntKeys[] = {
     {"ALLGEMEIN", "DBWIN32", 0, [](const Settings& s) { return s.intake.dbWin32; }},
     {"ALLGEMEIN", "SYSTEMWEIT", 0, [](const Settings& s) { return s.intake.systemWeit; }},
     {"ALLGEMEIN", "FOLGEN", 0, [](const Settings& s) { return s.folgen; }},
+    {"ALLGEMEIN", "GRENZE", 0, [](const Settings& s) { return s.intake.grenze; }},
 };
 
 TEST(SettingsLoad, NoProfileGivesEveryDefault) {
@@ -417,7 +418,7 @@ TEST(SettingsSave, KeysAreWrittenInTheirOrder) {
       "SAVEDATEI", "MAXCOUNT",  "DESTRUKTOR",  "KONSTRUKTOR", "MELDUNGEN",    "STARTENDE",
       "B_TRACE",   "B_DLL",     "B_EXCEPTION", "B_THREAD",    "B_PROCESS",    "ERSTER_AUFRUF",
       "FERNDEBUG", "INTERVALL", "FONTNAME",    "FONTSIZE",    "CASESENSITIV", "PLOXEN",
-      "DBWIN32",   "SYSTEMWEIT", "FOLGEN", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
+      "DBWIN32",   "SYSTEMWEIT", "FOLGEN", "GRENZE", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
   EXPECT_EQ(written, expected);
 }
 

@@ -4,10 +4,14 @@
 // closes.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
 #include "tests/system/ploxen_test.h"
+
+#include <psapi.h>
 
 namespace ploxen::system_test {
 namespace {
@@ -200,6 +204,59 @@ TEST_F(MainWindowTest, FloodIsTakenWhole) {
   ASSERT_TRUE(WaitForRows(main_, kLines, 30000));
   EXPECT_EQ(StatusPaneText(main_, 1), std::to_string(kLines));
   EXPECT_TRUE(Responsive(main_));
+  Close();
+}
+
+// PLOXEN's peak working set so far, in KB; 0 when it cannot be read.
+std::size_t PeakKilobytes(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  PROCESS_MEMORY_COUNTERS counters{};
+  const bool got = process && GetProcessMemoryInfo(process, &counters, sizeof counters);
+  if (process) CloseHandle(process);
+  return got ? counters.PeakWorkingSetSize / 1024 : 0;
+}
+
+// GRENZE=1: a flood far past the limit asks nothing, keeps the newest rows
+// and runs in the memory of its first blocks.
+TEST_F(MainWindowTest, RowLimitThatDropsTheOldestAsksNothingAndKeepsMemoryFlat) {
+  Start("rowlimit_drop", [](TestProfile& p) {
+    p.Write("LISTBOX", "MAXCOUNT", "1000");
+    p.Write("ALLGEMEIN", "GRENZE", "1");
+    p.Write("ALLGEMEIN", "FOLGEN", "1");
+  });
+  std::atomic<bool> flooding{true};
+  std::atomic<bool> boxSeen{false};
+  std::thread watcher([&] {
+    while (flooding && !boxSeen) {
+      if (WaitForMessageBox(ploxen_.Id(), 0)) boxSeen = true;
+    }
+  });
+  constexpr int kLines = 100000;
+  std::size_t peakEarly = 0;
+  for (int i = 0; i < kLines && !boxSeen; ++i) {
+    ASSERT_TRUE(SendLine(main_, 0x303, "Zeile " + std::to_string(i))) << i;
+    if (i + 1 == 20000) {
+      ASSERT_TRUE(Responsive(main_));
+      peakEarly = PeakKilobytes(ploxen_.Id());
+    }
+  }
+  ASSERT_TRUE(Responsive(main_));
+  const std::size_t peakLate = PeakKilobytes(ploxen_.Id());
+  flooding = false;
+  watcher.join();
+  EXPECT_FALSE(boxSeen) << "a message box came up";
+
+  ASSERT_TRUE(WaitUntil([&] { return ListRowText(main_, ListRowCount(main_) - 1, 2) == "Zeile 99999"; }));
+  const int rows = ListRowCount(main_);
+  EXPECT_GT(rows, 900);
+  EXPECT_LE(rows, 1000);
+  EXPECT_EQ(ListRowText(main_, 0, 2), "Zeile " + std::to_string(kLines - rows)) << "the newest rows, none missing";
+  EXPECT_EQ(StatusPaneText(main_, 1), std::to_string(rows));
+  ASSERT_GT(peakEarly, 0u);
+  // Eighty thousand more rows would need megabytes if none were given back.
+  EXPECT_LE(peakLate, peakEarly + 2048) << peakEarly << " KB after 20000 lines, " << peakLate << " KB after "
+                                        << kLines;
+  std::printf("peak working set: %zu KB after 20000 lines, %zu KB after %d\n", peakEarly, peakLate, kLines);
   Close();
 }
 

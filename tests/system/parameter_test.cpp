@@ -66,6 +66,8 @@ void SetText(HWND control, const std::string& text) {
   SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+bool Checked(HWND page, int id) { return SendMessageA(GetDlgItem(page, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
 void SetCheck(HWND page, int id, bool on) {
   SendMessageA(GetDlgItem(page, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
@@ -228,6 +230,64 @@ TEST_F(ParameterTest, GeneralPageTakesEffectAtOkAndIsSavedAtSessionEnd) {
   EXPECT_EQ(profile_->Read("ALLGEMEIN", "FONTSIZE"), "30");
 }
 
+// MAXCOUNT=0 is "no limit": the page shows it and keeps it, so a user without
+// a limit can change anything else on the sheet.
+TEST_F(ParameterTest, NoRowLimitInTheProfileIsShownAndKeptThroughPageChangesAndOk) {
+  Start("parameter_no_limit", Keys({{"POSITION.TOPMOST", "0"}, {"LISTBOX.MAXCOUNT", "0"}}));
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  // It opens there; even choosing the page shown may ask it to let go.
+  HWND general = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  EXPECT_EQ(LongText(GetDlgItem(general, 1005)), "0");
+  SetCheck(general, 1003, true);
+  // Posted: a refused page change would hold a sent message in its box. A
+  // refusal is answered, so that the test ends.
+  const auto refused = [&](const std::string& what) {
+    HWND box = WaitForTopLevel("PLOXEN", 1500);
+    if (!box) return false;
+    ADD_FAILURE() << "a refusal " << what << ": " << MessageBoxText(box);
+    Click(box, IDOK);
+    WaitForWindowGone(box);
+    return true;
+  };
+  for (int page : {1, 0, 3}) {
+    PostMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    if (refused("on changing to page " + std::to_string(page))) break;
+    EXPECT_TRUE(WaitUntil([&] {
+      return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)) ==
+             reinterpret_cast<HWND>(SendMessageA(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(page), 0));
+    }, 5000)) << "page " << page << " not shown";
+  }
+  Click(sheet, IDOK);
+  if (refused("at OK")) Click(sheet, IDCANCEL);
+  ASSERT_TRUE(WaitForWindowGone(sheet));
+  Close();
+  EXPECT_EQ(profile_->Read("LISTBOX", "MAXCOUNT"), "0");
+  EXPECT_EQ(profile_->Read("POSITION", "TOPMOST"), "1");
+}
+
+// The choice under the row limit: asking, as always, or dropping the oldest
+// rows without a word from OK on; kept in the profile.
+TEST_F(ParameterTest, WhatTheRowLimitDoesIsChosenOnTheFirstPageAndTakesEffectAtOk) {
+  Start("parameter_grenze", Keys({{"LISTBOX.MAXCOUNT", "100"}}));
+  HWND sheet = OpenSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, 0);
+  EXPECT_TRUE(Checked(page, 1064)) << "asking is the default";
+  EXPECT_FALSE(Checked(page, 1065));
+  SetCheck(page, 1064, false);
+  SetCheck(page, 1065, true);
+  PressOk(sheet);
+  for (int i = 0; i < 250; ++i) ASSERT_TRUE(SendLine(main_, 0x303, "Zeile " + std::to_string(i)));
+  EXPECT_EQ(WaitForMessageBox(ploxen_.Id(), 500), nullptr) << "no question";
+  ASSERT_TRUE(WaitUntil([&] { return ListRowText(main_, ListRowCount(main_) - 1, 2) == "Zeile 249"; }));
+  const int rows = ListRowCount(main_);
+  EXPECT_LE(rows, 100);
+  EXPECT_EQ(ListRowText(main_, 0, 2), "Zeile " + std::to_string(250 - rows));
+  Close();
+  EXPECT_EQ(profile_->Read("ALLGEMEIN", "GRENZE"), "1");
+}
+
 TEST_F(ParameterTest, DbWin32WindowAndCategorySwitchesFollowTheirBoxes) {
   Start("parameter_switches");
   auto listener = [this] { return ProcessWindowOfClass(ploxen_.Id(), "DBWin32"); };
@@ -317,11 +377,11 @@ TEST_F(ParameterTest, BoundsAreRefusedWithTheSheetOpenAndAcceptedAtTheLimits) {
     std::string text;
     const char* refusal;
   } refused[] = {
-      {"99", "Bitte eine Zahl von 100 bis 1000000 eingeben."},
-      {"1000001", "Bitte eine Zahl von 100 bis 1000000 eingeben."},
+      {"99", "Bitte 0 (keine Grenze) oder eine Zahl von 100 bis 1000000 eingeben."},
+      {"1000001", "Bitte 0 (keine Grenze) oder eine Zahl von 100 bis 1000000 eingeben."},
       {"12abc", "Bitte eine ganze Zahl ohne Vorzeichen eingeben."},
       {"-5", "Bitte eine ganze Zahl ohne Vorzeichen eingeben."},
-      {std::string(10000, '9'), "Bitte eine Zahl von 100 bis 1000000 eingeben."},
+      {std::string(10000, '9'), "Bitte 0 (keine Grenze) oder eine Zahl von 100 bis 1000000 eingeben."},
   };
   for (const auto& r : refused) {
     SCOPED_TRACE(r.text.substr(0, 20));
@@ -488,7 +548,6 @@ TEST_F(ParameterTest, SaveFileAndFontComeFromTheSystemDialogs) {
   ASSERT_TRUE(WaitForWindowGone(sheet));
 }
 
-bool Checked(HWND page, int id) { return SendMessageA(GetDlgItem(page, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 // The page shows the profile's NETZ section and OK writes back what the user
 // left on it; an empty target is no refusal while forwarding is off.

@@ -541,6 +541,46 @@ TEST_F(ViewTest, FollowingGoesOnWithARowSelectedUntilTheUserScrollsUp) {
   Close();
 }
 
+// GRENZE=1: as the oldest rows go, the selected row stays selected and the
+// rows on screen stay on screen; a selected row that goes leaves none
+// selected; following keeps the end in view.
+TEST_F(ViewTest, DroppingTheOldestRowsKeepsTheSelectionAndTheRowsOnScreen) {
+  Start("drop", [](TestProfile& p) {
+    p.Write("LISTBOX", "MAXCOUNT", "200");
+    p.Write("ALLGEMEIN", "GRENZE", "1");
+    p.Write("ALLGEMEIN", "FOLGEN", "1");
+  });
+  const auto sendUpTo = [&](int from, int to) {
+    for (int i = from; i < to; ++i) Send("Zeile " + std::to_string(i));
+    ASSERT_TRUE(WaitUntil([&] { return ListRowText(main_, ListRowCount(main_) - 1, 2) == "Zeile " + std::to_string(to - 1); }));
+    Sleep(300);  // the catch-up that follows
+  };
+  sendUpTo(0, 200);
+  SetDlgItemTextA(main_, kSearchTerm, "Zeile 120");
+  SendMessageA(main_, WM_COMMAND, MAKEWPARAM(kSearchButton, BN_CLICKED), 0);
+  ASSERT_EQ(Selected(), 120);
+  ASSERT_FALSE(LastRowInView());
+  const std::string top = ListRowText(main_, Top(), 2);
+
+  sendUpTo(200, 250);  // three blocks of 20 go
+  EXPECT_EQ(ListRowCount(main_), 190);
+  EXPECT_EQ(ListRowText(main_, 0, 2), "Zeile 60");
+  EXPECT_EQ(ListRowText(main_, Selected(), 2), "Zeile 120") << "still selected";
+  EXPECT_EQ(ListRowText(main_, Top(), 2), top) << "the same rows on screen";
+  EXPECT_EQ(StatusPaneText(main_, 1), "190");
+
+  sendUpTo(250, 350);  // Zeile 120 and the rows on screen go
+  EXPECT_EQ(Selected(), -1) << "a row that went leaves nothing selected";
+  EXPECT_EQ(Top(), 0) << "the oldest row left at the top";
+
+  PostMessageA(List(), WM_KEYDOWN, VK_END, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ListRowText(main_, Selected(), 2) == "Zeile 349"; }));
+  sendUpTo(350, 450);
+  EXPECT_TRUE(WaitUntil([&] { return LastRowInView(); }, 3000)) << "following, top row " << Top();
+  EXPECT_EQ(ListRowText(main_, Selected(), 2), "Zeile 349");
+  Close();
+}
+
 // A count beyond the rules there, a range of accented letters ignoring case,
 // and ticking a damaged rule on the page.
 TEST_F(ViewTest, RulesAreTakenAsTheyAreAndCheckedWhenTickedOn) {

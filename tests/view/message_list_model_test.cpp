@@ -58,6 +58,61 @@ TEST(MessageListModelTest, RowsTakenAreShownOnlyAtCatchUpAndTheFirstOfABatchWake
   EXPECT_EQ(model.ShownText(1, kColumnMessage), "drei");
 }
 
+// Rows dropped between two catch-ups stay the control's first items, as
+// rows that went, so that its selection and top row never point at another
+// row; filtering again meanwhile takes over from the control's place.
+TEST(MessageListModelTest, DroppedRowsKeepTheControlsItemsInPlaceUntilItCatchesUp) {
+  MessageListModel model;
+  for (int i = 0; i < 20; ++i) AddRow(model, 0x303, "", "", "Zeile " + std::to_string(i));
+  model.CatchUp();
+  FilterAgain(model, {Rule(RuleAction::kHide, "3")});
+  ASSERT_EQ(model.ShownCount(), 18u);
+
+  model.DropOldestRows(5);
+  EXPECT_EQ(model.RowCount(), 15);
+  EXPECT_EQ(model.Dropped(), 4u) << "Zeile 0, 1, 2 and 4 were shown";
+  EXPECT_EQ(model.ListCount(), 18u);
+  EXPECT_EQ(model.ShownCount(), 14u);
+  EXPECT_EQ(model.RowOf(3), kNoRow);
+  EXPECT_EQ(model.ShownRow(0), nullptr);
+  EXPECT_EQ(model.ShownText(3, kColumnMessage), "");
+  EXPECT_EQ(model.ShownText(4, kColumnMessage), "Zeile 5");
+  EXPECT_EQ(model.RowOf(4), 0u) << "the store's first row now";
+  EXPECT_EQ(model.FindNext(2, "Zeile 1", false), 9u) << "from a row that went: from the first";
+  EXPECT_EQ(model.FindNext(9, "Zeile 1", false), 10u);
+  ViewPlace place;
+  place.top = 8;
+  place.page = 10;
+  EXPECT_TRUE(model.AtEnd(place)) << "by the control's count";
+
+  EXPECT_EQ(model.TakeDropped(), 4u);
+  EXPECT_EQ(model.ListCount(), 14u);
+  EXPECT_EQ(model.ShownText(0, kColumnMessage), "Zeile 5");
+
+  // Rows go while filtering again: the control's place still finds its rows.
+  model.SetRules({Rule(RuleAction::kHide, "Zeile 1[0-2]", RuleKind::kRegex)});
+  model.DropOldestRows(3);
+  EXPECT_EQ(model.Dropped(), 3u);
+  ASSERT_EQ(model.RefilterSlice(), RefilterStep::kComplete);
+  ViewPlace was;
+  was.top = 3;       // Zeile 8
+  was.page = 5;
+  was.selected = 8;  // Zeile 14, out of view
+  const ViewPlace now = model.TakeOver(was);
+  EXPECT_EQ(model.Dropped(), 0u);
+  EXPECT_EQ(model.ListCount(), 9u);
+  EXPECT_EQ(model.ShownText(now.top, kColumnMessage), "Zeile 8");
+  EXPECT_EQ(model.ShownText(now.selected, kColumnMessage), "Zeile 14");
+
+  // Every row goes: the control's items are all rows that went.
+  model.CatchUp();
+  model.DropOldestRows(100);
+  EXPECT_EQ(model.RowCount(), 0);
+  EXPECT_EQ(model.ListCount(), 9u);
+  EXPECT_EQ(model.RowOf(8), kNoRow);
+  EXPECT_FALSE(model.Behind());
+}
+
 TEST(MessageListModelTest, TheControlForgetsItsItemsWhileTheRowsAreStillThere) {
   MessageListModel model;
   for (const char* text : {"a", "b", "c"}) AddRow(model, 0x303, "", "", text);

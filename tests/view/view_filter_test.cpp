@@ -124,6 +124,45 @@ TEST(ViewFilterTest, ARuleThatGivesUpIsSwitchedOffAndToldOnce) {
   EXPECT_EQ(view.TakeSwitchedOff(), (std::vector<std::size_t>{1}));
 }
 
+// The oldest rows go from the store: the index in force, the highlights
+// worked out and a filtering again in progress move up with the rows.
+TEST(ViewFilterTest, DroppedRowsLeaveTheIndexTheHighlightsAndAFilteringInProgress) {
+  MessageRows rows;
+  ViewFilter view;
+  for (int i = 0; i < 30; ++i) AddRow(rows, 0x303, "", "", "Zeile " + std::to_string(i));
+  view.SetRules({Rule(RuleAction::kHide, "Zeile 1"), Rule(RuleAction::kHighlight, "5")});
+  WorkToTheEnd(view, rows);
+  for (std::size_t r = 0; r < rows.size(); ++r) view.Highlight(rows, r);  // every row's byte known
+
+  rows.DropOldestRows(12);
+  EXPECT_EQ(view.DropOldest(12), 9u) << "Zeile 0 and 2 to 9 were shown";
+  std::vector<std::string> expected;
+  for (int i = 20; i < 30; ++i) expected.push_back("Zeile " + std::to_string(i));
+  EXPECT_EQ(ShownMessages(view, rows), expected);
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const ViewRule* marked = view.Highlight(rows, r);
+    EXPECT_EQ(marked != nullptr, rows.Row(r).Text(2).find('5') != std::string_view::npos) << rows.Row(r).Text(2);
+  }
+
+  // Filtering again, one row per slice, when more rows go.
+  view.SetRules({Rule(RuleAction::kHide, "Zeile (1[24]|2[0-4])", RuleKind::kRegex)});
+  for (int slice = 0; slice < 3; ++slice) ASSERT_FALSE(view.Work(rows, [] { return true; }));
+  rows.DropOldestRows(2);
+  EXPECT_EQ(view.DropOldest(2), 0u) << "Zeile 12 and 13 were hidden";
+  WorkToTheEnd(view, rows);
+  EXPECT_EQ(ShownMessages(view, rows),
+            (std::vector<std::string>{"Zeile 15", "Zeile 16", "Zeile 17", "Zeile 18", "Zeile 19", "Zeile 25",
+                                      "Zeile 26", "Zeile 27", "Zeile 28", "Zeile 29"}));
+
+  // Rows the view has not looked at yet go too.
+  AddRow(rows, 0x303, "", "", "Zeile 30");
+  AddRow(rows, 0x303, "", "", "Zeile 31");
+  rows.DropOldestRows(rows.size() - 1);
+  EXPECT_EQ(view.DropOldest(17), 10u);
+  view.Extend(rows, {});
+  EXPECT_EQ(ShownMessages(view, rows), std::vector<std::string>{"Zeile 31"});
+}
+
 TEST(ViewFilterTest, NoticeNamesTheRulesFromOne) {
   EXPECT_EQ(SwitchedOffNotice({}), "");
   EXPECT_EQ(SwitchedOffNotice({2}).substr(0, 58), "Regel 3 ist zu aufwendig und wurde ausgeschaltet: Ihr regu");
@@ -193,6 +232,37 @@ TEST_F(PlaceAfterRefilterTest, FollowingThenTheSelectedRowInViewThenTheTopRow) {
   RowFilter none;
   none.Rebuild(rows, RuleSet({Rule(RuleAction::kHide, "Zeile")}));
   EXPECT_EQ(PlaceAfterRefilter(before, none, was, false).top, 0u);
+}
+
+// Where the view goes when the oldest rows go: the same rows stay on screen
+// and selected where they are still there.
+TEST(ViewPlaceTest, AfterADropTheSameRowsStaySelectedAndInView) {
+  constexpr std::size_t kNone = RowFilter::kNoShownRow;
+  const struct {
+    const char* what;
+    std::size_t top, selected, gone, count;
+    std::size_t nowTop, nowSelected;
+  } cases[] = {
+      {"the rows in view stay in view", 40, 45, 10, 90, 30, 35},
+      {"a selected row that went leaves none selected", 40, 5, 10, 90, 30, kNone},
+      {"the first row left was selected", 40, 10, 10, 90, 30, 0},
+      {"the last row dropped was selected", 40, 9, 10, 90, 30, kNone},
+      {"a top row that went: the first row left", 5, kNone, 10, 90, 0, kNone},
+      {"at the end stays at the end", 90, 99, 10, 90, 80, 89},
+      {"a list shorter than the page", 0, 3, 2, 4, 0, 1},
+      {"every row went", 50, 55, 100, 0, 0, kNone},
+      {"nothing shown went", 40, 45, 0, 100, 40, 45},
+  };
+  for (const auto& c : cases) {
+    ViewPlace was;
+    was.top = c.top;
+    was.page = 10;
+    was.selected = c.selected;
+    const ViewPlace now = PlaceAfterDrop(was, c.gone, c.count);
+    EXPECT_EQ(now.top, c.nowTop) << c.what;
+    EXPECT_EQ(now.selected, c.nowSelected) << c.what;
+    EXPECT_EQ(now.page, 10u) << c.what;
+  }
 }
 
 }  // namespace
