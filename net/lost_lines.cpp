@@ -14,7 +14,8 @@ std::string LostLinesToolTip(const LostLines& lost) {
          part("Mailslot", lost.mailslot) + ", " + part("Fernmeldungen \xFC" "ber Netzwerk", lost.remoteNetwork) +
          ", " + part("Syslog", lost.syslog) + ", " + part("falsches Format", lost.wrongFormat) + ", " +
          part("nicht erlaubte Absender", lost.refusedSenders) + ", " +
-         part("Weiterleitung", lost.forwarding) + ", " + part("systemweit", lost.systemWide);
+         part("Weiterleitung", lost.forwarding) + ", " + part("systemweit", lost.systemWide) + ", " +
+         part("Protokolldatei", lost.logFile);
 }
 
 }  // namespace ploxen

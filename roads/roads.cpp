@@ -24,11 +24,13 @@ Roads::Roads(MessageIntake& intake, Host& host)
       systemWide_(intake),
       networkIn_(intake) {
   intake_.ObserveRows(&forwarder_);
+  intake_.ObserveRows(&log_);
 }
 
 Roads::~Roads() {
   Close();
-  intake_.ObserveRows(nullptr);
+  intake_.StopObserving(&log_);
+  intake_.StopObserving(&forwarder_);
 }
 
 void Roads::Open(HWND owner) {
@@ -90,11 +92,17 @@ void Roads::ApplyNetwork(const NetworkSettings& now, const NetworkChange& change
   if (!notice.empty()) Tell(notice, MB_ICONINFORMATION);
 }
 
+void Roads::ApplyLog(bool on, const std::string& path, LogRotation rotation, LogFormat format) {
+  log_.Stop();
+  if (on) log_.Start(path, rotation, format);
+}
+
 LostLines Roads::Lost() const {
   LostLines lost = networkIn_.Lost();
   lost.mailslot = receiver_.Lost();
   lost.systemWide = systemWide_.Lost();
   lost.forwarding = forwarder_.Lost();
+  lost.logFile = log_.Lost();
   return lost;
 }
 
@@ -107,6 +115,7 @@ void Roads::Close() {
   monitor_.Stop();
   systemWide_.Stop();
   forwarder_.Stop();
+  log_.Stop();
   receiver_.Close();
   dbWin32_.Destroy();
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);  // its timers with it

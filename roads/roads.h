@@ -19,6 +19,7 @@
 #include "net/network_settings.h"
 #include "roads/dbwin32_listener.h"
 #include "roads/debug_monitor.h"
+#include "roads/log_file.h"
 #include "roads/network_listener.h"
 #include "roads/syslog_forwarder.h"
 #include "roads/system_wide_listener.h"
@@ -65,6 +66,10 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   void StartDebugMonitor(const std::string& commandLine) { monitor_.Start(commandLine); }
   // What the parameter page says of the system-wide road.
   std::string SystemWideStateText() const;
+  // The log file of every row, as PROTOKOLL (or the command line) says: on
+  // into path, or off; started anew for each call.
+  void ApplyLog(bool on, const std::string& path, LogRotation rotation, LogFormat format);
+  const LogFile& Log() const { return log_; }
   // Every road's dropped lines, for the status bar.
   LostLines Lost() const;
   // The window goes: the queue closes first, so that no worker waits for it
@@ -89,6 +94,7 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   Host& host_;
   HWND owner_ = nullptr;
   SyslogForwarder forwarder_;  // told of every row by the intake
+  LogFile log_;                // and so is the log file
   HandOver handOver_;
   DBWin32Listener dbWin32_;
   Win32Mailslot mailslot_;

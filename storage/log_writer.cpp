@@ -41,6 +41,7 @@ void LogWriter::Add(MessageKind kind, const std::string_view* strings, std::size
     return;
   }
   backlog_.fetch_add(size, std::memory_order_relaxed);
+  waiting_.fetch_add(1, std::memory_order_relaxed);
   added_.ends.push_back(added_.bytes.size());
 }
 
@@ -124,6 +125,7 @@ bool LogWriter::WriteOut(const LogTime& now) {
     if (!files_.Append(unsent_.bytes.data() + from, static_cast<std::size_t>(batch))) return false;
     size_ += batch;
     fileRows_ += static_cast<std::uint32_t>(end - unsentAt_);
+    waiting_.fetch_sub(end - unsentAt_, std::memory_order_relaxed);
     unsentAt_ = end;
     backlog_.fetch_sub(static_cast<std::size_t>(batch), std::memory_order_relaxed);
     if (format_ == LogFormat::kBinary) {

@@ -66,6 +66,8 @@ class LogWriter {
   void Close();
 
   std::uint64_t Lost() const { return lost_.load(std::memory_order_relaxed); }
+  // Rows taken and not yet written.
+  std::uint64_t Waiting() const { return waiting_.load(std::memory_order_relaxed); }
   // The last write or open failed, and no later one succeeded.
   bool Failing() const { return failing_.load(std::memory_order_relaxed); }
   // The file rows go into now (its full path); empty before the first.
@@ -94,6 +96,7 @@ class LogWriter {
   Rows added_;
   std::atomic<std::size_t> backlog_{0};  // bytes in added_ and unsent_
   std::atomic<std::uint64_t> lost_{0};
+  std::atomic<std::uint64_t> waiting_{0};
   std::atomic<bool> failing_{false};
 
   // The writer's thread only.

@@ -65,6 +65,14 @@ constexpr std::string_view kWeiterleiten = "WEITERLEITEN";
 constexpr std::string_view kZiel = "ZIEL";
 constexpr std::string_view kZielProtokoll = "ZIELPROTOKOLL";
 // FILTER, the view's rules, is a list: see storage/view_rules_profile.h.
+
+constexpr std::string_view kSectionProtokoll = "PROTOKOLL";
+constexpr std::string_view kProtokollEin = "EIN";
+constexpr std::string_view kProtokollDatei = "DATEI";
+constexpr std::string_view kProtokollFormat = "FORMAT";
+constexpr std::string_view kProtokollGroesse = "GROESSE";
+constexpr std::string_view kProtokollTaeglich = "TAEGLICH";
+constexpr std::string_view kProtokollBehalten = "BEHALTEN";
 }  // namespace keys
 
 // A damaged ANZAHL (say 2000000000) would otherwise keep start-up and exit
@@ -108,6 +116,26 @@ struct NetworkSettings {
   }
 };
 
+// The largest size in MB and number of files the log takes.
+constexpr int kLogCountMax = 100000;
+
+// The log file (section PROTOKOLL). A name without a folder lives beside
+// the profile.
+struct LogSettings {
+  int ein = 0;
+  std::string datei{"PLOXEN-Protokoll.txt"};
+  int format = 0;      // 0 text, 1 the list's binary file
+  int groesseMb = 10;  // a new file beyond this size; 0: no limit
+  int taeglich = 1;    // a new file each day
+  int dateien = 10;    // files kept; 0: all
+
+  bool operator==(const LogSettings& o) const {
+    return ein == o.ein && datei == o.datei && format == o.format && groesseMb == o.groesseMb &&
+           taeglich == o.taeglich && dateien == o.dateien;
+  }
+  bool operator!=(const LogSettings& o) const { return !(*this == o); }
+};
+
 // Every value that outlives a run; a default-made record holds every default
 // but the position's, which comes from the screen. Switches are 0 for off,
 // anything else for on, and are written back as held (NETZ's excepted).
@@ -124,6 +152,7 @@ struct Settings {
   int caseSensitiv = 0;
   int folgen = 0;  // FOLGEN: the list follows the newest line
   NetworkSettings network;
+  LogSettings log;  // PROTOKOLL
   // FILTER, in order; those the view switched off for giving up are off here.
   std::vector<ViewRule> rules;
 };

@@ -25,6 +25,8 @@ SettingsChange Compare(const Settings& before, const Settings& after) {
   change.font = FontChanged(before.fontSize, before.fontName, after.fontSize, after.fontName);
   change.rules = before.rules != after.rules;
   change.network = CompareNetwork(before.network, after.network);
+  // A log that stays off has nothing to close or begin.
+  change.log = before.log != after.log && (before.log.ein != 0 || after.log.ein != 0);
   return change;
 }
 

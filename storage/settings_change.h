@@ -27,6 +27,7 @@ struct SettingsChange {
   bool font = false;         // the list made again in the new font
   bool rules = false;        // the rows filtered again by the new rules
   NetworkChange network;
+  bool log = false;          // the log file closed, and begun anew as PROTOKOLL says
 };
 
 SettingsChange Compare(const Settings& before, const Settings& after);

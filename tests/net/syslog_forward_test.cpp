@@ -93,11 +93,12 @@ TEST(LostLines, TotalPaneAndToolTip) {
   lost.refusedSenders = 3;
   lost.systemWide = 1;
   lost.wrongFormat = 2;
-  EXPECT_EQ(lost.Total(), 18u);
-  EXPECT_EQ(LostLinesPaneText(lost), "Verlorene Zeilen: 18");
+  lost.logFile = 4;
+  EXPECT_EQ(lost.Total(), 22u);
+  EXPECT_EQ(LostLinesPaneText(lost), "Verlorene Zeilen: 22");
   EXPECT_EQ(LostLinesToolTip(lost),
             "Verlorene Zeilen: Warteschlange voll 0, Mailslot 0, Fernmeldungen \xFC" "ber Netzwerk 12, Syslog 0, "
-            "falsches Format 2, nicht erlaubte Absender 3, Weiterleitung 0, systemweit 1");
+            "falsches Format 2, nicht erlaubte Absender 3, Weiterleitung 0, systemweit 1, Protokolldatei 4");
 }
 
 }  // namespace
