@@ -6,12 +6,15 @@
 
 #include "app/about_dialog.h"
 #include "app/list_files.h"
+#include "app/log_file_command.h"
 #include "app/message_box.h"
 #include "app/remark_dialog.h"
 #include "app/row_copy.h"
 #include "fw/ini_profile.h"
 #include "fw/strings.h"
+#include "params/log_rules.h"
 #include "res/resource.h"
+#include "shell/command_line.h"
 #include "shell/layout.h"
 #include "sources/copy_data.h"
 #include "storage/settings_change.h"
@@ -36,6 +39,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
     : commandLine_(std::move(commandLine)),
       profile_(fw::DefaultProfilePath()),
       intake_(settings_.intake, listModel_, *this) {
+  logSwitch_ = TakeLogSwitch(commandLine_);
   listModel_.OnStateChange([this] { UpdateListState(); });
   listModel_.OnBehind([this] { catchUp_.Behind(); });
   listModel_.OnRefilter([this] { catchUp_.Refilter(); });
@@ -97,6 +101,7 @@ bool CPLOXENDlg::OnInit() {
   if (settings_.intake.systemWeit) roads_.SetSystemWide(true);
   // The network roads open from nothing: the section against the defaults.
   roads_.ApplyNetwork(settings_.network, CompareNetwork(NetworkSettings{}, settings_.network));
+  ApplyLog();
   return true;
 }
 
@@ -227,6 +232,15 @@ void CPLOXENDlg::Apply(const SettingsChange& change) {
   // Also unchanged: a mailslot that failed is tried again.
   roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall, change.remoteTimer);
   roads_.ApplyNetwork(settings_.network, change.network);
+  if (change.log) {
+    logSwitch_.reset();
+    ApplyLog();
+  }
+}
+
+void CPLOXENDlg::ApplyLog() {
+  const LogInForce log = LogToApply(settings_.log, logSwitch_, ProfileFolder(fw::DefaultProfilePath()));
+  roads_.ApplyLog(log.on, log.path, log.rotation, log.format);
 }
 
 bool CPLOXENDlg::AllowClose() {
@@ -256,6 +270,7 @@ bool CPLOXENDlg::HandlesCommand(unsigned id) const {
   switch (id) {
     case IDC_CLOSE: case IDM_ABOUT: case IDM_PARAMETER: case IDM_OPEN: return true;
     case IDM_SAVE_SHOWN: case IDM_FOLLOW: case IDM_FILTER: case IDM_FILTERS_OFF: case IDM_COPY_SHOWN: return true;
+    case IDM_OPEN_LOG: return true;
     default: return rowMenu_.Offers(id);
   }
 }
@@ -283,6 +298,9 @@ bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
       SaveShownRows(hwnd_, listModel_, settings_.saveDatei);
       return true;
     case IDM_FOLLOW: SetFollowing(!listModel_.Following()); return true;
+    case IDM_OPEN_LOG:
+      if (OpenCurrentLogFile(hwnd_, roads_.Log(), listModel_, intake_)) catchUp_.Now();
+      return true;
     case IDM_FILTER: OnParameter(kFilterPage); return true;
     case IDM_FILTERS_OFF: rules_.AllOff(); return true;
     default: return false;

@@ -181,7 +181,7 @@ CPageNetz::CPageNetz(NetworkSettings& network) : PropertyPage(IDD_PAGE_NETZ), ne
 CParamDlg::CParamDlg(std::string caption, HWND owner, int startPage, const Settings& current)
     : ModalSheet(std::move(caption), owner, startPage), settings(current) {
   for (fw::PropertyPage* page : std::initializer_list<fw::PropertyPage*>{&allg, &meld, &suchen, &remote, &email,
-                                                                         &sysInfo, &vba, &filter, &netz})
+                                                                         &sysInfo, &vba, &filter, &netz, &protokoll})
     AddPage(*page);
 }
 

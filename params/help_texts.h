@@ -8,7 +8,7 @@
 
 namespace ploxen {
 
-constexpr std::size_t kParameterPageCount = 9;
+constexpr std::size_t kParameterPageCount = 10;
 
 // The help shown for the page at that index; past the last page, none.
 std::string_view PageHelpText(std::size_t pageIndex);

@@ -12,7 +12,9 @@ LogTime Now() {
 
 void LogFile::Start(const std::string& path, LogRotation rotation, LogFormat format) {
   Stop();
-  writer_ = std::make_unique<LogWriter>(*this, path, rotation, format);
+  LogFileLayer& files = *this;
+  writer_ = std::make_unique<LogWriter>(files, path, rotation, format);
+  format_ = format;
   stopping_ = false;
   worker_ = std::thread([this] { Work(); });
 }

@@ -40,6 +40,7 @@ class LogFile : public RowObserver, private LogFileLayer {
   // written are counted lost.
   void Stop();
   bool Running() const { return writer_ != nullptr; }
+  LogFormat Format() const { return format_; }
 
   void RowAppended(MessageKind kind, MessageSource source, const std::string_view* strings,
                    std::size_t count) override;
@@ -64,6 +65,7 @@ class LogFile : public RowObserver, private LogFileLayer {
   void FlushNow();
 
   std::unique_ptr<LogWriter> writer_;
+  LogFormat format_ = LogFormat::kText;
   std::thread worker_;
   std::mutex mutex_;
   std::condition_variable wake_;
