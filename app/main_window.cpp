@@ -240,7 +240,7 @@ void CPLOXENDlg::Apply(const SettingsChange& change) {
 
 void CPLOXENDlg::ApplyLog() {
   const LogInForce log = LogToApply(settings_.log, logSwitch_, ProfileFolder(fw::DefaultProfilePath()));
-  roads_.ApplyLog(log.on, log.path, log.rotation, log.format);
+  roads_.ApplyLog(log);
 }
 
 bool CPLOXENDlg::AllowClose() {

@@ -57,6 +57,7 @@ LogInForce LogToApply(const LogSettings& settings, const std::optional<std::stri
   log.rotation.maxBytes = static_cast<std::uint64_t>(settings.groesseMb > 0 ? settings.groesseMb : 0) << 20;
   log.rotation.daily = settings.taeglich != 0;
   log.rotation.keep = settings.dateien > 0 ? settings.dateien : 0;
+  log.backlogBytes = static_cast<std::size_t>(settings.pufferKb > 16 ? settings.pufferKb : 16) << 10;
   if (commandLineFile && !commandLineFile->empty()) {
     log.on = true;
     log.path = LogFilePath(*commandLineFile, besideFolder);

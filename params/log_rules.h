@@ -34,15 +34,17 @@ struct LogInForce {
   std::string path;
   LogRotation rotation;
   LogFormat format = LogFormat::kText;
+  std::size_t backlogBytes = LogWriter::kBacklogMax;
   bool operator==(const LogInForce& o) const {
     return on == o.on && path == o.path && rotation.maxBytes == o.rotation.maxBytes &&
-           rotation.daily == o.rotation.daily && rotation.keep == o.rotation.keep && format == o.format;
+           rotation.daily == o.rotation.daily && rotation.keep == o.rotation.keep && format == o.format &&
+           backlogBytes == o.backlogBytes;
   }
 };
 // By PROTOKOLL, unless the command line named a file for this run
 // (commandLineFile): then the log is on, into that file, in the binary
 // format for a .bin or .log name and as text for any other; the rotation
-// stays PROTOKOLL's.
+// stays PROTOKOLL's. At least 16 KB wait while the file fails.
 LogInForce LogToApply(const LogSettings& settings, const std::optional<std::string>& commandLineFile,
                       std::string_view besideFolder);
 

@@ -10,10 +10,10 @@ LogTime Now() {
 }
 }  // namespace
 
-void LogFile::Start(const std::string& path, LogRotation rotation, LogFormat format) {
+void LogFile::Start(const std::string& path, LogRotation rotation, LogFormat format, std::size_t backlogBytes) {
   Stop();
   LogFileLayer& files = *this;
-  writer_ = std::make_unique<LogWriter>(files, path, rotation, format);
+  writer_ = std::make_unique<LogWriter>(files, path, rotation, format, backlogBytes);
   format_ = format;
   stopping_ = false;
   worker_ = std::thread([this] { Work(); });

@@ -35,7 +35,7 @@ class LogFile : public RowObserver, private LogFileLayer {
 
   // From now on into the log at path (its name is the base of the files'
   // names); a log already running is ended first. On the intake's thread.
-  void Start(const std::string& path, LogRotation rotation, LogFormat format);
+  void Start(const std::string& path, LogRotation rotation, LogFormat format, std::size_t backlogBytes);
   // Writes what waits, then closes the file; rows that could not be
   // written are counted lost.
   void Stop();

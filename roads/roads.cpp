@@ -92,9 +92,9 @@ void Roads::ApplyNetwork(const NetworkSettings& now, const NetworkChange& change
   if (!notice.empty()) Tell(notice, MB_ICONINFORMATION);
 }
 
-void Roads::ApplyLog(bool on, const std::string& path, LogRotation rotation, LogFormat format) {
+void Roads::ApplyLog(const LogInForce& log) {
   log_.Stop();
-  if (on) log_.Start(path, rotation, format);
+  if (log.on) log_.Start(log.path, log.rotation, log.format, log.backlogBytes);
 }
 
 LostLines Roads::Lost() const {

@@ -17,6 +17,7 @@
 #include "fw/window.h"
 #include "net/lost_lines.h"
 #include "net/network_settings.h"
+#include "params/log_rules.h"
 #include "roads/dbwin32_listener.h"
 #include "roads/debug_monitor.h"
 #include "roads/log_file.h"
@@ -68,7 +69,7 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   std::string SystemWideStateText() const;
   // The log file of every row, as PROTOKOLL (or the command line) says: on
   // into path, or off; started anew for each call.
-  void ApplyLog(bool on, const std::string& path, LogRotation rotation, LogFormat format);
+  void ApplyLog(const LogInForce& log);
   const LogFile& Log() const { return log_; }
   // Every road's dropped lines, for the status bar.
   LostLines Lost() const;

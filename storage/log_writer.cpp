@@ -25,8 +25,9 @@ std::string BinaryHeader() {
 }
 }  // namespace
 
-LogWriter::LogWriter(LogFileLayer& files, std::string path, LogRotation rotation, LogFormat format)
-    : files_(files), plan_(std::move(path), rotation), format_(format) {}
+LogWriter::LogWriter(LogFileLayer& files, std::string path, LogRotation rotation, LogFormat format,
+                     std::size_t backlogMax)
+    : files_(files), plan_(std::move(path), rotation), format_(format), backlogMax_(backlogMax) {}
 
 LogWriter::~LogWriter() { Close(); }
 
@@ -35,7 +36,7 @@ void LogWriter::Add(MessageKind kind, const std::string_view* strings, std::size
   const std::size_t before = added_.bytes.size();
   Encode(kind, strings, count);
   const std::size_t size = added_.bytes.size() - before;
-  if (backlog_.load(std::memory_order_relaxed) + size > kBacklogMax) {
+  if (backlog_.load(std::memory_order_relaxed) + size > backlogMax_) {
     added_.bytes.resize(before);
     lost_.fetch_add(1, std::memory_order_relaxed);
     return;
@@ -92,6 +93,14 @@ void LogWriter::Flush(const LogTime& now, std::uint64_t tickMs) {
   if (failing_.load(std::memory_order_relaxed) && tickMs < retryAt_) return;
   if (!WriteOut(now)) {
     Fail(tickMs);
+    // The rows written before the failure go from memory.
+    if (unsentAt_ > 0) {
+      const std::size_t written = unsent_.ends[unsentAt_ - 1];
+      unsent_.bytes.erase(0, written);
+      unsent_.ends.erase(unsent_.ends.begin(), unsent_.ends.begin() + static_cast<std::ptrdiff_t>(unsentAt_));
+      for (std::size_t& end : unsent_.ends) end -= written;
+      unsentAt_ = 0;
+    }
     return;
   }
   failing_.store(false, std::memory_order_relaxed);
@@ -109,6 +118,7 @@ bool LogWriter::WriteOut(const LogTime& now) {
     while (end < rows) {
       const std::uint64_t row = unsent_.ends[end] - (end == 0 ? 0 : unsent_.ends[end - 1]);
       if (plan_.NeedsNewFile(begun_, now, size_ + batch, header_, row)) break;
+      if (batch > 0 && batch + row > kWriteMax) break;
       batch += row;
       ++end;
     }

@@ -46,13 +46,18 @@ class LogFileLayer {
 
 class LogWriter {
  public:
-  // Rows waiting for a file that cannot be written, at most: beyond it
-  // they are counted lost. A few seconds of a flood.
-  static constexpr std::size_t kBacklogMax = 16u << 20;
+  // Bytes of rows waiting for a file that cannot be written, at most, by
+  // default: beyond it they are counted lost. About a second of a flood,
+  // minutes of a busy program.
+  static constexpr std::size_t kBacklogMax = 4u << 20;
+  // The most one write takes: after a failure, what fits is written before
+  // the disk is full again.
+  static constexpr std::size_t kWriteMax = 256u << 10;
   static constexpr std::uint64_t kRetryMs = 3000;
   static constexpr std::size_t kBinaryHeaderSize = 12;  // version, row count, colour pairs
 
-  LogWriter(LogFileLayer& files, std::string path, LogRotation rotation, LogFormat format);
+  LogWriter(LogFileLayer& files, std::string path, LogRotation rotation, LogFormat format,
+            std::size_t backlogMax = kBacklogMax);
   ~LogWriter();
   LogWriter(const LogWriter&) = delete;
   LogWriter& operator=(const LogWriter&) = delete;
@@ -91,6 +96,7 @@ class LogWriter {
   LogFileLayer& files_;
   LogPlan plan_;
   const LogFormat format_;
+  const std::size_t backlogMax_;
 
   std::mutex mutex_;  // guards added_
   Rows added_;

@@ -95,6 +95,7 @@ constexpr SettingKey kSettingKeys[] = {
     Number(kSectionProtokoll, kProtokollGroesse, Field<&Settings::log, &LogSettings::groesseMb>, KeyKind::kCount),
     Number(kSectionProtokoll, kProtokollTaeglich, Field<&Settings::log, &LogSettings::taeglich>, KeyKind::kSwitch),
     Number(kSectionProtokoll, kProtokollBehalten, Field<&Settings::log, &LogSettings::dateien>, KeyKind::kCount),
+    Number(kSectionProtokoll, kProtokollPuffer, Field<&Settings::log, &LogSettings::pufferKb>, KeyKind::kCount),
 };
 
 bool IsNetz(const SettingKey& k) { return k.section == kSectionNetz; }

@@ -73,6 +73,7 @@ constexpr std::string_view kProtokollFormat = "FORMAT";
 constexpr std::string_view kProtokollGroesse = "GROESSE";
 constexpr std::string_view kProtokollTaeglich = "TAEGLICH";
 constexpr std::string_view kProtokollBehalten = "BEHALTEN";
+constexpr std::string_view kProtokollPuffer = "PUFFER";
 }  // namespace keys
 
 // A damaged ANZAHL (say 2000000000) would otherwise keep start-up and exit
@@ -116,7 +117,7 @@ struct NetworkSettings {
   }
 };
 
-// The largest size in MB and number of files the log takes.
+// The largest size in MB, number of files and KB of memory the log takes.
 constexpr int kLogCountMax = 100000;
 
 // The log file (section PROTOKOLL). A name without a folder lives beside
@@ -128,10 +129,13 @@ struct LogSettings {
   int groesseMb = 10;  // a new file beyond this size; 0: no limit
   int taeglich = 1;    // a new file each day
   int dateien = 10;    // files kept; 0: all
+  // KB of rows kept in memory while the file cannot be written; not on
+  // the page (a slow share may want more).
+  int pufferKb = 4096;
 
   bool operator==(const LogSettings& o) const {
     return ein == o.ein && datei == o.datei && format == o.format && groesseMb == o.groesseMb &&
-           taeglich == o.taeglich && dateien == o.dateien;
+           taeglich == o.taeglich && dateien == o.dateien && pufferKb == o.pufferKb;
   }
   bool operator!=(const LogSettings& o) const { return !(*this == o); }
 };

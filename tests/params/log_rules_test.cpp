@@ -77,9 +77,11 @@ TEST(LogRules, TheCommandLineWinsForTheRun) {
   }
   profile.groesseMb = -5;
   profile.dateien = -1;
+  profile.pufferKb = 3;
   const LogInForce odd = LogToApply(profile, std::nullopt, "");
   EXPECT_EQ(odd.rotation.maxBytes, 0u);
   EXPECT_EQ(odd.rotation.keep, 0);
+  EXPECT_EQ(odd.backlogBytes, 16u << 10);
 }
 
 }  // namespace

@@ -190,10 +190,11 @@ TEST(LogWriter, FailingFileLayerComesBack) {
 TEST(LogWriter, BeyondTheBacklogRowsAreCountedLost) {
   MemoryFiles files;
   files.down = true;
-  LogWriter writer(files, "p.log", LogRotation{}, LogFormat::kText);
+  constexpr std::size_t kBacklog = 100000;
+  LogWriter writer(files, "p.log", LogRotation{}, LogFormat::kText, kBacklog);
   const std::string tail(1000, 'x');
   const std::size_t row = TextLine(0).size() + tail.size();
-  const int fitting = static_cast<int>(LogWriter::kBacklogMax / row);
+  const int fitting = static_cast<int>(kBacklog / row);
   for (int n = 0; n < fitting + 100; ++n) AddLine(writer, n, tail);
   writer.Flush(kNoon, 0);
   EXPECT_TRUE(writer.Failing());
@@ -209,7 +210,33 @@ TEST(LogWriter, BeyondTheBacklogRowsAreCountedLost) {
   for (int n = 0; n < kept; ++n) expected += "PID=" + std::to_string(n) + "\t12:00:00\tZeile " + std::to_string(n) + tail + "\r\n";
   expected += TextLine(-1);
   EXPECT_TRUE(files.files.begin()->second == expected);
-  EXPECT_GT(expected.size(), LogWriter::kBacklogMax - row);
+  EXPECT_GT(expected.size(), kBacklog - row);
+}
+
+// A disk that has room for part of what waits: whole rows go in, as many
+// as fit, and the rest once there is room.
+TEST(LogWriter, WhatFitsIsWrittenBeforeTheDiskIsFull) {
+  MemoryFiles files;
+  files.room = 600000;
+  LogWriter writer(files, "p.log", LogRotation{}, LogFormat::kText);
+  const std::string tail(1000, 'x');
+  std::string expected = kBom;
+  for (int n = 0; n < 2000; ++n) {
+    AddLine(writer, n, tail);
+    expected += "PID=" + std::to_string(n) + "\t12:00:00\tZeile " + std::to_string(n) + tail + "\r\n";
+  }
+  writer.Flush(kNoon, 0);
+  EXPECT_TRUE(writer.Failing());
+  const std::string part = files.files.begin()->second;
+  EXPECT_GT(part.size(), 300000u);
+  EXPECT_LE(part.size(), 600000u);
+  EXPECT_TRUE(expected.compare(0, part.size(), part) == 0 && part.compare(part.size() - 2, 2, "\r\n") == 0)
+      << "whole rows, the first ones";
+  files.room = SIZE_MAX;
+  writer.Flush(kNoon, LogWriter::kRetryMs);
+  EXPECT_FALSE(writer.Failing());
+  EXPECT_TRUE(files.files.begin()->second == expected);
+  EXPECT_EQ(writer.Waiting(), 0u);
 }
 
 TEST(LogWriter, RotationBySizeKeepsFilesThatFollowOn) {

@@ -355,10 +355,10 @@ TEST(SettingsLoad, ProtokollIsReadWithItsRanges) {
     const char* behalten;
     LogSettings expected;
   } cases[] = {
-      {"1", "1", "5", "3", {1, "D:\\x.bin", 1, 5, 1, 3}},
-      {"7", "2", "0", "0", {1, "D:\\x.bin", 1, 0, 1, 0}},
-      {"0", "0", "-1", "100001", {0, "D:\\x.bin", 0, 10, 1, 10}},
-      {"x", "x", "100000", "abc", {0, "D:\\x.bin", 0, 100000, 1, 10}},
+      {"1", "1", "5", "3", {1, "D:\\x.bin", 1, 5, 1, 3, 4096}},
+      {"7", "2", "0", "0", {1, "D:\\x.bin", 1, 0, 1, 0, 4096}},
+      {"0", "0", "-1", "100001", {0, "D:\\x.bin", 0, 10, 1, 10, 4096}},
+      {"x", "x", "100000", "abc", {0, "D:\\x.bin", 0, 100000, 1, 10, 4096}},
   };
   for (const Case& c : cases) {
     MemoryProfile profile;
@@ -393,7 +393,7 @@ TEST(SettingsSave, KeysAreWrittenInTheirOrder) {
       "SAVEDATEI", "MAXCOUNT",  "DESTRUKTOR",  "KONSTRUKTOR", "MELDUNGEN",    "STARTENDE",
       "B_TRACE",   "B_DLL",     "B_EXCEPTION", "B_THREAD",    "B_PROCESS",    "ERSTER_AUFRUF",
       "FERNDEBUG", "INTERVALL", "FONTNAME",    "FONTSIZE",    "CASESENSITIV", "PLOXEN",
-      "DBWIN32",   "SYSTEMWEIT", "FOLGEN", "EIN", "DATEI", "FORMAT", "GROESSE", "TAEGLICH", "BEHALTEN", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
+      "DBWIN32",   "SYSTEMWEIT", "FOLGEN", "EIN", "DATEI", "FORMAT", "GROESSE", "TAEGLICH", "BEHALTEN", "PUFFER", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
   EXPECT_EQ(written, expected);
 }
 

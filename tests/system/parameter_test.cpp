@@ -24,10 +24,10 @@ namespace {
 
 constexpr int kApply = 0x3021, kHelp = 9;
 constexpr const char* kPageTitles[] = {"Allgemeine Daten", "Meldungen", "Suchen", "Remote Debug", "Email",
-                                       "Information",      "VBA",       "Filter", "Netzwerk"};
+                                       "Information",      "VBA",       "Filter", "Netzwerk", "Protokoll"};
 constexpr const char* kShotNames[] = {"allgemein",   "meldungen", "suchen", "remote",  "email",
-                                      "information", "vba",       "filter", "netzwerk"};
-constexpr int kPageCount = 9;
+                                      "information", "vba",       "filter", "netzwerk", "protokoll"};
+constexpr int kPageCount = 10;
 constexpr int kNetPage = 8;  // "Netzwerk", and its controls
 constexpr int kNetRemote = 1055, kNetRemotePort = 1056, kNetSyslog = 1057, kNetSyslogPort = 1058,
               kNetSenders = 1059, kNetForward = 1060, kNetTarget = 1061, kNetTcp = 1062, kNetUdp = 1063;
@@ -436,7 +436,8 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
                           "Keine Hilfe vorhanden\r\n",
                           "Keine Hilfe vorhanden\r\n",
                           "Die Regeln bestimmen",
-                          "Andere Rechner, Ger\xE4te und Linux-Rechner"};
+                          "Andere Rechner, Ger\xE4te und Linux-Rechner",
+                          "Jede Zeile, die ein Weg bringt"};
   for (int i = 0; i < kPageCount; ++i) {
     ShowPage(sheet, i);
     // F1 on the keyboard, with the sheet in front.
