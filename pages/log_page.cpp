@@ -1,5 +1,7 @@
 #include "pages/log_page.h"
 
+#include <string>
+
 #include "fw/file_dialog.h"
 #include "fw/ini_profile.h"
 #include "params/log_rules.h"
@@ -16,9 +18,13 @@ FolderAccess AccessOf(const std::string& path) {
   if (folder.empty()) folder = ".";
   const DWORD attributes = GetFileAttributesA(folder.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderAccess::kMissing;
-  char probe[MAX_PATH + 1] = {};
-  if (!GetTempFileNameA(folder.c_str(), "PLX", 0, probe)) return FolderAccess::kNotWritable;
-  DeleteFileA(probe);
+  // Not GetTempFileName: it reports a number also when no file could be made.
+  const std::string probe =
+      folder + (folder.back() == '\\' ? "" : "\\") + "~PLOXEN" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount()) + ".tmp";
+  HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FolderAccess::kNotWritable;
+  CloseHandle(file);
   return FolderAccess::kWritable;
 }
 
