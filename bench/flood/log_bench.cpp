@@ -128,13 +128,28 @@ int main(int argc, char** argv) {
   int textMissing = 0, binaryMissing = 0;
   // Alternating rounds, so that a noisy moment of the machine hurts all three.
   for (int r = 0; r < rounds; ++r) {
-    offRates.push_back(PloxenRound(lines, profile));
-    textRates.push_back(PloxenRound(lines, profile, logTo("flut.txt", "0")));
-    const bool textWhole = EveryLineInOrder(folder, false, lines);
-    EmptyFolder(folder);
-    binaryRates.push_back(PloxenRound(lines, profile, logTo("flut.bin", "1")));
-    const bool binaryWhole = EveryLineInOrder(folder, true, lines);
-    EmptyFolder(folder);
+    // Each kind goes first in turn: a round's first start of PLOXEN.EXE
+    // meets the machine as the last round left it.
+    bool textWhole = false, binaryWhole = false;
+    double off = 0, text = 0, binary = 0;
+    for (int k = 0; k < 3; ++k) {
+      switch ((r + k) % 3) {
+        case 0: off = PloxenRound(lines, profile); break;
+        case 1:
+          text = PloxenRound(lines, profile, logTo("flut.txt", "0"));
+          textWhole = EveryLineInOrder(folder, false, lines);
+          EmptyFolder(folder);
+          break;
+        default:
+          binary = PloxenRound(lines, profile, logTo("flut.bin", "1"));
+          binaryWhole = EveryLineInOrder(folder, true, lines);
+          EmptyFolder(folder);
+          break;
+      }
+    }
+    offRates.push_back(off);
+    textRates.push_back(text);
+    binaryRates.push_back(binary);
     textMissing += textWhole ? 0 : 1;
     binaryMissing += binaryWhole ? 0 : 1;
     if (offRates.back() > 0) {
