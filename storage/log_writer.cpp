@@ -82,12 +82,19 @@ void LogWriter::Encode(MessageKind kind, const std::string_view* strings, std::s
 }
 
 void LogWriter::Flush(const LogTime& now, std::uint64_t tickMs) {
+  // Only buffers change hands under the lock: the intake's thread never
+  // waits for a copy.
+  taken_.Clear();
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    std::swap(added_, taken_);
+  }
+  if (unsent_.ends.empty()) {
+    std::swap(unsent_, taken_);
+  } else {
     const std::size_t base = unsent_.bytes.size();
-    unsent_.bytes.append(added_.bytes);
-    for (std::size_t end : added_.ends) unsent_.ends.push_back(base + end);
-    added_.Clear();
+    unsent_.bytes.append(taken_.bytes);
+    for (std::size_t end : taken_.ends) unsent_.ends.push_back(base + end);
   }
   if (unsentAt_ == unsent_.ends.size()) return;
   if (failing_.load(std::memory_order_relaxed) && tickMs < retryAt_) return;

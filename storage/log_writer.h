@@ -107,6 +107,7 @@ class LogWriter {
 
   // The writer's thread only.
   Rows unsent_;
+  Rows taken_;  // the buffer last swapped out, kept for its capacity
   std::size_t unsentAt_ = 0;  // rows of unsent_ already written
   bool open_ = false;
   std::uint64_t size_ = 0, header_ = 0;
