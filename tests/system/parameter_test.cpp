@@ -29,6 +29,7 @@ constexpr const char* kShotNames[] = {"allgemein",   "meldungen", "suchen", "rem
                                       "information", "vba",       "filter", "netzwerk", "protokoll"};
 constexpr int kPageCount = 10;
 constexpr int kNetPage = 8;  // "Netzwerk", and its controls
+constexpr int kLogPage = 9, kLogFile = 1071, kLogSize = 1074, kLogKeep = 1076;  // "Protokoll"
 constexpr int kNetRemote = 1055, kNetRemotePort = 1056, kNetSyslog = 1057, kNetSyslogPort = 1058,
               kNetSenders = 1059, kNetForward = 1060, kNetTarget = 1061, kNetTcp = 1062, kNetUdp = 1063;
 
@@ -366,6 +367,11 @@ TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
       SetText(GetDlgItem(page, kNetSyslogPort), "514");
       SetText(GetDlgItem(page, kNetSenders), "");
       SetText(GetDlgItem(page, kNetTarget), "");
+    }
+    if (i == kLogPage) {
+      SetText(GetDlgItem(page, kLogFile), "PLOXEN-Protokoll.txt");
+      SetText(GetDlgItem(page, kLogSize), "10");
+      SetText(GetDlgItem(page, kLogKeep), "10");
     }
     ASSERT_TRUE(Responsive(main_)) << "page " << i;
   }
