@@ -1,6 +1,8 @@
 #include "app/lost_lines_pane.h"
 
+#include "fw/strings.h"
 #include "net/lost_lines.h"
+#include "res/resource.h"
 
 namespace ploxen {
 
@@ -23,6 +25,11 @@ void LostLinesPane::Stop() {
 
 bool LostLinesPane::OnTimer(UINT_PTR id) {
   if (id != kTimerLostLines) return false;
+  const bool logFailing = roads_.Log().Failing();
+  if (logFailing != logFailing_) {
+    logFailing_ = logFailing;
+    frame_.SetPaneText(0, fw::String(logFailing ? IDS_LOG_FAILING : IDS_LOG_WRITING));
+  }
   const LostLines lost = roads_.Lost();
   if (lost.Total() == shown_) return true;
   shown_ = lost.Total();

@@ -1,6 +1,8 @@
 // The status bar's pane of lost lines: left out of the bar until a road lost
 // a line. The roads count their lost lines as they go; the pane looks at the
-// counts once a second, so that no line costs anything for it.
+// counts once a second, so that no line costs anything for it. At the same
+// tick the status bar is told once when the log file cannot be written, and
+// once when it can again.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +32,7 @@ class LostLinesPane {
   CModelessMain& frame_;
   const Roads& roads_;
   std::uint64_t shown_ = 0;  // the total the pane shows
+  bool logFailing_ = false;  // what the status bar last said of the log file
 };
 
 }  // namespace ploxen

@@ -6,13 +6,16 @@
 
 #include "app/about_dialog.h"
 #include "app/list_files.h"
+#include "app/log_file_command.h"
 #include "app/message_box.h"
 #include "app/remark_dialog.h"
 #include "app/row_copy.h"
 #include "fw/ini_profile.h"
 #include "fw/strings.h"
 #include "pages/param_dialog.h"
+#include "params/log_rules.h"
 #include "res/resource.h"
+#include "shell/command_line.h"
 #include "shell/layout.h"
 #include "sources/copy_data.h"
 #include "storage/settings_change.h"
@@ -37,6 +40,7 @@ CPLOXENDlg::CPLOXENDlg(std::string commandLine)
     : commandLine_(std::move(commandLine)),
       profile_(fw::DefaultProfilePath()),
       intake_(settings_.intake, listModel_, *this) {
+  logSwitch_ = TakeLogSwitch(commandLine_);
   listModel_.OnStateChange([this] { UpdateListState(); });
   listModel_.OnBehind([this] { catchUp_.Behind(); });
   listModel_.OnRefilter([this] { catchUp_.Refilter(); });
@@ -99,6 +103,7 @@ bool CPLOXENDlg::OnInit() {
   // The network roads open from nothing: the section against the defaults.
   roads_.ApplyNetwork(settings_.network, CompareNetwork(NetworkSettings{}, settings_.network));
   roads_.FollowFiles(settings_.followedFiles.dateien, settings_.followedFiles.zeilen);
+  ApplyLog();
   return true;
 }
 
@@ -239,6 +244,15 @@ void CPLOXENDlg::Apply(const SettingsChange& change) {
   roads_.SetRemote(settings_.fernDebug != 0, settings_.intervall, change.remoteTimer);
   roads_.ApplyNetwork(settings_.network, change.network);
   if (change.followedFiles) roads_.FollowFiles(settings_.followedFiles.dateien, settings_.followedFiles.zeilen);
+  if (change.log) {
+    logSwitch_.reset();
+    ApplyLog();
+  }
+}
+
+void CPLOXENDlg::ApplyLog() {
+  const LogInForce log = LogToApply(settings_.log, logSwitch_, ProfileFolder(fw::DefaultProfilePath()));
+  roads_.ApplyLog(log);
 }
 
 bool CPLOXENDlg::AllowClose() {
@@ -268,7 +282,7 @@ bool CPLOXENDlg::HandlesCommand(unsigned id) const {
   switch (id) {
     case IDC_CLOSE: case IDM_ABOUT: case IDM_PARAMETER: case IDM_OPEN: return true;
     case IDM_SAVE_SHOWN: case IDM_FOLLOW: case IDM_FILTER: case IDM_FILTERS_OFF: case IDM_COPY_SHOWN: return true;
-    case IDM_FOLLOW_FILE: return true;
+    case IDM_FOLLOW_FILE: case IDM_OPEN_LOG: return true;
     default: return rowMenu_.Offers(id);
   }
 }
@@ -296,6 +310,9 @@ bool CPLOXENDlg::OnCommand(int id, int code, HWND) {
       SaveShownRows(hwnd_, listModel_, settings_.saveDatei);
       return true;
     case IDM_FOLLOW: SetFollowing(!listModel_.Following()); return true;
+    case IDM_OPEN_LOG:
+      if (OpenCurrentLogFile(hwnd_, roads_.Log(), listModel_, intake_)) catchUp_.Now();
+      return true;
     case IDM_FILTER: OnParameter(kFilterPage); return true;
     case IDM_FILTERS_OFF: rules_.AllOff(); return true;
     case IDM_FOLLOW_FILE: OnFollowFile(); return true;

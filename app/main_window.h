@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,10 +91,13 @@ class CPLOXENDlg : public CModelessMain, private UserDialogs, private Roads::Hos
   // What a new settings record asks of the running program, in one place;
   // settings_ holds the new record already.
   void Apply(const SettingsChange& change);
+  // The log file as PROTOKOLL and the command line say.
+  void ApplyLog();
   // The settings into the profile, as the window holds them now.
   void StoreSettings();
 
   std::string commandLine_;
+  std::optional<std::string> logSwitch_;  // "/protokoll FILE": this run's log, until the page changes PROTOKOLL
   fw::IniProfile profile_;
   Settings settings_;  // as the program runs by them
   MessageListModel listModel_;  // the rows, and what the list shows of them

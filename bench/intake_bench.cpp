@@ -13,6 +13,7 @@
 #include "core/intake.h"
 #include "core/line_stamp.h"
 #include "net/forward_queue.h"
+#include "storage/log_writer.h"
 
 namespace ploxen::bench {
 namespace {
@@ -121,6 +122,56 @@ void BM_AddMessageForwarded(benchmark::State& state) {
   state.SetLabel(shape.name);
 }
 
+// With the log file on, the intake's thread also encodes each row into the
+// log's buffer; the writer's side (a file layer that keeps nothing here) is
+// left out of the timing, as the worker does it.
+class NoFiles : public LogFileLayer {
+ public:
+  bool Open(const std::string&, std::uint64_t& size) override {
+    size = 0;
+    return true;
+  }
+  bool Append(const char*, std::size_t) override { return true; }
+  bool WriteAt(std::uint64_t, const char*, std::size_t) override { return true; }
+  void Close() override {}
+  std::vector<std::string> Names(const std::string&) override { return {}; }
+  bool Remove(const std::string&) override { return true; }
+};
+
+class LogRows : public RowObserver {
+ public:
+  explicit LogRows(LogWriter& writer) : writer_(writer) {}
+  void RowAppended(MessageKind kind, MessageSource, const std::string_view* strings, std::size_t count) override {
+    writer_.Add(kind, strings, count);
+  }
+
+ private:
+  LogWriter& writer_;
+};
+
+void BM_AddMessageLogged(benchmark::State& state) {
+  const Shape& shape = Shapes()[static_cast<std::size_t>(state.range(0))];
+  const LogFormat format = state.range(1) ? LogFormat::kBinary : LogFormat::kText;
+  const IntakeSwitches switches = BenchSwitches();
+  MessageRows rows;
+  NoDialogs dialogs;
+  MessageIntake intake(switches, rows, dialogs);
+  NoFiles files;
+  LogWriter writer(files, "bench.log", LogRotation{}, format);
+  LogRows observer(writer);
+  intake.ObserveRows(&observer);
+  LineStamp stamp;
+  for (auto _ : state) {
+    AddBatch(intake, shape, stamp);
+    state.PauseTiming();
+    intake.ClearList();
+    writer.Flush(LogTime{}, 0);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * kBatch);
+  state.SetLabel(std::string(shape.name) + (format == LogFormat::kBinary ? " binary" : " text"));
+}
+
 void BM_Baseline(benchmark::State& state) {
   const Shape& shape = Shapes()[static_cast<std::size_t>(state.range(0))];
   std::vector<std::string> rows;
@@ -141,6 +192,7 @@ void BM_Baseline(benchmark::State& state) {
 
 BENCHMARK(BM_AddMessage)->DenseRange(0, 3);
 BENCHMARK(BM_AddMessageForwarded)->DenseRange(0, 3);
+BENCHMARK(BM_AddMessageLogged)->ArgsProduct({{0, 1, 2, 3}, {0, 1}});
 BENCHMARK(BM_Baseline)->DenseRange(0, 3);
 
 // Heap per row beyond the text, for a list of the default row limit.
@@ -200,6 +252,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
         base_[run.report_label] = it->second.value;
       else if (name.find("Forwarded") != std::string::npos)
         forwarded_[run.report_label] = it->second.value;
+      else if (name.find("Logged") != std::string::npos)
+        logged_[run.report_label] = it->second.value;
       else
         ploxen_[run.report_label] = it->second.value;
     }
@@ -217,6 +271,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::printf("goal: dbwin32_80 at least %.0f lines/s; \"forwarding\": the same with forwarding on, the\n"
                 "intake's thread only (its ratio to \"ploxen\"; the flood benchmark gives the program's)\n",
                 kGoalRate);
+    std::printf("\nLines per second through AddMessage with the log file on (the intake's thread only)\n");
+    for (const auto& [label, rate] : logged_) {
+      const std::string shape = label.substr(0, label.find(' '));
+      const double without = ploxen_.count(shape) ? ploxen_[shape] : 0.0;
+      std::printf("%-20s %14.0f %14.0f %8.2f\n", label.c_str(), rate, without, without > 0 ? rate / without : 0.0);
+      ReportFigure("intake", "lines/s log " + label + " (baseline: without)", rate, "lines/s",
+                   without > 0 ? without : kNotMeasured);
+    }
     for (const auto& [label, rate] : ploxen_) {
       ReportFigure("intake", "lines/s, " + label, rate, "lines/s", base_.count(label) ? base_[label] : kNotMeasured,
                    label == "dbwin32_80" ? Goal::AtLeast(kGoalRate) : Goal());
@@ -226,7 +288,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  std::map<std::string, double> ploxen_, base_, forwarded_;
+  std::map<std::string, double> ploxen_, base_, forwarded_, logged_;
 };
 
 }  // namespace

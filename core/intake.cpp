@@ -267,7 +267,7 @@ void MessageIntake::Append(MessageKind kind, const Columns& columns, MessageSour
                                         ColourPair{colour, kMessageColumnBack}};
   const std::string_view strings[kColumnCount] = {columns.process, columns.time, message_};
   rows_.AppendRow(kind, colours, strings, kColumnCount);
-  if (observer_) observer_->RowAppended(kind, source, strings, kColumnCount);
+  for (RowObserver* observer : observers_) observer->RowAppended(kind, source, strings, kColumnCount);
 
   // The marker is looked for in the whole message part, before the cut.
   if (category == kCategoryConstructor && columns.message.find(kSignalMarker) != std::string_view::npos &&

@@ -3,6 +3,7 @@
 // and the hand-over from other threads.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/line_record.h"
 #include "core/message_kind.h"
@@ -134,7 +136,12 @@ class MessageIntake {
   bool WhenNothingQueued(const std::function<void()>& quiet);
 
   // Rows read from a file do not come through here, so they are not told.
-  void ObserveRows(RowObserver* observer) { observer_ = observer; }
+  // Each observer is told in the order they were added (the forwarding, the
+  // log file); on the intake's thread only.
+  void ObserveRows(RowObserver* observer) { observers_.push_back(observer); }
+  void StopObserving(RowObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+  }
 
   // Deletes all rows and starts the indentation again.
   void ClearList();
@@ -173,7 +180,7 @@ class MessageIntake {
   const IntakeSwitches& switches_;
   RowStore& rows_;
   UserDialogs& dialogs_;
-  RowObserver* observer_ = nullptr;
+  std::vector<RowObserver*> observers_;
 
   mutable std::recursive_mutex mutex_;
   bool running_ = false;

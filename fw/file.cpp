@@ -21,7 +21,9 @@ std::unique_ptr<File> File::Open(const std::string& path, Mode mode, DWORD& erro
                          : mode == Mode::kCreateNew ? CREATE_NEW
                          : mode == Mode::kInPlace   ? OPEN_ALWAYS
                                                     : OPEN_EXISTING;
-  HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, 0, nullptr, creation,
+  // A file read may still be written by another (PLOXEN's own log file among them).
+  const DWORD share = write ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  HANDLE h = CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ, share, nullptr, creation,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     error = GetLastError();

@@ -15,7 +15,7 @@ std::string LostLinesToolTip(const LostLines& lost) {
          ", " + part("Syslog", lost.syslog) + ", " + part("falsches Format", lost.wrongFormat) + ", " +
          part("nicht erlaubte Absender", lost.refusedSenders) + ", " +
          part("Weiterleitung", lost.forwarding) + ", " + part("systemweit", lost.systemWide) + ", " +
-         part("Datei verfolgen", lost.followedFiles);
+         part("Protokolldatei", lost.logFile) + ", " + part("Datei verfolgen", lost.followedFiles);
 }
 
 }  // namespace ploxen

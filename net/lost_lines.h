@@ -15,16 +15,17 @@ struct LostLines {
   std::uint64_t refusedSenders = 0;  // from a sender not in ABSENDER
   std::uint64_t forwarding = 0;      // rows the forwarding queue had no room for
   std::uint64_t systemWide = 0;      // the system-wide road's own count
+  std::uint64_t logFile = 0;         // rows the log file could not take
   std::uint64_t followedFiles = 0;   // truncated or rotated away before they were read
 
   std::uint64_t Total() const {
     return queueFull + mailslot + remoteNetwork + syslog + wrongFormat + refusedSenders + forwarding + systemWide +
-           followedFiles;
+           logFile + followedFiles;
   }
   bool operator==(const LostLines& o) const {
     return queueFull == o.queueFull && mailslot == o.mailslot && remoteNetwork == o.remoteNetwork &&
            syslog == o.syslog && wrongFormat == o.wrongFormat && refusedSenders == o.refusedSenders &&
-           forwarding == o.forwarding && systemWide == o.systemWide &&
+           forwarding == o.forwarding && systemWide == o.systemWide && logFile == o.logFile &&
            followedFiles == o.followedFiles;
   }
 };

@@ -253,7 +253,7 @@ std::optional<std::string> ChooseFollowedFile(HWND owner) {
 CParamDlg::CParamDlg(std::string caption, HWND owner, int startPage, const Settings& current)
     : ModalSheet(std::move(caption), owner, startPage), settings(current) {
   for (fw::PropertyPage* page : std::initializer_list<fw::PropertyPage*>{&allg, &meld, &suchen, &remote, &email,
-                                                                         &sysInfo, &vba, &filter, &netz, &dateien})
+                                                                         &sysInfo, &vba, &filter, &netz, &protokoll, &dateien})
     AddPage(*page);
 }
 

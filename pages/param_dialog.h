@@ -13,6 +13,7 @@
 #include "fw/property_sheet.h"
 #include "fw/window.h"
 #include "pages/filter_page.h"
+#include "pages/log_page.h"
 #include "storage/settings.h"
 
 namespace ploxen {
@@ -137,6 +138,7 @@ class CParamDlg : public fw::ModalSheet {
   CPageVBA vba;
   CPageFilter filter{settings.rules};
   CPageNetz netz{settings.network};
+  CPageProtokoll protokoll{settings.log};
   CPageDateien dateien{settings.followedFiles};
 
  protected:

@@ -89,6 +89,28 @@ constexpr const char* kPageHelp[kParameterPageCount] = {
     " jemand bemerkt.\r\n\r\n"
     "Mussten Zeilen verworfen werden, so zeigt die Statusleiste ihre\r\n"
     "Anzahl; der Tooltip nennt sie f\xFCr jeden Weg.\r\n\r\n",
+    // Protokoll
+    "Jede Zeile, die ein Weg bringt (auch jede Bemerkung), wird sofort\r\n"
+    "in eine Protokolldatei geschrieben, sp\xE4testens nach einer Sekunde.\r\n"
+    "Auch wenn PLOXEN.EXE abst\xFCrzt oder beendet wird, steht sie darin.\r\n"
+    "Zeilen aus ge\xF6" "ffneten Dateien werden nicht geschrieben. Gilt ab 'OK'.\r\n\r\n"
+    "* Datei:  Ordner und Name. Ohne Ordner liegt die Datei neben dem\r\n"
+    " Profil. Jede Datei tr\xE4gt Datum und Uhrzeit ihres Beginns im Namen,\r\n"
+    " z.B. PLOXEN-Protokoll-20261209-080503-001.txt; so sortieren sich\r\n"
+    " die Dateien nach der Zeit.\r\n\r\n"
+    "* Text:  eine Zeile je Eintrag, die Spalten durch Tabulatoren\r\n"
+    " getrennt, UTF-8. Bin\xE4r:  die Datei von 'Speichern' (*.bin, *.log),\r\n"
+    " die '\xD6" "ffnen' auch liest, w\xE4hrend sie noch w\xE4" "chst.\r\n\r\n"
+    "* Neue Datei ab ... MB, jeden Tag eine neue Datei:  beides oder\r\n"
+    " eines davon. Die \xE4ltesten Dateien \xFC" "ber der Anzahl 'Dateien\r\n"
+    " behalten' werden gel\xF6scht.\r\n\r\n"
+    "Kann die Datei nicht geschrieben werden (Platte voll, Freigabe\r\n"
+    "weg), so sagt es die Statusleiste einmal; PLOXEN versucht es alle\r\n"
+    "paar Sekunden wieder. Zeilen, die nicht warten konnten, z\xE4hlt die\r\n"
+    "Statusleiste unter 'Protokolldatei'.\r\n\r\n"
+    "'Datei' > 'Protokolldatei \xF6" "ffnen' zeigt die Datei, in die gerade\r\n"
+    "geschrieben wird. Aufruf 'PLOXEN /protokoll DATEI programm'\r\n"
+    "schreibt f\xFCr diesen Lauf in DATEI.\r\n\r\n",
     // Dateien
     "PLOXEN.EXE verfolgt Textdateien, wie Programme sie als Protokoll\r\n"
     "schreiben: jede neue Zeile einer Datei wird eine Zeile der Liste.\r\n"

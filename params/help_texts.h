@@ -8,7 +8,7 @@
 
 namespace ploxen {
 
-constexpr std::size_t kParameterPageCount = 10;
+constexpr std::size_t kParameterPageCount = 11;
 // "Dateien", the last page.
 constexpr std::size_t kFilesPage = kParameterPageCount - 1;
 

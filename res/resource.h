@@ -24,6 +24,7 @@
 // The context menu of a list row.
 #define IDR_ROW_MENU 143
 #define IDD_PAGE_NETZ 144  // the ninth page, after "Filter"
+#define IDD_PAGE_PROTOKOLL 145  // the tenth page, after "Netzwerk"
 #define IDD_PAGE_DATEIEN 146  // "Dateien", the eleventh page, after "Protokoll"
 
 // Controls. Closing the main window is its OK, so the close button is IDOK.
@@ -97,6 +98,14 @@
 #define IDC_NET_TARGET 1061
 #define IDC_NET_TCP 1062
 #define IDC_NET_UDP 1063
+// The "Protokoll" page.
+#define IDC_LOG_ON 1070
+#define IDC_LOG_FILE 1071
+#define IDC_LOG_BROWSE 1072
+#define IDC_LOG_BINARY 1073
+#define IDC_LOG_SIZE 1074
+#define IDC_LOG_DAILY 1075
+#define IDC_LOG_KEEP 1076
 // "Dateien": the files followed.
 #define IDC_FILES 1090
 #define IDC_FILE_ADD 1091
@@ -123,6 +132,7 @@
 #define IDM_HIDE_PROCESS 32778
 #define IDM_ONLY_PROCESS 32779
 #define IDM_HIGHLIGHT_TEXT 32780
+#define IDM_OPEN_LOG 32781
 #define IDM_FOLLOW_FILE 32785  // "Datei verfolgen ..."
 
 // Strings.
@@ -138,4 +148,7 @@
 #define IDS_OLE_INIT_FAILED 112
 #define ID_INDICATOR_ROWS 113  // status pane: initial text "\n" tool tip
 #define ID_INDICATOR_LOST 114  // the lost-lines pane, hidden until a line is lost
+#define IDS_LOG_FAILING 120  // the status bar, once, when the log file cannot be written
+#define IDS_LOG_WRITING 121  // and once when it can again
+#define IDS_NO_LOG_FILE 122
 #define IDS_IDLE_PROMPT 57345

@@ -25,11 +25,13 @@ Roads::Roads(MessageIntake& intake, Host& host)
       networkIn_(intake),
       files_(intake) {
   intake_.ObserveRows(&forwarder_);
+  intake_.ObserveRows(&log_);
 }
 
 Roads::~Roads() {
   Close();
-  intake_.ObserveRows(nullptr);
+  intake_.StopObserving(&log_);
+  intake_.StopObserving(&forwarder_);
 }
 
 void Roads::Open(HWND owner) {
@@ -91,12 +93,18 @@ void Roads::ApplyNetwork(const NetworkSettings& now, const NetworkChange& change
   if (!notice.empty()) Tell(notice, MB_ICONINFORMATION);
 }
 
+void Roads::ApplyLog(const LogInForce& log) {
+  log_.Stop();
+  if (log.on) log_.Start(log.path, log.rotation, log.format, log.backlogBytes);
+}
+
 LostLines Roads::Lost() const {
   LostLines lost = networkIn_.Lost();
   lost.mailslot = receiver_.Lost();
   lost.systemWide = systemWide_.Lost();
   lost.forwarding = forwarder_.Lost();
   lost.followedFiles = files_.Lost();
+  lost.logFile = log_.Lost();
   return lost;
 }
 
@@ -110,6 +118,7 @@ void Roads::Close() {
   monitor_.Stop();
   systemWide_.Stop();
   forwarder_.Stop();
+  log_.Stop();
   receiver_.Close();
   dbWin32_.Destroy();
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);  // its timers with it

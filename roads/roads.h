@@ -18,9 +18,11 @@
 #include "fw/window.h"
 #include "net/lost_lines.h"
 #include "net/network_settings.h"
+#include "params/log_rules.h"
 #include "roads/dbwin32_listener.h"
 #include "roads/debug_monitor.h"
 #include "roads/file_follower.h"
+#include "roads/log_file.h"
 #include "roads/network_listener.h"
 #include "roads/syslog_forwarder.h"
 #include "roads/system_wide_listener.h"
@@ -70,6 +72,10 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   void StartDebugMonitor(const std::string& commandLine) { monitor_.Start(commandLine); }
   // What the parameter page says of the system-wide road.
   std::string SystemWideStateText() const;
+  // The log file of every row, as PROTOKOLL (or the command line) says: on
+  // into path, or off; started anew for each call.
+  void ApplyLog(const LogInForce& log);
+  const LogFile& Log() const { return log_; }
   // Every road's dropped lines, for the status bar.
   LostLines Lost() const;
   // The window goes: the queue closes first, so that no worker waits for it
@@ -94,6 +100,7 @@ class Roads : private fw::Window, private HandOver::Port, private RemoteWindow {
   Host& host_;
   HWND owner_ = nullptr;
   SyslogForwarder forwarder_;  // told of every row by the intake
+  LogFile log_;                // and so is the log file
   HandOver handOver_;
   DBWin32Listener dbWin32_;
   Win32Mailslot mailslot_;

@@ -17,7 +17,7 @@ source "$here/build.sh"
 source "$here/display.sh"
 
 ploxen_build native ploxen_intake_bench ploxen_row_limit_bench ploxen_storage_bench ploxen_search_bench ploxen_filter_bench ploxen_text_bench || exit 1
-ploxen_build mingw ploxen_flood_bench ploxen_forward_bench ploxen_debug_bench ploxen_mailslot_bench \
+ploxen_build mingw ploxen_flood_bench ploxen_forward_bench ploxen_log_bench ploxen_debug_bench ploxen_mailslot_bench \
   ploxen_automation_bench ploxen_systemwide_bench ploxen_network_bench ploxen_follow_bench ploxen_row_limit_flood_bench || exit 1
 
 # benchmark TAB figure TAB value TAB unit TAB baseline TAB ratio TAB goal TAB result
@@ -73,6 +73,7 @@ cleanup() {
 trap cleanup EXIT
 if ploxen_display_start; then
   run_bench flood wine_bench ploxen_flood_bench "$@"
+  run_bench log wine_bench ploxen_log_bench "$@"
   run_bench row_limit_flood wine_bench ploxen_row_limit_flood_bench "$@"
   run_bench forward wine_bench ploxen_forward_bench "$rsyslog" "$rsyslog_root/server" "$@"
   run_bench debug wine_bench ploxen_debug_bench

@@ -24,6 +24,31 @@ bool SameWordIgnoringCase(std::string_view a, std::string_view b) {
 }
 }  // namespace
 
+std::optional<std::string> TakeLogSwitch(std::string& commandLine) {
+  constexpr std::string_view kName = "protokoll";
+  std::size_t at = commandLine.find_first_not_of(" \t");
+  if (at == std::string::npos || (commandLine[at] != '/' && commandLine[at] != '-')) return std::nullopt;
+  std::size_t end = commandLine.find_first_of(" \t", at);
+  if (end == std::string::npos) end = commandLine.size();
+  if (!SameWordIgnoringCase(std::string_view(commandLine).substr(at + 1, end - at - 1), kName)) return std::nullopt;
+  at = commandLine.find_first_not_of(" \t", end);
+  std::string file;
+  if (at != std::string::npos && commandLine[at] == '"') {
+    end = commandLine.find('"', at + 1);
+    file = commandLine.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    end = end == std::string::npos ? commandLine.size() : end + 1;
+  } else if (at != std::string::npos) {
+    end = commandLine.find_first_of(" \t", at);
+    if (end == std::string::npos) end = commandLine.size();
+    file = commandLine.substr(at, end - at);
+  } else {
+    end = commandLine.size();
+  }
+  const std::size_t rest = commandLine.find_first_not_of(" \t", end);
+  commandLine = rest == std::string::npos ? std::string() : commandLine.substr(rest);
+  return file;
+}
+
 bool TakeAutomationSwitch(std::string& commandLine) {
   bool taken = false;
   std::size_t start = 0;

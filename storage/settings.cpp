@@ -17,6 +17,7 @@ enum class KeyKind {
   kSwitch,    // anything but 0 reads as 1
   kPort,      // 1-65535; anything else reads as the default
   kProtocol,  // TCP or UDP (ProtocolName); anything else reads as the default
+  kCount,     // 0-100000; anything else reads as the default
 };
 
 // A field of the record by its path of members: Field<&Settings::intake,
@@ -89,6 +90,14 @@ constexpr SettingKey kSettingKeys[] = {
     Number(kSectionNetz, kWeiterleiten, Field<&Settings::network, &NetworkSettings::weiterleiten>, KeyKind::kSwitch),
     Text(kSectionNetz, kZiel, Field<&Settings::network, &NetworkSettings::ziel>),
     Text(kSectionNetz, kZielProtokoll, Field<&Settings::network, &NetworkSettings::zielProtokoll>, KeyKind::kProtocol),
+
+    Number(kSectionProtokoll, kProtokollEin, Field<&Settings::log, &LogSettings::ein>, KeyKind::kSwitch),
+    Text(kSectionProtokoll, kProtokollDatei, Field<&Settings::log, &LogSettings::datei>),
+    Number(kSectionProtokoll, kProtokollFormat, Field<&Settings::log, &LogSettings::format>, KeyKind::kSwitch),
+    Number(kSectionProtokoll, kProtokollGroesse, Field<&Settings::log, &LogSettings::groesseMb>, KeyKind::kCount),
+    Number(kSectionProtokoll, kProtokollTaeglich, Field<&Settings::log, &LogSettings::taeglich>, KeyKind::kSwitch),
+    Number(kSectionProtokoll, kProtokollBehalten, Field<&Settings::log, &LogSettings::dateien>, KeyKind::kCount),
+    Number(kSectionProtokoll, kProtokollPuffer, Field<&Settings::log, &LogSettings::pufferKb>, KeyKind::kCount),
 };
 
 bool IsNetz(const SettingKey& k) { return k.section == kSectionNetz; }
@@ -110,7 +119,9 @@ void ReadKey(const Profile& profile, const SettingKey& k, Settings& settings) {
   const int value = profile.GetInt(k.section, k.key, field);
   if (k.kind == KeyKind::kSwitch)
     field = value != 0 ? 1 : 0;
-  else if (k.kind != KeyKind::kPort || (value >= 1 && value <= 65535))
+  else if (k.kind == KeyKind::kPort ? value >= 1 && value <= 65535
+           : k.kind == KeyKind::kCount ? value >= 0 && value <= kLogCountMax
+                                       : true)
     field = value;
 }
 

@@ -67,6 +67,14 @@ constexpr std::string_view kZiel = "ZIEL";
 constexpr std::string_view kZielProtokoll = "ZIELPROTOKOLL";
 // FILTER, the view's rules, is a list: see storage/view_rules_profile.h.
 
+constexpr std::string_view kSectionProtokoll = "PROTOKOLL";
+constexpr std::string_view kProtokollEin = "EIN";
+constexpr std::string_view kProtokollDatei = "DATEI";
+constexpr std::string_view kProtokollFormat = "FORMAT";
+constexpr std::string_view kProtokollGroesse = "GROESSE";
+constexpr std::string_view kProtokollTaeglich = "TAEGLICH";
+constexpr std::string_view kProtokollBehalten = "BEHALTEN";
+constexpr std::string_view kProtokollPuffer = "PUFFER";
 constexpr std::string_view kSectionDateien = "DATEIEN";
 // ANZAHL, then "DATEI1" ... "DATEIn": see FollowedFileKey.
 constexpr std::string_view kZeilen = "ZEILEN";
@@ -113,6 +121,27 @@ struct NetworkSettings {
   }
 };
 
+// The largest size in MB, number of files and KB of memory the log takes.
+constexpr int kLogCountMax = 100000;
+
+// The log file (section PROTOKOLL). A name without a folder lives beside
+// the profile.
+struct LogSettings {
+  int ein = 0;
+  std::string datei{"PLOXEN-Protokoll.txt"};
+  int format = 0;      // 0 text, 1 the list's binary file
+  int groesseMb = 10;  // a new file beyond this size; 0: no limit
+  int taeglich = 1;    // a new file each day
+  int dateien = 10;    // files kept; 0: all
+  // KB of rows kept in memory while the file cannot be written; not on
+  // the page (a slow share may want more).
+  int pufferKb = 4096;
+
+  bool operator==(const LogSettings& o) const {
+    return ein == o.ein && datei == o.datei && format == o.format && groesseMb == o.groesseMb &&
+           taeglich == o.taeglich && dateien == o.dateien && pufferKb == o.pufferKb;
+  }
+  bool operator!=(const LogSettings& o) const { return !(*this == o); }
 // The files "Datei verfolgen" follows (section DATEIEN), as the user chose
 // them (code page 1252, as the platform's names come), and how many of the
 // last lines of a file already there are shown at its start.
@@ -142,6 +171,7 @@ struct Settings {
   int caseSensitiv = 0;
   int folgen = 0;  // FOLGEN: the list follows the newest line
   NetworkSettings network;
+  LogSettings log;  // PROTOKOLL
   FollowedFilesSettings followedFiles;
   // FILTER, in order; those the view switched off for giving up are off here.
   std::vector<ViewRule> rules;

@@ -26,6 +26,8 @@ SettingsChange Compare(const Settings& before, const Settings& after) {
   change.rules = before.rules != after.rules;
   change.followedFiles = before.followedFiles != after.followedFiles;
   change.network = CompareNetwork(before.network, after.network);
+  // A log that stays off has nothing to close or begin.
+  change.log = before.log != after.log && (before.log.ein != 0 || after.log.ein != 0);
   return change;
 }
 

@@ -28,6 +28,7 @@ struct SettingsChange {
   bool rules = false;        // the rows filtered again by the new rules
   bool followedFiles = false;  // the files followed, or the last lines of those new to the list
   NetworkChange network;
+  bool log = false;          // the log file closed, and begun anew as PROTOKOLL says
 };
 
 SettingsChange Compare(const Settings& before, const Settings& after);

@@ -304,5 +304,20 @@ TEST_F(IntakeObserverTest, EveryStoredRowIsToldWithItsColumnsAndRoadAndNoRejecte
   EXPECT_EQ(rows.size(), observer.rows.size());
 }
 
+// The forwarding and the log file both hear of every row, in the order
+// they were added; one that stops hears no more.
+TEST_F(IntakeObserverTest, EveryObserverIsToldUntilItStops) {
+  RecordingObserver forwarding, log;
+  intake.ObserveRows(&forwarding);
+  intake.ObserveRows(&log);
+  Add(3, "eins");
+  intake.StopObserving(&forwarding);
+  Add(3, "zwei");
+  intake.StopObserving(&log);
+  Add(3, "drei");
+  EXPECT_EQ(forwarding.rows, (std::vector<std::string>{"3/2:[][][eins]"}));
+  EXPECT_EQ(log.rows, (std::vector<std::string>{"3/2:[][][eins]", "3/2:[][][zwei]"}));
+}
+
 }  // namespace
 }  // namespace ploxen

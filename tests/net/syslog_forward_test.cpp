@@ -93,12 +93,14 @@ TEST(LostLines, TotalPaneAndToolTip) {
   lost.refusedSenders = 3;
   lost.systemWide = 1;
   lost.wrongFormat = 2;
+  lost.logFile = 4;
   lost.followedFiles = 5;
-  EXPECT_EQ(lost.Total(), 23u);
-  EXPECT_EQ(LostLinesPaneText(lost), "Verlorene Zeilen: 23");
+  EXPECT_EQ(lost.Total(), 27u);
+  EXPECT_EQ(LostLinesPaneText(lost), "Verlorene Zeilen: 27");
   EXPECT_EQ(LostLinesToolTip(lost),
             "Verlorene Zeilen: Warteschlange voll 0, Mailslot 0, Fernmeldungen \xFC" "ber Netzwerk 12, Syslog 0, "
-            "falsches Format 2, nicht erlaubte Absender 3, Weiterleitung 0, systemweit 1, Datei verfolgen 5");
+            "falsches Format 2, nicht erlaubte Absender 3, Weiterleitung 0, systemweit 1, Protokolldatei 4, "
+            "Datei verfolgen 5");
 }
 
 }  // namespace

@@ -52,6 +52,16 @@ TEST(PageHelp, EveryPageHasItsTextAndNoneBeyond) {
   EXPECT_EQ(PageHelpText(kParameterPageCount), "");
 }
 
+TEST(PageHelp, LogPageNamesWhatTheUserCanChooseAndWhatAFailureCosts) {
+  const std::string text(PageHelpText(9));
+  for (const char* part : {"Protokolldatei", "sp\xE4testens nach einer Sekunde", "Tabulatoren", "UTF-8",
+                           "Neue Datei ab ... MB", "jeden Tag", "Dateien\r\n behalten", "Statusleiste",
+                           "'Protokolldatei'", "/protokoll DATEI"})
+    EXPECT_NE(text.find(part), std::string::npos) << part;
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    EXPECT_LE(end - at, 72u) << text.substr(at, end - at);
+}
+
 // The help window does not wrap: a line is as long as written.
 TEST(PageHelp, NetworkPageNamesDefaultsSendersAndWhatEachProtocolPromises) {
   const std::string text(PageHelpText(8));

@@ -48,3 +48,34 @@ TEST(AutomationSwitch, IsTakenAsAWordOfItsOwnInAnyCase) {
 
 }  // namespace
 }  // namespace ploxen::test
+
+namespace ploxen {
+namespace {
+
+// "/protokoll FILE" only at the start; the rest names the program to watch.
+TEST(LogSwitch, TakenOnlyAtTheStartWithItsFile) {
+  struct Case {
+    const char* line;
+    std::optional<std::string> file;
+    const char* rest;
+  } cases[] = {
+      {"/protokoll C:\\log\\p.txt c:\\lumo\\gantor32", "C:\\log\\p.txt", "c:\\lumo\\gantor32"},
+      {"  -PROTOKOLL   p.bin", "p.bin", ""},
+      {"/protokoll \"C:\\mit Leer\\p.txt\" prog a b", "C:\\mit Leer\\p.txt", "prog a b"},
+      {"/protokoll \"C:\\offen", "C:\\offen", ""},
+      {"/protokoll", "", ""},
+      {"/protokoll\tp.txt\tprog", "p.txt", "prog"},
+      {"prog /protokoll p.txt", std::nullopt, "prog /protokoll p.txt"},
+      {"/protokollieren p.txt", std::nullopt, "/protokollieren p.txt"},
+      {"/Reg", std::nullopt, "/Reg"},
+      {"", std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    std::string line = c.line;
+    EXPECT_EQ(TakeLogSwitch(line), c.file) << c.line;
+    EXPECT_EQ(line, c.rest) << c.line;
+  }
+}
+
+}  // namespace
+}  // namespace ploxen

@@ -26,6 +26,7 @@ std::string Named(const SettingsChange& c) {
   add(c.network.roads, "roads");
   add(c.network.senders, "senders");
   add(c.network.forwarding, "forwarding");
+  add(c.log, "log");
   return names;
 }
 
@@ -88,6 +89,16 @@ const ChangeCase kCases[] = {
     {"ForwardingOn", Nothing, [](Settings& s) { s.network.weiterleiten = 1; }, "forwarding"},
     {"ForwardingTarget", Nothing, [](Settings& s) { s.network.ziel = "loghost:514"; }, "forwarding"},
     {"ForwardingProtocol", Nothing, [](Settings& s) { s.network.zielProtokoll = "UDP"; }, "forwarding"},
+    {"LogOn", Nothing, [](Settings& s) { s.log.ein = 1; }, "log"},
+    {"LogOff", [](Settings& s) { s.log.ein = 1; }, [](Settings& s) { s.log.ein = 0; }, "log"},
+    {"LogFileWhileOn", [](Settings& s) { s.log.ein = 1; }, [](Settings& s) { s.log.datei = "x.txt"; }, "log"},
+    {"LogRotationWhileOn", [](Settings& s) { s.log.ein = 1; }, [](Settings& s) { s.log.groesseMb = 1; }, "log"},
+    {"LogFileWhileOff", Nothing,
+     [](Settings& s) {
+       s.log.datei = "x.bin";
+       s.log.format = 1;
+     },
+     ""},
     {"SeveralAtOnce", Nothing,
      [](Settings& s) {
        s.topmost = 0;

@@ -403,6 +403,39 @@ TEST(SettingsSave, EveryKeyIsWrittenBackFromItsField) {
   EXPECT_EQ(saved.GetString("ALLGEMEIN", "FONTNAME", ""), "Courier New");
 }
 
+// PROTOKOLL: a value out of range reads as the default; the switches and
+// the format as 0 or 1; the section goes back as held.
+TEST(SettingsLoad, ProtokollIsReadWithItsRanges) {
+  struct Case {
+    const char* ein;
+    const char* format;
+    const char* groesse;
+    const char* behalten;
+    LogSettings expected;
+  } cases[] = {
+      {"1", "1", "5", "3", {1, "D:\\x.bin", 1, 5, 1, 3, 4096}},
+      {"7", "2", "0", "0", {1, "D:\\x.bin", 1, 0, 1, 0, 4096}},
+      {"0", "0", "-1", "100001", {0, "D:\\x.bin", 0, 10, 1, 10, 4096}},
+      {"x", "x", "100000", "abc", {0, "D:\\x.bin", 0, 100000, 1, 10, 4096}},
+  };
+  for (const Case& c : cases) {
+    MemoryProfile profile;
+    profile.WriteString("PROTOKOLL", "EIN", c.ein);
+    profile.WriteString("PROTOKOLL", "DATEI", "D:\\x.bin");
+    profile.WriteString("PROTOKOLL", "FORMAT", c.format);
+    profile.WriteString("PROTOKOLL", "GROESSE", c.groesse);
+    profile.WriteString("PROTOKOLL", "BEHALTEN", c.behalten);
+    const Settings s = LoadSettings(profile, kW, kH);
+    EXPECT_TRUE(s.log == c.expected) << c.ein << " " << c.format << " " << c.groesse << " " << c.behalten;
+    MemoryProfile saved;
+    SaveSettings(saved, s, Placement(), {});
+    EXPECT_TRUE(LoadSettings(saved, kW, kH).log == c.expected);
+  }
+  MemoryProfile none;
+  EXPECT_TRUE(LoadSettings(none, kW, kH).log == LogSettings{});
+  EXPECT_EQ(LogSettings{}.ein, 0);
+}
+
 TEST(SettingsSave, KeysAreWrittenInTheirOrder) {
   MemoryProfile profile;
   profile.WriteInt("SUCHEN", "ANZAHL", 2);
@@ -418,7 +451,7 @@ TEST(SettingsSave, KeysAreWrittenInTheirOrder) {
       "SAVEDATEI", "MAXCOUNT",  "DESTRUKTOR",  "KONSTRUKTOR", "MELDUNGEN",    "STARTENDE",
       "B_TRACE",   "B_DLL",     "B_EXCEPTION", "B_THREAD",    "B_PROCESS",    "ERSTER_AUFRUF",
       "FERNDEBUG", "INTERVALL", "FONTNAME",    "FONTSIZE",    "CASESENSITIV", "PLOXEN",
-      "DBWIN32",   "SYSTEMWEIT", "FOLGEN", "GRENZE", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
+      "DBWIN32",   "SYSTEMWEIT", "FOLGEN", "EIN", "DATEI", "FORMAT", "GROESSE", "TAEGLICH", "BEHALTEN", "PUFFER", "GRENZE", "-STRING_0", "-STRING_1",  "ANZAHL",       "STRING_0"};
   EXPECT_EQ(written, expected);
 }
 

@@ -117,7 +117,7 @@ TEST_F(RemoteMode, RepeatsAreDroppedAndALineWithTwoCommasIsToldInABoxAndCounted)
   EXPECT_EQ(StatusPaneCount(main_), 3);
   EXPECT_EQ(StatusPaneToolTip(main_, 2),
             "Verlorene Zeilen: Warteschlange voll 0, Mailslot 1, Fernmeldungen \xFC" "ber Netzwerk 0, Syslog 0, "
-            "falsches Format 0, nicht erlaubte Absender 0, Weiterleitung 0, systemweit 0, Datei verfolgen 0");
+            "falsches Format 0, nicht erlaubte Absender 0, Weiterleitung 0, systemweit 0, Protokolldatei 0, Datei verfolgen 0");
 }
 
 TEST_F(RemoteMode, ASecondProgramIsToldOnceWhileTheFirstKeepsReceiving) {

@@ -299,7 +299,7 @@ TEST_F(NetworkTest, LinesInNoFormatTheListCanShowAreCounted) {
       << StatusPaneText(main_, 2);
   EXPECT_EQ(StatusPaneToolTip(main_, 2),
             "Verlorene Zeilen: Warteschlange voll 0, Mailslot 0, Fernmeldungen \xFC" "ber Netzwerk 0, Syslog 1, "
-            "falsches Format 4, nicht erlaubte Absender 0, Weiterleitung 0, systemweit 0, Datei verfolgen 0");
+            "falsches Format 4, nicht erlaubte Absender 0, Weiterleitung 0, systemweit 0, Protokolldatei 0, Datei verfolgen 0");
   ASSERT_EQ(ListRowCount(main_), 3);
   int cut = 0;
   for (int row = 0; row < 3; ++row) cut += ListRowText(main_, row, 2).rfind("x12 <11>gezaehlt12 <", 0) == 0;

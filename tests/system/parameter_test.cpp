@@ -24,12 +24,13 @@ namespace {
 
 constexpr int kApply = 0x3021, kHelp = 9;
 constexpr const char* kPageTitles[] = {"Allgemeine Daten", "Meldungen", "Suchen", "Remote Debug", "Email",
-                                       "Information",      "VBA",       "Filter", "Netzwerk", "Dateien"};
+                                       "Information",      "VBA",       "Filter", "Netzwerk", "Protokoll", "Dateien"};
 constexpr const char* kShotNames[] = {"allgemein",   "meldungen", "suchen", "remote",  "email",
-                                      "information", "vba",       "filter", "netzwerk", "dateien"};
-constexpr int kPageCount = 10;
+                                      "information", "vba",       "filter", "netzwerk", "protokoll", "dateien"};
+constexpr int kPageCount = 11;
 constexpr int kNetPage = 8;  // "Netzwerk", and its controls
-constexpr int kFilesPage = 9;  // "Dateien", and its controls
+constexpr int kLogPage = 9, kLogFile = 1071, kLogSize = 1074, kLogKeep = 1076;  // "Protokoll"
+constexpr int kFilesPage = 10;  // "Dateien", and its controls
 constexpr int kFiles = 1090, kFileAdd = 1091, kFileRemove = 1092, kFileLastLines = 1093;
 constexpr int kNetRemote = 1055, kNetRemotePort = 1056, kNetSyslog = 1057, kNetSyslogPort = 1058,
               kNetSenders = 1059, kNetForward = 1060, kNetTarget = 1061, kNetTcp = 1062, kNetUdp = 1063;
@@ -430,6 +431,11 @@ TEST_F(ParameterTest, LongInputIsRefusedOrCutNeverOverrun) {
       SetText(GetDlgItem(page, kNetSenders), "");
       SetText(GetDlgItem(page, kNetTarget), "");
     }
+    if (i == kLogPage) {
+      SetText(GetDlgItem(page, kLogFile), "PLOXEN-Protokoll.txt");
+      SetText(GetDlgItem(page, kLogSize), "10");
+      SetText(GetDlgItem(page, kLogKeep), "10");
+    }
     ASSERT_TRUE(Responsive(main_)) << "page " << i;
   }
   HWND general = ShowPage(sheet, 0);
@@ -500,6 +506,7 @@ TEST_F(ParameterTest, HelpShowsThePageTextInTheHelpWindow) {
                           "Keine Hilfe vorhanden\r\n",
                           "Die Regeln bestimmen",
                           "Andere Rechner, Ger\xE4te und Linux-Rechner",
+                          "Jede Zeile, die ein Weg bringt",
                           "PLOXEN.EXE verfolgt Textdateien"};
   for (int i = 0; i < kPageCount; ++i) {
     ShowPage(sheet, i);

@@ -195,6 +195,7 @@ TEST_F(Resources, StringsReadExactly) {
       {IDM_HIDE_PROCESS, "Blendet alle Zeilen dieses Prozesses aus\nProzess ausblenden"},
       {IDM_ONLY_PROCESS, "Zeigt nur die Zeilen dieses Prozesses an\nNur diesen Prozess anzeigen"},
       {IDM_HIGHLIGHT_TEXT, "Hebt Zeilen mit diesem Text farbig hervor\nText hervorheben"},
+      {IDM_OPEN_LOG, "\xD6" "ffnet die Protokolldatei, in die gerade geschrieben wird\nProtokolldatei \xF6" "ffnen"},
   };
   for (const auto& s : strings) {
     const wchar_t* text = nullptr;
@@ -306,7 +307,7 @@ TEST_F(Resources, ParameterTemplates) {
       {IDD_PAGE_SYSINFO, 300, 150, "Information", kPage},   {IDD_PAGE_VBA, 300, 150, "VBA", kPage},
       {IDD_PAGE_SUCHEN, 300, 150, "Suchen", kPage},         {IDD_HILFE, 258, 151, "Hilfefenster", WS_POPUP},
       {IDD_PAGE_FILTER, 300, 150, "Filter", kPage},         {IDD_RULE, 270, 140, "Filterregel", WS_POPUP},
-      {IDD_PAGE_NETZ, 300, 150, "Netzwerk", kPage},
+      {IDD_PAGE_NETZ, 300, 150, "Netzwerk", kPage},         {IDD_PAGE_PROTOKOLL, 300, 150, "Protokoll", kPage},
   };
   for (const auto& t : templates) {
     const DialogTemplate d = Dialog(t.id);
@@ -403,7 +404,7 @@ TEST_F(Resources, ParameterTemplates) {
 // button's box and gap take about 12 units.
 TEST_F(Resources, ParameterCaptionsFitTheirControls) {
   for (WORD id : {IDD_PAGE_ALLG, IDD_PAGE_MELD, IDD_PAGE_REMOTE, IDD_PAGE_SYSINFO, IDD_PAGE_SUCHEN, IDD_HILFE,
-                  IDD_PAGE_FILTER, IDD_RULE, IDD_PAGE_NETZ}) {
+                  IDD_PAGE_FILTER, IDD_RULE, IDD_PAGE_NETZ, IDD_PAGE_PROTOKOLL}) {
     const DialogTemplate d = Dialog(id);
     const SIZE base = BaseUnits(d);
     HDC dc = CreateCompatibleDC(nullptr);
@@ -506,6 +507,7 @@ TEST_F(Resources, Menus) {
   const Popup popups[] = {
       {IDR_MAINFRAME, 0, "Datei",
        {{IDM_OPEN, "\xD6" "ffnen ..."},
+        {IDM_OPEN_LOG, "Protokolldatei \xF6" "ffnen"},
         {IDM_SAVE_SHOWN, "Angezeigte Zeilen speichern ..."},
         {IDM_PARAMETER, "Parameter ..."},
         {0, ""},
