@@ -142,6 +142,8 @@ struct LogSettings {
            taeglich == o.taeglich && dateien == o.dateien && pufferKb == o.pufferKb;
   }
   bool operator!=(const LogSettings& o) const { return !(*this == o); }
+};
+
 // The files "Datei verfolgen" follows (section DATEIEN), as the user chose
 // them (code page 1252, as the platform's names come), and how many of the
 // last lines of a file already there are shown at its start.
