@@ -160,10 +160,12 @@ TEST_F(MainWindowTest, MenuPromptsInTheStatusBarAndReadyWhenTheMenuCloses) {
   PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
   EXPECT_TRUE(WaitForPaneText(main_, 0, "Laden einer vorher gespeicherten bin\xE4ren Datei (*.bin)"))
       << StatusPaneText(main_, 0);
-  PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
-  EXPECT_TRUE(WaitForPaneText(main_, 0, "Speichern nur der angezeigten Zeilen in eine Datei")) << StatusPaneText(main_, 0);
-  PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
-  EXPECT_TRUE(WaitForPaneText(main_, 0, "Aufruf des Parameterdialoges")) << StatusPaneText(main_, 0);
+  for (const char* prompt : {"\xD6" "ffnet die Protokolldatei, in die gerade geschrieben wird",
+                             "Speichern nur der angezeigten Zeilen in eine Datei", "Zeigt jede neue Zeile einer Textdatei",
+                             "Aufruf des Parameterdialoges"}) {
+    PostMessageA(main_, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_TRUE(WaitForPaneText(main_, 0, prompt)) << StatusPaneText(main_, 0);
+  }
   // On to "Ansicht" and through its items.
   PostMessageA(main_, WM_KEYDOWN, VK_RIGHT, 0);
   EXPECT_TRUE(WaitForPaneText(main_, 0, "Die neueste Zeile bleibt sichtbar, wenn Zeilen hinzukommen"))

@@ -509,6 +509,7 @@ TEST_F(Resources, Menus) {
        {{IDM_OPEN, "\xD6" "ffnen ..."},
         {IDM_OPEN_LOG, "Protokolldatei \xF6" "ffnen"},
         {IDM_SAVE_SHOWN, "Angezeigte Zeilen speichern ..."},
+        {IDM_FOLLOW_FILE, "Datei verfolgen ..."},
         {IDM_PARAMETER, "Parameter ..."},
         {0, ""},
         {IDM_EXIT, "Programm beenden"}}},
