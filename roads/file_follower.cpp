@@ -92,21 +92,22 @@ void FileFollower::TakeNames() {
   followed_ = std::move(kept);
 }
 
-// True when a file grew: the next round comes soon.
-bool FileFollower::ReadRound() {
+// Whether a file grew, and whether one has more to read than a round takes.
+FileFollower::Round FileFollower::ReadRound() {
   const std::int64_t now = fw::SteadyWholeMs();
-  bool grew = false;
+  Round round = Round::kStill;
   const std::size_t lines = std::max<std::size_t>(1, kRoundLines / std::max<std::size_t>(1, followed_.size()));
   for (Followed& f : followed_) {
     lines_.clear();
-    grew |= f.tail->Poll(now, lines_, lines, kRoundBytes);
+    if (f.tail->Poll(now, lines_, lines, kRoundBytes)) round = std::max(round, Round::kGrew);
+    if (lines_.size() >= lines) round = Round::kMore;
     roundTime_ = LocalTimeOfDay();
     for (const std::string& notice : f.tail->TakeNotices())
       waiting_.push_back(FollowedFileRecord(f.tail->ShownName(), notice, f.stamp, kNoticeKind));
     for (const std::string& line : lines_) waiting_.push_back(FollowedFileRecord(f.tail->ShownName(), line, f.stamp));
   }
   CountLost();
-  return grew;
+  return round;
 }
 
 void FileFollower::Run() {
@@ -125,9 +126,14 @@ void FileFollower::Run() {
         continue;
       }
     }
-    const bool grew = ReadRound();
+    const Round round = ReadRound();
     if (!waiting_.empty() && intake_.TryQueueFront(waiting_) == MessageIntake::TryResult::kClosed) break;
-    wait = grew || !waiting_.empty() ? kBusyMs : kStillMs;
+    // A file with more than a round took is read on at once while the
+    // queue takes everything: a pause per round would bound the lines a
+    // second by the pauses, not by the list.
+    if (!waiting_.empty()) wait = kBusyMs;
+    else if (round == Round::kMore) wait = 0;
+    else wait = round == Round::kGrew ? kBusyMs : kStillMs;
   }
 }
 

@@ -45,7 +45,8 @@ class FileFollower {
   };
   void Run();
   void TakeNames();
-  bool ReadRound();
+  enum class Round { kStill, kGrew, kMore };
+  Round ReadRound();
   void CountLost();
 
   MessageIntake& intake_;
