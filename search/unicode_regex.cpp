@@ -235,10 +235,13 @@ bool RegexText::Ascii() const {
 
 std::u32string_view RegexText::CodePoints() const {
   if (looked_ == 3) return {data_, size_};
-  // A string has no more characters than bytes.
+  // A string has no more characters than bytes. A zero always follows the
+  // last one: the expression parser reads the character after a backslash
+  // that ends a set before it looks for the end, and an escape of a class
+  // letter there (left by an earlier pattern) sent it on past the end.
   char32_t* out = inline_;
-  if (utf8_.size() > kInline) {
-    heap_.resize(utf8_.size());
+  if (utf8_.size() >= kInline) {
+    heap_.resize(utf8_.size() + 1);
     out = &heap_[0];
   }
   data_ = out;
@@ -250,6 +253,7 @@ std::u32string_view RegexText::CodePoints() const {
     else
       out[size_++] = NextCodePoint(utf8_, at);
   }
+  out[size_] = 0;
   looked_ = 3;
   return {data_, size_};
 }

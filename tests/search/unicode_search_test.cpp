@@ -171,6 +171,26 @@ TEST(UnicodeSearch, NothingBeyondTheTextCounts) {
     }
 }
 
+// A backslash that ends a set: the parser looks at the character after it
+// before it looks for the end. Whatever an earlier pattern left there (a
+// class letter sent it on past the end), the pattern is refused as it is.
+TEST(UnicodeSearch, ABackslashEndingASetIsRefusedWhateverFollowsInMemory) {
+  for (const char* letter : {"w", "d", "s", "l", "u", "h", "v", "W", "D", "S"}) {
+    for (const std::size_t length : {std::size_t{4}, std::size_t{600}}) {
+      const std::string before = std::string(length - 1, 'a') + letter;
+      const std::string pattern = std::string(length - 1, 'a').replace(0, 2, "[a").replace(length - 2, 1, "\\");
+      for (const std::string& p : {before, pattern}) {
+        const RegexText text(p);
+        EXPECT_EQ(text.CodePoints().data()[text.CodePoints().size()], U'\0') << length;
+      }
+      const UnicodeRegex primed(before, false);
+      const UnicodeRegex cut(pattern, false);
+      EXPECT_FALSE(cut.Compiled()) << letter << " " << length;
+      EXPECT_NE(cut.Error().find("Escape"), std::string::npos) << cut.Error();
+    }
+  }
+}
+
 TEST(UnicodeSearch, RowsAreSearchedInTheirOwnStringsOnly) {
   MessageRows rows;
   AddRow(rows, 0x303, "PID=1", "12:00", "łódź");
