@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/colours.h"
+#include "core/find_byte.h"
 #include "core/line_prefix.h"
 #include "core/text.h"
 
@@ -26,8 +27,8 @@ class RunningFlag {
 };
 
 // A road's column, as far as a text line would have gone: to its first NUL.
-std::string_view UpToNul(const std::string& column) {
-  return std::string_view(column.c_str());
+std::string_view UpToNul(std::string_view column) {
+  return column.substr(0, FindByte(column, '\0'));
 }
 }  // namespace
 
@@ -84,7 +85,7 @@ void MessageIntake::AddMessage(MessageKind kind, const char* text, MessageSource
 void MessageIntake::AddRecord(const LineRecord& record) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (running_) {
-    held_.push_back(Waiting{record, false});
+    held_.push_back(Waiting{record, false, nullptr});
     return;
   }
   const RunningFlag running(running_);
@@ -109,11 +110,26 @@ void MessageIntake::TakeQueuedBatch() {
   {
     std::lock_guard<std::mutex> queue(queueMutex_);
     batch_.swap(queued_);
+    queuedLines_ = 0;
     queueWaiting_.store(false, std::memory_order_release);
   }
   queueRoom_.notify_all();
   for (const Waiting& line : batch_) Take(line);
+  // A few emptied batches go back to the workers; more only while a
+  // burst fills the queue, given back to the heap.
+  constexpr std::size_t kSpareBatchesMax = 4;
+  std::vector<std::unique_ptr<LineBatch>> spares;
+  for (Waiting& line : batch_)
+    if (line.batch && spares.size() < kSpareBatchesMax) {
+      line.batch->Clear();
+      spares.push_back(std::move(line.batch));
+    }
   batch_.clear();
+  if (!spares.empty()) {
+    std::lock_guard<std::mutex> queue(queueMutex_);
+    for (auto& spare : spares)
+      if (spareBatches_.size() < kSpareBatchesMax) spareBatches_.push_back(std::move(spare));
+  }
 }
 
 // Lines that came in while a call ran, and a batch whose wake-up came then.
@@ -136,10 +152,11 @@ bool MessageIntake::Queue(MessageKind kind, const char* text, MessageSource sour
   bool wasEmpty = false;
   {
     std::unique_lock<std::mutex> queue(queueMutex_);
-    queueRoom_.wait(queue, [this] { return queueClosed_ || queued_.size() < kQueuedMax; });
+    queueRoom_.wait(queue, [this] { return queueClosed_ || queuedLines_ < kQueuedMax; });
     if (queueClosed_) return false;
     wasEmpty = queued_.empty();
     queued_.push_back(std::move(line));
+    ++queuedLines_;
     queueWaiting_.store(true, std::memory_order_release);
   }
   if (wasEmpty && wake_) wake_();
@@ -152,14 +169,35 @@ MessageIntake::TryResult MessageIntake::TryQueueFront(std::deque<LineRecord>& re
     std::lock_guard<std::mutex> queue(queueMutex_);
     if (queueClosed_) return TryResult::kClosed;
     woken = queued_.empty() && !records.empty();
-    while (!records.empty() && queued_.size() < kQueuedMax) {
-      queued_.push_back(Waiting{std::move(records.front()), false});
+    while (!records.empty() && queuedLines_ < kQueuedMax) {
+      queued_.push_back(Waiting{std::move(records.front()), false, nullptr});
       records.pop_front();
+      ++queuedLines_;
     }
     if (!queued_.empty()) queueWaiting_.store(true, std::memory_order_release);
   }
   if (woken && wake_) wake_();
   return records.empty() ? TryResult::kQueued : TryResult::kFull;
+}
+
+MessageIntake::TryResult MessageIntake::TryQueueBatch(std::unique_ptr<LineBatch>& batch) {
+  if (!batch || batch->Empty()) return TryResult::kQueued;
+  bool woken = false;
+  {
+    std::lock_guard<std::mutex> queue(queueMutex_);
+    if (queueClosed_) return TryResult::kClosed;
+    if (queuedLines_ >= kBatchQueuedMax) return TryResult::kFull;
+    woken = queued_.empty();
+    queuedLines_ += batch->Size();
+    queued_.push_back(Waiting{LineRecord{}, false, std::move(batch)});
+    if (!spareBatches_.empty()) {
+      batch = std::move(spareBatches_.back());
+      spareBatches_.pop_back();
+    }
+    queueWaiting_.store(true, std::memory_order_release);
+  }
+  if (woken && wake_) wake_();
+  return TryResult::kQueued;
 }
 
 void MessageIntake::TakeQueued() {
@@ -185,6 +223,7 @@ void MessageIntake::CloseQueue() {
     std::lock_guard<std::mutex> queue(queueMutex_);
     queueClosed_ = true;
     queued_.clear();
+    queuedLines_ = 0;
     queueWaiting_.store(false, std::memory_order_release);
   }
   queueRoom_.notify_all();
@@ -195,10 +234,15 @@ bool MessageIntake::Shown(MessageKind kind, MessageSource source) const {
 }
 
 void MessageIntake::Take(const Waiting& line) {
-  if (line.textLine)
+  if (line.batch) {
+    const LineBatch& batch = *line.batch;
+    for (std::size_t i = 0; i < batch.Size(); ++i)
+      TakeColumns(batch.Kind(i), batch.Source(i), batch.Process(i), batch.Time(i), batch.Message(i));
+  } else if (line.textLine) {
     TakeText(line.record.kind, line.record.message.c_str(), line.record.source);
-  else
+  } else {
     TakeRecord(line.record);
+  }
 }
 
 void MessageIntake::TakeText(MessageKind kind, const char* text, MessageSource source) {
@@ -211,12 +255,17 @@ void MessageIntake::TakeText(MessageKind kind, const char* text, MessageSource s
 }
 
 void MessageIntake::TakeRecord(const LineRecord& record) {
-  if (Shown(record.kind, record.source)) {
-    const std::string_view message = UpToNul(record.message);
-    Append(record.kind,
-           Columns{CutToCharacters(UpToNul(record.process), kPrefixPartMax),
-                   CutToCharacters(UpToNul(record.time), kPrefixPartMax), message, message},
-           record.source);
+  TakeColumns(record.kind, record.source, record.process, record.time, record.message);
+}
+
+void MessageIntake::TakeColumns(MessageKind kind, MessageSource source, std::string_view process,
+                                std::string_view time, std::string_view message) {
+  if (Shown(kind, source)) {
+    message = UpToNul(message);
+    Append(kind,
+           Columns{CutToCharacters(UpToNul(process), kPrefixPartMax), CutToCharacters(UpToNul(time), kPrefixPartMax),
+                   message, message},
+           source);
   }
   rows_.UpdateListState();
 }
@@ -256,12 +305,15 @@ void MessageIntake::Append(MessageKind kind, const Columns& columns, MessageSour
 
   message_.assign(static_cast<std::size_t>(indent), ' ');
   message_.append(message.data(), message.size());
-  // Line feeds inside become blanks. Most messages have none: memchr says so
-  // faster than a look at every byte, and a line feed is never part of a
+  // Line feeds inside become blanks. Most messages have none: a search says
+  // so faster than a look at every byte, and a line feed is never part of a
   // longer UTF-8 character.
-  char* at = &message_[0] + indent;
-  char* const end = &message_[0] + message_.size();
-  while ((at = static_cast<char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)))) != nullptr) *at++ = ' ';
+  for (std::size_t at = static_cast<std::size_t>(indent); at < message_.size(); ++at) {
+    const std::size_t feed = FindByte(std::string_view(message_).substr(at), '\n');
+    if (feed == std::string_view::npos) break;
+    at += feed;
+    message_[at] = ' ';
+  }
 
   const MessageItem::ColourList colours{kProcessColumnColours, kTimeColumnColours,
                                         ColourPair{colour, kMessageColumnBack}};

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -124,6 +125,15 @@ class MessageIntake {
   // for the caller to keep or count.
   enum class TryResult { kQueued, kFull, kClosed };
   TryResult TryQueueFront(std::deque<LineRecord>& records);
+  // A whole batch, without waiting, for a worker that reads in rounds: taken
+  // while fewer than kBatchQueuedMax lines wait, so the queue holds at most
+  // one batch beyond it; else kFull and left to the caller. Batches may fill
+  // the queue further than single lines: the taker takes the whole queue a
+  // tick, so the queue's bound is the bound of lines a second. A taken batch
+  // is replaced by an empty one taken before (or none), so that its memory,
+  // already touched, serves the next round.
+  static constexpr std::size_t kBatchQueuedMax = 4 * kQueuedMax;
+  TryResult TryQueueBatch(std::unique_ptr<LineBatch>& batch);
   // On the intake's own thread: every queued line, unless a call is running
   // there (it takes them when it ends).
   void TakeQueued();
@@ -156,10 +166,12 @@ class MessageIntake {
 
  private:
   // A line held or queued: a record, or a text line (its text in
-  // record.message) whose prefix is split when it is taken.
+  // record.message) whose prefix is split when it is taken; or a batch of
+  // records.
   struct Waiting {
     LineRecord record;
     bool textLine = false;
+    std::unique_ptr<LineBatch> batch;
   };
   // The columns of one line, as views into it, before the message is cut;
   // `line` is where a destructor's marker is looked for: the whole text of a
@@ -172,6 +184,8 @@ class MessageIntake {
   void Take(const Waiting& line);
   void TakeText(MessageKind kind, const char* text, MessageSource source);
   void TakeRecord(const LineRecord& record);
+  void TakeColumns(MessageKind kind, MessageSource source, std::string_view process, std::string_view time,
+                   std::string_view message);
   void TakeQueuedBatch();
   void TakeHeldLines();
   bool Shown(MessageKind kind, MessageSource source) const;
@@ -190,6 +204,8 @@ class MessageIntake {
   std::mutex queueMutex_;
   std::condition_variable queueRoom_;
   std::deque<Waiting> queued_;
+  std::size_t queuedLines_ = 0;  // in queued_, each line of a batch counted
+  std::vector<std::unique_ptr<LineBatch>> spareBatches_;  // taken and emptied, for TryQueueBatch
   std::deque<Waiting> batch_;  // the queued lines being taken
   std::atomic<bool> queueWaiting_{false};
   bool queueClosed_ = false;

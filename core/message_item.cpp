@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/find_byte.h"
 #include "core/text.h"
 #include "core/utf8_steps.h"
 
@@ -17,7 +18,7 @@ std::size_t PrefixOf(const char* begin, std::size_t size, std::size_t n) {
   const char* const end = begin + size;
   for (; n > 0; --n) {
     if (p == end) return MessageItem::npos;
-    const auto* nul = static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(end - p)));
+    const auto* nul = FindByte(p, static_cast<std::size_t>(end - p), '\0');
     if (!nul) return MessageItem::npos;
     p = nul + 1;
   }
@@ -140,7 +141,7 @@ std::string_view MessageItem::Text(std::size_t index) const {
   const char* p = Block();
   const char* const end = p + textsSize_;
   while (p < end) {
-    const auto* nul = static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(end - p)));
+    const auto* nul = FindByte(p, static_cast<std::size_t>(end - p), '\0');
     if (!nul) break;
     if (index == 0) return std::string_view(p, static_cast<std::size_t>(nul - p));
     --index;

@@ -15,7 +15,6 @@ constexpr DWORD kStillMs = 150;
 // in memory only as long as it takes the intake's queue to take them.
 constexpr std::size_t kRoundBytes = 1 << 20;
 constexpr std::size_t kRoundLines = MessageIntake::kQueuedMax;
-constexpr MessageKind kNoticeKind = 0x103;
 
 }  // namespace
 
@@ -52,9 +51,9 @@ void FileFollower::Stop() {
   SetEvent(wake_);
   worker_.join();
   // Read but handed to no one.
-  lostGone_ += static_cast<std::uint64_t>(std::count_if(
-      waiting_.begin(), waiting_.end(), [](const LineRecord& r) { return r.kind != kNoticeKind; }));
-  waiting_.clear();
+  if (waiting_)
+    for (std::size_t i = 0; i < waiting_->Size(); ++i) lostGone_ += waiting_->Kind(i) != FollowedFileLines::kNoticeKind;
+  waiting_.reset();
   for (const Followed& f : followed_) lostGone_ += f.tail->LostLines();
   followed_.clear();
   CountLost();
@@ -97,15 +96,19 @@ FileFollower::Round FileFollower::ReadRound() {
   const std::int64_t now = fw::SteadyWholeMs();
   Round round = Round::kStill;
   const std::size_t lines = std::max<std::size_t>(1, kRoundLines / std::max<std::size_t>(1, followed_.size()));
-  for (Followed& f : followed_) {
-    lines_.clear();
-    if (f.tail->Poll(now, lines_, lines, kRoundBytes)) round = std::max(round, Round::kGrew);
-    if (lines_.size() >= lines) round = Round::kMore;
-    roundTime_ = LocalTimeOfDay();
-    for (const std::string& notice : f.tail->TakeNotices())
-      waiting_.push_back(FollowedFileRecord(f.tail->ShownName(), notice, f.stamp, kNoticeKind));
-    for (const std::string& line : lines_) waiting_.push_back(FollowedFileRecord(f.tail->ShownName(), line, f.stamp));
+  if (!waiting_) {
+    waiting_ = std::make_unique<LineBatch>();
+    waiting_->Reserve(kRoundLines, batchBytes_);
   }
+  for (Followed& f : followed_) {
+    roundTime_ = LocalTimeOfDay();
+    FollowedFileLines rows(*waiting_, *f.tail, f.stamp);
+    const std::size_t before = waiting_->Size();
+    if (f.tail->Poll(now, rows, lines, kRoundBytes)) round = std::max(round, Round::kGrew);
+    if (waiting_->Size() - before >= lines) round = Round::kMore;
+    rows.AddNotices();
+  }
+  batchBytes_ = std::max(batchBytes_, waiting_->TextBytes());
   CountLost();
   return round;
 }
@@ -116,22 +119,23 @@ void FileFollower::Run() {
     if (wait) WaitForSingleObject(wake_, wait);
     if (stop_.load(std::memory_order_acquire)) break;
     TakeNames();
-    if (!waiting_.empty()) {
-      const auto handed = intake_.TryQueueFront(waiting_);
+    if (waiting_ && !waiting_->Empty()) {
+      const auto handed = intake_.TryQueueBatch(waiting_);
       if (handed == MessageIntake::TryResult::kClosed) break;
       // The queue is full: what is not read yet waits in the files.
-      if (!waiting_.empty()) {
+      if (handed == MessageIntake::TryResult::kFull) {
         for (Followed& f : followed_) f.tail->NoteSize();
         wait = kBusyMs;
         continue;
       }
     }
     const Round round = ReadRound();
-    if (!waiting_.empty() && intake_.TryQueueFront(waiting_) == MessageIntake::TryResult::kClosed) break;
+    const auto handed = intake_.TryQueueBatch(waiting_);
+    if (handed == MessageIntake::TryResult::kClosed) break;
     // A file with more than a round took is read on at once while the
     // queue takes everything: a pause per round would bound the lines a
     // second by the pauses, not by the list.
-    if (!waiting_.empty()) wait = kBusyMs;
+    if (handed == MessageIntake::TryResult::kFull) wait = kBusyMs;
     else if (round == Round::kMore) wait = 0;
     else wait = round == Round::kGrew ? kBusyMs : kStillMs;
   }

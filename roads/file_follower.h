@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -63,9 +62,9 @@ class FileFollower {
 
   // The worker's own while it runs.
   std::vector<Followed> followed_;
-  std::deque<LineRecord> waiting_;  // lines read, not yet in the intake's queue
-  std::uint64_t lostGone_ = 0;      // of files no longer followed, and at stops
-  std::vector<std::string> lines_;
+  std::unique_ptr<LineBatch> waiting_;  // lines read, not yet in the intake's queue
+  std::size_t batchBytes_ = 0;          // the last batch's, to reserve the next
+  std::uint64_t lostGone_ = 0;          // of files no longer followed, and at stops
   // The lines of one read share its time: the local time is not asked per line.
   TimeOfDay roundTime_;
 };

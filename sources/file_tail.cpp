@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/find_byte.h"
 #include "core/message_kind.h"
 #include "core/text.h"
 
@@ -60,13 +61,18 @@ std::string FollowRefusedText(const std::string& name, TailOpen result, unsigned
   return {};
 }
 
-LineRecord FollowedFileRecord(std::string_view shownName, std::string_view text, LineStamp& stamp, MessageKind kind) {
-  LineRecord record;
-  record.kind = kind;
-  record.source = kSourceFollowedFile;
-  record.process.assign(shownName.data(), shownName.size());
-  stamp.StampColumns(text, record.time, record.message);
-  return record;
+void FollowedFileLines::Line(std::string_view text) {
+  if (tail_.HasNotices()) AddNotices();
+  Add(text, kLineKind);
+}
+
+void FollowedFileLines::AddNotices() {
+  for (const std::string& notice : tail_.TakeNotices()) Add(notice, kNoticeKind);
+}
+
+void FollowedFileLines::Add(std::string_view text, MessageKind kind) {
+  stamp_.StampColumns(text, time_, message_);
+  batch_.Add(kind, kSourceFollowedFile, tail_.ShownName(), time_, message_);
 }
 
 FileTail::FileTail(TailFiles& files, std::string name, int lastLines)
@@ -240,6 +246,16 @@ bool FileTail::StillAsSeen() {
 }
 
 bool FileTail::Poll(std::int64_t nowMs, std::vector<std::string>& lines, std::size_t maxLines, std::size_t maxBytes) {
+  struct Appended : TailLineSink {
+    explicit Appended(std::vector<std::string>& to) : lines(to) {}
+    void Line(std::string_view text) override { lines.emplace_back(text); }
+    std::vector<std::string>& lines;
+  } appended(lines);
+  return Poll(nowMs, appended, maxLines, maxBytes);
+}
+
+bool FileTail::Poll(std::int64_t nowMs, TailLineSink& lines, std::size_t maxLines, std::size_t maxBytes) {
+  const std::uint64_t firstLine = linesRead_;
   LookAtName(nowMs);
   bool read = false;
   std::size_t budget = maxBytes;
@@ -269,7 +285,7 @@ bool FileTail::Poll(std::int64_t nowMs, std::vector<std::string>& lines, std::si
       if (encoding_ == TailEncoding::kUndecided) break;  // the mark is not whole yet
     }
     bool failed = false;
-    while (offset_ < *size && lines.size() < maxLines && budget > 0) {
+    while (offset_ < *size && linesRead_ - firstLine < maxLines && budget > 0) {
       const std::size_t n = static_cast<std::size_t>(
           std::min<std::uint64_t>({static_cast<std::uint64_t>(buffer_.size()), *size - offset_, budget}));
       const auto got = file_->ReadAt(offset_, buffer_.data(), n);
@@ -309,16 +325,16 @@ bool FileTail::Poll(std::int64_t nowMs, std::vector<std::string>& lines, std::si
   return read;
 }
 
-void FileTail::Feed(const char* data, std::size_t size, std::vector<std::string>& lines) {
+void FileTail::Feed(const char* data, std::size_t size, TailLineSink& lines) {
   if (Wide(encoding_))
     FeedUtf16(data, size, lines);
   else
     FeedEightBit(data, size, lines);
 }
 
-void FileTail::FeedEightBit(const char* data, std::size_t size, std::vector<std::string>& lines) {
+void FileTail::FeedEightBit(const char* data, std::size_t size, TailLineSink& lines) {
   while (size > 0) {
-    const char* feed = static_cast<const char*>(std::memchr(data, '\n', size));
+    const char* feed = FindByte(data, size, '\n');
     const std::size_t piece = feed ? static_cast<std::size_t>(feed - data) : size;
     if (!passing_) {
       const std::size_t room = kTailLineBytesMax - line_.size();
@@ -338,7 +354,7 @@ void FileTail::FeedEightBit(const char* data, std::size_t size, std::vector<std:
   }
 }
 
-void FileTail::FeedUtf16(const char* data, std::size_t size, std::vector<std::string>& lines) {
+void FileTail::FeedUtf16(const char* data, std::size_t size, TailLineSink& lines) {
   const bool little = encoding_ == TailEncoding::kUtf16Le;
   auto unit = [&](char first, char second) {
     const bool feed = little ? (first == '\n' && second == 0) : (first == 0 && second == '\n');
@@ -364,7 +380,7 @@ void FileTail::FeedUtf16(const char* data, std::size_t size, std::vector<std::st
   if (i < size) oddByte_.assign(1, data[i]);
 }
 
-void FileTail::LineFeed(std::vector<std::string>& lines) {
+void FileTail::LineFeed(TailLineSink& lines) {
   const bool shown = afterPartial_;
   afterPartial_ = false;
   if (passing_) {
@@ -382,7 +398,7 @@ void FileTail::LineFeed(std::vector<std::string>& lines) {
   EndLine(lines);
 }
 
-void FileTail::EndLine(std::vector<std::string>& lines) {
+void FileTail::EndLine(TailLineSink& lines) {
   std::string_view bytes = line_;
   if (Wide(encoding_)) {
     const bool little = encoding_ == TailEncoding::kUtf16Le;
@@ -393,18 +409,19 @@ void FileTail::EndLine(std::vector<std::string>& lines) {
       units_ += static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b));
     }
     if (!units_.empty() && units_.back() == u'\r') units_.pop_back();
-    lines.push_back(Utf16ToUtf8(units_));
+    converted_ = Utf16ToUtf8(units_);
+    lines.Line(converted_);
   } else {
     if (!bytes.empty() && bytes.back() == '\r') bytes.remove_suffix(1);
     if (encoding_ == TailEncoding::kMarkedUtf8 && !IsValidUtf8(bytes)) {
       // After a mark the text is UTF-8: what is not becomes U+FFFD, as the roads do.
       converted_.clear();
       for (std::size_t at = 0; at < bytes.size();) AppendUtf8(converted_, NextCodePoint(bytes, at));
-      lines.push_back(converted_);
+      lines.Line(converted_);
     } else if (encoding_ == TailEncoding::kMarkedUtf8) {
-      lines.emplace_back(bytes);
+      lines.Line(bytes);
     } else {
-      lines.push_back(std::string(EightBitRowText(bytes, converted_)));
+      lines.Line(EightBitRowText(bytes, converted_));
     }
   }
   line_.clear();

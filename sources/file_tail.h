@@ -69,6 +69,14 @@ constexpr std::int64_t kTailNameLookMs = 200;
 constexpr std::uint64_t kTailBackScanMax = 8u << 20;
 constexpr int kTailLastLinesDefault = 1000;
 
+// Where a round's lines go, as UTF-8, each valid only for the call: a fast
+// file is read without a string a line.
+class TailLineSink {
+ public:
+  virtual ~TailLineSink() = default;
+  virtual void Line(std::string_view text) = 0;
+};
+
 class FileTail {
  public:
   // lastLines: of a file there at the first look, only so many lines from
@@ -76,9 +84,11 @@ class FileTail {
   FileTail(TailFiles& files, std::string name, int lastLines);
 
   // One round: the name looked at (no more often than kTailNameLookMs), then
-  // complete lines read, as UTF-8, onto `lines`, at most maxLines of them and
+  // complete lines read, as UTF-8, into `lines`, at most maxLines of them and
   // about maxBytes of the file. What is not read stays in the file. True when
   // the round read bytes, so that the caller looks again soon.
+  bool Poll(std::int64_t nowMs, TailLineSink& lines, std::size_t maxLines, std::size_t maxBytes);
+  // The same, the lines appended to `lines`.
   bool Poll(std::int64_t nowMs, std::vector<std::string>& lines, std::size_t maxLines, std::size_t maxBytes);
 
   // While the caller cannot take lines: only the size is looked at, so that
@@ -88,6 +98,7 @@ class FileTail {
   // What a person must be told, each once, as UTF-8 rows: a file that cannot
   // be followed and why, and bytes lost. Taken by the caller.
   std::vector<std::string> TakeNotices();
+  bool HasNotices() const { return !notices_.empty(); }
   // Lines that were gone before they were read (truncated, or the file lost
   // while bytes were left): counted from the bytes at the mean line length
   // read so far, at least one.
@@ -109,13 +120,13 @@ class FileTail {
   bool StillAsSeen();
   std::uint64_t LastLinesStart(std::uint64_t size);
   // Bytes of the file into lines.
-  void Feed(const char* data, std::size_t size, std::vector<std::string>& lines);
-  void FeedEightBit(const char* data, std::size_t size, std::vector<std::string>& lines);
-  void FeedUtf16(const char* data, std::size_t size, std::vector<std::string>& lines);
-  void EndLine(std::vector<std::string>& lines);
+  void Feed(const char* data, std::size_t size, TailLineSink& lines);
+  void FeedEightBit(const char* data, std::size_t size, TailLineSink& lines);
+  void FeedUtf16(const char* data, std::size_t size, TailLineSink& lines);
+  void EndLine(TailLineSink& lines);
   // At a line feed: a row of the line, or none where the feed (and a CR)
   // only ends a line already shown.
-  void LineFeed(std::vector<std::string>& lines);
+  void LineFeed(TailLineSink& lines);
 
   TailFiles& files_;
   std::string name_;
@@ -151,10 +162,27 @@ class FileTail {
   std::vector<char> buffer_;
 };
 
-// The row of a line of a followed file: the file's name in the first column,
-// the time column as the other roads stamp it.
-LineRecord FollowedFileRecord(std::string_view shownName, std::string_view text, LineStamp& stamp,
-                              MessageKind kind = 0x303);
+// The rows of a followed file's lines, gathered into a batch: the file's
+// name in the first column, the time column as the other roads stamp it. A
+// notice goes in before the first line read after it was raised.
+class FollowedFileLines : public TailLineSink {
+ public:
+  static constexpr MessageKind kLineKind = 0x303;
+  static constexpr MessageKind kNoticeKind = 0x103;
+  FollowedFileLines(LineBatch& batch, FileTail& tail, LineStamp& stamp) : batch_(batch), tail_(tail), stamp_(stamp) {}
+  void Line(std::string_view text) override;
+  // The notices not yet in the batch.
+  void AddNotices();
+
+ private:
+  void Add(std::string_view text, MessageKind kind);
+
+  LineBatch& batch_;
+  FileTail& tail_;
+  LineStamp& stamp_;
+  // Work areas, kept so that a line costs no allocation.
+  std::string time_, message_;
+};
 // The German texts of a file that cannot be followed, in code page 1252, for
 // a box when the user chooses the file.
 std::string FollowRefusedText(const std::string& name, TailOpen result, unsigned long error);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,7 @@ TEST_P(RecordRowTest, MakesTheRowOfItsTextLine) {
     CountingRows rows;
     ScriptedDialogs dialogs;
     MessageIntake intake{switches, rows, dialogs};
-  } byText, byRecord, byQueue;
+  } byText, byRecord, byQueue, byBatch;
   // A second line shows the indentation the first one left behind.
   const LineRecord after = Record(3, "", "", "danach");
   byText.intake.AddMessage(c.record.kind, c.line.c_str(), c.record.source);
@@ -76,9 +77,13 @@ TEST_P(RecordRowTest, MakesTheRowOfItsTextLine) {
   std::deque<LineRecord> queued{c.record, after};
   ASSERT_EQ(byQueue.intake.TryQueueFront(queued), MessageIntake::TryResult::kQueued);
   byQueue.intake.TakeQueued();
+  auto batch = std::make_unique<LineBatch>();
+  for (const LineRecord& r : {c.record, after}) batch->Add(r.kind, r.source, r.process, r.time, r.message);
+  ASSERT_EQ(byBatch.intake.TryQueueBatch(batch), MessageIntake::TryResult::kQueued);
+  byBatch.intake.TakeQueued();
 
   const std::vector<Row> expected = Rows(byText.rows);
-  for (const Intake* other : {&byRecord, &byQueue}) {
+  for (const Intake* other : {&byRecord, &byQueue, &byBatch}) {
     const std::vector<Row> got = Rows(other->rows);
     ASSERT_EQ(got.size(), expected.size());
     for (std::size_t i = 0; i < got.size(); ++i) {

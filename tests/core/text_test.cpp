@@ -2,9 +2,11 @@
 // and from code page 1252 and UTF-16, and the cuts, over tables and the corpus.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/find_byte.h"
 #include "core/text.h"
 #include "tests/support/text_corpus.h"
 
@@ -316,6 +318,35 @@ TEST(Cuts, ASequenceCutAtTheEndGoesAndNothingElse) {
       {"\x80\x80\x80\x80", "\x80\x80\x80\x80"},  // stray continuation bytes are no cut
   };
   for (const Case& c : cases) EXPECT_EQ(WithoutCutSequence(c.bytes), c.kept) << c.bytes;
+}
+
+}  // namespace
+}  // namespace ploxen::test
+
+namespace ploxen::test {
+namespace {
+
+// Every length around the sixteen-byte steps, the byte at every place (also
+// in the last step's overlap), twice, or not at all, beside bytes that differ
+// from it only in their top bit.
+TEST(FindByte, AgreesWithMemchrEverywhere) {
+  for (const char wanted : {'\0', '\n', '\x80', '\xFF'}) {
+    for (std::size_t size = 0; size <= 50; ++size) {
+      const std::string other(size, static_cast<char>(wanted ^ 0x80));
+      for (std::size_t at = 0; at <= size; ++at) {
+        for (const std::size_t second : {at, at + 1, size}) {
+          std::string text = other;
+          if (at < size) text[at] = wanted;
+          if (second < size) text[second] = wanted;
+          const void* expected = std::memchr(text.data(), wanted, size);
+          ASSERT_EQ(static_cast<const void*>(FindByte(text.data(), size, wanted)), expected)
+              << "size " << size << ", at " << at << ", second " << second;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(FindByte(std::string_view("abc\ndef"), '\n'), 3u);
+  EXPECT_EQ(FindByte(std::string_view("abc"), '\n'), std::string_view::npos);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <deque>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -125,6 +126,48 @@ TEST_F(WorkerQueueTest, ABatchTakesWhatFitsInOrderAndKeepsTheRest) {
   lines = {Line(100, "geschlossen")};
   EXPECT_EQ(intake.TryQueueFront(lines), Result::kClosed);
   EXPECT_EQ(lines.size(), 1u);
+}
+
+TEST_F(WorkerQueueTest, AWholeBatchGoesWhileTheQueueHasRoomAndNoneBeyond) {
+  switches.maxCount = 0;
+  using Result = MessageIntake::TryResult;
+  constexpr std::size_t kMax = MessageIntake::kBatchQueuedMax;
+  const auto batchOf = [](std::size_t count, std::string_view text) {
+    auto batch = std::make_unique<LineBatch>();
+    for (std::size_t i = 0; i < count; ++i) batch->Add(100, kSourceSystem, "", "", text);
+    return batch;
+  };
+  EXPECT_TRUE(Queue("davor"));
+  auto batch = batchOf(kMax - 2, "erste");
+  EXPECT_EQ(intake.TryQueueBatch(batch), Result::kQueued);
+  EXPECT_FALSE(batch);
+  EXPECT_EQ(wakes, 1);
+  std::deque<LineRecord> one{Line(100, "einzeln")};
+  EXPECT_EQ(intake.TryQueueFront(one), Result::kFull) << "single lines keep their own bound";
+  // One line of room takes a whole batch; then none is left.
+  batch = batchOf(3, "zweite");
+  EXPECT_EQ(intake.TryQueueBatch(batch), Result::kQueued);
+  batch = batchOf(1, "dritte");
+  EXPECT_EQ(intake.TryQueueBatch(batch), Result::kFull);
+  ASSERT_TRUE(batch);
+  EXPECT_EQ(batch->Size(), 1u);  // the worker keeps it
+  intake.TakeQueued();
+  ASSERT_EQ(rows.size(), kMax + 2);
+  EXPECT_EQ(MessageAt(0), "davor");
+  EXPECT_EQ(MessageAt(1), "erste");
+  EXPECT_EQ(MessageAt(kMax - 1), "zweite");
+  // Taken, it is replaced by one the taker emptied.
+  EXPECT_EQ(intake.TryQueueBatch(batch), Result::kQueued);
+  ASSERT_TRUE(batch);
+  EXPECT_TRUE(batch->Empty());
+  EXPECT_TRUE(Queue("danach"));
+  intake.TakeQueued();
+  EXPECT_EQ(MessageAt(rows.size() - 2), "dritte");
+  EXPECT_EQ(MessageAt(rows.size() - 1), "danach");
+  intake.CloseQueue();
+  batch = batchOf(1, "geschlossen");
+  EXPECT_EQ(intake.TryQueueBatch(batch), Result::kClosed);
+  EXPECT_TRUE(batch);
 }
 
 }  // namespace

@@ -335,16 +335,35 @@ TEST(FileTail, LinesTheCallerCannotTakeStayInTheFile) {
   EXPECT_EQ(follow.tail.LostLines(), 0u);
 }
 
-TEST(FileTail, TheRowNamesTheFileAndTheRoad) {
+TEST(FileTail, TheRowsNameTheFileAndANoticeComesBeforeTheLinesReadAfterIt) {
   FakeFolder folder;
-  FileTail tail(folder, "C:\\Logs\\Gr\xFCn.log", 0);
-  EXPECT_EQ(tail.ShownName(), "Gr\xC3\xBCn.log");
+  folder.Make("C:\\Logs\\Gr\xFCn.log", "alt 1\nalt 2\n");
+  FileTail tail(folder, "C:\\Logs\\Gr\xFCn.log", 1000);
   LineStamp stamp([] { return TimeOfDay{12, 0, 0, 5}; });
-  const LineRecord record = FollowedFileRecord(tail.ShownName(), "text", stamp);
-  EXPECT_EQ(record.source, kSourceFollowedFile);
-  EXPECT_EQ(record.process, "Gr\xC3\xBCn.log");
-  EXPECT_EQ(record.time, "12:00:00.005");
-  EXPECT_NE(record.message.find("text"), std::string::npos);
+  LineBatch batch;
+  FollowedFileLines rows(batch, tail, stamp);
+  std::int64_t now = 1000;
+  tail.Poll(now, rows, 1000, 1 << 20);
+  // Emptied with a line unread, then written again: the loss is told between them.
+  folder.Bytes("C:\\Logs\\Gr\xFCn.log") += "nie gelesen\n";
+  tail.NoteSize();
+  folder.Bytes("C:\\Logs\\Gr\xFCn.log") = "neu\n";
+  tail.Poll(now += kTailNameLookMs, rows, 1000, 1 << 20);
+  rows.AddNotices();
+  ASSERT_EQ(batch.Size(), 4u);
+  for (std::size_t i = 0; i < batch.Size(); ++i) {
+    EXPECT_EQ(batch.Source(i), kSourceFollowedFile);
+    EXPECT_EQ(batch.Process(i), "Gr\xC3\xBCn.log");
+    EXPECT_EQ(batch.Time(i), "12:00:00.005");
+  }
+  const auto said = [&](std::size_t i, std::string_view text) {
+    return batch.Message(i).find(text) != std::string_view::npos;
+  };
+  EXPECT_TRUE(said(0, "alt 1") && said(1, "alt 2"));
+  EXPECT_EQ(batch.Kind(2), FollowedFileLines::kNoticeKind);
+  EXPECT_TRUE(said(2, "gek\xC3\xBCrzt"));
+  EXPECT_EQ(batch.Kind(3), FollowedFileLines::kLineKind);
+  EXPECT_TRUE(said(3, "neu"));
 }
 
 }  // namespace
