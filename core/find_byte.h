@@ -29,6 +29,14 @@ inline const char* FindByte(const char* data, std::size_t size, char byte) {
       return data + i;
     };
     std::size_t i = 0;
+    // Long texts four steps at once, one test for the four.
+    for (; i + 64 <= size; i += 64) {
+      const auto load = [&](std::size_t k) {
+        return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + k)), wanted);
+      };
+      if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(load(0), load(16)), _mm_or_si128(load(32), load(48)))))
+        break;
+    }
     for (; i + 16 <= size; i += 16)
       if (const int mask = at(i)) return first(i, mask);
     // The last step overlaps the one before: those bytes held no match.
