@@ -13,7 +13,7 @@ void MessageRows::AppendRow(MessageKind kind, const MessageItem::ColourList& col
                             std::size_t stringCount) {
   const std::size_t blockSize = MessageItem::BlockSize(strings, stringCount);
   if (blockSize > MessageItem::kMaxBlockSize) throw std::length_error("row text too long");
-  void* const memory = memory_.Allocate(MessageItem::Footprint(blockSize));
+  void* const memory = memory_.AllocateInRun(MessageItem::Footprint(blockSize));
   Add(MessageItem::Build(memory, kind, colours, strings, stringCount));
 }
 
@@ -26,7 +26,7 @@ bool MessageRows::AppendBlock(MessageKind kind, const MessageItem::ColourList& c
                               std::size_t blockSize, bool utf8Only) {
   if (blockSize > MessageItem::kMaxBlockSize || (blockSize > 0 && block[blockSize - 1] != '\0')) return false;
   // The block is checked as it is copied: one pass over it instead of two.
-  void* const memory = memory_.Allocate(MessageItem::Footprint(blockSize));
+  void* const memory = memory_.AllocateInRun(MessageItem::Footprint(blockSize));
   bool utf8 = true;
   const MessageItem* const item = MessageItem::Build(memory, kind, colours, block, blockSize, utf8Only ? &utf8 : nullptr);
   if (item->StringCount() < colours.size() || !utf8) {
