@@ -163,11 +163,8 @@ TEST_F(HardeningTest, CreationMessagesFromAnotherProcessHurtNothing) {
 
   // The sheet and its open page, and notifications to the page that point nowhere.
   Click(main_, 32);
-  HWND sheet = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && WindowText(w) == "Parameter"; });
-    return sheet != nullptr;
-  }));
+  HWND sheet = WaitForDialog(ploxen_.Id(), "Parameter");
+  ASSERT_NE(sheet, nullptr);
   HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
   ASSERT_NE(page, nullptr);
   for (HWND target : {sheet, page}) {

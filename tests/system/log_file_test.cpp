@@ -198,11 +198,8 @@ TEST_F(LogFileTest, RotationBySizeKeepsThreeFilesThatFollowOn) {
 TEST_F(LogFileTest, PageRefusesAFolderThatDoesNotExist) {
   Start("log_page");
   Click(main_, 32);
-  HWND sheet = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && WindowText(w) == "Parameter"; });
-    return sheet != nullptr;
-  }));
+  HWND sheet = WaitForDialog(ploxen_.Id(), "Parameter");
+  ASSERT_NE(sheet, nullptr);
   SendMessageA(sheet, PSM_SETCURSEL, kLogPage, 0);
   HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
   ASSERT_EQ(WindowText(page), "Protokoll");
@@ -297,11 +294,8 @@ TEST_F(LogFileSmallDisk, PageRefusesAFolderThatMayNotBeWritten) {
   }
   Start("log_page_share");
   Click(main_, 32);
-  HWND sheet = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) { return IsWindowVisible(w) && WindowText(w) == "Parameter"; });
-    return sheet != nullptr;
-  }));
+  HWND sheet = WaitForDialog(ploxen_.Id(), "Parameter");
+  ASSERT_NE(sheet, nullptr);
   SendMessageA(sheet, PSM_SETCURSEL, kLogPage, 0);
   HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
   SendMessageA(GetDlgItem(page, kLogOn), BM_SETCHECK, BST_CHECKED, 0);

@@ -77,16 +77,7 @@ class ParameterTest : public PloxenTest {
  protected:
   // A dialog of the program (or of another one) with that title.
   HWND WaitForTopLevel(const std::string& title, DWORD timeoutMs = 10000, DWORD processId = 0) const {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-          found = FindProcessWindow(processId ? processId : ploxen_.Id(), [&title](HWND w) {
-            return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == title;
-          });
-          return found != nullptr;
-        },
-        timeoutMs);
-    return found;
+    return WaitForDialog(processId ? processId : ploxen_.Id(), title, timeoutMs);
   }
   // The system's file or font dialog that a page opened.
   HWND WaitForSystemDialog(HWND sheet) const {

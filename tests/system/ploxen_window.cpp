@@ -176,6 +176,18 @@ HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
   return nullptr;
 }
 
+HWND WaitForDialog(DWORD processId, const std::string& title, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  do {
+    HWND found = FindProcessWindow(processId, [&title](HWND window) {
+      return IsWindowVisible(window) && ClassName(window) == "#32770" && WindowText(window) == title;
+    });
+    if (found) return found;
+    Sleep(50);
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
 std::string MessageBoxText(HWND box) {
   // The text is the box's static control with id 0xFFFF.
   HWND text = GetDlgItem(box, 0xFFFF);

@@ -45,6 +45,9 @@ bool WaitForWindowGone(HWND window, DWORD timeoutMs = 10000);
 bool WaitForRows(HWND main, int rows, DWORD timeoutMs = 10000);
 // A message box of the process with that text, or null after the timeout.
 HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs = 10000);
+// A visible dialog of the process with this title (the parameter sheet, a
+// file dialog); nullptr when none came within the time.
+HWND WaitForDialog(DWORD processId, const std::string& title, DWORD timeoutMs = 10000);
 std::string MessageBoxText(HWND box);
 // The main window still answers messages.
 bool Responsive(HWND main);

@@ -179,14 +179,8 @@ class SystemWide : public PloxenTest {
   // The parameter sheet opened on the page with the road's switch.
   HWND GeneralPage(HWND& sheet) {
     Click(main_, 32);
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-          sheet = FindProcessWindow(ploxen_.Id(), [](HWND w) {
-            return IsWindowVisible(w) && ClassName(w) == "#32770" && WindowText(w) == "Parameter";
-          });
-          return sheet != nullptr;
-        },
-        kRoadWaitMs));
+    sheet = WaitForDialog(ploxen_.Id(), "Parameter", kRoadWaitMs);
+    EXPECT_NE(sheet, nullptr);
     SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
     return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
   }
